@@ -1,0 +1,31 @@
+#pragma once
+
+#include "store/FixedText.h"
+
+#include <QString>
+
+#include <cstdint>
+
+// The payer (employer): the issuer whose data head every form.
+struct PayerRecord {
+    FixedText<13> NIP;
+    FixedText<20> regon;   // from the database import only; not in the payer file
+    std::uint8_t rodzaj = 0;  // 0 not chosen, 1 not a natural person, 2 a natural person
+    FixedText<255> nazwa;
+    FixedText<50> kraj;
+    FixedText<50> wojewodztwo;
+    FixedText<50> powiat;
+    FixedText<50> gmina;
+    FixedText<50> ulica;
+    FixedText<15> nrDomu;
+    FixedText<15> nrLok;
+    FixedText<50> miejscowosc;
+    FixedText<10> kodPoczt;
+    FixedText<50> poczta;
+};
+
+// Writes section "Platnik" into the file, keeping its other sections. Throws FileError.
+void SaveToFile(const PayerRecord& payer, const QString& fileName);
+// Replaces every field but `regon` from section "Platnik". Throws ConversionError (record
+// unchanged) when "Rodzaj" is not an integer, FileError when the file cannot be read.
+void LoadFromFile(PayerRecord& payer, const QString& fileName);

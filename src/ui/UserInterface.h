@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+class QWidget;
+
+// Every message box, question, file dialog, colour dialog, help request and shell request of the
+// program goes through this interface. The program installs QtUserInterface; tests install a
+// scripted fake that records each call and answers from a queue.
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+
+struct FileDialogRequest {
+    QString title;          // empty: the platform's default title
+    QString filter;         // in the program's "Description|*.ext|Other|*.*" form
+    QString defaultSuffix;  // as the program states it, e.g. "*.txt" or "txt"
+    QString initialPath;    // folder or file to start in; may be empty
+};
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // An OK-only message box.
+    virtual void message(const QString& title, const QString& text, MessageIcon icon) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool ask(const QString& title, const QString& text, MessageIcon icon) = 0;
+    // File dialogs; std::nullopt when the user cancels.
+    virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+    // The colour dialog preset to `initial`; std::nullopt on cancel.
+    virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
+    // Opens a help page: an empty topic is the contents page.
+    virtual void showHelp(const QString& topic) = 0;
+    // Asks the desktop to open an address (mailto:, file:, https:).
+    virtual void openUrl(const QUrl& url) = 0;
+};
