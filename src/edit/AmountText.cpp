@@ -1,0 +1,166 @@
+#include "edit/AmountCalculations.h"
+#include "edit/AmountParsing.h"
+
+#include "store/Cp1250.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+[[noreturn]] void throwUnreadable(std::string_view text) {
+    throw ConversionError(QStringLiteral("„%1” nie jest prawidłową wartością liczbową.")
+                              .arg(cp1250::toUnicode(text)));
+}
+
+[[noreturn]] void throwTooLarge(double value) {
+    QString shown = std::isfinite(value) ? QString::number(value, 'f', 2).replace(u'.', u',')
+                                         : QStringLiteral("nieskończona");
+    throw ConversionError(
+        QStringLiteral("Kwota %1 jest zbyt duża: program obsługuje kwoty mniejsze niż 1000000000000000,00.")
+            .arg(shown));
+}
+
+// Appends the decimals every amount text carries: ",00" to a whole number, "0" to one decimal.
+void completeDecimals(std::string& text) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos)
+        text += ",00";
+    else if (text.size() - comma - 1 == 1)
+        text += '0';
+}
+
+}  // namespace
+
+QString InvalidAmountTitle() { return QStringLiteral("Błąd"); }
+QString InvalidAmountMessage() { return QStringLiteral("Wpisano nieprawidłową wartość liczbową!"); }
+QString AmountTooLargeMessage() {
+    return QStringLiteral("Wpisano zbyt dużą kwotę! Kwota musi być mniejsza niż 1000000000000000,00.");
+}
+
+ParsedAmount ParseAmount(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isBlank(text[begin])) ++begin;
+    while (end > begin && isBlank(text[end - 1])) --end;
+    if (begin == end) return {};
+
+    std::string_view body = text.substr(begin, end - begin);
+    bool negative = false;
+    if (body.front() == '-' || body.front() == '+') {
+        negative = body.front() == '-';
+        body.remove_prefix(1);
+    }
+    std::string plain;  // the number with "." for from_chars
+    plain.reserve(body.size());
+    bool comma = false;
+    bool digit = false;
+    bool significantWhole = false;
+    int decimals = 0;
+    for (char c : body) {
+        if (isDigit(c)) {
+            digit = true;
+            if (comma)
+                ++decimals;
+            else if (c != '0')
+                significantWhole = true;
+            plain += c;
+        } else if (c == ',' && !comma) {
+            comma = true;
+            plain += '.';
+        } else {
+            throwUnreadable(text);
+        }
+    }
+    if (!digit) throwUnreadable(text);
+
+    double value = 0.0;
+    const auto [ptr, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value,
+                                           std::chars_format::fixed);
+    if (ec == std::errc::result_out_of_range) {
+        // Either far too large for a double or a vanishingly small fraction.
+        if (significantWhole) throwTooLarge(HUGE_VAL);
+        value = 0.0;
+    } else if (ec != std::errc() || ptr != plain.data() + plain.size() || !std::isfinite(value)) {
+        throwUnreadable(text);
+    }
+    return {negative ? -value : value, std::min(decimals, 18)};
+}
+
+double SnapToDecimals(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    const double scaled = value * scale;
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9007199254740992.0) return value;
+    return std::nearbyint(scaled) / scale;
+}
+
+double ReadAmount(std::string_view text) { return ParseAmount(text).value; }
+
+std::string FormatAmount(double value) {
+    if (!std::isfinite(value)) throwTooLarge(value);
+    if (value == 0.0) return "0,00";
+
+    // 15 significant digits, correctly rounded, as d.dddddddddddddde±x.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    const bool negative = buffer[0] == '-';
+    const char* p = buffer + (negative ? 1 : 0);
+    std::string digits(1, *p);
+    for (p += 2; *p != 'e'; ++p) digits += *p;
+    const int exponent = std::atoi(p + 1);
+    if (exponent >= 15) throwTooLarge(value);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    std::string whole;
+    std::string fraction;
+    if (exponent >= 0) {
+        const auto wholeDigits = static_cast<std::size_t>(exponent) + 1;
+        if (digits.size() <= wholeDigits) {
+            whole = digits + std::string(wholeDigits - digits.size(), '0');
+        } else {
+            whole = digits.substr(0, wholeDigits);
+            fraction = digits.substr(wholeDigits);
+        }
+    } else {
+        whole = "0";
+        fraction = std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    }
+    std::string text = negative ? "-" + whole : whole;
+    if (!fraction.empty()) text += "," + fraction;
+    completeDecimals(text);
+    return text;
+}
+
+double RoundToCents(double value) { return std::nearbyint(value / 0.01) * 0.01; }
+
+double RoundToWhole(double value) { return std::nearbyint(value); }
+
+NormalizedAmount NormalizeAmount(std::string_view typed) {
+    if (typed.empty()) return {};
+
+    std::string cleaned;
+    int commas = 0;
+    bool digit = false;
+    for (char c : typed) {
+        if (c == '.' || c == ',') {
+            cleaned += ',';
+            ++commas;
+        } else if (isDigit(c)) {
+            cleaned += c;
+            digit = true;
+        }
+    }
+    if (!digit || commas > 1) return {"0,00", true, InvalidAmountMessage()};
+    try {
+        return {FormatAmount(RoundToCents(ReadAmount(cleaned))), false, {}};
+    } catch (const ConversionError&) {
+        // Only a number beyond the program's range gets here: the text itself was readable.
+        return {"0,00", true, AmountTooLargeMessage()};
+    }
+}
