@@ -4,6 +4,10 @@
 
 #include <QString>
 
+#include <string>
+
+class IniDocument;
+
 // The taxpayer data file: sections "s1".."sN" and "Parametry", code page 1250, CRLF.
 
 // Writes the whole register (through a temporary file renamed over the target, so a failure
@@ -15,3 +19,11 @@ void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName);
 // the register then keeps what was read before the failure. Success with no usable records
 // leaves the register empty; the caller reports both as a file without usable data.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName);
+// The same; on failure `failure` (when given) receives a Polish sentence saying why.
+bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure);
+// The same from a document already read (the file's text, decoded to code page 1250).
+bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, QString* failure = nullptr);
+
+// The text SaveToFile writes for the register: sections "s1".."sN" in register order, then
+// "Parametry", CRLF line ends, code page 1250.
+std::string TaxpayerFileText(const TaxpayerRegister& taxpayers);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +15,10 @@ enum class TaxpayerSortKey { SortByNazwisko, SortByImie, SortByPesel };
 // stays. Used for the surname and first-name sort keys.
 std::string FoldPolishCapitals(std::string_view text);
 
+// The text a record is compared by under a sort key (folded names, the PESEL as it is). Keys are
+// compared byte by byte as unsigned values, a prefix before the longer text.
+std::string TaxpayerSortKeyText(const TaxpayerRecord& record, TaxpayerSortKey key);
+
 // The ordered list of taxpayers. A record's position is its index; the main window's table shows
 // row i = record i. Records are held by pointer so `current` stays valid while others move.
 class TaxpayerRegister {
@@ -20,13 +26,21 @@ public:
     static void ClearRecord(TaxpayerRecord& record);
 
     // Appends a copy; refuses (false, nothing changes) a record without first name or surname.
+    // The record's `id` is taken as it is at this point: set it before adding (SelectById relies
+    // on ids not being changed in place afterwards).
     bool Add(const TaxpayerRecord& record);
     void Clear();
     bool SelectByIndex(int index);
     bool SelectById(std::int32_t id);
     void DeleteAt(int index);
+    // Selection by exchange: at each position the earliest strictly smallest later key changes
+    // places with the record there, so equal keys may swap ([B1, B2, A] becomes [A, B2, B1]).
+    // Computed in O(n log n); `current` keeps pointing at the same record.
     void Sort(TaxpayerSortKey key);
     void Resort();
+    // Each record, in chain order, absorbs the later records with the same surname and first name
+    // (exact bytes) that share its non-empty PESEL, birth date or NIP: it takes their address,
+    // tax office and identity fields where its own are empty, and they are removed.
     void RemoveDuplicates();
 
     int count() const { return static_cast<int>(records_.size()); }
@@ -41,6 +55,8 @@ public:
     TaxpayerSortKey sortKey() const { return sortKey_; }
 
 private:
+    void invalidateIdIndex();
+
     std::vector<std::unique_ptr<TaxpayerRecord>> records_;
     TaxpayerRecord* current_ = nullptr;
     TaxpayerSortKey sortKey_ = TaxpayerSortKey::SortByNazwisko;

@@ -1,0 +1,74 @@
+// fiskon-cli: the program's data work without windows, for batch use and tests.
+#include "cli/Commands.h"
+
+#include "store/FileErrors.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+QString usageText() {
+    QString text = QStringLiteral("Użycie: fiskon-cli POLECENIE [ARGUMENTY...]\n\nPolecenia:");
+    for (const CliCommand& command : CliCommands())
+        text += QStringLiteral("\n  %1 %2\n      %3")
+                    .arg(QString::fromUtf8(command.name), QString::fromUtf8(command.arguments),
+                         QString::fromUtf8(command.summary));
+    return text;
+}
+
+const CliCommand* findCommand(const QString& name) {
+    for (const CliCommand& command : CliCommands())
+        if (name == QString::fromUtf8(command.name)) return &command;
+    return nullptr;
+}
+
+int runCommand(const CliCommand& command, const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    try {
+        return command.run(arguments, out, err);
+    } catch (const UsageError& error) {
+        err << error.message() << '\n'
+            << QStringLiteral("Użycie: fiskon-cli %1 %2")
+                   .arg(QString::fromUtf8(command.name), QString::fromUtf8(command.arguments))
+            << '\n';
+        return kExitUsage;
+    } catch (const FileError& error) {
+        err << error.message() << '\n';
+    } catch (const ConversionError& error) {
+        err << error.message() << '\n';
+    } catch (const std::exception& error) {
+        err << QStringLiteral("Błąd: %1").arg(QString::fromUtf8(error.what())) << '\n';
+    }
+    return kExitFailure;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (arguments.isEmpty()) {
+        err << usageText() << '\n';
+        return kExitUsage;
+    }
+    const QString& name = arguments.front();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        out << usageText() << '\n';
+        return kExitSuccess;
+    }
+    const CliCommand* command = findCommand(name);
+    if (!command) {
+        err << QStringLiteral("Nieznane polecenie „%1”.").arg(name) << '\n' << usageText() << '\n';
+        return kExitUsage;
+    }
+    arguments.removeFirst();
+    return runCommand(*command, arguments, out, err);
+}

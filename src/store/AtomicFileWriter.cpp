@@ -1,0 +1,82 @@
+#include "store/AtomicFileWriter.h"
+
+#include "store/FileErrorText.h"
+#include "store/FileErrors.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+WriteDeviceWrapper& deviceWrapper() {
+    static WriteDeviceWrapper wrapper;
+    return wrapper;
+}
+
+[[noreturn]] void fail(const QString& fileName, const QString& reason) {
+    throw FileError(file_error_text::cannotWrite(fileName, reason));
+}
+
+// Why the temporary file could not be made, judged from the target and its folder first (more
+// telling than the errno of the temporary file) and from errno otherwise.
+QString openFailureReason(const QFileInfo& target, int errorNumber, const QString& platformText) {
+    if (target.isDir()) return QStringLiteral("wskazano folder, a nie plik");
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.exists()) return QStringLiteral("folder „%1” nie istnieje").arg(folder.filePath());
+    if (!folder.isDir()) return QStringLiteral("„%1” nie jest folderem").arg(folder.filePath());
+    if (!folder.isWritable()) return QStringLiteral("brak uprawnień do zapisu w folderze „%1”").arg(folder.filePath());
+    if (target.exists() && !target.isFile()) return QStringLiteral("to nie jest zwykły plik");
+    return file_error_text::reasonForErrno(errorNumber, platformText);
+}
+
+}  // namespace
+
+ScopedWriteDeviceWrapper::ScopedWriteDeviceWrapper(WriteDeviceWrapper wrapper)
+    : previous_(std::exchange(deviceWrapper(), std::move(wrapper))) {}
+
+ScopedWriteDeviceWrapper::~ScopedWriteDeviceWrapper() { deviceWrapper() = std::move(previous_); }
+
+void WriteFileAtomically(const QString& fileName, std::string_view bytes) {
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile())
+        fail(fileName, openFailureReason(target, 0, QString()));
+
+    QSaveFile file(fileName);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        const int errorNumber = errno;
+        fail(fileName, openFailureReason(target, errorNumber, file.errorString()));
+    }
+
+    std::unique_ptr<QIODevice> wrapped;
+    if (deviceWrapper()) {
+        wrapped = deviceWrapper()(file);
+        if (!wrapped->isOpen()) wrapped->open(QIODevice::WriteOnly);
+    }
+    QIODevice& device = wrapped ? *wrapped : static_cast<QIODevice&>(file);
+
+    constexpr std::size_t kChunk = 1 << 20;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t chunk = std::min(kChunk, bytes.size() - done);
+        errno = 0;
+        const qint64 written = device.write(bytes.data() + done, static_cast<qint64>(chunk));
+        if (written <= 0) {
+            const int errorNumber = errno;
+            const QString platformText = device.errorString();
+            file.cancelWriting();
+            fail(fileName, file_error_text::reasonForErrno(errorNumber, platformText));
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    wrapped.reset();
+
+    errno = 0;
+    if (!file.commit()) {
+        const int errorNumber = errno;
+        fail(fileName, file_error_text::reasonForErrno(errorNumber, file.errorString()));
+    }
+}

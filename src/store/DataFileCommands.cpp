@@ -1,0 +1,19 @@
+#include "store/DataFileCommands.h"
+
+#include "store/TaxpayerDataFile.h"
+
+OpenTaxpayersResult OpenTaxpayersFile(TaxpayerRegister& taxpayers, const QString& fileName) {
+    OpenTaxpayersResult result;
+    const bool loaded = LoadFromFile(taxpayers, fileName, &result.failure);
+    result.usable = loaded && !taxpayers.empty();
+    return result;
+}
+
+bool CanSaveTaxpayers(const Workspace& workspace) { return !workspace.taxpayers.empty(); }
+
+SaveTaxpayersResult SaveTaxpayersFile(Workspace& workspace, const QString& fileName) {
+    if (!CanSaveTaxpayers(workspace)) return SaveTaxpayersResult::NothingToSave;
+    SaveToFile(workspace.taxpayers, fileName);
+    workspace.taxpayersSaved = true;
+    return SaveTaxpayersResult::Saved;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "store/Workspace.h"
+
+#include <QString>
+
+// What the main window's Open and Save as do with the register, without the dialogs, so that
+// the window and fiskon-cli behave the same.
+
+inline const QString kNoUsableDataMessage = QStringLiteral("Wskazany plik nie zawierał przydatnych danych!");
+inline const QString kNothingToSaveMessage = QStringLiteral("Nie ma żadnych danych do zapisania!");
+
+struct OpenTaxpayersResult {
+    // False when the load failed or gave no records: show kNoUsableDataMessage.
+    bool usable = false;
+    // Why a load failed (a Polish sentence), empty when it did not fail or only found no records.
+    QString failure;
+};
+
+// Open: empties the register, loads the file and sorts it by the register's own sort key. The
+// saved flags are left as they are. After a failed load the register keeps what was read.
+OpenTaxpayersResult OpenTaxpayersFile(TaxpayerRegister& taxpayers, const QString& fileName);
+
+enum class SaveTaxpayersResult { Saved, NothingToSave };
+
+// Whether Save as may ask for a file name at all: an empty register has nothing to save.
+bool CanSaveTaxpayers(const Workspace& workspace);
+
+// Save as, once the file is chosen: NothingToSave (and no file touched) for an empty register;
+// otherwise writes the file and marks the taxpayer data saved. Throws FileError, the flag then
+// unchanged and the earlier file intact.
+SaveTaxpayersResult SaveTaxpayersFile(Workspace& workspace, const QString& fileName);

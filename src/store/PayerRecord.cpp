@@ -1,0 +1,55 @@
+#include "store/PayerRecord.h"
+
+#include "store/Cp1250.h"
+#include "store/FileErrors.h"
+#include "store/IniDocument.h"
+
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kSection = "Platnik";
+
+// The text keys after "rodzaj", in the order they are written.
+template <typename Visit>
+void forEachTextKey(Visit&& visit) {
+    visit("nazwa", &PayerRecord::nazwa);
+    visit("kraj", &PayerRecord::kraj);
+    visit("wojewodztwo", &PayerRecord::wojewodztwo);
+    visit("powiat", &PayerRecord::powiat);
+    visit("gmina", &PayerRecord::gmina);
+    visit("ulica", &PayerRecord::ulica);
+    visit("nrDomu", &PayerRecord::nrDomu);
+    visit("nrLok", &PayerRecord::nrLok);
+    visit("miejscowosc", &PayerRecord::miejscowosc);
+    visit("kodPoczt", &PayerRecord::kodPoczt);
+    visit("poczta", &PayerRecord::poczta);
+    visit("NIP", &PayerRecord::NIP);
+}
+
+}  // namespace
+
+void SaveToFile(const PayerRecord& payer, const QString& fileName) {
+    // The rest of the file is kept, normalised by the INI writer.
+    IniDocument document = IniDocument::readFile(fileName);
+    document.writeInteger(kSection, "rodzaj", payer.rodzaj);
+    forEachTextKey([&](std::string_view key, auto field) {
+        document.writeString(kSection, key, (payer.*field).view());
+    });
+    document.writeFile(fileName);
+}
+
+void LoadFromFile(PayerRecord& payer, const QString& fileName) {
+    const IniDocument document = IniDocument::readFile(fileName);
+    const std::string kind = document.readString(kSection, "Rodzaj", "0");
+    const std::optional<std::int32_t> number = ParseIniInteger(kind);
+    if (!number)
+        throw ConversionError(QStringLiteral("„%1” nie jest poprawną liczbą całkowitą (rodzaj płatnika w pliku „%2”).")
+                                  .arg(cp1250::toUnicode(std::string_view(kind).substr(0, 40)), fileName));
+    PayerRecord loaded = payer;  // keeps regon, which the file does not hold
+    loaded.rodzaj = static_cast<std::uint8_t>(*number & 0xFF);
+    forEachTextKey([&](std::string_view key, auto field) {
+        (loaded.*field).assign(document.readString(kSection, key, ""));
+    });
+    payer = loaded;
+}

@@ -1,0 +1,103 @@
+#include "store/TaxpayerRegister.h"
+
+#include "store/ExchangeSortOrder.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+std::string FoldPolishCapitals(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) {
+        switch (static_cast<unsigned char>(c)) {
+        case 0xA5: c = 'A'; break;  // Ą
+        case 0xC6: c = 'C'; break;  // Ć
+        case 0xCA: c = 'E'; break;  // Ę
+        case 0xD1: c = 'N'; break;  // Ń
+        case 0xD3: c = 'O'; break;  // Ó
+        case 0xAF: c = 'Z'; break;  // Ż
+        default: break;
+        }
+    }
+    return folded;
+}
+
+std::string TaxpayerSortKeyText(const TaxpayerRecord& record, TaxpayerSortKey key) {
+    switch (key) {
+    case TaxpayerSortKey::SortByNazwisko: return FoldPolishCapitals(record.nazwisko.view());
+    case TaxpayerSortKey::SortByImie: return FoldPolishCapitals(record.imie1.view());
+    case TaxpayerSortKey::SortByPesel: return record.pesel.str();
+    }
+    return {};
+}
+
+void TaxpayerRegister::ClearRecord(TaxpayerRecord& record) { record = TaxpayerRecord{}; }
+
+bool TaxpayerRegister::Add(const TaxpayerRecord& record) {
+    if (record.imie1.empty() || record.nazwisko.empty()) return false;
+    records_.push_back(std::make_unique<TaxpayerRecord>(record));
+    current_ = records_.back().get();
+    if (idIndexValid_) firstById_.emplace(record.id, count() - 1);  // keeps an earlier position
+    return true;
+}
+
+void TaxpayerRegister::Clear() {
+    records_.clear();
+    current_ = nullptr;
+    invalidateIdIndex();
+}
+
+bool TaxpayerRegister::SelectByIndex(int index) {
+    current_ = nullptr;
+    if (index < 0 || index >= count()) return false;
+    current_ = records_[static_cast<std::size_t>(index)].get();
+    return true;
+}
+
+bool TaxpayerRegister::SelectById(std::int32_t id) {
+    if (!idIndexValid_) {
+        firstById_.clear();
+        firstById_.reserve(records_.size());
+        for (int i = 0; i < count(); ++i) firstById_.emplace(records_[static_cast<std::size_t>(i)]->id, i);
+        idIndexValid_ = true;
+    }
+    const auto it = firstById_.find(id);
+    if (it == firstById_.end()) return false;
+    current_ = records_[static_cast<std::size_t>(it->second)].get();
+    return true;
+}
+
+void TaxpayerRegister::DeleteAt(int index) {
+    if (!SelectByIndex(index)) return;
+    records_.erase(records_.begin() + index);
+    current_ = nullptr;
+    invalidateIdIndex();
+}
+
+void TaxpayerRegister::Sort(TaxpayerSortKey key) {
+    sortKey_ = key;
+    if (records_.size() < 2) return;
+    std::vector<std::string> keys;
+    keys.reserve(records_.size());
+    for (const auto& record : records_) keys.push_back(TaxpayerSortKeyText(*record, key));
+    const std::vector<std::size_t> order = ExchangeSortOrder(keys);
+    std::vector<std::unique_ptr<TaxpayerRecord>> sorted;
+    sorted.reserve(records_.size());
+    for (const std::size_t from : order) sorted.push_back(std::move(records_[from]));
+    records_ = std::move(sorted);
+    invalidateIdIndex();
+}
+
+void TaxpayerRegister::Resort() { Sort(sortKey_); }
+
+int TaxpayerRegister::currentIndex() const {
+    if (!current_) return -1;
+    for (std::size_t i = 0; i < records_.size(); ++i)
+        if (records_[i].get() == current_) return static_cast<int>(i);
+    return -1;
+}
+
+void TaxpayerRegister::invalidateIdIndex() {
+    idIndexValid_ = false;
+    firstById_.clear();
+}
