@@ -44,6 +44,8 @@ public:
 
     friend bool operator==(const FixedText& a, const FixedText& b) { return a.view() == b.view(); }
     friend bool operator==(const FixedText& a, std::string_view b) { return a.view() == b; }
+    // Exact match for literals: without it `text == "abc"` is ambiguous between the two above.
+    friend bool operator==(const FixedText& a, const char* b) { return a.view() == std::string_view(b); }
 
 private:
     std::array<char, N> bytes_{};
