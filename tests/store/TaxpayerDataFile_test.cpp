@@ -1,0 +1,295 @@
+#include "store/TaxpayerDataFile.h"
+
+#include "store/FileErrors.h"
+#include "store/IniDocument.h"
+#include "store/PayerRecord.h"
+
+#include "StoreTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+namespace {
+
+using store_test::cp;
+using store_test::person;
+using store_test::readBytes;
+using store_test::writeBytes;
+
+class TaxpayerDataFileTest : public ::testing::Test {
+protected:
+    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+
+    // Loads text written to a file; the register starts with a record so emptying is visible.
+    bool load(std::string_view text, TaxpayerRegister& reg) {
+        writeBytes(path("in.txt"), text);
+        reg.Add(person("Stary", "Rekord"));
+        return LoadFromFile(reg, path("in.txt"));
+    }
+
+    QTemporaryDir dir_;
+};
+
+TaxpayerRecord fullRecord() {
+    TaxpayerRecord r = person("Żółkiewski", "Stanisław", "80010112345");
+    r.id = 77;
+    r.nip = "123-456-78-90";
+    r.dataUr = "1980-01-01";
+    r.us = cp("Pierwszy Urząd Skarbowy w Łodzi");
+    r.kraj = "POLSKA";
+    r.wojewodztwo = cp("ŁÓDZKIE");
+    r.powiat = cp("łódzki");
+    r.gmina = cp("Łódź");
+    r.ulica = cp("Piotrkowska");
+    r.nrDomu = "12a";
+    r.nrLok = "3";
+    r.miejsc = cp("Łódź");
+    r.kodPoczt = "90-001";
+    r.poczta = cp("Łódź");
+    r.pit11_33 = 4;
+    r.pit40_34 = 5;
+    r.pit11_PITR = 2;
+    r.pit40_NIP3 = 1;
+    r.pit40_PITR = 1;
+    r.pit11_od = "01-01-2025";
+    r.pit11_do = "31-12-2025";
+    r.p11Box(34) = "1234,56";
+    r.p11Box(78) = "0,01";
+    r.p40Box(35) = "-5,00";
+    r.p40Box(76) = "99999999999999999,99";
+    return r;
+}
+
+void expectSameExceptId(const TaxpayerRecord& a, const TaxpayerRecord& b) {
+    EXPECT_EQ(a.nazwisko, b.nazwisko);
+    EXPECT_EQ(a.imie1, b.imie1);
+    EXPECT_EQ(a.pesel, b.pesel);
+    EXPECT_EQ(a.nip, b.nip);
+    EXPECT_EQ(a.dataUr, b.dataUr);
+    EXPECT_EQ(a.us, b.us);
+    EXPECT_EQ(a.kraj, b.kraj);
+    EXPECT_EQ(a.wojewodztwo, b.wojewodztwo);
+    EXPECT_EQ(a.powiat, b.powiat);
+    EXPECT_EQ(a.gmina, b.gmina);
+    EXPECT_EQ(a.ulica, b.ulica);
+    EXPECT_EQ(a.nrDomu, b.nrDomu);
+    EXPECT_EQ(a.nrLok, b.nrLok);
+    EXPECT_EQ(a.miejsc, b.miejsc);
+    EXPECT_EQ(a.kodPoczt, b.kodPoczt);
+    EXPECT_EQ(a.poczta, b.poczta);
+    EXPECT_EQ(a.pit11_33, b.pit11_33);
+    EXPECT_EQ(a.pit40_34, b.pit40_34);
+    EXPECT_EQ(a.pit11_PITR, b.pit11_PITR);
+    EXPECT_EQ(a.pit40_NIP3, b.pit40_NIP3);
+    EXPECT_EQ(a.pit40_PITR, b.pit40_PITR);
+    EXPECT_EQ(a.pit11_od, b.pit11_od);
+    EXPECT_EQ(a.pit11_do, b.pit11_do);
+    EXPECT_EQ(a.p11, b.p11);
+    EXPECT_EQ(a.p40, b.p40);
+}
+
+TEST_F(TaxpayerDataFileTest, SavingAndOpeningRestoresEveryFieldButTheId) {
+    TaxpayerRegister reg;
+    reg.Add(fullRecord());
+    reg.Add(person("Abacki", "Jan"));
+    reg.Sort(TaxpayerSortKey::SortByNazwisko);
+    SaveToFile(reg, path("out.txt"));
+
+    TaxpayerRegister back;
+    ASSERT_TRUE(LoadFromFile(back, path("out.txt")));
+    ASSERT_EQ(back.count(), 2);
+    expectSameExceptId(back.at(1), fullRecord());
+    EXPECT_EQ(back.at(1).id, 0);
+    EXPECT_TRUE(back.at(0).p11Box(35).empty());
+}
+
+TEST_F(TaxpayerDataFileTest, WritesTheKeysInTheirOrderWithCrLf) {
+    TaxpayerRegister reg;
+    TaxpayerRecord first = person("Nowak", "Anna");
+    first.p11Box(34) = "10,00";
+    reg.Add(first);
+    reg.Add(person("Zyta", "Ewa"));
+    const std::string record1 =
+        "[s1]\r\nnazwisko=Nowak\r\nimie1=Anna\r\nnip=\r\npesel=\r\ndataUr=\r\nulica=\r\nnrDomu=\r\nnrLok=\r\n"
+        "miejsc=\r\nkraj=\r\nkodPoczt=\r\npoczta=\r\ngmina=\r\npowiat=\r\nwojewodztwo=\r\nus=\r\np11_34=10,00\r\n"
+        "pit11_33=0\r\npit40_34=0\r\npit40_NIP3=0\r\npit40_PITR=0\r\npit11_PITR=0\r\npit11_od=\r\npit11_do=\r\n\r\n";
+    const std::string text = TaxpayerFileText(reg);
+    EXPECT_EQ(text.substr(0, record1.size()), record1);
+    EXPECT_EQ(text.find("p11_", record1.size()), std::string::npos);  // no empty amounts for s2
+    EXPECT_TRUE(text.ends_with("[s2]\r\nnazwisko=Zyta\r\nimie1=Ewa\r\nnip=\r\npesel=\r\ndataUr=\r\nulica=\r\nnrDomu=\r\n"
+                               "nrLok=\r\nmiejsc=\r\nkraj=\r\nkodPoczt=\r\npoczta=\r\ngmina=\r\npowiat=\r\nwojewodztwo=\r\n"
+                               "us=\r\npit11_33=0\r\npit40_34=0\r\npit40_NIP3=0\r\npit40_PITR=0\r\npit11_PITR=0\r\n"
+                               "pit11_od=\r\npit11_do=\r\n\r\n[Parametry]\r\nLiczbaRekordow=2\r\n\r\n"));
+    SaveToFile(reg, path("out.txt"));
+    EXPECT_EQ(readBytes(path("out.txt")), text);
+}
+
+TEST_F(TaxpayerDataFileTest, SavingReplacesEverythingTheFileHeldIncludingThePayer) {
+    TaxpayerRegister reg;
+    reg.Add(person("Nowak", "Anna"));
+    SaveToFile(reg, path("f.txt"));
+    PayerRecord payer;
+    payer.nazwa = "Firma";
+    SaveToFile(payer, path("f.txt"));
+    EXPECT_NE(readBytes(path("f.txt")).find("[Platnik]"), std::string::npos);
+    // Writing the payer kept the taxpayer sections, "Platnik" after "Parametry".
+    EXPECT_LT(readBytes(path("f.txt")).find("[Parametry]"), readBytes(path("f.txt")).find("[Platnik]"));
+    SaveToFile(reg, path("f.txt"));
+    EXPECT_EQ(readBytes(path("f.txt")), TaxpayerFileText(reg));
+}
+
+TEST_F(TaxpayerDataFileTest, ReaderToleranceFollowsTheIniRules) {
+    TaxpayerRegister reg;
+    ASSERT_TRUE(load("; zapisane ręcznie\r\n"
+                     "[S1]\r\n  NAZWISKO =   Kowalski   \r\nImie1=Jan\r\nPIT11_33=300\r\npit40_34=x\r\n"
+                     "pit11_PITR=0x102\r\nnieznany=1\r\n"
+                     "[s2]\r\nnazwisko=Pierwsze\r\nimie1=Wystąpienie\r\n"
+                     "[s3]\r\nimie1=BezNazwiska\r\n"
+                     "[s2]\r\nnazwisko=Drugie\r\nimie1=Wystapienie\r\n"
+                     "[s5]\r\nnazwisko=ZaLicznikiem\r\nimie1=X\r\n"
+                     "[Parametry]\r\nliczbarekordow=4\r\n",
+                     reg));
+    ASSERT_EQ(reg.count(), 2);
+    EXPECT_EQ(reg.at(0).nazwisko, "Drugie");
+    EXPECT_EQ(reg.at(1).nazwisko, "Kowalski");
+    EXPECT_EQ(reg.at(1).pit11_33, 44);
+    EXPECT_EQ(reg.at(1).pit40_34, 0);
+    EXPECT_EQ(reg.at(1).pit11_PITR, 2);
+}
+
+struct CountCase {
+    const char* name;
+    std::string parameters;
+    bool loads;
+    int records;
+};
+
+class RecordCount : public TaxpayerDataFileTest, public ::testing::WithParamInterface<CountCase> {};
+
+TEST_P(RecordCount, DecidesWhatIsRead) {
+    const CountCase& c = GetParam();
+    TaxpayerRegister reg;
+    const std::string sections =
+        "[s1]\r\nnazwisko=A\r\nimie1=a\r\n[s3]\r\nnazwisko=C\r\nimie1=c\r\n[s03]\r\nnazwisko=Zero\r\nimie1=z\r\n";
+    EXPECT_EQ(load(sections + c.parameters, reg), c.loads);
+    EXPECT_EQ(reg.count(), c.records);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RecordCount,
+    ::testing::Values(CountCase{"GapsAreSkipped", "[Parametry]\r\nLiczbaRekordow=3\r\n", true, 2},
+                      CountCase{"BeyondTheCountIsNotRead", "[Parametry]\r\nLiczbaRekordow=2\r\n", true, 1},
+                      CountCase{"Zero", "[Parametry]\r\nLiczbaRekordow=0\r\n", true, 0},
+                      CountCase{"Negative", "[Parametry]\r\nLiczbaRekordow=-5\r\n", true, 0},
+                      CountCase{"Hexadecimal", "[Parametry]\r\nLiczbaRekordow=0x3\r\n", true, 2},
+                      CountCase{"NoParameters", "", true, 0},
+                      CountCase{"NoCountKey", "[Parametry]\r\nInny=3\r\n", true, 0},
+                      CountCase{"NotANumber", "[Parametry]\r\nLiczbaRekordow=abc\r\n", false, 0},
+                      CountCase{"Empty", "[Parametry]\r\nLiczbaRekordow=\r\n", false, 0},
+                      CountCase{"TooBigForAnInteger", "[Parametry]\r\nLiczbaRekordow=99999999999\r\n", false, 0},
+                      CountCase{"HugeCountCostsNothing", "[Parametry]\r\nLiczbaRekordow=2147483647\r\n", true, 2}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST_F(TaxpayerDataFileTest, ReadingSortsByTheRegistersOwnKey) {
+    TaxpayerRegister reg;
+    reg.Add(person("Zyta", "Adam"));
+    reg.Add(person("Abel", "Zenon"));
+    reg.Sort(TaxpayerSortKey::SortByImie);
+    SaveToFile(reg, path("f.txt"));
+    EXPECT_EQ(IniDocument::readFile(path("f.txt")).readString("s1", "nazwisko", ""), "Zyta");
+
+    TaxpayerRegister back;  // sorts by surname
+    ASSERT_TRUE(LoadFromFile(back, path("f.txt")));
+    EXPECT_EQ(back.at(0).nazwisko, "Abel");
+}
+
+TEST_F(TaxpayerDataFileTest, LongValuesAreCutToTheFieldWidths) {
+    TaxpayerRegister reg;
+    const std::string longLine(10 * 1024 * 1024, 'x');
+    ASSERT_TRUE(load("[s1]\r\nnazwisko=" + longLine + "\r\nimie1=Jan\r\npesel=123456789012345\r\np11_34=" +
+                         std::string(30, '1') + "\r\n[Parametry]\r\nLiczbaRekordow=1\r\n",
+                     reg));
+    ASSERT_EQ(reg.count(), 1);
+    EXPECT_EQ(reg.at(0).nazwisko.size(), 50u);
+    EXPECT_EQ(reg.at(0).pesel, "12345678901");
+    EXPECT_EQ(reg.at(0).p11Box(34).size(), 20u);
+}
+
+TEST_F(TaxpayerDataFileTest, AUtf8FileIsConvertedToCodePage1250) {
+    TaxpayerRegister reg;
+    const std::string text = "[s1]\r\nnazwisko=Żółć\r\nimie1=Jan 中\r\n[Parametry]\r\nLiczbaRekordow=1\r\n";
+    ASSERT_TRUE(load(text, reg));
+    ASSERT_EQ(reg.count(), 1);
+    EXPECT_EQ(reg.at(0).nazwisko, cp("Żółć"));
+    EXPECT_EQ(reg.at(0).imie1, "Jan ?");
+
+    ASSERT_TRUE(load("\xEF\xBB\xBF[s1]\r\nnazwisko=Abc\r\nimie1=D\r\n[Parametry]\r\nLiczbaRekordow=1\r\n", reg));
+    EXPECT_EQ(reg.count(), 1);
+
+    // Code page 1250 text stays as it is.
+    ASSERT_TRUE(load(cp("[s1]\r\nnazwisko=Żółć\r\nimie1=Łukasz\r\n[Parametry]\r\nLiczbaRekordow=1\r\n"), reg));
+    EXPECT_EQ(reg.at(0).imie1, cp("Łukasz"));
+}
+
+TEST_F(TaxpayerDataFileTest, BinaryAndTruncatedFilesDoNotBreakTheReader) {
+    TaxpayerRegister reg;
+    std::string binary;
+    for (int i = 0; i < 100000; ++i) binary.push_back(static_cast<char>((i * 7919) % 256));
+    EXPECT_NO_THROW(load(binary, reg));
+    static constexpr char withNul[] = "[s1]\r\nnazwisko=A\0B\r\nimie1=x\r\n[Parametry]\r\nLiczbaRekordow=1";
+    EXPECT_TRUE(load(std::string(withNul, sizeof withNul - 1), reg));
+    EXPECT_EQ(reg.count(), 1);
+    EXPECT_TRUE(load("[s1]\r\nnazwisko=Kowal", reg));
+    EXPECT_TRUE(reg.empty());
+}
+
+TEST_F(TaxpayerDataFileTest, AMissingFileLoadsAsEmpty) {
+    TaxpayerRegister reg;
+    reg.Add(person("Stary", "Rekord"));
+    EXPECT_TRUE(LoadFromFile(reg, path("brak.txt")));
+    EXPECT_TRUE(reg.empty());
+}
+
+TEST_F(TaxpayerDataFileTest, FoldersDevicesAndUnreadableFilesFailWithAReason) {
+    TaxpayerRegister reg;
+    QString failure;
+    EXPECT_FALSE(LoadFromFile(reg, dir_.path(), &failure));
+    EXPECT_TRUE(failure.contains(QStringLiteral("folder"))) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(dir_.path())) << failure.toStdString();
+
+    EXPECT_FALSE(LoadFromFile(reg, QStringLiteral("/dev/zero"), &failure));
+    EXPECT_TRUE(failure.contains(QStringLiteral("zwykły plik"))) << failure.toStdString();
+
+    writeBytes(path("secret.txt"), "[Parametry]\r\nLiczbaRekordow=0\r\n");
+    QFile::setPermissions(path("secret.txt"), QFileDevice::WriteOwner);
+    if (QFile(path("secret.txt")).open(QIODevice::ReadOnly)) GTEST_SKIP() << "running with root rights";
+    EXPECT_FALSE(LoadFromFile(reg, path("secret.txt"), &failure));
+    EXPECT_TRUE(failure.contains(QStringLiteral("Nie można odczytać"))) << failure.toStdString();
+}
+
+TEST_F(TaxpayerDataFileTest, AFileBeyondTheSizeLimitIsRefused) {
+    QFile big(path("big.txt"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(std::int64_t{300} * 1024 * 1024));  // sparse: no disk space used
+    big.close();
+    TaxpayerRegister reg;
+    QString failure;
+    EXPECT_FALSE(LoadFromFile(reg, path("big.txt"), &failure));
+    EXPECT_TRUE(failure.contains(QStringLiteral("za duży"))) << failure.toStdString();
+}
+
+TEST_F(TaxpayerDataFileTest, SavingIntoAMissingFolderOrOverAFolderThrowsAndNamesTheFile) {
+    TaxpayerRegister reg;
+    reg.Add(person("Nowak", "Anna"));
+    try {
+        SaveToFile(reg, path("brak/f.txt"));
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("Nie można zapisać pliku"))) << error.what();
+        EXPECT_TRUE(error.message().contains(QStringLiteral("nie istnieje"))) << error.what();
+    }
+    EXPECT_THROW(SaveToFile(reg, dir_.path()), FileError);
+}
+
+}  // namespace
