@@ -1,0 +1,111 @@
+#include "ui/QtUserInterface.h"
+
+#include "ui/FileDialogFilter.h"
+#include "ui/HelpLocation.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::None: return QMessageBox::NoIcon;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QtUserInterface::QtUserInterface(QWidget* parent) : parent_(parent) {}
+
+QWidget* QtUserInterface::dialogParent() const {
+    if (QWidget* active = QApplication::activeModalWidget()) return active;
+    if (parent_) return parent_;
+    return QApplication::activeWindow();
+}
+
+void QtUserInterface::message(const QString& title, const QString& text, MessageIcon icon) {
+    QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+bool QtUserInterface::ask(const QString& title, const QString& text, MessageIcon icon) {
+    QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtUserInterface::openFile(const FileDialogRequest& request) {
+    return runFileDialog(request, false);
+}
+
+std::optional<QString> QtUserInterface::saveFile(const FileDialogRequest& request) {
+    return runFileDialog(request, true);
+}
+
+std::optional<QString> QtUserInterface::runFileDialog(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(dialogParent());
+    if (!request.title.isEmpty()) dialog.setWindowTitle(request.title);
+    dialog.setNameFilter(toQtFileFilter(request.filter));
+    dialog.setDefaultSuffix(toQtDefaultSuffix(request.defaultSuffix));
+    if (!request.initialPath.isEmpty()) {
+        const QFileInfo initial(request.initialPath);
+        if (initial.isDir()) {
+            dialog.setDirectory(initial.absoluteFilePath());
+        } else {
+            dialog.setDirectory(initial.absolutePath());
+            dialog.selectFile(initial.fileName());
+        }
+    }
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);  // Qt asks before overwriting an existing file
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) return std::nullopt;
+    return files.front();
+}
+
+std::optional<QColor> QtUserInterface::chooseColor(const QColor& initial) {
+    // Solid colours only (no alpha channel); the custom-colour part is always open in Qt's dialog.
+    const QColor chosen = QColorDialog::getColor(initial, dialogParent());
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
+}
+
+void QtUserInterface::showHelp(const QString& topic) {
+    const QString folder = findHelpFolder(QStringLiteral(FISKON_DATA_DIR "/help"),
+                                          QCoreApplication::applicationDirPath());
+    if (folder.isEmpty()) {
+        message(QStringLiteral("Błąd"),
+                QStringLiteral("Nie znaleziono plików pomocy programu. Zainstaluj program ponownie."),
+                MessageIcon::Error);
+        return;
+    }
+    openUrl(helpTopicUrl(folder, topic));
+}
+
+void QtUserInterface::openUrl(const QUrl& url) {
+    if (!QDesktopServices::openUrl(url)) {
+        message(QStringLiteral("Błąd"),
+                QStringLiteral("Nie udało się otworzyć adresu %1. Sprawdź, czy w systemie jest "
+                               "program, który go obsługuje.")
+                    .arg(url.toDisplayString()),
+                MessageIcon::Error);
+    }
+}

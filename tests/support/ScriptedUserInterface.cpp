@@ -1,0 +1,179 @@
+#include "support/ScriptedUserInterface.h"
+
+#include <QtGlobal>
+#include <QtTest/QTest>
+
+#include <algorithm>
+
+namespace {
+
+QString kindName(UiCall::Kind kind) {
+    switch (kind) {
+    case UiCall::Message: return QStringLiteral("Message");
+    case UiCall::Ask: return QStringLiteral("Ask");
+    case UiCall::OpenFile: return QStringLiteral("OpenFile");
+    case UiCall::SaveFile: return QStringLiteral("SaveFile");
+    case UiCall::ChooseColor: return QStringLiteral("ChooseColor");
+    case UiCall::Help: return QStringLiteral("Help");
+    case UiCall::Url: return QStringLiteral("Url");
+    }
+    return {};
+}
+
+// The text a call is matched by in count(kind, text).
+QString matchText(const UiCall& call) {
+    switch (call.kind) {
+    case UiCall::Message:
+    case UiCall::Ask: return call.text;
+    case UiCall::OpenFile:
+    case UiCall::SaveFile: return call.title;
+    case UiCall::ChooseColor: return call.color.name();
+    case UiCall::Help: return call.topic;
+    case UiCall::Url: return call.url.toString();
+    }
+    return {};
+}
+
+void failLoudly(const QString& message) {
+    const QByteArray text = message.toUtf8();
+    if (QTest::currentTestFunction() != nullptr)
+        QTest::qFail(text.constData(), __FILE__, __LINE__);
+    else
+        qFatal("%s", text.constData());
+}
+
+}  // namespace
+
+QString UiCall::describe() const {
+    QString detail;
+    switch (kind) {
+    case Message:
+    case Ask: detail = title + QStringLiteral(": ") + text; break;
+    case OpenFile:
+    case SaveFile: detail = title + QStringLiteral(" [") + filter + QStringLiteral("]"); break;
+    case ChooseColor: detail = color.name(); break;
+    case Help: detail = topic; break;
+    case Url: detail = url.toString(); break;
+    }
+    return kindName(kind) + QStringLiteral("(") + detail + QStringLiteral(")");
+}
+
+ScriptedUserInterface::ScriptedUserInterface() : onUnexpected(failLoudly) {}
+
+int ScriptedUserInterface::count(UiCall::Kind kind) const {
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [&](const UiCall& c) { return c.kind == kind; }));
+}
+
+int ScriptedUserInterface::count(UiCall::Kind kind, const QString& text) const {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const UiCall& c) {
+        return c.kind == kind && matchText(c) == text;
+    }));
+}
+
+std::vector<UiCall> ScriptedUserInterface::callsOf(UiCall::Kind kind) const {
+    std::vector<UiCall> result;
+    std::copy_if(calls.begin(), calls.end(), std::back_inserter(result),
+                 [&](const UiCall& c) { return c.kind == kind; });
+    return result;
+}
+
+const UiCall& ScriptedUserInterface::last() const {
+    Q_ASSERT(!calls.empty());
+    return calls.back();
+}
+
+bool ScriptedUserInterface::allAnswersUsed() const {
+    return answers.empty() && fileNames.empty() && colors.empty();
+}
+
+QString ScriptedUserInterface::transcript() const {
+    QStringList lines;
+    for (const UiCall& call : calls) lines << call.describe();
+    return lines.join(QLatin1Char('\n'));
+}
+
+void ScriptedUserInterface::message(const QString& title, const QString& text, MessageIcon icon) {
+    UiCall call;
+    call.kind = UiCall::Message;
+    call.title = title;
+    call.text = text;
+    call.icon = icon;
+    calls.push_back(call);
+}
+
+bool ScriptedUserInterface::ask(const QString& title, const QString& text, MessageIcon icon) {
+    UiCall call;
+    call.kind = UiCall::Ask;
+    call.title = title;
+    call.text = text;
+    call.icon = icon;
+    calls.push_back(call);
+    if (answers.empty()) {
+        unexpected(call);
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedUserInterface::openFile(const FileDialogRequest& request) {
+    return fileDialog(UiCall::OpenFile, request);
+}
+
+std::optional<QString> ScriptedUserInterface::saveFile(const FileDialogRequest& request) {
+    return fileDialog(UiCall::SaveFile, request);
+}
+
+std::optional<QString> ScriptedUserInterface::fileDialog(UiCall::Kind kind,
+                                                         const FileDialogRequest& request) {
+    UiCall call;
+    call.kind = kind;
+    call.title = request.title;
+    call.filter = request.filter;
+    call.defaultSuffix = request.defaultSuffix;
+    call.initialPath = request.initialPath;
+    calls.push_back(call);
+    if (fileNames.empty()) {
+        unexpected(call);
+        return std::nullopt;
+    }
+    std::optional<QString> answer = fileNames.front();
+    fileNames.pop_front();
+    return answer;
+}
+
+std::optional<QColor> ScriptedUserInterface::chooseColor(const QColor& initial) {
+    UiCall call;
+    call.kind = UiCall::ChooseColor;
+    call.color = initial;
+    calls.push_back(call);
+    if (colors.empty()) {
+        unexpected(call);
+        return std::nullopt;
+    }
+    std::optional<QColor> answer = colors.front();
+    colors.pop_front();
+    return answer;
+}
+
+void ScriptedUserInterface::showHelp(const QString& topic) {
+    UiCall call;
+    call.kind = UiCall::Help;
+    call.topic = topic;
+    calls.push_back(call);
+}
+
+void ScriptedUserInterface::openUrl(const QUrl& url) {
+    UiCall call;
+    call.kind = UiCall::Url;
+    call.url = url;
+    calls.push_back(call);
+}
+
+void ScriptedUserInterface::unexpected(const UiCall& call) {
+    const QString message = QStringLiteral("unexpected user-interface call with no answer queued: ") +
+                            call.describe() + QStringLiteral("\ncalls so far:\n") + transcript();
+    if (onUnexpected) onUnexpected(message);
+}

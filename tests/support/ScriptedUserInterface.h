@@ -1,0 +1,88 @@
+#pragma once
+
+#include "ui/UserInterface.h"
+
+#include <QColor>
+#include <QString>
+#include <QUrl>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The user-interface service of the tests. Every call is recorded in `calls`; questions, file
+// dialogs and colour dialogs take their answers from the queues, front first:
+//
+//     ScriptedUserInterface ui;
+//     ui.answers.push_back(true);                 // "Yes" to the next question
+//     ui.fileNames.push_back("/tmp/x.txt");       // the next file dialog picks this file
+//     ui.fileNames.push_back(std::nullopt);       // ...and the one after that is cancelled
+//     window.DeleteSelected();
+//     QCOMPARE(ui.count(UiCall::Ask, "Czy na pewno usunąć?"), 1);
+//
+// A call that needs an answer while its queue is empty is a fault of the test script: it fails
+// the running test at once (through `onUnexpected`) and is answered with No / Cancel, so nothing
+// ever waits for a user who is not there.
+struct UiCall {
+    enum Kind { Message, Ask, OpenFile, SaveFile, ChooseColor, Help, Url };
+
+    Kind kind = Message;
+    QString title;
+    QString text;
+    MessageIcon icon = MessageIcon::None;
+    QString filter;         // file dialogs
+    QString defaultSuffix;  // file dialogs
+    QString initialPath;    // file dialogs
+    QColor color;           // colour dialog: the preset colour
+    QString topic;          // help
+    QUrl url;               // shell request
+
+    // "Ask(Pytanie: Czy na pewno usunąć?)" — for failure messages.
+    QString describe() const;
+};
+
+class ScriptedUserInterface : public UserInterface {
+public:
+    ScriptedUserInterface();
+
+    // Answers, taken from the front.
+    std::deque<bool> answers;                      // ask(): true = Yes
+    std::deque<std::optional<QString>> fileNames;  // openFile()/saveFile(): nullopt = Cancel
+    std::deque<std::optional<QColor>> colors;      // chooseColor(): nullopt = Cancel
+
+    // Every call, in order.
+    std::vector<UiCall> calls;
+
+    // Called with a description when a call finds its answer queue empty. The default fails the
+    // running QtTest function (QTest::qFail), or aborts with qFatal outside of one; a GoogleTest
+    // may set it to `[](const QString& m) { ADD_FAILURE() << m.toStdString(); }`.
+    std::function<void(const QString&)> onUnexpected;
+
+    // Number of calls of a kind, optionally only those with this text (messages, questions),
+    // title (file dialogs), topic (help) or URL text.
+    int count(UiCall::Kind kind) const;
+    int count(UiCall::Kind kind, const QString& text) const;
+    // Calls of a kind, in order.
+    std::vector<UiCall> callsOf(UiCall::Kind kind) const;
+    // The last call; the test must know there is one.
+    const UiCall& last() const;
+    // True when every queued answer has been used.
+    bool allAnswersUsed() const;
+    // Forgets the recorded calls (queues stay).
+    void clearCalls() { calls.clear(); }
+    // All recorded calls, one per line — handy in a failure message.
+    QString transcript() const;
+
+    void message(const QString& title, const QString& text, MessageIcon icon) override;
+    bool ask(const QString& title, const QString& text, MessageIcon icon) override;
+    std::optional<QString> openFile(const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QColor> chooseColor(const QColor& initial) override;
+    void showHelp(const QString& topic) override;
+    void openUrl(const QUrl& url) override;
+
+private:
+    std::optional<QString> fileDialog(UiCall::Kind kind, const FileDialogRequest& request);
+    void unexpected(const UiCall& call);
+};
