@@ -1,0 +1,523 @@
+#include "app/TFMain.h"
+
+#include "app/TaxpayerTableModel.h"
+#include "app/ToolbarIcons.h"
+#include "settings/widgets/TFConfig.h"
+#include "store/TaxpayerDataFile.h"
+#include "ui/ErrorMessage.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString kTaxpayerFilterOpen =
+    QStringLiteral("Pliki tekstowe w formacie INI|*.txt|Wszystkie pliki|*.*");
+const QString kTaxpayerFilterSave =
+    QStringLiteral("Pliki tekstowe w formacie INI (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*");
+const QString kNoUsableData = QStringLiteral("Wskazany plik nie zawierał przydatnych danych!");
+
+constexpr int kColumnWidth = 150;
+constexpr int kLastColumnWidth = 250;
+
+QAction* makeAction(QObject* parent, const char* name, const QString& caption,
+                    const QKeySequence& shortcut = {}) {
+    auto* action = new QAction(caption, parent);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    return action;
+}
+
+}  // namespace
+
+TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
+    setObjectName(QStringLiteral("FMain"));
+    setWindowTitle(QStringLiteral("Program wypełniający PIT-11/8B/40"));
+    setMinimumSize(500, 200);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(10);
+    connect(timer1_, &QTimer::timeout, this, &TFMain::Timer1Timer);
+
+    createActions();
+    createMenus();
+    createToolbar();
+    createTable();
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+
+    // The table stays hidden until there is something to show.
+    RefreshView(ViewMode::vmNone);
+    workspace_.taxpayersSaved = true;
+    workspace_.payerSaved = true;
+}
+
+TFMain::~TFMain() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Building the window
+
+void TFMain::createActions() {
+    MMnuKreatorOdczytu_ = makeAction(this, "MMnuKreatorOdczytu",
+                                     QStringLiteral("&Kreator importu danych z bazy Programu Płatnika"),
+                                     QKeySequence(Qt::CTRL | Qt::Key_O));
+    MMnuOpenPlatnik_ = makeAction(this, "MMnuOpenPlatnik",
+                                  QStringLiteral("&Importuj dane z bazy Programu Płatnika"),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    MMnuOpen_ = makeAction(this, "MMnuOpen", QStringLiteral("&Otwórz plik tekstowy w formacie INI"),
+                           QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
+    MMnuImportSep_ =
+        makeAction(this, "MMnuImportSep", QStringLiteral("I&mportuj rozseparowane dane tekstowe"));
+    MMnu_Save_ = makeAction(this, "MMnu_Save", QStringLiteral("&Zapisz"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    MMnu_SaveAs_ = makeAction(this, "MMnu_SaveAs", QStringLiteral("Z&apisz jako..."));
+    MMnuExit_ = makeAction(this, "MMnuExit", QStringLiteral("&Wyjście z programu"),
+                           QKeySequence(Qt::ALT | Qt::Key_F4));
+
+    MMnuEditData_ = makeAction(this, "MMnuEditData", QStringLiteral("&Edytuj dane"));
+    MMnuEditData_->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
+    MMnuShowData_ = makeAction(this, "MMnuShowData", QStringLiteral("&Wyświetl dane na formularzu"),
+                               QKeySequence(Qt::Key_F5));
+    MMnuPrintData_ = makeAction(this, "MMnuPrintData", QStringLiteral("&Drukuj wybrane dane"),
+                                QKeySequence(Qt::CTRL | Qt::Key_P));
+    MMnuAddData_ = makeAction(this, "MMnuAddData", QStringLiteral("Dod&aj dane"), QKeySequence(Qt::Key_Insert));
+    MMnuDelData_ = makeAction(this, "MMnuDelData", QStringLiteral("&Usuń wybrany rekord"),
+                              QKeySequence(Qt::Key_Delete));
+    MMnuPrintAllData_ =
+        makeAction(this, "MMnuPrintAllData", QStringLiteral("Drukuj wszystkie rekordy na formularze"));
+    MMnuPrintAllData_->setEnabled(false);  // never offered
+    MMnuDelAllData_ = makeAction(this, "MMnuDelAllData", QStringLiteral("U&suń wszystkie dane"));
+
+    MMnuPlatnik_ = makeAction(this, "MMnuPlatnik", QStringLiteral("Pł&atnik składek"));
+    MMnuOpcje_ = makeAction(this, "MMnuOpcje", QStringLiteral("&Opcje"));
+    MMnuPomoc_ = makeAction(this, "MMnuPomoc", QStringLiteral("&Pomoc"), QKeySequence(Qt::Key_F1));
+    MMnuPomoc_->setStatusTip(QStringLiteral("Wyświetla pomoc do programu"));
+    MMnuAbout_ = makeAction(this, "MMnuAbout", QStringLiteral("&O programie"));
+    MMnuAbout_->setStatusTip(QStringLiteral("Wyświetla okno z informacjami o programie"));
+
+    // The context menu shows the same shortcuts; they act only while the menu is open, so they
+    // do not compete with the main menu's.
+    TMnuPokazForm_ = makeAction(this, "TMnuPokazForm", QStringLiteral("Pokaż &formularz"), QKeySequence(Qt::Key_F5));
+    TMnuEdit_ = makeAction(this, "TMnuEdit", QStringLiteral("&Edycja danych"), QKeySequence(Qt::ALT | Qt::Key_Return));
+    TMnuPrint_ = makeAction(this, "TMnuPrint", QStringLiteral("D&rukuj rekord"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    TMnuAddRecord_ = makeAction(this, "TMnuAddRecord", QStringLiteral("&Dodaj rekord"), QKeySequence(Qt::Key_Insert));
+    TMnuDelRecord_ = makeAction(this, "TMnuDelRecord", QStringLiteral("&Usuń rekord(y)"), QKeySequence(Qt::Key_Delete));
+    TMnuProperties_ = makeAction(this, "TMnuProperties", QStringLiteral("&Właściwości tabeli"));
+    for (QAction* action : {TMnuPokazForm_, TMnuEdit_, TMnuPrint_, TMnuAddRecord_, TMnuDelRecord_, TMnuProperties_})
+        action->setShortcutContext(Qt::WidgetShortcut);
+
+    const std::pair<QAction*, void (TFMain::*)()> commands[] = {
+        {MMnuKreatorOdczytu_, &TFMain::ImportWizard}, {MMnuOpenPlatnik_, &TFMain::QuickImport},
+        {MMnuOpen_, &TFMain::Open},                   {MMnuImportSep_, &TFMain::DelimitedImport},
+        {MMnu_Save_, &TFMain::Save},                  {MMnu_SaveAs_, &TFMain::SaveAs},
+        {MMnuEditData_, &TFMain::Edit},               {MMnuShowData_, &TFMain::ShowForm},
+        {MMnuPrintData_, &TFMain::Print},             {MMnuAddData_, &TFMain::Add},
+        {MMnuDelData_, &TFMain::DeleteSelected},      {MMnuDelAllData_, &TFMain::DeleteAll},
+        {MMnuPlatnik_, &TFMain::PayerForm},           {MMnuOpcje_, &TFMain::Options},
+        {MMnuPomoc_, &TFMain::Help},                  {MMnuAbout_, &TFMain::About},
+        {TMnuPokazForm_, &TFMain::ShowForm},          {TMnuEdit_, &TFMain::Edit},
+        {TMnuPrint_, &TFMain::Print},                 {TMnuAddRecord_, &TFMain::Add},
+        {TMnuDelRecord_, &TFMain::DeleteSelected},    {TMnuProperties_, &TFMain::TableProperties},
+    };
+    for (const auto& [action, command] : commands)
+        connect(action, &QAction::triggered, this, [this, command = command] { (this->*command)(); });
+    connect(MMnuExit_, &QAction::triggered, this, &QWidget::close);
+}
+
+void TFMain::createMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+
+    mnuPlik_ = bar->addMenu(QStringLiteral("&Plik"));
+    mnuPlik_->setObjectName(QStringLiteral("MMnu_Plik"));
+    mnuPlik_->addActions({MMnuKreatorOdczytu_, MMnuOpenPlatnik_, MMnuOpen_, MMnuImportSep_, MMnu_Save_, MMnu_SaveAs_});
+    mnuPlik_->addSeparator();
+    mnuPlik_->addAction(MMnuExit_);
+
+    mnuEdycja_ = bar->addMenu(QStringLiteral("&Edycja"));
+    mnuEdycja_->setObjectName(QStringLiteral("MMnu_Edycja"));
+    mnuEdycja_->addActions({MMnuEditData_, MMnuShowData_, MMnuPrintData_, MMnuAddData_, MMnuDelData_});
+    mnuEdycja_->addSeparator();
+    mnuEdycja_->addActions({MMnuPrintAllData_, MMnuDelAllData_});
+
+    bar->addAction(MMnuPlatnik_);
+    bar->addAction(MMnuOpcje_);
+
+    mnuPomoc_ = bar->addMenu(QStringLiteral("P&omoc"));
+    mnuPomoc_->setObjectName(QStringLiteral("MMnu_Pomoc"));
+    mnuPomoc_->addActions({MMnuPomoc_, MMnuAbout_});
+
+    tabelaMenu_ = new QMenu(this);
+    tabelaMenu_->setObjectName(QStringLiteral("TabelaMenu"));
+    tabelaMenu_->addActions({TMnuPokazForm_, TMnuEdit_, TMnuPrint_});
+    tabelaMenu_->addSeparator();
+    tabelaMenu_->addActions({TMnuAddRecord_, TMnuDelRecord_});
+    tabelaMenu_->addSeparator();
+    tabelaMenu_->addAction(TMnuProperties_);
+    tabelaMenu_->setDefaultAction(TMnuPokazForm_);
+
+    // Enabling is worked out each time a menu opens; once it closes every command is available
+    // again to its shortcut and checks its own conditions.
+    connect(mnuPlik_, &QMenu::aboutToShow, this, &TFMain::MMnu_PlikPopup);
+    connect(mnuEdycja_, &QMenu::aboutToShow, this, &TFMain::MMnu_EdycjaPopup);
+    connect(tabelaMenu_, &QMenu::aboutToShow, this, &TFMain::TabelaMenuPopup);
+    for (QMenu* menu : {mnuPlik_, mnuEdycja_, tabelaMenu_})
+        connect(menu, &QMenu::aboutToHide, this, &TFMain::enableAllCommands);
+}
+
+QToolButton* TFMain::toolButton(const char* name, const QIcon& icon, const QString& hint,
+                                void (TFMain::*command)()) {
+    auto* button = new QToolButton;
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(icon);
+    button->setIconSize(QSize(26, 26));
+    button->setFixedSize(32, 32);
+    button->setAutoRaise(true);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    connect(button, &QToolButton::clicked, this, [this, command] { (this->*command)(); });
+    return button;
+}
+
+void TFMain::createToolbar() {
+    auto* panel = new QToolBar(QStringLiteral("PanelTop"), this);
+    panel->setObjectName(QStringLiteral("PanelTop"));
+    panel->setMovable(false);
+    panel->setFloatable(false);
+    panel->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    panel->addWidget(toolButton("btnAdd", toolbar_icons::add(),
+                                QStringLiteral("Pozwala wprowadzić dane ręcznie przez użytkownika"), &TFMain::Add));
+    panel->addWidget(toolButton("btnImport", toolbar_icons::import(),
+                                QStringLiteral("Otwiera Kreator Importu plików z bazy Programu Płatnika firmy PROKOM"),
+                                &TFMain::ImportWizard));
+    panel->addWidget(toolButton("btnOpen", toolbar_icons::open(),
+                                QStringLiteral("Otwiera dane zapisane przez program w postaci tekstowej"), &TFMain::Open));
+    panel->addWidget(toolButton("btnSave", toolbar_icons::save(),
+                                QStringLiteral("Zapisuje wprowadzone dane do pliku"), &TFMain::Save));
+    panel->addWidget(toolButton("btnPlatnik", toolbar_icons::payer(), QStringLiteral("Edytuje dane płatnika"),
+                                &TFMain::PayerForm));
+    panel->addWidget(toolButton("btnShow", toolbar_icons::show(),
+                                QStringLiteral("Wyświetla wybrany formularz na ekranie"), &TFMain::ShowForm));
+    panel->addWidget(toolButton("btnPrint", toolbar_icons::print(),
+                                QStringLiteral("Drukuje wybrany rekord na formularzu"), &TFMain::Print));
+    panel->addWidget(toolButton("btnHelp", toolbar_icons::help(), QStringLiteral("Pomoc"), &TFMain::Help));
+    addToolBar(Qt::TopToolBarArea, panel);
+}
+
+void TFMain::createTable() {
+    auto* area = new QWidget;
+    area->setObjectName(QStringLiteral("ClientArea"));
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    model_ = new TaxpayerTableModel(workspace_.taxpayers, this);
+    listView_ = new QTableView;
+    listView_->setObjectName(QStringLiteral("ListView"));
+    listView_->setModel(model_);
+    listView_->setShowGrid(true);
+    listView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listView_->setWordWrap(false);
+    listView_->setSortingEnabled(false);  // header clicks sort the register itself
+    listView_->verticalHeader()->hide();
+    listView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    listView_->verticalHeader()->setDefaultSectionSize(listView_->fontMetrics().height() + 6);
+    listView_->horizontalHeader()->setSectionsClickable(true);
+    listView_->horizontalHeader()->setHighlightSections(false);
+    listView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    listView_->horizontalHeader()->setStretchLastSection(false);
+    listView_->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    // The selection stays visible when the table loses focus.
+    QPalette palette = listView_->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    listView_->setPalette(palette);
+
+    connect(listView_, &QTableView::doubleClicked, this, [this] { Edit(); });
+    connect(listView_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TFMain::ListViewColumnClick);
+    connect(listView_, &QTableView::customContextMenuRequested, this, [this](const QPoint& pos) {
+        tabelaMenu_->popup(listView_->viewport()->mapToGlobal(pos));
+    });
+
+    layout->addWidget(listView_);
+    setCentralWidget(area);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The view
+
+void TFMain::RefreshView(ViewMode mode) {
+    listView_->hide();
+    if (mode == ViewMode::vmNone) {
+        model_->clear();
+        viewMode_ = ViewMode::vmNone;
+        return;
+    }
+    model_->rebuild();
+    QHeaderView* header = listView_->horizontalHeader();
+    for (int column = 0; column < TaxpayerTableModel::ColumnCount; ++column)
+        header->resizeSection(column, kColumnWidth);
+    header->resizeSection(TaxpayerTableModel::ColumnCount - 1, kLastColumnWidth);
+    listView_->show();
+    viewMode_ = ViewMode::vmTabela;
+}
+
+std::vector<int> TFMain::selectedRows() const {
+    std::vector<int> rows;
+    if (viewMode_ == ViewMode::vmNone) return rows;
+    const QModelIndexList selected = listView_->selectionModel()->selectedRows();
+    rows.reserve(static_cast<std::size_t>(selected.size()));
+    for (const QModelIndex& index : selected)
+        if (index.row() < workspace_.taxpayers.count()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TFMain::selectRow(int row) {
+    if (viewMode_ == ViewMode::vmNone || row < 0 || row >= model_->rowCount()) return;
+    listView_->clearSelection();
+    listView_->selectRow(row);
+}
+
+void TFMain::setTableColors(const QColor& background, const QColor& text) {
+    tableColor_ = background;
+    tableTextColor_ = text;
+}
+
+void TFMain::applyTableColors(const QColor& background, const QColor& text) {
+    setTableColors(background, text);
+    QPalette palette = listView_->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Base, background);
+        palette.setColor(group, QPalette::Text, text);
+    }
+    listView_->setPalette(palette);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Enabling
+
+void TFMain::MMnu_PlikPopup() { MMnu_Save_->setEnabled(!workspace_.taxpayers.empty()); }
+
+void TFMain::MMnu_EdycjaPopup() {
+    const bool anySelected = !selectedRows().empty();
+    MMnuDelAllData_->setEnabled(!workspace_.taxpayers.empty());
+    for (QAction* action : {MMnuEditData_, MMnuShowData_, MMnuPrintData_, MMnuDelData_})
+        action->setEnabled(anySelected);
+}
+
+void TFMain::TabelaMenuPopup() {
+    const bool anySelected = !selectedRows().empty();
+    for (QAction* action : {TMnuPokazForm_, TMnuEdit_, TMnuPrint_, TMnuDelRecord_}) action->setEnabled(anySelected);
+}
+
+void TFMain::enableAllCommands() {
+    for (QAction* action : {MMnu_Save_, MMnuDelAllData_, MMnuEditData_, MMnuShowData_, MMnuPrintData_,
+                            MMnuDelData_, TMnuPokazForm_, TMnuEdit_, TMnuPrint_, TMnuDelRecord_})
+        action->setEnabled(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void TFMain::showWindow(QDialog* window) {
+    if (window) window->exec();
+}
+
+void TFMain::Add() {
+    workspace_.taxpayers.ClearCurrent();
+    // TFEdit adds the new record and refreshes the table itself.
+    showWindow(windows_.edit);
+}
+
+void TFMain::Edit() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.size() == 1) {
+        const int row = rows.front();
+        workspace_.taxpayers.SelectByIndex(row);
+        // TFEdit changes `current` and refreshes the table.
+        showWindow(windows_.edit);
+        selectRow(row);
+    } else if (rows.size() >= 2) {
+        // TFMultiEdit reads the selection itself.
+        showWindow(windows_.multiEdit);
+        RefreshView(viewMode_);
+    }
+}
+
+void TFMain::ShowForm() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) return;
+    workspace_.taxpayers.SelectByIndex(rows.front());
+    // TFVEL shows the form of `current`.
+    showWindow(windows_.vel);
+}
+
+void TFMain::Print() {
+    if (selectedRows().empty()) return;
+    // TFPrint reads the selected rows itself.
+    showWindow(windows_.print);
+}
+
+void TFMain::DeleteSelected() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) return;
+    if (askBeforeDelete() &&
+        !ui_.ask(QStringLiteral("Pytanie"), QStringLiteral("Czy na pewno usunąć?"), MessageIcon::Question))
+        return;
+    // From the last to the first, so that the earlier positions stay valid.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) workspace_.taxpayers.DeleteAt(*row);
+    workspace_.taxpayersSaved = false;
+    RefreshView(viewMode_);
+}
+
+void TFMain::DeleteAll() {
+    if (!ui_.ask(QStringLiteral("Zastanów się.."),
+                 QStringLiteral("Czy na pewno usunąć wszystkie dane pracowników?"), MessageIcon::Question))
+        return;
+    if (!workspace_.taxpayers.empty()) workspace_.taxpayersSaved = false;
+    workspace_.taxpayers.Clear();
+    RefreshView(viewMode_);
+}
+
+void TFMain::Open() {
+    // Opening replaces the register: unsaved taxpayers are offered for saving first.
+    if (quitQuery() && !workspace_.taxpayersSaved && !workspace_.taxpayers.empty()) askToSaveTaxpayers();
+
+    FileDialogRequest request;
+    request.filter = kTaxpayerFilterOpen;
+    request.defaultSuffix = QStringLiteral("*.txt");
+    const std::optional<QString> fileName = ui_.openFile(request);
+    if (!fileName) return;
+
+    bool loaded = false;
+    try {
+        loaded = LoadFromFile(workspace_.taxpayers, *fileName);
+    } catch (const std::exception&) {
+        loaded = false;
+    }
+    if (!loaded || workspace_.taxpayers.empty())
+        ui_.message(QStringLiteral("Informacja"), kNoUsableData, MessageIcon::Information);
+    // An empty register is shown empty too, so the table never lists records that are gone.
+    RefreshView(workspace_.taxpayers.empty() ? viewMode_ : ViewMode::vmTabela);
+}
+
+void TFMain::Save() {
+    // The program keeps no current file name: Save is Save as.
+    SaveAs();
+}
+
+void TFMain::SaveAs() {
+    if (workspace_.taxpayers.empty()) {
+        ui_.message(QStringLiteral("Błąd"), QStringLiteral("Nie ma żadnych danych do zapisania!"),
+                    MessageIcon::Information);
+        return;
+    }
+    FileDialogRequest request;
+    request.title = QStringLiteral("Zapisywanie danych podatników...");
+    request.filter = kTaxpayerFilterSave;
+    request.defaultSuffix = QStringLiteral("*.txt");
+    const std::optional<QString> fileName = ui_.saveFile(request);
+    if (!fileName) return;
+    try {
+        SaveToFile(workspace_.taxpayers, *fileName);
+        workspace_.taxpayersSaved = true;
+    } catch (const std::exception& error) {
+        ShowErrorMessage(ui_, error);
+    }
+}
+
+void TFMain::ImportWizard() {
+    if (windows_.start && windows_.start->isVisible()) windows_.start->reject();
+    importStep = 0;
+    while (importStep < 4) {
+        QDialog* step = importStep == 0   ? windows_.import    // TFImport: the database file
+                        : importStep == 1 ? windows_.import1   // TFImport1: the login
+                        : importStep == 2 ? windows_.import3   // TFImport3: what to import
+                                          : nullptr;
+        if (!step) break;
+        const int before = importStep;
+        step->exec();
+        // A window closed without choosing a step (e.g. by its title-bar button) leaves the wizard.
+        if (importStep == before) importStep = 4;
+    }
+}
+
+void TFMain::QuickImport() { showWindow(windows_.open); }            // TFOpen
+
+void TFMain::DelimitedImport() { showWindow(windows_.importSep); }   // TFImportSep
+
+void TFMain::PayerForm() { showWindow(windows_.platnik); }           // TFPlatnik
+
+void TFMain::Options() {
+    if (windows_.config) windows_.config->exec();
+}
+
+void TFMain::TableProperties() { showWindow(windows_.wtabela); }     // TFWTabela
+
+void TFMain::Help() { ui_.showHelp(QString()); }
+
+void TFMain::About() { showWindow(windows_.about); }                 // TFAbout
+
+void TFMain::ListViewColumnClick(int column) {
+    if (!workspace_.taxpayers.empty()) {
+        switch (column) {
+        case TaxpayerTableModel::ColNazwisko: workspace_.taxpayers.Sort(TaxpayerSortKey::SortByNazwisko); break;
+        case TaxpayerTableModel::ColImie: workspace_.taxpayers.Sort(TaxpayerSortKey::SortByImie); break;
+        // The PESEL begins with the birth date.
+        case TaxpayerTableModel::ColDataUr: workspace_.taxpayers.Sort(TaxpayerSortKey::SortByPesel); break;
+        default: break;
+        }
+    }
+    RefreshView(viewMode_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and close
+
+void TFMain::Timer1Timer() {
+    timer1_->stop();
+    if (windows_.config && windows_.config->ShowInitialScreen()) showWindow(windows_.start);  // TFStart
+}
+
+bool TFMain::askBeforeDelete() const { return windows_.config ? windows_.config->AskBeforeDelete() : true; }
+
+bool TFMain::quitQuery() const { return windows_.config ? windows_.config->QuitQuery() : true; }
+
+void TFMain::askToSaveTaxpayers() {
+    if (ui_.ask(QStringLiteral("Uwaga!"),
+                QStringLiteral("Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"),
+                MessageIcon::Warning))
+        Save();
+}
+
+bool TFMain::CloseQuery() {
+    if (quitQuery() && !workspace_.taxpayersSaved) askToSaveTaxpayers();
+    if (quitQuery() && !workspace_.payerSaved &&
+        ui_.ask(QStringLiteral("Uwaga!"), QStringLiteral("Dane Płatnika nie zostały zapisane. Czy chcesz je zapisać?"),
+                MessageIcon::Warning) &&
+        windows_.savePayer)
+        windows_.savePayer();  // TFPlatnik's save: asks for a file and writes the payer file
+    return ui_.ask(QStringLiteral("Wychodzisz?"), QStringLiteral("Czy na pewno chcesz opuścić program?"),
+                   MessageIcon::Question);
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+    if (CloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}

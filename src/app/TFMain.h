@@ -1,0 +1,141 @@
+#pragma once
+
+#include "app/AppWindows.h"
+#include "store/Workspace.h"
+#include "ui/MainView.h"
+#include "ui/TableColors.h"
+#include "ui/UserInterface.h"
+
+#include <QColor>
+#include <QMainWindow>
+
+class QAction;
+class QMenu;
+class QTableView;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TaxpayerTableModel;
+
+// The main window: the taxpayer table, the menus, the toolbar and every command of the program.
+// It owns the data the program works on (the register, the payer and their saved flags); the
+// dialogs main creates get references to it and open through `windows()`.
+class TFMain : public QMainWindow, public MainView, public TableColors {
+    Q_OBJECT
+
+public:
+    explicit TFMain(UserInterface& ui, QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    Workspace& workspace() { return workspace_; }
+    TaxpayerRegister& taxpayers() { return workspace_.taxpayers; }
+    PayerRecord& payer() { return workspace_.payer; }
+    AppWindows& windows() { return windows_; }
+
+    // Step of the database import wizard; the wizard windows set it before they close
+    // (the next step on success, 4 when the user leaves the wizard).
+    int importStep = 0;
+
+    // The start-up timer (10 ms, one shot, disabled until the settings are loaded).
+    QTimer* Timer1() const { return timer1_; }
+
+    // MainView
+    void RefreshView(ViewMode mode) override;
+    ViewMode viewMode() const override { return viewMode_; }
+    std::vector<int> selectedRows() const override;
+
+    // TableColors
+    QColor tableColor() const override { return tableColor_; }
+    QColor tableTextColor() const override { return tableTextColor_; }
+    void setTableColors(const QColor& background, const QColor& text) override;
+    void applyTableColors(const QColor& background, const QColor& text) override;
+
+    // Commands of the menus, the toolbar and the context menu.
+    void Add();
+    void Edit();
+    void ShowForm();
+    void Print();
+    void DeleteSelected();
+    void DeleteAll();
+    void Open();
+    void Save();
+    void SaveAs();
+    void ImportWizard();
+    void QuickImport();
+    void DelimitedImport();
+    void PayerForm();
+    void Options();
+    void TableProperties();
+    void Help();
+    void About();
+    // A click on a column header.
+    void ListViewColumnClick(int column);
+    // The close procedure: the questions about unsaved data, then "Czy na pewno chcesz opuścić
+    // program?". True when the program may end.
+    bool CloseQuery();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolbar();
+    void createTable();
+    QToolButton* toolButton(const char* name, const QIcon& icon, const QString& hint,
+                            void (TFMain::*command)());
+    void MMnu_PlikPopup();
+    void MMnu_EdycjaPopup();
+    void TabelaMenuPopup();
+    void enableAllCommands();
+    void Timer1Timer();
+    void showWindow(QDialog* window);
+    void selectRow(int row);
+    bool askBeforeDelete() const;
+    bool quitQuery() const;
+    void askToSaveTaxpayers();
+
+    UserInterface& ui_;
+    Workspace workspace_;
+    AppWindows windows_;
+    ViewMode viewMode_ = ViewMode::vmNone;
+    QColor tableColor_ = Qt::white;
+    QColor tableTextColor_ = Qt::black;
+
+    TaxpayerTableModel* model_ = nullptr;
+    QTableView* listView_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    QMenu* mnuPlik_ = nullptr;
+    QMenu* mnuEdycja_ = nullptr;
+    QMenu* mnuPomoc_ = nullptr;
+    QMenu* tabelaMenu_ = nullptr;
+
+    // MMnu_Plik
+    QAction* MMnuKreatorOdczytu_ = nullptr;
+    QAction* MMnuOpenPlatnik_ = nullptr;
+    QAction* MMnuOpen_ = nullptr;
+    QAction* MMnuImportSep_ = nullptr;
+    QAction* MMnu_Save_ = nullptr;
+    QAction* MMnu_SaveAs_ = nullptr;
+    QAction* MMnuExit_ = nullptr;
+    // MMnu_Edycja
+    QAction* MMnuEditData_ = nullptr;
+    QAction* MMnuShowData_ = nullptr;
+    QAction* MMnuPrintData_ = nullptr;
+    QAction* MMnuAddData_ = nullptr;
+    QAction* MMnuDelData_ = nullptr;
+    QAction* MMnuPrintAllData_ = nullptr;
+    QAction* MMnuDelAllData_ = nullptr;
+    // items of the bar itself and MMnu_Pomoc
+    QAction* MMnuPlatnik_ = nullptr;
+    QAction* MMnuOpcje_ = nullptr;
+    QAction* MMnuPomoc_ = nullptr;
+    QAction* MMnuAbout_ = nullptr;
+    // TabelaMenu
+    QAction* TMnuPokazForm_ = nullptr;
+    QAction* TMnuEdit_ = nullptr;
+    QAction* TMnuPrint_ = nullptr;
+    QAction* TMnuAddRecord_ = nullptr;
+    QAction* TMnuDelRecord_ = nullptr;
+    QAction* TMnuProperties_ = nullptr;
+};

@@ -1,0 +1,66 @@
+// Fiskon: fills PIT-11/8B and PIT-40 for an employer's taxpayers.
+
+#include "app/TFMain.h"
+#include "settings/DatabasePathHolder.h"
+#include "settings/widgets/TFConfig.h"
+#include "settings/widgets/TFWTabela.h"
+#include "ui/QtUserInterface.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTimer>
+#include <QTranslator>
+
+namespace {
+
+// Holds the remembered database path until the database-access window TFDataAccess, which takes
+// over this role, is created here in its place.
+class RememberedDatabasePath : public DatabasePathHolder {
+public:
+    QString dbPath() const override { return path_; }
+    void SetDbPath(const QString& path) override { path_ = path; }
+
+private:
+    QString path_;
+};
+
+void installPolishTranslations(QApplication& app) {
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("fiskon"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Fiskon"));
+    QApplication::setApplicationVersion(QStringLiteral("1.2.10"));
+    installPolishTranslations(app);
+
+    QtUserInterface ui;
+
+    // Every window is made once, in this order, and lives until the program ends.
+    TFMain FMain(ui);
+    ui.setParentWindow(&FMain);
+    AppWindows& windows = FMain.windows();
+    RememberedDatabasePath dataAccess;  // TFDataAccess
+    // TFImport, TFImport1: windows.import, windows.import1
+    TFWTabela FWTabela(FMain, FMain, ui, &FMain);
+    windows.wtabela = &FWTabela;
+    // TFImporting, TFStart (windows.start), TFVEL (windows.vel), TFEdit (windows.edit),
+    // TFPlatnik (windows.platnik, windows.savePayer), TFOpen (windows.open), TFPrint (windows.print),
+    // TFCalendar, TFAbout (windows.about)
+    TFConfig FConfig(dataAccess, ui, &FMain);
+    windows.config = &FConfig;
+    FConfig.Wczytaj();
+    FMain.Timer1()->start();
+    // TFImport3 (windows.import3), TFMultiEdit (windows.multiEdit), TFImportSep (windows.importSep)
+
+    FMain.showMaximized();
+    return QApplication::exec();
+}
