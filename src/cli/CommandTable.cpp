@@ -7,6 +7,9 @@ std::span<const CliCommand> CliCommands() {
         CliCommand{"convert", "WEJŚCIE WYJŚCIE [--sort nazwisko|imie|pesel]",
                    "Otwiera plik danych podatników i zapisuje go ponownie (jak Otwórz i Zapisz jako).",
                    &RunConvertCommand},
+        CliCommand{"tax", "PODSTAWA", "Wypisuje podatek PIT-40 od podstawy obliczenia podatku (np. 30000,00).", &RunTaxCommand},
+        CliCommand{"recompute", "WEJŚCIE WYJŚCIE [--sort nazwisko|imie|pesel]",
+                   "Przelicza kwoty PIT-40 i PIT-11/8B każdego podatnika i zapisuje plik.", &RunRecomputeCommand},
     };
     return commands;
 }

@@ -34,3 +34,5 @@ struct CliCommand {
 std::span<const CliCommand> CliCommands();
 
 int RunConvertCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunTaxCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunRecomputeCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
