@@ -1,0 +1,339 @@
+#include "edit/widgets/TFEdit.h"
+
+#include "edit/AmountBoxRoles.h"
+#include "edit/AmountCalculations.h"
+#include "edit/DateText.h"
+#include "edit/TaxpayerStoring.h"
+#include "edit/Voivodeships.h"
+#include "edit/widgets/MaskedText.h"
+#include "edit/widgets/TFCalendar.h"
+#include "store/Workspace.h"
+#include "ui/MainView.h"
+#include "ui/UserInterface.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QShowEvent>
+#include <QTabWidget>
+
+namespace {
+
+// The amount boxes of one page as the calculations see them.
+class PageBoxes : public AmountBoxes {
+public:
+    explicit PageBoxes(const std::map<int, QLineEdit*>& boxes) : boxes_(boxes) {}
+    std::string text(int box) const override { return boxes_.at(box)->text().toStdString(); }
+    void setText(int box, const std::string& text) override {
+        boxes_.at(box)->setText(QString::fromStdString(text));
+    }
+
+private:
+    const std::map<int, QLineEdit*>& boxes_;
+};
+
+// Unchecks every button of an exclusive group.
+void CheckNone(QButtonGroup& group) {
+    group.setExclusive(false);
+    for (QAbstractButton* button : group.buttons())
+        button->setChecked(false);
+    group.setExclusive(true);
+}
+
+void CheckId(QButtonGroup& group, int id) {
+    CheckNone(group);
+    if (QAbstractButton* button = group.button(id))
+        button->setChecked(true);
+}
+
+int CheckedId(const QButtonGroup& group, int none) {
+    const int id = group.checkedId();
+    return id == -1 ? none : id;
+}
+
+}  // namespace
+
+TFEdit::TFEdit(Workspace& workspace, MainView& mainView, UserInterface& ui, TFCalendar& calendar,
+               const QStringList& taxOfficeFiles, QWidget* parent)
+    : QDialog(parent), workspace_(workspace), mainView_(mainView), ui_(ui), calendar_(calendar) {
+    buildControls();
+    // FormCreate: the voivodeships are in place; complete the hint of e38; load the offices.
+    eBoxes_.at(38)->setToolTip(eBoxes_.at(38)->toolTip() +
+                               QStringLiteral(" Należy wykazać przychody, do których zastosowano odliczenie\r\n"
+                                              "kosztów uzyskania przychodów na podstawie art.22 ust.9 pkt.3 ustawy"));
+    const TaxOfficeList::LoadResult loaded = taxOffices_.load(taxOfficeFiles);
+    if (!loaded.error.isEmpty())
+        ui_.message(QStringLiteral("Uwaga!"), loaded.error, MessageIcon::Warning);
+    fillTaxOfficeCombo();
+}
+
+void TFEdit::fillTaxOfficeCombo() {
+    const QString typed = eUS_->currentText();
+    eUS_->clear();
+    eUS_->addItems(taxOffices_.entries());
+    eUS_->setCurrentIndex(-1);
+    eUS_->setEditText(typed);
+}
+
+void TFEdit::replaceTaxOffices(const QStringList& offices) {
+    taxOffices_.replace(offices);
+    fillTaxOfficeCombo();
+}
+
+TaxpayerFormValues TFEdit::formValues() const {
+    TaxpayerFormValues v;
+    const auto text = [this](const char* name) { return MaskedFieldText(*texts_.at(QString::fromLatin1(name))); };
+    v.us = eUS_->currentText();
+    v.nip = text("eNIP");
+    v.nazwisko = text("eNazwisko");
+    v.imie1 = text("eImie");
+    v.pesel = text("ePESEL");
+    v.dataUr = text("eDataUr");
+    v.kraj = text("eKraj");
+    v.wojewodztwo = eWoj_->currentIndex() >= 0 ? eWoj_->currentText() : QString();
+    v.powiat = text("ePowiat");
+    v.gmina = text("eGmina");
+    v.ulica = text("eUlica");
+    v.nrDomu = text("eNrDomu");
+    v.nrLok = text("eNrLokalu");
+    v.miejsc = text("eMiejscowosc");
+    v.kodPoczt = text("eKodPocztowy");
+    v.poczta = text("ePoczta");
+    for (const auto& [box, edit] : eBoxes_)
+        v.p11Box(box) = edit->text();
+    for (const auto& [box, edit] : fBoxes_)
+        v.p40Box(box) = edit->text();
+    v.pit11_33 = CheckedId(*pit11Costs_, 0);
+    v.pit40_34 = CheckedId(*pit40Costs_, 0);
+    v.pit11_PITR = CheckedId(*pit11PitR_, 0);
+    v.pit40_NIP3 = cbNIP3_->isChecked();
+    v.pit40_PITR = cbPITR_->isChecked();
+    v.pit11_od = text("eOd");
+    v.pit11_do = text("eDo");
+    return v;
+}
+
+void TFEdit::setFormValues(const TaxpayerFormValues& v) {
+    const auto set = [this](const char* name, const QString& value) {
+        texts_.at(QString::fromLatin1(name))->setText(value);
+    };
+    eUS_->setCurrentIndex(-1);
+    eUS_->setEditText(v.us);
+    set("eNIP", v.nip);
+    set("eNazwisko", v.nazwisko);
+    set("eImie", v.imie1);
+    set("ePESEL", v.pesel);
+    set("eDataUr", v.dataUr);
+    set("eKraj", v.kraj);
+    eWoj_->setCurrentIndex(VoivodeshipIndex(v.wojewodztwo));
+    set("ePowiat", v.powiat);
+    set("eGmina", v.gmina);
+    set("eUlica", v.ulica);
+    set("eNrDomu", v.nrDomu);
+    set("eNrLokalu", v.nrLok);
+    set("eMiejscowosc", v.miejsc);
+    set("eKodPocztowy", v.kodPoczt);
+    set("ePoczta", v.poczta);
+    if (!v.pit11_od.isEmpty())
+        set("eOd", v.pit11_od);
+    if (!v.pit11_do.isEmpty())
+        set("eDo", v.pit11_do);
+    for (const auto& [box, edit] : eBoxes_)
+        edit->setText(v.p11Box(box));
+    for (const auto& [box, edit] : fBoxes_)
+        edit->setText(v.p40Box(box));
+    cbPITR_->setChecked(v.pit40_PITR);
+    cbNIP3_->setChecked(v.pit40_NIP3);
+    CheckId(*pit11PitR_, v.pit11_PITR);
+    CheckId(*pit11Costs_, v.pit11_33);
+    CheckId(*pit40Costs_, v.pit40_34);
+}
+
+void TFEdit::showEvent(QShowEvent* event) {
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TFEdit::FormShow() {
+    ClearFields();
+    eUS_->setEditText(QString());
+    if (const TaxpayerRecord* current = workspace_.taxpayers.current())
+        setFormValues(FormValuesFromRecord(*current));
+    const QSignalBlocker blocker(PageControl1_);  // opening recomputes nothing
+    PageControl1_->setCurrentIndex(0);
+    eUS_->setFocus();
+}
+
+void TFEdit::ClearFields() {
+    eUS_->setCurrentIndex(-1);
+    eUS_->setEditText(QString());
+    for (const auto& [name, edit] : texts_)
+        edit->clear();
+    eWoj_->setCurrentIndex(-1);
+    for (const auto& [box, edit] : eBoxes_)
+        edit->clear();
+    for (const auto& [box, edit] : fBoxes_)
+        edit->clear();
+    CheckNone(*pit11Costs_);
+    CheckNone(*pit40Costs_);
+    cbNIP3_->setChecked(false);
+    cbPITR_->setChecked(false);
+    CheckId(*pit11PitR_, 0);
+}
+
+void TFEdit::Button1Click() {
+    if (ui_.ask(QStringLiteral("Pytanie"), QStringLiteral("Czy na pewno usunąć informacje z wszystkich pól"),
+                MessageIcon::Question))
+        ClearFields();
+}
+
+void TFEdit::btnOKClick() {
+    // Enter confirms while the caret may still be in an amount box: leave it first, as a click
+    // on the button would, so no uncleaned amount is stored.
+    if (auto* focused = qobject_cast<QLineEdit*>(QApplication::focusWidget()); focused && exitKind(focused) != BoxExit::None)
+        amountBoxLeft(focused);
+
+    const TaxpayerFormValues values = formValues();
+    if (!HasRequiredNames(values)) {
+        ui_.message(QStringLiteral("Informacja"), MissingNamesMessage(), MessageIcon::Information);
+        return;
+    }
+    workspace_.taxpayersSaved = false;
+    StoreTaxpayer(workspace_.taxpayers, RecordFromFormValues(values));
+
+    mainView_.RefreshView(mainView_.viewMode());
+    if (!workspace_.taxpayers.empty() && mainView_.viewMode() == ViewMode::vmNone)
+        mainView_.RefreshView(ViewMode::vmTabela);
+
+    if (taxOffices_.addIfNew(values.us))
+        fillTaxOfficeCombo();
+    emit taxOfficesChanged(taxOffices_.entries());
+    accept();
+}
+
+void TFEdit::btnAnulujClick() {
+    reject();
+}
+
+void TFEdit::pickDate(QLineEdit& field, bool fromField) {
+    QDate start = QDate::currentDate();
+    const QString text = MaskedFieldText(field);
+    if (fromField && MaskedFieldFilled(text)) {
+        const std::optional<QDate> date = ParseFieldDate(text);
+        if (!date) {
+            ui_.message(QStringLiteral("Błąd"), InvalidDateMessage(text), MessageIcon::Warning);
+            return;
+        }
+        start = *date;
+    }
+    field.setText(FormatFieldDate(calendar_.pick(start)));
+}
+
+void TFEdit::SpeedButton1Click() {
+    pickDate(*texts_.at(QStringLiteral("eDataUr")), true);
+}
+
+void TFEdit::btn1Click() {
+    pickDate(*texts_.at(QStringLiteral("eOd")), false);
+}
+
+void TFEdit::btn2Click() {
+    pickDate(*texts_.at(QStringLiteral("eDo")), false);
+}
+
+TFEdit::BoxExit TFEdit::exitKind(const QLineEdit* box) const {
+    const QString name = box->objectName();
+    if (name.size() < 3)
+        return BoxExit::None;
+    bool ok = false;
+    const int number = name.mid(1).toInt(&ok);
+    if (!ok)
+        return BoxExit::None;
+    const std::map<int, QLineEdit*>& boxes = name.front() == u'e' ? eBoxes_ : fBoxes_;
+    const auto found = boxes.find(number);
+    if (found == boxes.end() || found->second != box)
+        return BoxExit::None;
+    const AmountBoxRole role = name.front() == u'e' ? Pit11BoxRole(number) : Pit40BoxRole(number);
+    switch (role.exit) {
+    case AmountBoxRole::Exit::None: return BoxExit::None;
+    case AmountBoxRole::Exit::NormalizeOnly: return BoxExit::NormalizeOnly;
+    case AmountBoxRole::Exit::RecomputePit11: return BoxExit::Pit11Page;
+    case AmountBoxRole::Exit::RecomputePit40: return BoxExit::Pit40Page;
+    }
+    return BoxExit::None;
+}
+
+bool TFEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        // Only a move of the focus inside the form leaves a box; another window taking the
+        // focus (a message, the user switching programs) does not.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        if (box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            amountBoxLeft(box);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFEdit::amountBoxLeft(QLineEdit* box) {
+    if (leaving_)
+        return;  // a message box of this very exit took the focus
+    leaving_ = true;
+    switch (exitKind(box)) {
+    case BoxExit::None: break;
+    case BoxExit::NormalizeOnly: editExit(box); break;
+    case BoxExit::Pit11Page: e34Change(box); break;
+    case BoxExit::Pit40Page: fLiczOnExit(box); break;
+    }
+    leaving_ = false;
+}
+
+void TFEdit::normalize(QLineEdit* box) {
+    const NormalizedAmount result = NormalizeAmount(box->text().toStdString());
+    if (result.refused)
+        ui_.message(InvalidAmountTitle(), result.message, MessageIcon::Warning);
+    box->setText(QString::fromStdString(result.text));
+}
+
+void TFEdit::editExit(QLineEdit* box) {
+    normalize(box);
+}
+
+void TFEdit::e34Change(QLineEdit* box) {
+    normalize(box);
+    recomputePit11();
+}
+
+void TFEdit::fLiczOnExit(QLineEdit* box) {
+    normalize(box);
+    recomputePit40();
+}
+
+void TFEdit::recomputePit11() {
+    PageBoxes boxes(eBoxes_);
+    try {
+        RecomputePit11Page(boxes);
+    } catch (const ConversionError& error) {
+        ui_.message(QStringLiteral("Błąd"), error.message(), MessageIcon::Error);
+    }
+}
+
+void TFEdit::recomputePit40() {
+    PageBoxes boxes(fBoxes_);
+    try {
+        RecomputePit40Page(boxes);
+    } catch (const ConversionError& error) {
+        ui_.message(QStringLiteral("Błąd"), error.message(), MessageIcon::Error);
+    }
+}
+
+void TFEdit::PageControl1Change() {
+    // A box that cannot be read stops its page's pass; the other page is still recomputed.
+    recomputePit40();
+    recomputePit11();
+}

@@ -1,0 +1,175 @@
+#include "edit/widgets/TFMultiEdit.h"
+
+#include "edit/Voivodeships.h"
+#include "edit/widgets/Cp1250Validator.h"
+#include "edit/widgets/MaskedText.h"
+#include "edit/widgets/TFCalendar.h"
+#include "edit/widgets/TFEdit.h"
+#include "edit/DateText.h"
+#include "store/Workspace.h"
+#include "ui/MainView.h"
+
+#include <QCollator>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+QStringList SortedTaxOffices(const QStringList& offices) {
+    QCollator collator(QLocale(QLocale::Polish, QLocale::Poland));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    QStringList sorted = offices;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    return sorted;
+}
+
+TFMultiEdit::TFMultiEdit(Workspace& workspace, MainView& mainView, TFCalendar& calendar, TFEdit& edit,
+                         QWidget* parent)
+    : QDialog(parent), workspace_(workspace), mainView_(mainView), calendar_(calendar), edit_(edit) {
+    setObjectName(QStringLiteral("FMultiEdit"));
+    setWindowTitle(QStringLiteral("Edycja wielu pól jednocześnie"));
+    setModal(true);
+
+    auto* group = new QGroupBox(QStringLiteral("Pola które zostaną uwspólnione dla zaznaczonych rekordów"), this);
+    eUS_ = new QComboBox(group);
+    eUS_->setObjectName(QStringLiteral("eUS"));
+    eUS_->setEditable(true);
+    eUS_->setInsertPolicy(QComboBox::NoInsert);
+    eUS_->setMaxVisibleItems(20);
+    eUS_->lineEdit()->setMaxLength(100);
+    eUS_->lineEdit()->setValidator(new Cp1250Validator(false, eUS_));
+    eUS_->setMinimumWidth(420);
+    QLineEdit* eKraj = addText("eKraj", 50, true);
+    eWoj_ = new QComboBox(group);
+    eWoj_->setObjectName(QStringLiteral("eWoj"));
+    eWoj_->addItems(VoivodeshipNames());
+    eWoj_->setMaxVisibleItems(16);
+    eWoj_->setCurrentIndex(-1);
+    QLineEdit* ePowiat = addText("ePowiat", 50, true);
+    QLineEdit* eGmina = addText("eGmina", 50, true);
+    QLineEdit* eMiejscowosc = addText("eMiejscowosc", 50, true);
+    QLineEdit* eKodPocztowy = addText("eKodPocztowy", 10, false);
+    ApplyMask(*eKodPocztowy, masks::kPostalCode);
+    eKodPocztowy->setMaximumWidth(90);
+    QLineEdit* ePoczta = addText("ePoczta", 50, true);
+
+    auto dateRow = [&](const char* name, const char* buttonName, void (TFMultiEdit::*handler)()) {
+        QLineEdit* field = addText(name, 10, false);
+        ApplyMask(*field, masks::kDate);
+        field->setFixedWidth(110);
+        auto* button = new QToolButton(group);
+        button->setObjectName(QString::fromLatin1(buttonName));
+        button->setText(QStringLiteral("<-"));
+        button->setToolTip(QStringLiteral("Pokazuje okno do wyboru daty"));
+        connect(button, &QToolButton::clicked, this, handler);
+        auto* row = new QHBoxLayout;
+        row->addWidget(field);
+        row->addWidget(button);
+        row->addStretch();
+        return row;
+    };
+
+    auto* form = new QFormLayout(group);
+    form->addRow(QStringLiteral("Urząd Skarbowy do którego kierowana jest informacja"), eUS_);
+    form->addRow(QStringLiteral("Kraj"), eKraj);
+    form->addRow(QStringLiteral("Województwo"), eWoj_);
+    form->addRow(QStringLiteral("Powiat"), ePowiat);
+    form->addRow(QStringLiteral("Gmina"), eGmina);
+    form->addRow(QStringLiteral("Miejscowość"), eMiejscowosc);
+    form->addRow(QStringLiteral("Kod pocztowy"), eKodPocztowy);
+    form->addRow(QStringLiteral("Poczta"), ePoczta);
+    form->addRow(QStringLiteral("Od :"), dateRow("eOd", "btn1", &TFMultiEdit::btn1Click));
+    form->addRow(QStringLiteral("Do :"), dateRow("eDo", "btn2", &TFMultiEdit::btn2Click));
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+
+    auto* btnCancel = new QPushButton(QStringLiteral("Anuluj"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setAutoDefault(false);
+    auto* btnOK = new QPushButton(QStringLiteral("Zatwierdź"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    connect(btnOK, &QPushButton::clicked, this, &TFMultiEdit::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TFMultiEdit::btnCancelClick);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnCancel);
+    buttons->addWidget(btnOK);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+
+    // FormCreate: a copy of the edit form's office list, kept fresh by every confirmation there.
+    setTaxOffices(edit_.taxOffices().entries());
+    connect(&edit_, &TFEdit::taxOfficesChanged, this, &TFMultiEdit::setTaxOffices);
+}
+
+QLineEdit* TFMultiEdit::addText(const char* name, int maxLength, bool upperCase) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMaxLength(maxLength);
+    edit->setValidator(new Cp1250Validator(upperCase, edit));
+    texts_[edit->objectName()] = edit;
+    return edit;
+}
+
+void TFMultiEdit::setTaxOffices(const QStringList& offices) {
+    const QString typed = eUS_->currentText();
+    eUS_->clear();
+    eUS_->addItems(SortedTaxOffices(offices));
+    eUS_->setCurrentIndex(-1);
+    eUS_->setEditText(typed);
+}
+
+QStringList TFMultiEdit::taxOffices() const {
+    QStringList offices;
+    offices.reserve(eUS_->count());
+    for (int i = 0; i < eUS_->count(); ++i)
+        offices.append(eUS_->itemText(i));
+    return offices;
+}
+
+SharedTaxpayerFields TFMultiEdit::fields() const {
+    const auto text = [this](const char* name) { return MaskedFieldText(*texts_.at(QString::fromLatin1(name))); };
+    SharedTaxpayerFields f;
+    f.us = eUS_->currentText();
+    f.kraj = text("eKraj");
+    f.wojewodztwo = eWoj_->currentIndex() >= 0 ? eWoj_->currentText() : QString();
+    f.powiat = text("ePowiat");
+    f.gmina = text("eGmina");
+    f.miejsc = text("eMiejscowosc");
+    f.kodPoczt = text("eKodPocztowy");
+    f.poczta = text("ePoczta");
+    f.pit11_od = text("eOd");
+    f.pit11_do = text("eDo");
+    return f;
+}
+
+void TFMultiEdit::btnOKClick() {
+    // Changed records are unsaved data: the close procedure must ask about them.
+    if (ApplySharedFields(workspace_.taxpayers, mainView_.selectedRows(), fields()) > 0)
+        workspace_.taxpayersSaved = false;
+    edit_.replaceTaxOffices(taxOffices());
+    accept();
+}
+
+void TFMultiEdit::btnCancelClick() {
+    reject();
+}
+
+void TFMultiEdit::btn1Click() {
+    QLineEdit& field = *texts_.at(QStringLiteral("eOd"));
+    field.setText(FormatFieldDate(calendar_.pick(QDate::currentDate())));
+}
+
+void TFMultiEdit::btn2Click() {
+    QLineEdit& field = *texts_.at(QStringLiteral("eDo"));
+    field.setText(FormatFieldDate(calendar_.pick(QDate::currentDate())));
+}
