@@ -1,0 +1,143 @@
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CliResult runFiskonCli(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(FISKON_CLI_PATH), arguments);
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(TaxCommand, PrintsTheTaxOfTheScale) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"30000", "5169,92"}, {"37023", "6504,29"}, {"37024", "6504,48"}, {"74048", "17611,68"},
+        {"100000,00", "27992,48"}, {"2000", "0,00"}, {"-500,00", "0,00"}, {"", "0,00"}};
+    for (const auto& [base, tax] : cases) {
+        const CliResult run = runFiskonCli({QStringLiteral("tax"), QString::fromLatin1(base)});
+        EXPECT_EQ(run.exitCode, 0) << base << run.err.toStdString();
+        EXPECT_EQ(run.out, QString::fromLatin1(tax) + u'\n') << base;
+    }
+}
+
+TEST(TaxCommand, RefusesWhatIsNotAnAmount) {
+    for (const char* base : {"abc", "1.234,56", "12,3,4", "1e5"}) {
+        const CliResult run = runFiskonCli({QStringLiteral("tax"), QString::fromLatin1(base)});
+        EXPECT_EQ(run.exitCode, 1) << base;
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(QString::fromLatin1(base))) << run.err.toStdString();
+    }
+    const CliResult huge = runFiskonCli({QStringLiteral("tax"), QString(400, u'9')});
+    EXPECT_EQ(huge.exitCode, 1);
+    EXPECT_TRUE(huge.err.contains(QStringLiteral("zbyt duża"))) << huge.err.toStdString();
+    EXPECT_EQ(runFiskonCli({QStringLiteral("tax")}).exitCode, 2);
+    EXPECT_EQ(runFiskonCli({QStringLiteral("tax"), QStringLiteral("1"), QStringLiteral("2")}).exitCode, 2);
+}
+
+// One record section with the given amount keys ("p40_35=40000,00\r\n...").
+QByteArray section(int number, const char* nazwisko, const QByteArray& amounts) {
+    return "[s" + QByteArray::number(number) + "]\r\nnazwisko=" + nazwisko + "\r\nimie1=Jan\r\n" + amounts + "\r\n";
+}
+
+QByteArray parameters(int count) { return "[Parametry]\r\nLiczbaRekordow=" + QByteArray::number(count) + "\r\n"; }
+
+class RecomputeCommand : public ::testing::Test {
+protected:
+    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+    void write(const char* name, const QByteArray& bytes) const {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray read(const char* name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(RecomputeCommand, WritesEveryComputedBoxOfBothForms) {
+    write("in.txt", section(1, "Nowak",
+                            "p11_34=5000,00\r\np11_35=1000,00\r\np11_38=300,00\r\np11_39=100,00\r\np11_40=7\r\n"
+                            "p40_35=40000,00\r\np40_36=1335,00\r\np40_38=5000,00\r\np40_66=5000,00\r\n"
+                            "p40_69=1,00\r\np40_73=2500,00\r\n") +
+                        section(2, "Abel", "p40_35=10\r\n") + parameters(2));
+    const CliResult run = runFiskonCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray out = read("out.txt");
+    const qsizetype nowak = out.indexOf("nazwisko=Nowak");
+    ASSERT_GT(nowak, out.indexOf("nazwisko=Abel"));  // sorted as Open sorts
+    const QByteArray nowakSection = out.mid(nowak);
+    for (const char* line :
+         {"p11_34=5000,00", "p11_36=4200,00", "p11_40=7", "p11_41=7", "p11_54=0,00", "p11_70=0,00",
+          "p40_37=38665,00", "p40_52=0,00", "p40_62=40000,00", "p40_63=1335,00", "p40_64=38665,00",
+          "p40_65=5000,00", "p40_68=33665,00", "p40_69=5866,27", "p40_71=5866,27", "p40_74=3366",
+          "p40_75=0,00", "p40_76=1634,00"})
+        EXPECT_TRUE(nowakSection.contains(QByteArray(line) + "\r\n")) << line;
+    // Copies of empty boxes stay empty and so are not written.
+    EXPECT_FALSE(nowakSection.contains("p11_44=")) << nowakSection.constData();
+    EXPECT_FALSE(nowakSection.contains("p40_42="));
+    EXPECT_TRUE(out.contains("p40_35=10\r\np40_37=10,00\r\n"));  // stored text is read, not rewritten
+    EXPECT_TRUE(out.endsWith(parameters(2) + "\r\n"));
+}
+
+TEST_F(RecomputeCommand, UnreadableAmountNamesTheRecordAndWritesNothing) {
+    write("in.txt", section(1, "Abel", "p40_35=100,00\r\n") + section(2, "Nowak", "p11_52=1.234,56\r\n") +
+                        parameters(2));
+    write("out.txt", "earlier content");
+    const CliResult run = runFiskonCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 2"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1.234,56"))) << run.err.toStdString();
+    EXPECT_EQ(read("out.txt"), "earlier content");
+}
+
+TEST_F(RecomputeCommand, PositionIsTheRegisterPositionAfterOpening) {
+    // The file holds Nowak first; opened and sorted by surname, Nowak is the second record.
+    write("in.txt", section(1, "Nowak", "p40_35=x\r\n") + section(2, "Abel", "") + parameters(2));
+    const CliResult byName = runFiskonCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    EXPECT_EQ(byName.exitCode, 1);
+    EXPECT_TRUE(byName.err.contains(QStringLiteral("Rekord nr 2"))) << byName.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
+}
+
+TEST_F(RecomputeCommand, ResultBeyondTheRangeIsRefused) {
+    write("in.txt", section(1, "Abel", "p40_35=900000000000000\r\np40_39=900000000000000\r\n") + parameters(1));
+    const CliResult run = runFiskonCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 1"))) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
+}
+
+TEST_F(RecomputeCommand, BadInputsAndCommandLines) {
+    write("empty.txt", "no sections here\r\n");
+    const CliResult empty = runFiskonCli({QStringLiteral("recompute"), path("empty.txt"), path("out.txt")});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains(QStringLiteral("Wskazany plik nie zawierał przydatnych danych!")));
+    const CliResult missing = runFiskonCli({QStringLiteral("recompute"), path("none.txt"), path("out.txt")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
+    EXPECT_EQ(runFiskonCli({QStringLiteral("recompute"), path("empty.txt")}).exitCode, 2);
+    EXPECT_EQ(runFiskonCli({QStringLiteral("recompute"), path("a"), path("b"), QStringLiteral("--sort"),
+                            QStringLiteral("wiek")})
+                  .exitCode,
+              2);
+}
+
+}  // namespace
