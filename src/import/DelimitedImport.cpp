@@ -11,12 +11,15 @@
 
 namespace {
 
-// A flag value: a decimal integer, empty meaning 0. The field holds one byte, so a value outside
-// 0..255 is refused rather than silently wrapped into another choice.
+// A flag value: a decimal integer, empty meaning 0; leading spaces are allowed, as the
+// platform's integer conversion allows them. The field holds one byte, so a value outside 0..255
+// is refused rather than silently wrapped into another choice.
 std::uint8_t ParseFlag(std::string_view text) {
     if (text.empty()) return 0;
     const char* begin = text.data();
     const char* end = begin + text.size();
+    while (begin != end && *begin == ' ') ++begin;
+    if (begin == end) throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(cp1250::toUnicode(text)));
     if (*begin == '+') ++begin;
     long long value = 0;
     const auto [stop, error] = std::from_chars(begin, end, value);
