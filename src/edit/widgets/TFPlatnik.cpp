@@ -234,7 +234,10 @@ void TFPlatnik::reject() {
 }
 
 bool TFPlatnik::btnZapiszClick() {
-    StorePayer();
+    // From the open dialog the controls hold the user's edits. Run by the main window at exit the
+    // dialog is closed, and its controls may be older than the record (an import filled the payer
+    // since): then the record as it stands is what gets saved.
+    if (isVisible()) StorePayer();
     // The record takes the edits now, whatever becomes of the file: until they are in a file
     // they are unsaved, also if the user then cancels the dialog.
     if (modified_) workspace_.payerSaved = false;

@@ -27,7 +27,8 @@ public:
     void btnOKClick();
     void btnCancelClick();
     // Asks for a file and writes the payer there; also what the main window runs at exit when the
-    // payer data were not saved. True when the file was written.
+    // payer data were not saved (the dialog closed: the record is saved as it stands). True when
+    // the file was written.
     bool btnZapiszClick();
     void btnWczytajClick();
 
