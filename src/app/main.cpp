@@ -1,6 +1,7 @@
 // Fiskon: fills PIT-11/8B and PIT-40 for an employer's taxpayers.
 
 #include "app/TFMain.h"
+#include "edit/widgets/TFPlatnik.h"
 #include "settings/DatabasePathHolder.h"
 #include "settings/widgets/TFConfig.h"
 #include "settings/widgets/TFWTabela.h"
@@ -52,8 +53,11 @@ int main(int argc, char* argv[]) {
     // TFImport, TFImport1: windows.import, windows.import1
     TFWTabela FWTabela(FMain, FMain, ui, &FMain);
     windows.wtabela = &FWTabela;
-    // TFImporting, TFStart (windows.start), TFVEL (windows.vel), TFEdit (windows.edit),
-    // TFPlatnik (windows.platnik, windows.savePayer), TFOpen (windows.open), TFPrint (windows.print),
+    // TFImporting, TFStart (windows.start), TFVEL (windows.vel), TFEdit (windows.edit)
+    TFPlatnik FPlatnik(FMain.workspace(), ui, &FMain);
+    windows.platnik = &FPlatnik;
+    windows.savePayer = [&FPlatnik] { FPlatnik.btnZapiszClick(); };
+    // TFOpen (windows.open), TFPrint (windows.print),
     // TFCalendar, TFAbout (windows.about)
     TFConfig FConfig(dataAccess, ui, &FMain);
     windows.config = &FConfig;
