@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+
+class QTimer;
+class MainView;
+class TFDataAccess;
+class UserInterface;
+struct Workspace;
+
+// The waiting window of a database import. Whoever shows it sets what to read and starts its
+// timer first, so the reading begins 50 ms later, once the window has been drawn; then it reads,
+// refreshes the main window's table and closes itself.
+class TFImporting : public QDialog {
+    Q_OBJECT
+public:
+    TFImporting(Workspace& workspace, MainView& mainView, TFDataAccess& dataAccess,
+                UserInterface& ui, QWidget* parent = nullptr);
+
+    bool ImportTaxpayers = false;
+    bool ImportPayer = false;
+
+    QTimer& Timer1() { return *timer_; }
+
+    // The wizard's way: starts the timer and shows the window without waiting for it.
+    void StartImport();
+    // The quick import's way: starts the timer and shows the window modally.
+    void RunImport();
+
+    void Timer1Timer();
+    void reject() override;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void readChosenData();
+    void restoreCursor();
+
+    Workspace& workspace_;
+    MainView& mainView_;
+    TFDataAccess& dataAccess_;
+    UserInterface& ui_;
+    QTimer* timer_ = nullptr;
+    bool waitCursorSet_ = false;
+};
