@@ -29,10 +29,10 @@ const QString kSaveFilter = QStringLiteral("Pliki tekstowe w formacie INI (*.txt
 const QString kOpenFilter = QStringLiteral("Pliki tekstowe w formacie INI|*.txt|Wszystkie pliki|*.*");
 const QString kDefaultSuffix = QStringLiteral("*.txt");
 
-// The text fields with their record field: name of the control, record member.
 template <std::size_t N>
 void ShowText(QLineEdit* edit, const FixedText<N>& field) {
     edit->setText(cp1250::toUnicode(field.view()));
+    edit->setCursorPosition(0);  // a long name shows its beginning
 }
 
 template <std::size_t N>
@@ -166,7 +166,7 @@ void TFPlatnik::buildControls() {
                         ePowiat,      eGmina,  eUlica, eNrDomu, eNrLokalu, eMiejscowosc,
                         eKodPocztowy, ePoczta, btnZapisz, btnWczytaj, btnCancel, btnOK};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-    resize(560, 480);
+    resize(640, sizeHint().height());
 }
 
 void TFPlatnik::eChange() { modified_ = true; }
