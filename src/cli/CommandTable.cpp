@@ -10,6 +10,10 @@ std::span<const CliCommand> CliCommands() {
         CliCommand{"tax", "PODSTAWA", "Wypisuje podatek PIT-40 od podstawy obliczenia podatku (np. 30000,00).", &RunTaxCommand},
         CliCommand{"recompute", "WEJŚCIE WYJŚCIE [--sort nazwisko|imie|pesel]",
                    "Przelicza kwoty PIT-40 i PIT-11/8B każdego podatnika i zapisuje plik.", &RunRecomputeCommand},
+        CliCommand{"import-platnik", "BAZA [WYJŚCIE] [--password-stdin] [--into ISTNIEJĄCY] [--payer PLIK_PŁATNIKA] [--only taxpayers|payer] [--sort nazwisko|imie|pesel]",
+                   "Importuje ubezpieczonych i płatnika z bazy Programu Płatnika (hasło z pierwszego wiersza wejścia).", &RunImportPlatnikCommand},
+        CliCommand{"import-delimited", "WEJŚCIE WYJŚCIE --separator ZNAK|tab [--into ISTNIEJĄCY] [--sort nazwisko|imie|pesel]",
+                   "Importuje podatników z pliku tekstowego z wartościami rozdzielonymi znakiem.", &RunImportDelimitedCommand},
     };
     return commands;
 }

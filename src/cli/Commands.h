@@ -36,3 +36,5 @@ std::span<const CliCommand> CliCommands();
 int RunConvertCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunTaxCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunRecomputeCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
