@@ -7,6 +7,7 @@
 #include "edit/Voivodeships.h"
 #include "edit/widgets/MaskedText.h"
 #include "edit/widgets/TFCalendar.h"
+#include "store/Cp1250.h"
 #include "store/Workspace.h"
 #include "ui/MainView.h"
 #include "ui/UserInterface.h"
@@ -27,10 +28,9 @@ namespace {
 class PageBoxes : public AmountBoxes {
 public:
     explicit PageBoxes(const std::map<int, QLineEdit*>& boxes) : boxes_(boxes) {}
-    std::string text(int box) const override { return boxes_.at(box)->text().toStdString(); }
-    void setText(int box, const std::string& text) override {
-        boxes_.at(box)->setText(QString::fromStdString(text));
-    }
+    // Code page 1250 both ways, as in the record, so a message quoting a box reads right.
+    std::string text(int box) const override { return cp1250::fromUnicode(boxes_.at(box)->text()); }
+    void setText(int box, const std::string& text) override { boxes_.at(box)->setText(cp1250::toUnicode(text)); }
 
 private:
     const std::map<int, QLineEdit*>& boxes_;
@@ -294,10 +294,10 @@ void TFEdit::amountBoxLeft(QLineEdit* box) {
 }
 
 void TFEdit::normalize(QLineEdit* box) {
-    const NormalizedAmount result = NormalizeAmount(box->text().toStdString());
+    const NormalizedAmount result = NormalizeAmount(cp1250::fromUnicode(box->text()));
     if (result.refused)
         ui_.message(InvalidAmountTitle(), result.message, MessageIcon::Warning);
-    box->setText(QString::fromStdString(result.text));
+    box->setText(cp1250::toUnicode(result.text));
 }
 
 void TFEdit::editExit(QLineEdit* box) {

@@ -1,0 +1,487 @@
+#include "EditRig.h"
+
+#include "edit/widgets/MaskedText.h"
+
+#include <QButtonGroup>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+class TFEditTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void untouchedMaskedFieldsReadAsBlanksAndHyphens();
+    void typedLettersBecomeCapitalsAndForeignCharactersAreRefused();
+    void computedBoxesAreReadOnlyColouredAndSkippedByTab();
+    void leavingAnAmountBoxNormalisesIt_data();
+    void leavingAnAmountBoxNormalisesIt();
+    void leavingARevenueBoxRecomputesThePit11Page();
+    void aWholePit40PassFromTypedBoxes();
+    void aTypedTaxIsReplacedAndAPageChangeRecomputes();
+    void storedTextThatIsNotANumberGivesAMessageAndStaysIntact();
+    void addingWithOnlyNamesStoresEmptyMaskedFields();
+    void missingNamesAreRefusedAndNothingIsStored();
+    void editingShowsTheRecordAndStoresItBack();
+    void unknownVoivodeshipAndChoicesOpenUnselected();
+    void clearAllAsksAndCancelKeepsTheRecord();
+    void enterInAnAmountBoxStoresTheCleanedAmount();
+    void confirmingADuplicateMergesIt();
+    void confirmedOfficesGrowTheListOnce();
+    void anInvalidBirthDateDoesNotOpenThePicker_data();
+    void anInvalidBirthDateDoesNotOpenThePicker();
+    void thePickerWritesTheChosenDate();
+    void anUnreadableOfficeFileIsReportedAndTypingStillWorks();
+};
+
+void TFEditTest::untouchedMaskedFieldsReadAsBlanksAndHyphens() {
+    EditRig rig;
+    rig.edit->FormShow();
+    QCOMPARE(MaskedFieldText(*rig.find("eNIP")), QStringLiteral("   -   -  -  "));
+    QCOMPARE(MaskedFieldText(*rig.find("eKodPocztowy")), QStringLiteral("  -   "));
+    QCOMPARE(MaskedFieldText(*rig.find("eDataUr")), QStringLiteral("  -  -    "));
+    QCOMPARE(MaskedFieldText(*rig.find("eOd")), QStringLiteral("  -  -    "));
+
+    QLineEdit* nip = rig.find("eNIP");
+    QTest::keyClicks(nip, QStringLiteral("1234"));
+    QCOMPARE(MaskedFieldText(*nip), QStringLiteral("123-4  -  -  "));
+    nip->setText(QStringLiteral("1234567890"));  // an imported NIP without hyphens
+    QCOMPARE(MaskedFieldText(*nip), QStringLiteral("123-456-78-90"));
+    QVERIFY(!MaskedFieldFilled(MaskedFieldText(*rig.find("eDataUr"))));
+}
+
+void TFEditTest::typedLettersBecomeCapitalsAndForeignCharactersAreRefused() {
+    EditRig rig;
+    rig.edit->FormShow();
+    QLineEdit* surname = rig.find("eNazwisko");
+    TypeKeys(surname, QStringLiteral("żółć-Øx"));
+    QCOMPARE(surname->text(), QStringLiteral("ŻÓŁĆ-X"));  // Ø has no code page 1250 byte
+
+    auto* office = rig.find<QComboBox>("eUS");
+    TypeKeys(office->lineEdit(), QStringLiteral("Urząd w Łodzi"));
+    QCOMPARE(office->currentText(), QStringLiteral("Urząd w Łodzi"));  // the office keeps its case
+
+    QLineEdit* street = rig.find("eUlica");
+    street->insert(QStringLiteral("ul. Ωmega"));  // a paste with a foreign letter is refused whole
+    QCOMPARE(street->text(), QString());
+    QCOMPARE(rig.find("ePESEL")->maxLength(), 11);
+    QCOMPARE(rig.find("eNazwisko")->maxLength(), 50);
+}
+
+void TFEditTest::computedBoxesAreReadOnlyColouredAndSkippedByTab() {
+    EditRig rig;
+    for (const char* name : {"e36", "e41", "e73", "f37", "f62", "f65", "f68", "f71"}) {
+        QLineEdit* box = rig.find(name);
+        QVERIFY2(box->isReadOnly(), name);
+        QCOMPARE(box->focusPolicy(), Qt::ClickFocus);
+        QVERIFY2(box->styleSheet().contains(QStringLiteral("#87CEEB")), name);
+    }
+    QVERIFY(rig.find("f74")->styleSheet().contains(QStringLiteral("#C0DCC0")));
+    for (const char* name : {"f75", "f76"}) {
+        QVERIFY(!rig.find(name)->isReadOnly());
+        QCOMPARE(rig.find(name)->focusPolicy(), Qt::ClickFocus);
+    }
+    for (const char* name : {"e34", "e37", "e75", "f35", "f69", "f73"}) {
+        QVERIFY2(!rig.find(name)->isReadOnly(), name);
+        QVERIFY2(rig.find(name)->styleSheet().isEmpty(), name);
+    }
+    QCOMPARE(rig.find("e34")->toolTip(), QStringLiteral("p34"));
+    QCOMPARE(rig.find("f35")->toolTip(), QStringLiteral("p35"));
+    QCOMPARE(rig.find("e38")->toolTip(),
+             QStringLiteral("p38 Należy wykazać przychody, do których zastosowano odliczenie\r\n"
+                            "kosztów uzyskania przychodów na podstawie art.22 ust.9 pkt.3 ustawy"));
+}
+
+void TFEditTest::leavingAnAmountBoxNormalisesIt_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("empty stays empty") << "e37" << "" << "" << false;
+    QTest::newRow("whole") << "e37" << "12" << "12,00" << false;
+    QTest::newRow("one decimal") << "e75" << "12,5" << "12,50" << false;
+    QTest::newRow("dot and blank") << "e34" << "1 234.5" << "1234,50" << false;
+    QTest::newRow("minus dropped") << "f35" << "-100" << "100,00" << false;
+    QTest::newRow("letters") << "f66" << "abc" << "0,00" << true;
+    QTest::newRow("two separators") << "e74" << "1.234,56" << "0,00" << true;
+    QTest::newRow("to pay box") << "f75" << "7.5" << "7,50" << false;
+}
+
+void TFEditTest::leavingAnAmountBoxNormalisesIt() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(bool, refused);
+    EditRig rig;
+    rig.edit->FormShow();
+    TypeAndLeave(rig.find(box.toLatin1().constData()), typed);
+    QCOMPARE(rig.text(box.toLatin1().constData()), shown);
+    QCOMPARE(rig.ui.count(UiCall::Message, QStringLiteral("Wpisano nieprawidłową wartość liczbową!")), refused ? 1 : 0);
+    if (refused) {
+        QCOMPARE(rig.ui.last().title, QStringLiteral("Błąd"));
+        QCOMPARE(rig.ui.last().icon, MessageIcon::Warning);
+    }
+}
+
+void TFEditTest::leavingARevenueBoxRecomputesThePit11Page() {
+    EditRig rig;
+    rig.edit->FormShow();
+    rig.find("e35")->setText(QStringLiteral("1000,00"));
+    rig.find("e38")->setText(QStringLiteral("300,00"));
+    rig.find("e39")->setText(QStringLiteral("100,00"));
+    rig.find("e52")->setText(QStringLiteral("50,00"));
+    rig.find("e72")->setText(QStringLiteral("7,00"));
+    TypeAndLeave(rig.find("e34"), QStringLiteral("5000"));
+    QCOMPARE(rig.text("e36"), QStringLiteral("4200,00"));
+    QCOMPARE(rig.text("e41"), QString());  // copies of empty boxes stay empty
+    QCOMPARE(rig.text("e54"), QStringLiteral("50,00"));  // the whole page, not only the row
+    QCOMPARE(rig.text("e73"), QStringLiteral("7,00"));
+
+    TypeAndLeave(rig.find("e35"), QStringLiteral("9000"));  // costs above revenue
+    QCOMPARE(rig.text("e36"), QStringLiteral("0,00"));
+
+    rig.find("e40")->setText(QStringLiteral("5,00"));
+    TypeAndLeave(rig.find("e37"), QStringLiteral("1"));  // an advance box recomputes nothing
+    QCOMPARE(rig.text("e41"), QString());
+    QCOMPARE(rig.text("e37"), QStringLiteral("1,00"));
+}
+
+void TFEditTest::aWholePit40PassFromTypedBoxes() {
+    EditRig rig;
+    rig.edit->FormShow();
+    TypeAndLeave(rig.find("f35"), QStringLiteral("40000"));
+    TypeAndLeave(rig.find("f36"), QStringLiteral("1335"));
+    TypeAndLeave(rig.find("f38"), QStringLiteral("5000"));
+    TypeAndLeave(rig.find("f66"), QStringLiteral("5000"));
+    TypeAndLeave(rig.find("f73"), QStringLiteral("2500"));
+    const std::pair<const char*, const char*> expected[] = {
+        {"f37", "38665,00"}, {"f42", ""},         {"f45", ""},         {"f48", ""},
+        {"f52", "0,00"},     {"f56", "0,00"},     {"f60", "0,00"},     {"f62", "40000,00"},
+        {"f63", "1335,00"},  {"f64", "38665,00"}, {"f65", "5000,00"},  {"f68", "33665,00"},
+        {"f69", "5866,27"},  {"f71", "5866,27"},  {"f74", "3366"},     {"f75", "0,00"},
+        {"f76", "1634,00"},
+    };
+    for (const auto& [box, value] : expected)
+        QVERIFY2(rig.text(box) == QString::fromLatin1(value), qPrintable(QStringLiteral("%1 = %2").arg(box, rig.text(box))));
+    QCOMPARE(rig.ui.calls.size(), std::size_t{0});
+}
+
+void TFEditTest::aTypedTaxIsReplacedAndAPageChangeRecomputes() {
+    EditRig rig;
+    rig.edit->FormShow();
+    rig.find("f35")->setText(QStringLiteral("30000,00"));  // typed but not left
+    TypeAndLeave(rig.find("f69"), QStringLiteral("1"));
+    QCOMPARE(rig.text("f69"), QStringLiteral("5169,92"));
+
+    rig.find("f35")->setText(QStringLiteral("50000,00"));
+    rig.find("e34")->setText(QStringLiteral("10,00"));
+    rig.find<QTabWidget>("PageControl1")->setCurrentIndex(3);
+    QCOMPARE(rig.text("f69"), QStringLiteral("10397,28"));
+    QCOMPARE(rig.text("e36"), QStringLiteral("10,00"));
+}
+
+void TFEditTest::storedTextThatIsNotANumberGivesAMessageAndStaysIntact() {
+    EditRig rig;
+    TaxpayerRecord stored = Person(QStringLiteral("NOWAK"), QStringLiteral("ANNA"));
+    stored.p40Box(35) = Cp(QStringLiteral("12 zł"));
+    stored.p40Box(37) = "1,00";
+    rig.workspace.taxpayers.Add(stored);
+    rig.edit->FormShow();
+    QCOMPARE(rig.text("f35"), QStringLiteral("12 zł"));  // shown as stored, not recomputed
+
+    TypeAndLeave(rig.find("f36"), QStringLiteral("5"));
+    QCOMPARE(rig.ui.count(UiCall::Message), 1);
+    QCOMPARE(rig.ui.last().title, QStringLiteral("Błąd"));
+    QVERIFY2(rig.ui.last().text.contains(QStringLiteral("12 zł")), qPrintable(rig.ui.last().text));
+    QCOMPARE(rig.text("f37"), QStringLiteral("1,00"));  // the pass stopped before writing it
+
+    rig.edit->btnOKClick();
+    QCOMPARE(rig.edit->result(), int(QDialog::Accepted));
+    QCOMPARE(rig.workspace.taxpayers.at(0).p40Box(35), Cp(QStringLiteral("12 zł")));
+    QCOMPARE(rig.workspace.taxpayers.at(0).p40Box(36), std::string_view("5,00"));
+}
+
+void TFEditTest::addingWithOnlyNamesStoresEmptyMaskedFields() {
+    EditRig rig;
+    rig.workspace.taxpayers.Add(Person(QStringLiteral("ZAWADA"), QStringLiteral("ADAM")));
+    rig.workspace.taxpayers.ClearCurrent();  // the Add command
+    rig.edit->FormShow();
+    QCOMPARE(rig.text("eNazwisko"), QString());
+    QVERIFY(rig.find<QRadioButton>("rbP11R1")->isChecked());
+    rig.find("eNazwisko")->insert(QStringLiteral("abel"));
+    rig.find("eImie")->insert(QStringLiteral("ewa"));
+    rig.edit->btnOKClick();
+
+    QCOMPARE(rig.edit->result(), int(QDialog::Accepted));
+    QCOMPARE(rig.workspace.taxpayers.count(), 2);
+    const TaxpayerRecord& added = rig.workspace.taxpayers.at(0);  // re-sorted before ZAWADA
+    QCOMPARE(added.nazwisko, std::string_view("ABEL"));
+    QCOMPARE(added.imie1, std::string_view("EWA"));
+    QVERIFY(added.nip.empty() && added.dataUr.empty() && added.pit11_od.empty() && added.pit11_do.empty());
+    QCOMPARE(added.kodPoczt, std::string_view("  -   "));
+    QCOMPARE(int(added.pit11_PITR), 0);
+    QCOMPARE(int(added.pit11_33), 0);
+    QCOMPARE(int(added.pit40_34), 0);
+    QVERIFY(!rig.workspace.taxpayersSaved);
+    QCOMPARE(rig.view.refreshes, (std::vector<ViewMode>{ViewMode::vmNone, ViewMode::vmTabela}));
+}
+
+void TFEditTest::missingNamesAreRefusedAndNothingIsStored() {
+    EditRig rig;
+    rig.edit->FormShow();
+    rig.edit->setResult(-1);
+    rig.find("eNazwisko")->insert(QStringLiteral("KOWALSKI"));
+    rig.find("eUlica")->insert(QStringLiteral("DŁUGA"));
+    rig.edit->btnOKClick();
+    QCOMPARE(rig.ui.count(UiCall::Message, QStringLiteral("Pola Nazwisko i Imie muszą być wypełnione. Proszę je wypełnić")), 1);
+    QCOMPARE(rig.ui.last().title, QStringLiteral("Informacja"));
+    QCOMPARE(rig.ui.last().icon, MessageIcon::Information);
+    QCOMPARE(rig.edit->result(), -1);  // still open
+    QVERIFY(rig.workspace.taxpayers.empty());
+    QVERIFY(rig.workspace.taxpayersSaved);
+    QVERIFY(rig.view.refreshes.empty());
+    QCOMPARE(rig.text("eUlica"), QStringLiteral("DŁUGA"));  // everything as typed
+
+    rig.find("eImie")->insert(QStringLiteral(" "));  // a blank counts as filled
+    rig.edit->btnOKClick();
+    QCOMPARE(rig.workspace.taxpayers.count(), 1);
+}
+
+void TFEditTest::editingShowsTheRecordAndStoresItBack() {
+    EditRig rig;
+    TaxpayerRecord r = Person(QStringLiteral("NOWAK"), QStringLiteral("ANNA"), "80051212345");
+    r.id = 42;
+    r.dataUr = "1980-05-12";
+    r.nip = "123-456-78-90";
+    r.kodPoczt = "90-001";
+    r.wojewodztwo = Cp(QStringLiteral("łódzkie"));
+    r.pit11_od = "01-01-2006";
+    r.pit11_33 = 2;
+    r.pit40_34 = 3;
+    r.pit11_PITR = 2;
+    r.pit40_NIP3 = 1;
+    r.p11Box(34) = "5000,00";
+    r.p11Box(36) = "123,00";  // a stale computed value: opening does not recompute
+    rig.workspace.taxpayers.Add(Person(QStringLiteral("ABEL"), QStringLiteral("EWA")));
+    rig.workspace.taxpayers.Add(r);
+    rig.workspace.taxpayers.SelectByIndex(1);
+    rig.view.mode = ViewMode::vmTabela;
+    rig.edit->FormShow();
+
+    QCOMPARE(MaskedFieldText(*rig.find("eDataUr")), QStringLiteral("12-05-1980"));
+    QCOMPARE(MaskedFieldText(*rig.find("eNIP")), QStringLiteral("123-456-78-90"));
+    QCOMPARE(rig.find<QComboBox>("eWoj")->currentText(), QStringLiteral("ŁÓDZKIE"));
+    QCOMPARE(MaskedFieldText(*rig.find("eOd")), QStringLiteral("01-01-2006"));
+    QCOMPARE(MaskedFieldText(*rig.find("eDo")), QStringLiteral("  -  -    "));
+    QVERIFY(rig.find<QRadioButton>("RB2")->isChecked());
+    QVERIFY(rig.find<QRadioButton>("RB_3")->isChecked());
+    QVERIFY(rig.find<QRadioButton>("rbP11R3")->isChecked());
+    QVERIFY(rig.find<QCheckBox>("cbNIP3")->isChecked());
+    QVERIFY(!rig.find<QCheckBox>("cbPITR")->isChecked());
+    QCOMPARE(rig.text("e36"), QStringLiteral("123,00"));
+    QCOMPARE(rig.find<QTabWidget>("PageControl1")->currentIndex(), 0);
+
+    rig.find<QRadioButton>("RB_5")->setChecked(true);
+    rig.edit->btnOKClick();
+    QCOMPARE(rig.workspace.taxpayers.count(), 2);
+    const TaxpayerRecord& back = rig.workspace.taxpayers.at(1);
+    QCOMPARE(back.id, 0);  // the form has no identifier
+    QCOMPARE(back.dataUr, std::string_view("1980-05-12"));
+    QCOMPARE(back.nip, std::string_view("123-456-78-90"));
+    QCOMPARE(back.wojewodztwo, Cp(QStringLiteral("ŁÓDZKIE")));
+    QCOMPARE(back.pit11_od, std::string_view("01-01-2006"));
+    QVERIFY(back.pit11_do.empty());
+    QCOMPARE(int(back.pit40_34), 5);
+    QCOMPARE(int(back.pit11_33), 2);
+    QCOMPARE(back.p11Box(36), std::string_view("123,00"));  // confirming does not recompute either
+    QCOMPARE(rig.view.refreshes, std::vector<ViewMode>{ViewMode::vmTabela});
+}
+
+void TFEditTest::unknownVoivodeshipAndChoicesOpenUnselected() {
+    EditRig rig;
+    TaxpayerRecord r = Person(QStringLiteral("NOWAK"), QStringLiteral("ANNA"));
+    r.wojewodztwo = "BAWARIA";
+    r.dataUr = "12-05-1980";  // not year-first
+    r.pit11_33 = 9;
+    r.pit40_34 = 0;
+    r.pit11_PITR = 0;
+    r.pit40_PITR = 1;
+    rig.workspace.taxpayers.Add(r);
+    rig.edit->FormShow();
+    QCOMPARE(rig.find<QComboBox>("eWoj")->currentIndex(), -1);
+    QCOMPARE(MaskedFieldText(*rig.find("eDataUr")), QStringLiteral("  -  -    "));
+    QVERIFY(rig.find<QCheckBox>("cbPITR")->isChecked());
+    QVERIFY(rig.find<QRadioButton>("rbP11R1")->isChecked());
+    for (const char* name : {"RB1", "RB2", "RB3", "RB4", "RB_1", "RB_5"})
+        QVERIFY2(!rig.find<QRadioButton>(name)->isChecked(), name);
+    rig.edit->btnOKClick();
+    const TaxpayerRecord& back = rig.workspace.taxpayers.at(0);
+    QVERIFY(back.wojewodztwo.empty());
+    QVERIFY(back.dataUr.empty());
+    QCOMPARE(int(back.pit11_33), 0);
+    QCOMPARE(int(back.pit40_PITR), 1);
+}
+
+void TFEditTest::clearAllAsksAndCancelKeepsTheRecord() {
+    EditRig rig;
+    TaxpayerRecord r = Person(QStringLiteral("NOWAK"), QStringLiteral("ANNA"));
+    r.p11Box(34) = "1,00";
+    r.us = "US Zabrze";
+    rig.workspace.taxpayers.Add(r);
+    rig.edit->FormShow();
+
+    rig.ui.answers.push_back(false);
+    rig.find<QPushButton>("Button1")->click();
+    QCOMPARE(rig.ui.count(UiCall::Ask, QStringLiteral("Czy na pewno usunąć informacje z wszystkich pól")), 1);
+    QCOMPARE(rig.ui.last().title, QStringLiteral("Pytanie"));
+    QCOMPARE(rig.ui.last().icon, MessageIcon::Question);
+    QCOMPARE(rig.text("eNazwisko"), QStringLiteral("NOWAK"));
+
+    rig.ui.answers.push_back(true);
+    rig.find<QPushButton>("Button1")->click();
+    QCOMPARE(rig.text("eNazwisko"), QString());
+    QCOMPARE(rig.text("e34"), QString());
+    QCOMPARE(rig.find<QComboBox>("eUS")->currentText(), QString());
+
+    rig.find<QPushButton>("btnAnuluj")->click();
+    QCOMPARE(rig.edit->result(), int(QDialog::Rejected));
+    QCOMPARE(rig.workspace.taxpayers.at(0).nazwisko, std::string_view("NOWAK"));
+    QCOMPARE(rig.workspace.taxpayers.at(0).p11Box(34), std::string_view("1,00"));
+    QVERIFY(rig.workspace.taxpayersSaved);
+    QVERIFY(rig.view.refreshes.empty());
+}
+
+void TFEditTest::enterInAnAmountBoxStoresTheCleanedAmount() {
+    EditRig rig;
+    rig.edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.edit.get()));
+    rig.find("eNazwisko")->insert(QStringLiteral("A"));
+    rig.find("eImie")->insert(QStringLiteral("B"));
+    rig.find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+    QLineEdit* revenue = rig.find("f35");
+    revenue->setFocus();
+    revenue->insert(QStringLiteral("1 000.5"));
+    QTest::keyClick(revenue, Qt::Key_Return);
+    QCOMPARE(rig.edit->result(), int(QDialog::Accepted));
+    QCOMPARE(rig.workspace.taxpayers.count(), 1);
+    QCOMPARE(rig.workspace.taxpayers.at(0).p40Box(35), std::string_view("1000,50"));
+    QCOMPARE(rig.workspace.taxpayers.at(0).p40Box(37), std::string_view("1000,50"));
+}
+
+void TFEditTest::confirmingADuplicateMergesIt() {
+    EditRig rig;
+    TaxpayerRecord older = Person(QStringLiteral("KOWALSKI"), QStringLiteral("JAN"), "80051212345");
+    older.p11Box(34) = "100,00";
+    rig.workspace.taxpayers.Add(older);
+    rig.workspace.taxpayers.ClearCurrent();
+    rig.edit->FormShow();
+    rig.find("eNazwisko")->insert(QStringLiteral("KOWALSKI"));
+    rig.find("eImie")->insert(QStringLiteral("JAN"));
+    rig.find("ePESEL")->insert(QStringLiteral("80051212345"));
+    rig.find("eUlica")->insert(QStringLiteral("NOWA"));
+    rig.find("e34")->setText(QStringLiteral("999,00"));
+    rig.edit->btnOKClick();
+    QCOMPARE(rig.workspace.taxpayers.count(), 1);
+    QCOMPARE(rig.workspace.taxpayers.at(0).ulica, std::string_view("NOWA"));
+    QCOMPARE(rig.workspace.taxpayers.at(0).p11Box(34), std::string_view("100,00"));
+}
+
+void TFEditTest::confirmedOfficesGrowTheListOnce() {
+    EditRig rig;
+    QStringList copies;
+    QObject::connect(rig.edit.get(), &TFEdit::taxOfficesChanged, [&](const QStringList& list) { copies = list; });
+    auto confirm = [&](const QString& office) {
+        rig.workspace.taxpayers.ClearCurrent();
+        rig.edit->FormShow();
+        rig.find("eNazwisko")->insert(QStringLiteral("A"));
+        rig.find("eImie")->insert(QStringLiteral("B"));
+        rig.find<QComboBox>("eUS")->setEditText(office);
+        rig.edit->btnOKClick();
+    };
+    confirm(QStringLiteral("US Łódź-Bałuty"));
+    const QStringList grown{QStringLiteral("US Zabrze"), QStringLiteral("US Gliwice"), QStringLiteral("US Łódź-Bałuty")};
+    QCOMPARE(rig.edit->taxOffices().entries(), grown);
+    QCOMPARE(copies, grown);
+    QCOMPARE(rig.find<QComboBox>("eUS")->count(), 3);
+    QCOMPARE(rig.find<QComboBox>("eUS")->itemText(2), QStringLiteral("US Łódź-Bałuty"));
+    confirm(QStringLiteral("us łódź-bałuty"));
+    confirm(QString());
+    QCOMPARE(rig.edit->taxOffices().entries(), grown);
+    int withoutOffice = 0;
+    for (int i = 0; i < rig.workspace.taxpayers.count(); ++i)
+        withoutOffice += rig.workspace.taxpayers.at(i).us.empty() ? 1 : 0;
+    QCOMPARE(withoutOffice, 1);
+}
+
+void TFEditTest::anInvalidBirthDateDoesNotOpenThePicker_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("no such day") << "31022006";
+    QTest::newRow("nonsense") << "99999999";
+    QTest::newRow("month missing") << "12";
+}
+
+void TFEditTest::anInvalidBirthDateDoesNotOpenThePicker() {
+    QFETCH(QString, typed);
+    EditRig rig;
+    rig.edit->FormShow();
+    QTest::keyClicks(rig.find("eDataUr"), typed);
+    bool pickerShown = false;
+    QTimer::singleShot(0, [&] {
+        pickerShown = rig.calendar.isVisible();
+        rig.calendar.reject();
+    });
+    rig.find<QToolButton>("SpeedButton1")->click();
+    QCOMPARE(rig.ui.count(UiCall::Message), 1);
+    QVERIFY(rig.ui.last().text.contains(QStringLiteral("nie jest prawidłową datą")));
+    QVERIFY(!pickerShown);
+    QVERIFY(!rig.calendar.isVisible());
+    QCoreApplication::processEvents();
+}
+
+void TFEditTest::thePickerWritesTheChosenDate() {
+    EditRig rig;
+    rig.edit->FormShow();
+    rig.find("eDataUr")->setText(QStringLiteral("12-05-1980"));
+    QDate shownAtStart;
+    QTimer::singleShot(0, [&] {
+        auto* calendar = rig.calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar"));
+        shownAtStart = calendar->selectedDate();
+        calendar->setSelectedDate(QDate(1981, 6, 3));
+        rig.calendar.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    });
+    rig.find<QToolButton>("SpeedButton1")->click();
+    QCOMPARE(shownAtStart, QDate(1980, 5, 12));
+    QCOMPARE(MaskedFieldText(*rig.find("eDataUr")), QStringLiteral("03-06-1981"));
+
+    // The period always starts at today; closing without OK keeps that date.
+    QTimer::singleShot(0, [&] { rig.calendar.reject(); });
+    rig.find<QToolButton>("btn2")->click();
+    QCOMPARE(MaskedFieldText(*rig.find("eDo")), QDate::currentDate().toString(QStringLiteral("dd-MM-yyyy")));
+    QCOMPARE(rig.calendar.windowTitle(), QStringLiteral("Wybierz"));
+}
+
+void TFEditTest::anUnreadableOfficeFileIsReportedAndTypingStillWorks() {
+    ScriptedUserInterface ui;
+    Workspace workspace;
+    FakeMainView view;
+    TFCalendar calendar;
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("us.lst")));
+    file.open(QIODevice::WriteOnly);
+    file.write(QByteArray("US A\n\0\x01\x02binary", 15));
+    file.close();
+    TFEdit edit(workspace, view, ui, calendar, {file.fileName()});
+    QCOMPARE(ui.count(UiCall::Message), 1);
+    QCOMPARE(edit.taxOffices().entries(), QStringList{QStringLiteral("US A")});
+    edit.FormShow();
+    edit.findChild<QComboBox*>(QStringLiteral("eUS"))->setEditText(QStringLiteral("US B"));
+    QCOMPARE(edit.formValues().us, QStringLiteral("US B"));
+}
+
+QTEST_MAIN(TFEditTest)
+#include "TFEdit_test.moc"
