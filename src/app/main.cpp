@@ -1,6 +1,9 @@
 // Fiskon: fills PIT-11/8B and PIT-40 for an employer's taxpayers.
 
 #include "app/TFMain.h"
+#include "edit/widgets/TFCalendar.h"
+#include "edit/widgets/TFEdit.h"
+#include "edit/widgets/TFMultiEdit.h"
 #include "edit/widgets/TFPlatnik.h"
 #include "settings/DatabasePathHolder.h"
 #include "settings/widgets/TFConfig.h"
@@ -53,17 +56,25 @@ int main(int argc, char* argv[]) {
     // TFImport, TFImport1: windows.import, windows.import1
     TFWTabela FWTabela(FMain, FMain, ui, &FMain);
     windows.wtabela = &FWTabela;
-    // TFImporting, TFStart (windows.start), TFVEL (windows.vel), TFEdit (windows.edit)
+    // TFImporting, TFStart (windows.start), TFVEL (windows.vel)
+    // The date picker is made ahead of its place so the edit forms can hold it from the start.
+    TFCalendar FCalendar(&FMain);
+    TFEdit FEdit(FMain.workspace(), FMain, ui, FCalendar,
+                 TaxOfficeList::defaultCandidates(QCoreApplication::applicationDirPath()), &FMain);
+    windows.edit = &FEdit;
     TFPlatnik FPlatnik(FMain.workspace(), ui, &FMain);
     windows.platnik = &FPlatnik;
     windows.savePayer = [&FPlatnik] { FPlatnik.btnZapiszClick(); };
     // TFOpen (windows.open), TFPrint (windows.print),
-    // TFCalendar, TFAbout (windows.about)
+    // TFAbout (windows.about)
     TFConfig FConfig(dataAccess, ui, &FMain);
     windows.config = &FConfig;
     FConfig.Wczytaj();
     FMain.Timer1()->start();
-    // TFImport3 (windows.import3), TFMultiEdit (windows.multiEdit), TFImportSep (windows.importSep)
+    // TFImport3 (windows.import3)
+    TFMultiEdit FMultiEdit(FMain.workspace(), FMain, FCalendar, FEdit, &FMain);
+    windows.multiEdit = &FMultiEdit;
+    // TFImportSep (windows.importSep)
 
     FMain.showMaximized();
     return QApplication::exec();
