@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
 
 namespace {
 
@@ -55,6 +56,11 @@ void WizardPictureStrip::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.drawText(QRect(0, height() - 70, width(), 30), Qt::AlignCenter,
                      QStringLiteral("Krok %1 z %2").arg(stepNumber_).arg(stepCount_));
+}
+
+QIcon HelpIcon(const QStyle& style) {
+    return QIcon::fromTheme(QStringLiteral("help-contents"),
+                            style.standardIcon(QStyle::SP_MessageBoxQuestion));
 }
 
 QIcon PadlockIcon() {

@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QWidget>
 
+class QStyle;
+
 // The picture strip on the left of the wizard's steps: a database drawn over a blue gradient and
 // the number of the step.
 class WizardPictureStrip : public QWidget {
@@ -17,6 +19,9 @@ private:
     int stepNumber_;
     int stepCount_;
 };
+
+// The icon of the help buttons: the desktop's help icon, else the style's question mark.
+QIcon HelpIcon(const QStyle& style);
 
 // The padlock of the login button, drawn so that it needs no image file.
 QIcon PadlockIcon();

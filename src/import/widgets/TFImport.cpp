@@ -80,7 +80,7 @@ TFImport::TFImport(int& importStep, TFDataAccess& dataAccess, ProgramSettings& s
 
     btnHelp_ = new QToolButton;
     btnHelp_->setObjectName(QStringLiteral("btnHelp"));
-    btnHelp_->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    btnHelp_->setIcon(HelpIcon(*style()));
     setHint(btnHelp_, QStringLiteral("Wyświetla pomoc do programu"));
     cbPath_ = new QCheckBox(QStringLiteral("&Pamiętaj ścieżkę"));
     cbPath_->setObjectName(QStringLiteral("cbPath"));
@@ -123,7 +123,7 @@ void TFImport::ShowDbPath(const QString& path) {
 }
 
 void TFImport::ESciezkaChange() {
-    btnDalej_->setEnabled(DatabaseFileExists(ESciezka_->text()));
+    btnDalej_->setEnabled(PlatnikConnection::FileExists(ESciezka_->text()));
 }
 
 void TFImport::btnOpenClick() {

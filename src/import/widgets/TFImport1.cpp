@@ -75,7 +75,7 @@ TFImport1::TFImport1(int& importStep, TFDataAccess& dataAccess, UserInterface& u
 
     btnHelp_ = new QToolButton;
     btnHelp_->setObjectName(QStringLiteral("btnHelp"));
-    btnHelp_->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    btnHelp_->setIcon(HelpIcon(*style()));
     setHint(btnHelp_, QStringLiteral("Wyświetla pomoc do programu"));
     BitBtn1_ = new QPushButton(PadlockIcon(), QStringLiteral("Dalej >>"));
     BitBtn1_->setObjectName(QStringLiteral("BitBtn1"));

@@ -38,6 +38,7 @@ TFImport3::TFImport3(int& importStep, Workspace& workspace, TFImporting& importi
     layout->addWidget(choice);
     layout->addLayout(buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    choice->setMinimumWidth(260);  // room for the caption in the title bar
 
     connect(Button1_, &QPushButton::clicked, this, &TFImport3::Button1Click);
 }

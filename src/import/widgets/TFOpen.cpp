@@ -1,6 +1,5 @@
 #include "import/widgets/TFOpen.h"
 
-#include "import/widgets/ImportWizard.h"
 #include "import/widgets/RememberDbPath.h"
 #include "import/widgets/TFDataAccess.h"
 #include "import/widgets/TFImporting.h"
@@ -126,7 +125,7 @@ void TFOpen::btnImportClick() {
     dataAccess_.SetDbPassword(ePass_->text());
     if (cbPath_->isChecked())
         RememberDbPath(settings_, path, ui_);
-    if (!DatabaseFileExists(path)) {
+    if (!PlatnikConnection::FileExists(path)) {
         ui_.message(QStringLiteral("Błąd"), QStringLiteral("Wskazany plik nie istnieje"),
                     MessageIcon::Error);
         return;
