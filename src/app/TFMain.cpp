@@ -3,7 +3,7 @@
 #include "app/TaxpayerTableModel.h"
 #include "app/ToolbarIcons.h"
 #include "settings/widgets/TFConfig.h"
-#include "store/TaxpayerDataFile.h"
+#include "store/DataFileCommands.h"
 #include "ui/ErrorMessage.h"
 
 #include <QAction>
@@ -26,7 +26,6 @@ const QString kTaxpayerFilterOpen =
     QStringLiteral("Pliki tekstowe w formacie INI|*.txt|Wszystkie pliki|*.*");
 const QString kTaxpayerFilterSave =
     QStringLiteral("Pliki tekstowe w formacie INI (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*");
-const QString kNoUsableData = QStringLiteral("Wskazany plik nie zawierał przydatnych danych!");
 
 constexpr int kColumnWidth = 150;
 constexpr int kLastColumnWidth = 250;
@@ -57,7 +56,8 @@ TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui
     createTable();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
-    // The table stays hidden until there is something to show.
+    // The table stays hidden until there is something to show; it starts in its standard colours.
+    applyTableColors(tableColor_, tableTextColor_);
     RefreshView(ViewMode::vmNone);
     workspace_.taxpayersSaved = true;
     workspace_.payerSaved = true;
@@ -403,14 +403,13 @@ void TFMain::Open() {
     const std::optional<QString> fileName = ui_.openFile(request);
     if (!fileName) return;
 
-    bool loaded = false;
+    bool usable = false;
     try {
-        loaded = LoadFromFile(workspace_.taxpayers, *fileName);
+        usable = OpenTaxpayersFile(workspace_.taxpayers, *fileName).usable;
     } catch (const std::exception&) {
-        loaded = false;
+        usable = false;  // any failure while reading is a file without usable data
     }
-    if (!loaded || workspace_.taxpayers.empty())
-        ui_.message(QStringLiteral("Informacja"), kNoUsableData, MessageIcon::Information);
+    if (!usable) ui_.message(QStringLiteral("Informacja"), kNoUsableDataMessage, MessageIcon::Information);
     // An empty register is shown empty too, so the table never lists records that are gone.
     RefreshView(workspace_.taxpayers.empty() ? viewMode_ : ViewMode::vmTabela);
 }
@@ -421,9 +420,8 @@ void TFMain::Save() {
 }
 
 void TFMain::SaveAs() {
-    if (workspace_.taxpayers.empty()) {
-        ui_.message(QStringLiteral("Błąd"), QStringLiteral("Nie ma żadnych danych do zapisania!"),
-                    MessageIcon::Information);
+    if (!CanSaveTaxpayers(workspace_)) {
+        ui_.message(QStringLiteral("Błąd"), kNothingToSaveMessage, MessageIcon::Information);
         return;
     }
     FileDialogRequest request;
@@ -433,8 +431,7 @@ void TFMain::SaveAs() {
     const std::optional<QString> fileName = ui_.saveFile(request);
     if (!fileName) return;
     try {
-        SaveToFile(workspace_.taxpayers, *fileName);
-        workspace_.taxpayersSaved = true;
+        SaveTaxpayersFile(workspace_, *fileName);
     } catch (const std::exception& error) {
         ShowErrorMessage(ui_, error);
     }

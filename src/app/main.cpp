@@ -5,7 +5,7 @@
 #include "edit/widgets/TFEdit.h"
 #include "edit/widgets/TFMultiEdit.h"
 #include "edit/widgets/TFPlatnik.h"
-#include "settings/DatabasePathHolder.h"
+#include "import/widgets/TFDataAccess.h"
 #include "settings/widgets/TFConfig.h"
 #include "settings/widgets/TFWTabela.h"
 #include "ui/QtUserInterface.h"
@@ -17,17 +17,6 @@
 #include <QTranslator>
 
 namespace {
-
-// Holds the remembered database path until the database-access window TFDataAccess, which takes
-// over this role, is created here in its place.
-class RememberedDatabasePath : public DatabasePathHolder {
-public:
-    QString dbPath() const override { return path_; }
-    void SetDbPath(const QString& path) override { path_ = path; }
-
-private:
-    QString path_;
-};
 
 void installPolishTranslations(QApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
@@ -52,7 +41,7 @@ int main(int argc, char* argv[]) {
     TFMain FMain(ui);
     ui.setParentWindow(&FMain);
     AppWindows& windows = FMain.windows();
-    RememberedDatabasePath dataAccess;  // TFDataAccess
+    TFDataAccess FDataAccess(ui, &FMain);
     // TFImport, TFImport1: windows.import, windows.import1
     TFWTabela FWTabela(FMain, FMain, ui, &FMain);
     windows.wtabela = &FWTabela;
@@ -67,7 +56,7 @@ int main(int argc, char* argv[]) {
     windows.savePayer = [&FPlatnik] { FPlatnik.btnZapiszClick(); };
     // TFOpen (windows.open), TFPrint (windows.print),
     // TFAbout (windows.about)
-    TFConfig FConfig(dataAccess, ui, &FMain);
+    TFConfig FConfig(FDataAccess, ui, &FMain);
     windows.config = &FConfig;
     FConfig.Wczytaj();
     FMain.Timer1()->start();

@@ -1,0 +1,558 @@
+// The main window driven through its controls, with the scripted user interface answering.
+
+#include "app/TFMain.h"
+#include "settings/DatabasePathHolder.h"
+#include "settings/widgets/TFConfig.h"
+#include "store/Cp1250.h"
+#include "store/TaxpayerDataFile.h"
+#include "support/ScriptedUserInterface.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// A window that other developers' dialogs stand in for: counts how often it is shown modally and
+// runs the test's action as its "user".
+class ScriptedDialog : public QDialog {
+public:
+    int shown = 0;
+    std::function<void()> whileShown;
+    int exec() override {
+        ++shown;
+        if (whileShown) whileShown();
+        return QDialog::Rejected;
+    }
+};
+
+class MemoryPath : public DatabasePathHolder {
+public:
+    QString path;
+    QString dbPath() const override { return path; }
+    void SetDbPath(const QString& p) override { path = p; }
+};
+
+TaxpayerRecord person(const char* nazwisko, const char* imie, const char* pesel = "",
+                      const char* nip = "", const char* dataUr = "", const char* us = "") {
+    TaxpayerRecord record;
+    record.nazwisko = cp1250::fromUnicode(QString::fromUtf8(nazwisko));
+    record.imie1 = cp1250::fromUnicode(QString::fromUtf8(imie));
+    record.pesel = pesel;
+    record.nip = nip;
+    record.dataUr = dataUr;
+    record.us = cp1250::fromUnicode(QString::fromUtf8(us));
+    return record;
+}
+
+}  // namespace
+
+class TFMainTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<ScriptedUserInterface> ui_;
+    std::unique_ptr<TFMain> main_;
+    MemoryPath dbPath_;
+    std::unique_ptr<TFConfig> config_;
+
+    QTableView* table() { return main_->findChild<QTableView*>("ListView"); }
+    QAction* action(const char* name) { return main_->findChild<QAction*>(name); }
+    QMenu* menu(const char* name) { return main_->findChild<QMenu*>(name); }
+    QString settingsFile() { return dir_.filePath("fiskon.ini"); }
+    QString cellText(int row, int column) {
+        return table()->model()->index(row, column).data().toString();
+    }
+    QStringList surnames() {
+        QStringList names;
+        for (int row = 0; row < table()->model()->rowCount(); ++row) names << cellText(row, 0);
+        return names;
+    }
+    void fill(const std::vector<TaxpayerRecord>& records) {
+        for (const TaxpayerRecord& r : records) QVERIFY(main_->taxpayers().Add(r));
+        main_->RefreshView(ViewMode::vmTabela);
+    }
+    void fillFive() {
+        fill({person("ADAMSKI", "JAN"), person("BORECKI", "EWA"), person("CZAJKA", "OLA"),
+              person("DUDA", "PIOTR"), person("EJMA", "ANNA")});
+    }
+    void select(std::initializer_list<int> rows) {
+        table()->clearSelection();
+        for (int row : rows)
+            table()->selectionModel()->select(table()->model()->index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    // Settings in force as if read from the file at start-up.
+    void useSettings(const QByteArray& mainSettings) {
+        QFile file(settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[MainSettings]\r\n" + mainSettings);
+        file.close();
+        config_ = std::make_unique<TFConfig>(dbPath_, *ui_);
+        config_->Wczytaj();
+        main_->windows().config = config_.get();
+    }
+    void clickHeader(int column) {
+        QHeaderView* header = table()->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        qputenv("FISKON_SETTINGS", settingsFile().toLocal8Bit());
+    }
+
+    void init() {
+        QFile::remove(settingsFile());
+        ui_ = std::make_unique<ScriptedUserInterface>();
+        main_ = std::make_unique<TFMain>(*ui_);
+        main_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+    }
+
+    void cleanup() {
+        if (QTest::currentTestFailed()) qWarning().noquote() << ui_->transcript();
+        main_->windows().config = nullptr;
+        main_.reset();
+        config_.reset();
+        QVERIFY2(ui_->allAnswersUsed(), "an answer queued by the test was never asked for");
+        ui_.reset();
+    }
+
+    void startsWithHiddenTableAndSavedData() {
+        QCOMPARE(main_->windowTitle(), QStringLiteral("Program wypełniający PIT-11/8B/40"));
+        QCOMPARE(main_->minimumSize(), QSize(500, 200));
+        QVERIFY(table()->isHidden());
+        QCOMPARE(main_->viewMode(), ViewMode::vmNone);
+        QVERIFY(main_->workspace().taxpayersSaved);
+        QVERIFY(main_->workspace().payerSaved);
+        QVERIFY(main_->selectedRows().empty());
+    }
+
+    void startScreenFollowsTheSetting_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("no settings file") << QByteArray() << 1;
+        QTest::newRow("off") << QByteArray("ShowInitialScreen=0\r\n") << 0;
+        QTest::newRow("a word is off") << QByteArray("ShowInitialScreen=tak\r\n") << 0;
+        QTest::newRow("on") << QByteArray("ShowInitialScreen=1\r\n") << 1;
+    }
+    void startScreenFollowsTheSetting() {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, shown);
+        useSettings(settings);
+        ScriptedDialog start;
+        main_->windows().start = &start;
+        main_->Timer1()->start();
+        QTRY_VERIFY(!main_->Timer1()->isActive());
+        QTest::qWait(30);  // the timer never fires again
+        QCOMPARE(start.shown, shown);
+        QVERIFY(table()->isHidden());
+    }
+
+    void toolbarHasEightFlatButtonsInOrder() {
+        const char* names[] = {"btnAdd", "btnImport", "btnOpen", "btnSave",
+                               "btnPlatnik", "btnShow", "btnPrint", "btnHelp"};
+        int previousX = -1;
+        for (const char* name : names) {
+            auto* button = main_->findChild<QToolButton*>(name);
+            QVERIFY2(button, name);
+            QVERIFY(button->autoRaise());
+            QCOMPARE(button->size(), QSize(32, 32));
+            QVERIFY(!button->icon().isNull());
+            QVERIFY(!button->statusTip().isEmpty());
+            QVERIFY2(button->x() > previousX, name);
+            previousX = button->x();
+        }
+        main_->findChild<QToolButton*>("btnHelp")->click();
+        QCOMPARE(ui_->count(UiCall::Help, QString()), 1);
+    }
+
+    void tableIsBuiltWithItsColumnsAndRows() {
+        fill({person("KOWALSKI", "JAN", "80010112345", "123-456-78-90", "1980-01-01", "US Kraków"),
+              person("NOWAK", "EWA")});
+        QVERIFY(!table()->isHidden());
+        QCOMPARE(main_->viewMode(), ViewMode::vmTabela);
+        const QStringList headers = {"Nazwisko", "Imię", "NIP", "Data urodzenia", "Urząd Skarbowy"};
+        QCOMPARE(table()->model()->columnCount(), 5);
+        for (int c = 0; c < 5; ++c) {
+            QCOMPARE(table()->model()->headerData(c, Qt::Horizontal).toString(), headers[c]);
+            QCOMPARE(table()->columnWidth(c), c == 4 ? 250 : 150);
+        }
+        QCOMPARE(cellText(0, 0), QStringLiteral("KOWALSKI"));
+        QCOMPARE(cellText(0, 2), QStringLiteral("123-456-78-90"));
+        QCOMPARE(cellText(0, 3), QStringLiteral("1980-01-01"));
+        QCOMPARE(cellText(0, 4), QStringLiteral("US Kraków"));
+        QCOMPARE(cellText(1, 1), QStringLiteral("EWA"));
+    }
+
+    void tableNeverReachesPastAShrunkRegister() {
+        fillFive();
+        // A dialog deletes records and repaints before it asks for the rebuild.
+        main_->taxpayers().Clear();
+        table()->viewport()->repaint();
+        QVERIFY(!table()->model()->index(4, 0).data().isValid());
+        main_->RefreshView(ViewMode::vmTabela);
+        QCOMPARE(table()->model()->rowCount(), 0);
+        QVERIFY(!table()->isHidden());  // the headers stay once the table was built
+    }
+
+    void headerClickSorts_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("expected");
+        // Added in this order; the pesel order differs from the birth date text.
+        QTest::newRow("Nazwisko") << 0 << QStringList{"ĄBEL", "ABEL", "ŻAK", "ZAWADA"};
+        QTest::newRow("Imię") << 1 << QStringList{"ABEL", "ZAWADA", "ŻAK", "ĄBEL"};
+        QTest::newRow("NIP keeps order") << 2 << QStringList{"ŻAK", "ZAWADA", "ĄBEL", "ABEL"};
+        QTest::newRow("Data urodzenia by PESEL") << 3 << QStringList{"ZAWADA", "ABEL", "ŻAK", "ĄBEL"};
+        QTest::newRow("Urząd Skarbowy keeps order") << 4 << QStringList{"ŻAK", "ZAWADA", "ĄBEL", "ABEL"};
+    }
+    void headerClickSorts() {
+        QFETCH(int, column);
+        QFETCH(QStringList, expected);
+        fill({person("ŻAK", "DAREK", "90010100000", "", "1950-01-01"),
+              person("ZAWADA", "BOGDAN", "50010100000", "", "1990-01-01"),
+              person("ĄBEL", "EWA", "95010100000", "", "1940-01-01"),
+              person("ABEL", "ADAM", "70010100000", "", "1930-01-01")});
+        clickHeader(column);
+        QCOMPARE(surnames(), expected);
+        QCOMPARE(main_->viewMode(), ViewMode::vmTabela);
+        QCOMPARE(main_->workspace().taxpayersSaved, true);
+    }
+
+    void headerClickOnEmptyRegisterKeepsSortKey() {
+        fill({});
+        clickHeader(1);
+        QCOMPARE(main_->taxpayers().sortKey(), TaxpayerSortKey::SortByNazwisko);
+    }
+
+    void deleteThreeSelectedRowsAsksOnce() {
+        fillFive();
+        select({0, 2, 4});
+        ui_->answers.push_back(true);
+        main_->findChild<QAction*>("MMnuDelData")->trigger();
+        QCOMPARE(ui_->count(UiCall::Ask), 1);
+        const UiCall question = ui_->last();
+        QCOMPARE(question.title, QStringLiteral("Pytanie"));
+        QCOMPARE(question.text, QStringLiteral("Czy na pewno usunąć?"));
+        QCOMPARE(question.icon, MessageIcon::Question);
+        QCOMPARE(surnames(), (QStringList{"BORECKI", "DUDA"}));
+        QCOMPARE(main_->taxpayers().count(), 2);
+    }
+
+    void deleteAnsweredNoKeepsEverything() {
+        fillFive();
+        select({1, 3});
+        ui_->answers.push_back(false);
+        main_->DeleteSelected();
+        QCOMPARE(main_->taxpayers().count(), 5);
+        QVERIFY(main_->workspace().taxpayersSaved);
+    }
+
+    void deleteWithoutQuestionWhenSettingIsOff() {
+        useSettings("AskBeforeDelete=0\r\n");
+        fillFive();
+        select({1});
+        QTest::keyClick(table(), Qt::Key_Delete);
+        QCOMPARE(ui_->count(UiCall::Ask), 0);
+        QCOMPARE(surnames(), (QStringList{"ADAMSKI", "CZAJKA", "DUDA", "EJMA"}));
+        // The deletion is a change the close procedure must know about.
+        QVERIFY(!main_->workspace().taxpayersSaved);
+    }
+
+    void selectionCommandsDoNothingWithoutSelection() {
+        fillFive();
+        ScriptedDialog edit, multi, vel, print;
+        main_->windows().edit = &edit;
+        main_->windows().multiEdit = &multi;
+        main_->windows().vel = &vel;
+        main_->windows().print = &print;
+        for (const char* name : {"btnShow", "btnPrint"}) main_->findChild<QToolButton*>(name)->click();
+        main_->Edit();
+        main_->DeleteSelected();
+        QCOMPARE(edit.shown + multi.shown + vel.shown + print.shown, 0);
+        QCOMPARE(ui_->calls.size(), std::size_t{0});
+        QCOMPARE(main_->taxpayers().count(), 5);
+    }
+
+    void deleteAllAsksEvenWhenDeleteQuestionIsOff() {
+        useSettings("AskBeforeDelete=0\r\n");
+        fillFive();
+        ui_->answers.push_back(false);
+        action("MMnuDelAllData")->trigger();
+        QCOMPARE(ui_->count(UiCall::Ask, "Czy na pewno usunąć wszystkie dane pracowników?"), 1);
+        QCOMPARE(ui_->last().title, QStringLiteral("Zastanów się.."));
+        QCOMPARE(main_->taxpayers().count(), 5);
+        ui_->answers.push_back(true);
+        main_->DeleteAll();
+        QVERIFY(main_->taxpayers().empty());
+        QCOMPARE(table()->model()->rowCount(), 0);
+        QVERIFY(!table()->isHidden());
+    }
+
+    void saveAsWithEmptyRegisterShowsMessageAndNoDialog() {
+        action("MMnu_SaveAs")->trigger();
+        QCOMPARE(ui_->calls.size(), std::size_t{1});
+        QCOMPARE(ui_->last().kind, UiCall::Message);
+        QCOMPARE(ui_->last().title, QStringLiteral("Błąd"));
+        QCOMPARE(ui_->last().text, QStringLiteral("Nie ma żadnych danych do zapisania!"));
+        QCOMPARE(ui_->last().icon, MessageIcon::Information);
+    }
+
+    void menusEnableByRegisterAndSelection() {
+        emit menu("MMnu_Plik")->aboutToShow();
+        QVERIFY(!action("MMnu_Save")->isEnabled());
+        QVERIFY(action("MMnu_SaveAs")->isEnabled());
+        emit menu("MMnu_Plik")->aboutToHide();
+
+        fillFive();
+        emit menu("MMnu_Plik")->aboutToShow();
+        QVERIFY(action("MMnu_Save")->isEnabled());
+        emit menu("MMnu_Edycja")->aboutToShow();
+        QVERIFY(action("MMnuDelAllData")->isEnabled());
+        QVERIFY(!action("MMnuPrintAllData")->isEnabled());
+        for (const char* name : {"MMnuEditData", "MMnuShowData", "MMnuPrintData", "MMnuDelData"})
+            QVERIFY2(!action(name)->isEnabled(), name);
+        emit menu("MMnu_Edycja")->aboutToHide();
+
+        select({2});
+        emit menu("TabelaMenu")->aboutToShow();
+        for (const char* name : {"TMnuPokazForm", "TMnuEdit", "TMnuPrint", "TMnuDelRecord"})
+            QVERIFY2(action(name)->isEnabled(), name);
+        QCOMPARE(menu("TabelaMenu")->defaultAction(), action("TMnuPokazForm"));
+        emit menu("TabelaMenu")->aboutToHide();
+
+        // A menu opened without a selection must not leave the Delete key dead afterwards.
+        ui_->answers.push_back(true);
+        QTest::keyClick(table(), Qt::Key_Delete);
+        QCOMPARE(main_->taxpayers().count(), 4);
+        QVERIFY(!action("MMnuPrintAllData")->isEnabled());
+    }
+
+    void saveAsWritesFileAndClosingSkipsTaxpayerQuestion() {
+        fillFive();
+        main_->workspace().taxpayersSaved = false;
+        const QString file = dir_.filePath("podatnicy.txt");
+        ui_->fileNames.push_back(file);
+        main_->findChild<QToolButton*>("btnSave")->click();
+        const UiCall dialog = ui_->last();
+        QCOMPARE(dialog.kind, UiCall::SaveFile);
+        QCOMPARE(dialog.title, QStringLiteral("Zapisywanie danych podatników..."));
+        QCOMPARE(dialog.filter,
+                 QStringLiteral("Pliki tekstowe w formacie INI (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"));
+        QCOMPARE(dialog.defaultSuffix, QStringLiteral("*.txt"));
+        QVERIFY(main_->workspace().taxpayersSaved);
+        TaxpayerRegister reread;
+        QVERIFY(LoadFromFile(reread, file));
+        QCOMPARE(reread.count(), 5);
+
+        ui_->clearCalls();
+        ui_->answers.push_back(false);
+        QVERIFY(!main_->close());
+        QCOMPARE(ui_->count(UiCall::Ask), 1);
+        QCOMPARE(ui_->last().text, QStringLiteral("Czy na pewno chcesz opuścić program?"));
+    }
+
+    void saveAsCancelledKeepsFlag() {
+        fillFive();
+        main_->workspace().taxpayersSaved = false;
+        ui_->fileNames.push_back(std::nullopt);
+        main_->SaveAs();
+        QVERIFY(!main_->workspace().taxpayersSaved);
+    }
+
+    void saveAsFailureIsReportedAndFlagStaysFalse() {
+        fillFive();
+        main_->workspace().taxpayersSaved = false;
+        ui_->fileNames.push_back(dir_.filePath("no-such-folder/x.txt"));
+        main_->SaveAs();
+        QCOMPARE(ui_->count(UiCall::Message), 1);
+        QCOMPARE(ui_->last().icon, MessageIcon::Error);
+        QVERIFY(!ui_->last().text.isEmpty());
+        QVERIFY(!main_->workspace().taxpayersSaved);
+    }
+
+    void openShowsTheFileInItsOrder() {
+        TaxpayerRegister source;
+        source.Add(person("ZIELIŃSKI", "JAN"));
+        source.Add(person("ABACKI", "EWA"));
+        const QString file = dir_.filePath("dwa.txt");
+        SaveToFile(source, file);
+        ui_->fileNames.push_back(file);
+        action("MMnuOpen")->trigger();
+        const UiCall dialog = ui_->last();
+        QCOMPARE(dialog.kind, UiCall::OpenFile);
+        QCOMPARE(dialog.filter, QStringLiteral("Pliki tekstowe w formacie INI|*.txt|Wszystkie pliki|*.*"));
+        QCOMPARE(dialog.defaultSuffix, QStringLiteral("*.txt"));
+        QCOMPARE(ui_->count(UiCall::Message), 0);
+        QCOMPARE(surnames(), (QStringList{"ABACKI", "ZIELIŃSKI"}));
+        QVERIFY(!table()->isHidden());
+    }
+
+    void openWithoutUsableRecordsReportsOnce_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("no Parametry") << QByteArray("[s1]\r\nnazwisko=A\r\nimie1=B\r\n");
+        QTest::newRow("count not a number") << QByteArray("[s1]\r\nnazwisko=A\r\nimie1=B\r\n[Parametry]\r\nLiczbaRekordow=abc\r\n");
+        QTest::newRow("count 0") << QByteArray("[Parametry]\r\nLiczbaRekordow=0\r\n");
+        QTest::newRow("records without names") << QByteArray("[s1]\r\nnazwisko=A\r\n[Parametry]\r\nLiczbaRekordow=1\r\n");
+        QTest::newRow("not text at all") << QByteArray("\x00\x01\x02\xff", 4);
+    }
+    void openWithoutUsableRecordsReportsOnce() {
+        QFETCH(QByteArray, content);
+        fillFive();  // the table showed data before
+        const QString file = dir_.filePath("zly.txt");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        main_->workspace().taxpayersSaved = true;
+        ui_->fileNames.push_back(file);
+        main_->Open();
+        QCOMPARE(ui_->count(UiCall::Message), 1);
+        QCOMPARE(ui_->last().text, QStringLiteral("Wskazany plik nie zawierał przydatnych danych!"));
+        QCOMPARE(ui_->last().title, QStringLiteral("Informacja"));
+        QVERIFY(main_->taxpayers().empty());
+        QCOMPARE(table()->model()->rowCount(), 0);
+    }
+
+    void openCancelledChangesNothing() {
+        fillFive();
+        ui_->fileNames.push_back(std::nullopt);
+        main_->Open();
+        QCOMPARE(main_->taxpayers().count(), 5);
+        QCOMPARE(ui_->count(UiCall::Message), 0);
+    }
+
+    void openOffersToSaveUnsavedTaxpayersFirst() {
+        fillFive();
+        main_->workspace().taxpayersSaved = false;
+        ui_->answers.push_back(false);
+        ui_->fileNames.push_back(std::nullopt);
+        main_->Open();
+        QCOMPARE(ui_->count(UiCall::Ask, "Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"), 1);
+    }
+
+    void closingWithQuitQueryOffAsksOnlyWhetherToLeave() {
+        useSettings("QuitQuery=0\r\n");
+        fillFive();
+        main_->workspace().taxpayersSaved = false;
+        main_->workspace().payerSaved = false;
+        ui_->answers.push_back(false);
+        action("MMnuExit")->trigger();
+        QCOMPARE(ui_->calls.size(), std::size_t{1});
+        QCOMPARE(ui_->last().title, QStringLiteral("Wychodzisz?"));
+        QCOMPARE(ui_->last().text, QStringLiteral("Czy na pewno chcesz opuścić program?"));
+        QCOMPARE(ui_->last().icon, MessageIcon::Question);
+        QVERIFY(main_->isVisible());
+        QCOMPARE(main_->taxpayers().count(), 5);
+        QVERIFY(!main_->workspace().taxpayersSaved);
+    }
+
+    void closingWithUnsavedDataAsksInOrder() {
+        fillFive();
+        main_->workspace().taxpayersSaved = false;
+        main_->workspace().payerSaved = false;
+        int payerSaves = 0;
+        main_->windows().savePayer = [&] { ++payerSaves; };
+        const QString file = dir_.filePath("zamkniecie.txt");
+        ui_->answers = {true, true, true};
+        ui_->fileNames.push_back(file);
+        QVERIFY(main_->CloseQuery());
+        const std::vector<UiCall> asks = ui_->callsOf(UiCall::Ask);
+        QCOMPARE(asks.size(), std::size_t{3});
+        QCOMPARE(asks[0].text, QStringLiteral("Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"));
+        QCOMPARE(asks[0].title, QStringLiteral("Uwaga!"));
+        QCOMPARE(asks[0].icon, MessageIcon::Warning);
+        QCOMPARE(asks[1].text, QStringLiteral("Dane Płatnika nie zostały zapisane. Czy chcesz je zapisać?"));
+        QCOMPARE(asks[2].text, QStringLiteral("Czy na pewno chcesz opuścić program?"));
+        QVERIFY(QFile::exists(file));
+        QCOMPARE(payerSaves, 1);
+    }
+
+    void editOneRowSelectsItAndKeepsSelection() {
+        fillFive();
+        ScriptedDialog edit;
+        TaxpayerRecord* seen = nullptr;
+        edit.whileShown = [&] { seen = main_->taxpayers().current(); };
+        main_->windows().edit = &edit;
+        select({3});
+        const QPoint cell = table()->visualRect(table()->model()->index(3, 1)).center();
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, cell);
+        QCOMPARE(edit.shown, 1);
+        QCOMPARE(seen, &main_->taxpayers().at(3));
+        QCOMPARE(main_->selectedRows(), std::vector<int>{3});
+    }
+
+    void editTwoRowsOpensMultiEdit() {
+        fillFive();
+        ScriptedDialog edit, multi;
+        main_->windows().edit = &edit;
+        main_->windows().multiEdit = &multi;
+        select({0, 1});
+        action("MMnuEditData")->trigger();
+        QCOMPARE(edit.shown, 0);
+        QCOMPARE(multi.shown, 1);
+    }
+
+    void addEmptiesCurrentBeforeTheEditForm() {
+        fillFive();
+        QVERIFY(main_->taxpayers().current() != nullptr);
+        ScriptedDialog edit;
+        bool currentEmpty = false;
+        edit.whileShown = [&] { currentEmpty = main_->taxpayers().current() == nullptr; };
+        main_->windows().edit = &edit;
+        main_->findChild<QToolButton*>("btnAdd")->click();
+        QVERIFY(currentEmpty);
+    }
+
+    void showFormSelectsTheFirstSelectedRow() {
+        fillFive();
+        ScriptedDialog vel;
+        TaxpayerRecord* seen = nullptr;
+        vel.whileShown = [&] { seen = main_->taxpayers().current(); };
+        main_->windows().vel = &vel;
+        select({4, 2});
+        QTest::keyClick(main_.get(), Qt::Key_F5);
+        QCOMPARE(vel.shown, 1);
+        QCOMPARE(seen, &main_->taxpayers().at(2));
+    }
+
+    void importWizardWalksItsSteps() {
+        ScriptedDialog step0, step1, step3;
+        std::vector<int> order;
+        step0.whileShown = [&] { order.push_back(0); main_->importStep = 1; };
+        int logins = 0;
+        step1.whileShown = [&] { order.push_back(1); main_->importStep = ++logins == 1 ? 0 : 2; };
+        step3.whileShown = [&] { order.push_back(2); main_->importStep = 4; };
+        main_->windows().import = &step0;
+        main_->windows().import1 = &step1;
+        main_->windows().import3 = &step3;
+        action("MMnuKreatorOdczytu")->trigger();
+        QCOMPARE(order, (std::vector<int>{0, 1, 0, 1, 2}));
+    }
+
+    void importWizardEndsWhenAStepIsClosedWithoutAChoice() {
+        ScriptedDialog step0;
+        main_->windows().import = &step0;
+        main_->importStep = 3;
+        main_->ImportWizard();  // step0 leaves importStep at 0: the wizard must not loop forever
+        QCOMPARE(step0.shown, 1);
+        QCOMPARE(main_->importStep, 4);
+    }
+};
+
+QTEST_MAIN(TFMainTest)
+#include "TFMain_test.moc"
