@@ -6,6 +6,13 @@
 #include "edit/widgets/TFMultiEdit.h"
 #include "edit/widgets/TFPlatnik.h"
 #include "import/widgets/TFDataAccess.h"
+#include "import/widgets/TFImport.h"
+#include "import/widgets/TFImport1.h"
+#include "import/widgets/TFImport3.h"
+#include "import/widgets/TFImportSep.h"
+#include "import/widgets/TFImporting.h"
+#include "import/widgets/TFOpen.h"
+#include "settings/ProgramSettings.h"
 #include "settings/widgets/TFConfig.h"
 #include "settings/widgets/TFWTabela.h"
 #include "ui/QtUserInterface.h"
@@ -42,10 +49,16 @@ int main(int argc, char* argv[]) {
     ui.setParentWindow(&FMain);
     AppWindows& windows = FMain.windows();
     TFDataAccess FDataAccess(ui, &FMain);
-    // TFImport, TFImport1: windows.import, windows.import1
+    // The import dialogs write the remembered database path into the settings file themselves.
+    ProgramSettings importSettings(ProgramSettings::defaultFileName());
+    TFImport FImport(FMain.importStep, FDataAccess, importSettings, ui, &FMain);
+    windows.import = &FImport;
+    TFImport1 FImport1(FMain.importStep, FDataAccess, ui, &FMain);
+    windows.import1 = &FImport1;
     TFWTabela FWTabela(FMain, FMain, ui, &FMain);
     windows.wtabela = &FWTabela;
-    // TFImporting, TFStart (windows.start), TFVEL (windows.vel)
+    TFImporting FImporting(FMain.workspace(), FMain, FDataAccess, ui, &FMain);
+    // TFStart (windows.start), TFVEL (windows.vel)
     // The date picker is made ahead of its place so the edit forms can hold it from the start.
     TFCalendar FCalendar(&FMain);
     TFEdit FEdit(FMain.workspace(), FMain, ui, FCalendar,
@@ -54,16 +67,20 @@ int main(int argc, char* argv[]) {
     TFPlatnik FPlatnik(FMain.workspace(), ui, &FMain);
     windows.platnik = &FPlatnik;
     windows.savePayer = [&FPlatnik] { FPlatnik.btnZapiszClick(); };
-    // TFOpen (windows.open), TFPrint (windows.print),
+    TFOpen FOpen(FMain.workspace(), FDataAccess, FImporting, importSettings, ui, &FMain);
+    windows.open = &FOpen;
+    // TFPrint (windows.print),
     // TFAbout (windows.about)
     TFConfig FConfig(FDataAccess, ui, &FMain);
     windows.config = &FConfig;
     FConfig.Wczytaj();
     FMain.Timer1()->start();
-    // TFImport3 (windows.import3)
+    TFImport3 FImport3(FMain.importStep, FMain.workspace(), FImporting, &FMain);
+    windows.import3 = &FImport3;
     TFMultiEdit FMultiEdit(FMain.workspace(), FMain, FCalendar, FEdit, &FMain);
     windows.multiEdit = &FMultiEdit;
-    // TFImportSep (windows.importSep)
+    TFImportSep FImportSep(FMain.workspace(), FMain, ui, &FMain);
+    windows.importSep = &FImportSep;
 
     FMain.showMaximized();
     return QApplication::exec();
