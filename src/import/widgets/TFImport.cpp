@@ -114,7 +114,7 @@ TFImport::TFImport(int& importStep, TFDataAccess& dataAccess, ProgramSettings& s
     connect(&dataAccess_, &TFDataAccess::dbPathChanged, this, &TFImport::ShowDbPath);
 
     ShowDbPath(dataAccess_.DbPath());
-    setFixedSize(600, 430);
+    setFixedSize(QSize(600, 430).expandedTo(sizeHint()));
 }
 
 void TFImport::ShowDbPath(const QString& path) {

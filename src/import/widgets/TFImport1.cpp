@@ -97,7 +97,7 @@ TFImport1::TFImport1(int& importStep, TFDataAccess& dataAccess, UserInterface& u
     connect(cbShowPassword_, &QCheckBox::toggled, this, &TFImport1::cbShowPasswordClick);
     connect(btnHelp_, &QToolButton::clicked, this, &TFImport1::btnHelpClick);
     connect(BitBtn1_, &QPushButton::clicked, this, &TFImport1::BitBtn1Click);
-    setFixedSize(600, 430);
+    setFixedSize(QSize(600, 430).expandedTo(sizeHint()));
 }
 
 void TFImport1::showEvent(QShowEvent* event) {
