@@ -25,12 +25,11 @@ public:
     void btnHelpClick();
     void btnDalejClick();
     void ESciezkaChange();
+    // Closing the window in any other way than "Dalej >>" ends the wizard's run.
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
-
-public:
-    void done(int result) override;
 
 private:
     int& importStep_;

@@ -17,6 +17,7 @@ public:
     TFImporting(Workspace& workspace, MainView& mainView, TFDataAccess& dataAccess,
                 UserInterface& ui, QWidget* parent = nullptr);
 
+    // What the next import reads: the insured persons and/or the payer.
     bool ImportTaxpayers = false;
     bool ImportPayer = false;
 
@@ -27,7 +28,10 @@ public:
     // The quick import's way: starts the timer and shows the window modally.
     void RunImport();
 
+    // Reads what was asked for, shows the table and closes. A reading failure is reported once;
+    // what was read before it stays in the register and the payer record.
     void Timer1Timer();
+    // The window cannot be closed before the reading has run.
     void reject() override;
 
 protected:
