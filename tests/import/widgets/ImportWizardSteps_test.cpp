@@ -17,6 +17,7 @@ private slots:
     void nextIsEnabledOnlyForAnExistingFile();
     void nextTakesThePathAndRemembersItWhenAsked_data();
     void nextTakesThePathAndRemembersItWhenAsked();
+    void unwritableSettingsAreReportedAndTheRunGoesOn();
     void browsingSetsThePathOfTheRun();
     void cancelledBrowsingChangesNothing();
     void showingStepOneBringsBackThePathInForce();
@@ -78,6 +79,22 @@ void ImportWizardStepsTest::nextTakesThePathAndRemembersItWhenAsked() {
     QCOMPARE(rig.dataAccess.DbPath(), fixture("basic.mdb"));
     QCOMPARE(rig.rememberedPath(), remember ? fixture("basic.mdb") : QStringLiteral("<none>"));
     QVERIFY(rig.ui.calls.empty());
+}
+
+void ImportWizardStepsTest::unwritableSettingsAreReportedAndTheRunGoesOn() {
+    ImportRig rig;
+    // A settings file whose folder is a plain file can never be written.
+    ProgramSettings unwritable(fixture("basic.mdb") + QStringLiteral("/fiskon.ini"));
+    TFImport step1(rig.importStep, rig.dataAccess, unwritable, rig.ui);
+    step1.show();
+    step1.findChild<QLineEdit*>(QStringLiteral("ESciezka"))->setText(fixture("nopass.mdb"));
+
+    step1.findChild<QPushButton*>(QStringLiteral("btnDalej"))->click();
+
+    QCOMPARE(rig.ui.count(UiCall::Message), 1);
+    QCOMPARE(rig.ui.last().icon, MessageIcon::Error);
+    QCOMPARE(rig.importStep, importstep::kLogin);
+    QCOMPARE(rig.dataAccess.DbPath(), fixture("nopass.mdb"));
 }
 
 void ImportWizardStepsTest::browsingSetsThePathOfTheRun() {
