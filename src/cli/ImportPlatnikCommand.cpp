@@ -99,7 +99,8 @@ int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& /*out*/, 
             return kExitFailure;
         }
     }
-    if (request.payer && QFileInfo::exists(request.payerFile)) LoadFromFile(workspace.payer, request.payerFile);
+    if (request.payer && !request.payerFile.isEmpty() && QFileInfo::exists(request.payerFile))
+        LoadFromFile(workspace.payer, request.payerFile);
 
     CliDataAccess access(err);
     access.SetDbPath(request.database);
@@ -114,7 +115,8 @@ int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& /*out*/, 
     if (access.loginFailed) return kExitFailure;
 
     try {
-        if (request.payer) SaveToFile(workspace.payer, request.payerFile);
+        // Without --payer the payer is read (a reading error shows as in the program) but kept nowhere.
+        if (request.payer && !request.payerFile.isEmpty()) SaveToFile(workspace.payer, request.payerFile);
         if (request.taxpayers && SaveTaxpayersFile(workspace, request.output) == SaveTaxpayersResult::NothingToSave) {
             err << kNothingToSaveMessage << '\n';
             return kExitFailure;

@@ -44,6 +44,13 @@ TEST_F(ImportCli, ImportsTaxpayersAndPayer) {
     EXPECT_TRUE(ReadCp1250(path("platnik.ini")).contains(QStringLiteral("NIP=525-000-03-05")));
 }
 
+TEST_F(ImportCli, WithoutPayerFileOnlyTheTaxpayersAreWritten) {
+    const CliRun run = RunCli({QStringLiteral("import-platnik"), Fixture("nopass.mdb"), path("out.txt")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(ReadCp1250(path("out.txt")).contains(QStringLiteral("LiczbaRekordow=13")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+}
+
 TEST_F(ImportCli, FailuresWriteNothing) {
     struct Case {
         const char* what;
