@@ -74,7 +74,6 @@ MdbStreamResult MdbReaderProcess::run(const QString& databasePath, const QString
     MdbStreamResult result = ParseMdbStream(output.toStdString());
     if (result.status == MdbStreamResult::Status::Malformed)
         throw DatabaseError(QStringLiteral("Program odczytu bazy danych przekazał nieprawidłowe dane."));
-    if (result.status == MdbStreamResult::Status::Complete && process.exitCode() != 0)
-        throw DatabaseError(QStringLiteral("Program odczytu bazy danych zakończył się błędem."));
+    // A stream that ended properly is whole, whatever exit code follows it (a leak report, say).
     return result;
 }
