@@ -11,10 +11,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
-    const IniDocument document = IniDocument::parse(ToCp1250FromFileText(std::move(bytes)));
+    const std::string text = ToCp1250FromFileText(std::move(bytes));
 
+    // The file reader and the straightforward reader over a parsed document agree.
     TaxpayerRegister taxpayers;
-    if (!LoadFromDocument(taxpayers, document)) return 0;
+    TaxpayerRegister reference;
+    const bool loaded = LoadFromText(taxpayers, text);
+    if (LoadFromDocument(reference, IniDocument::parse(text)) != loaded) std::abort();
+    if (TaxpayerFileText(taxpayers) != TaxpayerFileText(reference)) std::abort();
+    if (!loaded) return 0;
     taxpayers.RemoveDuplicates();
     taxpayers.Sort(TaxpayerSortKey::SortByImie);
 
@@ -23,12 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written = TaxpayerFileText(taxpayers);
     TaxpayerRegister reread;
     reread.Sort(TaxpayerSortKey::SortByImie);
-    if (!LoadFromDocument(reread, IniDocument::parse(written))) std::abort();
+    if (!LoadFromText(reread, written)) std::abort();
     if (reread.count() != taxpayers.count()) std::abort();
     const std::string settled = TaxpayerFileText(reread);
     TaxpayerRegister again;
     again.Sort(TaxpayerSortKey::SortByImie);
-    if (!LoadFromDocument(again, IniDocument::parse(settled))) std::abort();
+    if (!LoadFromText(again, settled)) std::abort();
     if (TaxpayerFileText(again) != settled) std::abort();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "store/AtomicFileWriter.h"
 #include "store/Cp1250.h"
+#include "store/IniLines.h"
 #include "store/LegacyTextEncoding.h"
 #include "store/WholeFileReader.h"
 
@@ -29,15 +30,6 @@ const std::array<char, 256>& lowerTable() {
         return lower;
     }();
     return table;
-}
-
-// Spaces and control characters (every byte up to 0x20) are trimmed from both ends.
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
 }
 
 std::optional<std::int32_t> parseHex(std::string_view digits) {
@@ -111,27 +103,20 @@ IniDocument::Line* IniDocument::Section::find(std::string_view key) {
 IniDocument IniDocument::parse(std::string_view text) {
     IniDocument doc;
     Section* section = nullptr;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        // A line ends at CR, LF or CRLF.
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = trimmed(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (line.empty() || line.front() == ';') continue;
-        if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-            doc.sections_.push_back(Section{std::string(trimmed(line.substr(1, line.size() - 2))), {}, {}, false});
+    ini_lines::scan(text, [&](const ini_lines::Line& line) {
+        switch (line.kind) {
+        case ini_lines::Kind::Section:
+            doc.sections_.push_back(Section{std::string(line.name), {}, {}, false});
             section = &doc.sections_.back();
-            continue;
+            break;
+        case ini_lines::Kind::Key:
+            if (section) section->lines.push_back(Line{std::string(line.name), std::string(line.value), true});
+            break;
+        case ini_lines::Kind::Other:
+            if (section) section->lines.push_back(Line{std::string(line.name), {}, false});
+            break;
         }
-        if (!section) continue;  // before the first header
-        const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos)
-            section->lines.push_back(Line{std::string(line), {}, false});
-        else
-            section->lines.push_back(
-                Line{std::string(trimmed(line.substr(0, eq))), std::string(trimmed(line.substr(eq + 1))), true});
-    }
+    });
     doc.reindexSections();
     return doc;
 }
@@ -243,6 +228,7 @@ std::vector<std::string> IniDocument::sectionNames() const {
 void IniTextWriter::append(std::string_view text) {
     const std::size_t start = text_.size();
     text_.append(text);
+    if (text.find_first_of("\r\n") == std::string_view::npos) return;
     for (std::size_t i = start; i < text_.size(); ++i)
         if (text_[i] == '\r' || text_[i] == '\n') text_[i] = ' ';
 }

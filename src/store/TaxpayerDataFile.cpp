@@ -4,10 +4,15 @@
 #include "store/Cp1250.h"
 #include "store/FileErrors.h"
 #include "store/IniDocument.h"
+#include "store/IniLines.h"
+#include "store/LegacyTextEncoding.h"
+#include "store/WholeFileReader.h"
 #include "store/TaxpayerFileKeys.h"
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -37,21 +42,34 @@ void writeRecord(IniTextWriter& writer, const TaxpayerRecord& record, std::size_
     }
 }
 
-// Fills a cleared record from the key lines of its section; a repeated key ends with its last
-// value, unknown keys are passed over.
-void readRecord(TaxpayerRecord& record, const IniDocument& document, const std::string& section) {
-    document.forEachKey(section, [&](std::string_view name, std::string_view value) {
-        const Key* key = taxpayer_file_keys::find(name);
-        if (!key) return;
-        switch (key->kind) {
-        case Kind::Text: key->set(record, value); break;
-        case Kind::Amount: amountOf(record, *key).assign(value); break;
-        case Kind::Number:
-            // Not an integer reads as 0; only the low eight bits are kept.
-            record.*key->number = static_cast<std::uint8_t>(ParseIniInteger(value).value_or(0) & 0xFF);
-            break;
-        }
-    });
+// Takes one key line of a record section into the record; unknown keys are passed over. Fed in
+// file order, a repeated key ends with its last value.
+void readKey(TaxpayerRecord& record, std::string_view name, std::string_view value) {
+    const Key* key = taxpayer_file_keys::find(name);
+    if (!key) return;
+    switch (key->kind) {
+    case Kind::Text: key->set(record, value); break;
+    case Kind::Amount: amountOf(record, *key).assign(value); break;
+    case Kind::Number:
+        // Not an integer reads as 0; only the low eight bits are kept.
+        record.*key->number = static_cast<std::uint8_t>(ParseIniInteger(value).value_or(0) & 0xFF);
+        break;
+    }
+}
+
+bool equalsIgnoringAsciiCase(std::string_view text, std::string_view lowerAscii) {
+    if (text.size() != lowerAscii.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+        if (c != lowerAscii[i]) return false;
+    }
+    return true;
+}
+
+QString countFailure(std::string_view countText) {
+    return QStringLiteral("Liczba rekordów „%1” w sekcji [Parametry] nie jest liczbą całkowitą.")
+        .arg(cp1250::toUnicode(countText.substr(0, 40)));
 }
 
 // The number n of a section named "s" + n (any letter case, n written without leading zeros),
@@ -87,9 +105,7 @@ bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, 
     const std::string countText = document.readString(kParameters, kRecordCount, "0");
     const std::optional<std::int32_t> count = ParseIniInteger(countText);
     if (!count) {
-        if (failure)
-            *failure = QStringLiteral("Liczba rekordów „%1” w sekcji [Parametry] nie jest liczbą całkowitą.")
-                           .arg(cp1250::toUnicode(std::string_view(countText).substr(0, 40)));
+        if (failure) *failure = countFailure(countText);
         return false;
     }
     if (*count <= 0) return true;
@@ -106,7 +122,68 @@ bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, 
     TaxpayerRecord record;
     for (const std::int64_t number : numbers) {
         TaxpayerRegister::ClearRecord(record);
-        readRecord(record, document, "s" + std::to_string(number));
+        document.forEachKey("s" + std::to_string(number),
+                            [&](std::string_view name, std::string_view value) { readKey(record, name, value); });
+        taxpayers.Add(record);  // refuses a record without first name or surname
+    }
+    taxpayers.Resort();
+    return true;
+}
+
+// The file reader proper. It applies the INI rules (the shared line rules, names matched without
+// case, last occurrence wins) like LoadFromDocument, but in two passes over the text without
+// building a document: the first notes where each record section and "Parametry" lie (only the
+// last occurrence of a name counts), the second reads just the sections the count asks for.
+bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
+    taxpayers.Clear();
+    struct Body {
+        const char* begin = nullptr;
+        const char* end = nullptr;
+    };
+    std::unordered_map<std::int64_t, Body> records;
+    std::optional<Body> parameters;
+    Body* open = nullptr;  // the section being passed over, to close at the next header
+    ini_lines::scan(text, [&](const ini_lines::Line& line) {
+        if (line.kind != ini_lines::Kind::Section) return;
+        if (open) open->end = line.begin;
+        open = nullptr;
+        if (const std::int64_t number = recordSectionNumber(line.name); number > 0) {
+            open = &(records[number] = Body{line.end, nullptr});
+        } else if (equalsIgnoringAsciiCase(line.name, "parametry")) {
+            parameters = Body{line.end, nullptr};
+            open = &*parameters;
+        }
+    });
+    if (open) open->end = text.data() + text.size();
+
+    auto forEachKey = [](const Body& body, auto&& visit) {
+        ini_lines::scan(std::string_view(body.begin, static_cast<std::size_t>(body.end - body.begin)),
+                        [&](const ini_lines::Line& line) {
+                            if (line.kind == ini_lines::Kind::Key) visit(line.name, line.value);
+                        });
+    };
+
+    std::string_view countText = "0";
+    if (parameters)
+        forEachKey(*parameters, [&](std::string_view name, std::string_view value) {
+            if (equalsIgnoringAsciiCase(name, "liczbarekordow")) countText = value;
+        });
+    const std::optional<std::int32_t> count = ParseIniInteger(countText);
+    if (!count) {
+        if (failure) *failure = countFailure(countText);
+        return false;
+    }
+    if (*count <= 0) return true;
+
+    std::vector<std::pair<std::int64_t, Body>> wanted;
+    for (const auto& [number, body] : records)
+        if (number <= *count) wanted.emplace_back(number, body);
+    std::sort(wanted.begin(), wanted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    TaxpayerRecord record;
+    for (const auto& [number, body] : wanted) {
+        TaxpayerRegister::ClearRecord(record);
+        forEachKey(body, [&](std::string_view name, std::string_view value) { readKey(record, name, value); });
         taxpayers.Add(record);  // refuses a record without first name or surname
     }
     taxpayers.Resort();
@@ -115,14 +192,15 @@ bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, 
 
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure) {
     taxpayers.Clear();
-    IniDocument document;
+    std::optional<std::string> bytes;
     try {
-        document = IniDocument::readFile(fileName);
+        bytes = ReadWholeFile(fileName);
     } catch (const FileError& error) {
         if (failure) *failure = error.message();
         return false;
     }
-    return LoadFromDocument(taxpayers, document, failure);
+    if (!bytes) return true;  // no such file: nothing to read
+    return LoadFromText(taxpayers, ToCp1250FromFileText(std::move(*bytes)), failure);
 }
 
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 class IniDocument;
 
@@ -21,7 +22,10 @@ void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName);
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName);
 // The same; on failure `failure` (when given) receives a Polish sentence saying why.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure);
-// The same from a document already read (the file's text, decoded to code page 1250).
+// The same from the file's text, already decoded to code page 1250.
+bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure = nullptr);
+// The same from a parsed document. Gives the same register as LoadFromText on the document's text
+// (it is the straightforward form of the reader, kept to check the fast one against).
 bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, QString* failure = nullptr);
 
 // The text SaveToFile writes for the register: sections "s1".."sN" in register order, then

@@ -19,6 +19,7 @@ struct Key {
     std::uint8_t TaxpayerRecord::*number;            // Number
     int box;                                         // Amount: the box number; p11 or p40 by `pit11`
     bool pit11;
+    std::string lowerName;  // `name` in lower case, for matching
 };
 
 // Every key in the order the file has them: the sixteen texts from "nazwisko" to "us", the

@@ -293,3 +293,24 @@ TEST_F(TaxpayerDataFileTest, SavingIntoAMissingFolderOrOverAFolderThrowsAndNames
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TaxpayerFileReader, AgreesWithTheDocumentReaderOnAwkwardFiles) {
+    const std::string texts[] = {
+        "[S1]\r\n NAZWISKO = A \r\nimie1=b\r\n[s1]\r\nnazwisko=C\r\nimie1=d\r\n[PARAMETRY]\r\nliczbaREKORDOW=1\r\n",
+        "[s2]\nnazwisko=X\nimie1=y\n[Parametry]\nLiczbaRekordow=5\n[Parametry]\nLiczbaRekordow=2\r[s1]\rnazwisko=Z\rimie1=z",
+        "[s1]\r\nnazwisko=A\r\nimie1=a\r\nNazwisko=B\r\n; nazwisko=C\r\n[s01]\r\nnazwisko=Q\r\nimie1=q\r\n"
+        "[s3 ]\r\nnazwisko=R\r\nimie1=r\r\nP11_34=1\r\nP40_076=2\r\np40_76=3\r\n[Parametry]\r\nLiczbaRekordow=0x3\r\n",
+        "[Parametry]\r\nLiczbaRekordow=1\r\n[s1]\r\n[x]\r\nnazwisko=N\r\nimie1=n\r\n",
+        "[Parametry]\r\nLiczbaRekordow=zle\r\n[s1]\r\nnazwisko=N\r\nimie1=n\r\n",
+    };
+    for (const std::string& text : texts) {
+        TaxpayerRegister fast;
+        TaxpayerRegister reference;
+        EXPECT_EQ(LoadFromText(fast, text), LoadFromDocument(reference, IniDocument::parse(text))) << text;
+        EXPECT_EQ(TaxpayerFileText(fast), TaxpayerFileText(reference)) << text;
+    }
+}
+
+}  // namespace

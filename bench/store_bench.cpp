@@ -1,0 +1,195 @@
+// The taxpayer data store at the size of a large employer: 100,000 taxpayers, 5% of them entered
+// twice. Each file benchmark has a baseline beside it that only reads (or writes) the same bytes
+// and splits them into lines, so the cost of the format itself shows.
+#include "store/Cp1250.h"
+#include "store/TaxpayerDataFile.h"
+#include "store/TaxpayerRegister.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kTaxpayers = 100000;
+
+std::vector<TaxpayerRecord> makeTaxpayers() {
+    static const char* const surnames[] = {"Nowak", "Kowalski", "Wiśniewski", "Wójcik", "Kowalczyk", "Kamiński",
+                                           "Lewandowski", "Zieliński", "Szymański", "Woźniak", "Dąbrowski",
+                                           "Kozłowski", "Jankowski", "Mazur", "Kwiatkowski", "Krawczyk",
+                                           "Piotrowski", "Grabowski", "Nowakowski", "Pawłowski", "Michalski",
+                                           "Żak", "Ącki", "Łukasik", "Śliwa", "Ołdak"};
+    static const char* const names[] = {"Jan", "Anna", "Piotr", "Maria", "Krzysztof", "Katarzyna", "Andrzej",
+                                        "Małgorzata", "Tomasz", "Agnieszka", "Paweł", "Barbara", "Łukasz", "Ewa"};
+    std::mt19937 random(2026);
+    auto pick = [&](const auto& list) {
+        return cp1250::fromUnicode(QString::fromUtf8(list[random() % std::size(list)]));
+    };
+    std::vector<TaxpayerRecord> records;
+    records.reserve(kTaxpayers);
+    const int unique = kTaxpayers * 95 / 100;
+    for (int i = 0; i < unique; ++i) {
+        TaxpayerRecord r;
+        r.nazwisko = pick(surnames) + (i % 7 == 0 ? "" : std::to_string(i % 1000));
+        r.imie1 = pick(names);
+        r.pesel = std::to_string(50000000000LL + static_cast<long long>(random() % 49999999999LL));
+        const int serial = static_cast<int>(random() % 10000000);
+        r.nip = "123-" + std::to_string(100 + serial % 900) + "-" + std::to_string(10 + serial % 90) + "-" +
+                std::to_string(10 + i % 90);
+        r.dataUr = std::to_string(1950 + i % 50) + "-" + std::to_string(10 + i % 3) + "-" + std::to_string(10 + i % 19);
+        r.us = cp1250::fromUnicode(u"Pierwszy Urząd Skarbowy w Łodzi");
+        r.kraj = "POLSKA";
+        r.wojewodztwo = cp1250::fromUnicode(u"ŁÓDZKIE");
+        r.ulica = "Piotrkowska";
+        r.nrDomu = std::to_string(i % 300);
+        r.miejsc = cp1250::fromUnicode(u"Łódź");
+        r.kodPoczt = "90-001";
+        r.poczta = cp1250::fromUnicode(u"Łódź");
+        r.pit11_od = "01-01-2025";
+        r.pit11_do = "31-12-2025";
+        for (int box : {34, 35, 36, 37, 38, 45, 46, 48}) r.p11Box(box) = std::to_string(1000 + i % 5000) + ",00";
+        for (int box : {35, 36, 37, 38, 50, 60}) r.p40Box(box) = std::to_string(2000 + i % 3000) + ",50";
+        records.push_back(r);
+    }
+    for (int i = unique; i < kTaxpayers; ++i) {
+        TaxpayerRecord copy = records[random() % static_cast<unsigned>(unique)];
+        copy.ulica.clear();
+        records.push_back(copy);
+    }
+    std::shuffle(records.begin() + unique / 2, records.end(), random);
+    return records;
+}
+
+const std::vector<TaxpayerRecord>& taxpayers() {
+    static const std::vector<TaxpayerRecord> records = makeTaxpayers();
+    return records;
+}
+
+void fill(TaxpayerRegister& reg) {
+    reg.Clear();
+    for (const auto& record : taxpayers()) reg.Add(record);
+}
+
+void BM_Sort(benchmark::State& state, TaxpayerSortKey key) {
+    TaxpayerRegister reg;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fill(reg);
+        state.ResumeTiming();
+        reg.Sort(key);
+        benchmark::DoNotOptimize(reg.at(0));
+    }
+}
+BENCHMARK_CAPTURE(BM_Sort, nazwisko, TaxpayerSortKey::SortByNazwisko)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Sort, imie, TaxpayerSortKey::SortByImie)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Sort, pesel, TaxpayerSortKey::SortByPesel)->Unit(benchmark::kMillisecond);
+
+void BM_RemoveDuplicates(benchmark::State& state) {
+    TaxpayerRegister reg;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fill(reg);
+        state.ResumeTiming();
+        reg.RemoveDuplicates();
+        benchmark::DoNotOptimize(reg.count());
+    }
+    state.counters["kept"] = reg.count();
+}
+BENCHMARK(BM_RemoveDuplicates)->Unit(benchmark::kMillisecond);
+
+// --- Files ---------------------------------------------------------------------------------------
+
+struct FileFixture {
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("podatnicy.txt"));
+    std::string text;
+    FileFixture() {
+        TaxpayerRegister reg;
+        fill(reg);
+        reg.Resort();
+        text = TaxpayerFileText(reg);
+        SaveToFile(reg, file);
+    }
+};
+
+FileFixture& fixture() {
+    static FileFixture instance;
+    return instance;
+}
+
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    return lines;
+}
+
+void BM_LoadFromFile(benchmark::State& state) {
+    const QString file = fixture().file;
+    TaxpayerRegister reg;
+    for (auto _ : state) {
+        LoadFromFile(reg, file);
+        benchmark::DoNotOptimize(reg.count());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fixture().text.size()));
+}
+BENCHMARK(BM_LoadFromFile)->Unit(benchmark::kMillisecond);
+
+void BM_ReadAndSplitBaseline(benchmark::State& state) {
+    const QString file = fixture().file;
+    for (auto _ : state) {
+        QFile in(file);
+        in.open(QIODevice::ReadOnly);
+        const QByteArray bytes = in.readAll();
+        const auto lines = splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        benchmark::DoNotOptimize(lines.size());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fixture().text.size()));
+}
+BENCHMARK(BM_ReadAndSplitBaseline)->Unit(benchmark::kMillisecond);
+
+void BM_SaveToFile(benchmark::State& state) {
+    TaxpayerRegister reg;
+    fill(reg);
+    reg.Resort();
+    const QString file = fixture().dir.filePath(QStringLiteral("zapis.txt"));
+    for (auto _ : state) SaveToFile(reg, file);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fixture().text.size()));
+}
+BENCHMARK(BM_SaveToFile)->Unit(benchmark::kMillisecond);
+
+// Joins the file's lines again and writes them; with `sync` also flushed to the disk as the
+// program's safe save does before it renames the file into place.
+void BM_JoinAndWriteBaseline(benchmark::State& state) {
+    const auto lines = splitLines(fixture().text);
+    const QString file = fixture().dir.filePath(QStringLiteral("surowy.txt"));
+    for (auto _ : state) {
+        std::string out;
+        out.reserve(fixture().text.size());
+        for (const auto line : lines) {
+            out.append(line);
+            out.push_back('\n');
+        }
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        f.write(out.data(), static_cast<qint64>(out.size()));
+        f.flush();
+        if (state.range(0)) ::fsync(f.handle());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fixture().text.size()));
+}
+BENCHMARK(BM_JoinAndWriteBaseline)->Arg(0)->Arg(1)->ArgName("sync")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
