@@ -29,8 +29,14 @@ const TaxpayerRecord::Amount& amountOf(const TaxpayerRecord& record, const Key& 
     return key.pit11 ? record.p11Box(key.box) : record.p40Box(key.box);
 }
 
+std::string recordSectionName(std::int64_t number) {
+    std::string name = std::to_string(number);
+    name.insert(name.begin(), 's');
+    return name;
+}
+
 void writeRecord(IniTextWriter& writer, const TaxpayerRecord& record, std::size_t number) {
-    writer.beginSection("s" + std::to_string(number));
+    writer.beginSection(recordSectionName(number));
     for (const Key& key : taxpayer_file_keys::all()) {
         switch (key.kind) {
         case Kind::Text: writer.key(key.name, key.get(record)); break;
@@ -86,7 +92,16 @@ std::int64_t recordSectionNumber(std::string_view name) {
 
 std::string TaxpayerFileText(const TaxpayerRegister& taxpayers) {
     IniTextWriter writer;
-    writer.reserve(static_cast<std::size_t>(taxpayers.count()) * 512 + 64);
+    // Key names, "=", line ends and the numbers take about 330 bytes a record; the texts the rest.
+    std::size_t size = 64;
+    for (int i = 0; i < taxpayers.count(); ++i) {
+        const TaxpayerRecord& record = taxpayers.at(i);
+        size += 400;
+        for (const Key& key : taxpayer_file_keys::all())
+            if (key.kind == Kind::Text) size += key.get(record).size();
+            else if (key.kind == Kind::Amount) size += amountOf(record, key).size();
+    }
+    writer.reserve(size);
     for (int i = 0; i < taxpayers.count(); ++i)
         writeRecord(writer, taxpayers.at(i), static_cast<std::size_t>(i) + 1);
     writer.beginSection(kParameters);
@@ -122,7 +137,7 @@ bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, 
     TaxpayerRecord record;
     for (const std::int64_t number : numbers) {
         TaxpayerRegister::ClearRecord(record);
-        document.forEachKey("s" + std::to_string(number),
+        document.forEachKey(recordSectionName(number),
                             [&](std::string_view name, std::string_view value) { readKey(record, name, value); });
         taxpayers.Add(record);  // refuses a record without first name or surname
     }
