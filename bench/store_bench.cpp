@@ -168,6 +168,14 @@ void BM_SaveToFile(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveToFile)->Unit(benchmark::kMillisecond);
 
+// The text alone, without the file.
+void BM_TaxpayerFileText(benchmark::State& state) {
+    TaxpayerRegister reg;
+    fill(reg);
+    for (auto _ : state) benchmark::DoNotOptimize(TaxpayerFileText(reg).size());
+}
+BENCHMARK(BM_TaxpayerFileText)->Unit(benchmark::kMillisecond);
+
 // Joins the file's lines again and writes them; with `sync` also flushed to the disk as the
 // program's safe save does before it renames the file into place.
 void BM_JoinAndWriteBaseline(benchmark::State& state) {
