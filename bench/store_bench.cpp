@@ -102,6 +102,26 @@ void BM_RemoveDuplicates(benchmark::State& state) {
 }
 BENCHMARK(BM_RemoveDuplicates)->Unit(benchmark::kMillisecond);
 
+// The worst shape: every taxpayer with the same name (a hostile or broken file).
+void BM_RemoveDuplicatesOneName(benchmark::State& state) {
+    TaxpayerRegister reg;
+    for (auto _ : state) {
+        state.PauseTiming();
+        reg.Clear();
+        for (const auto& record : taxpayers()) {
+            TaxpayerRecord copy = record;
+            copy.nazwisko = "Nowak";
+            copy.imie1 = "Jan";
+            reg.Add(copy);
+        }
+        state.ResumeTiming();
+        reg.RemoveDuplicates();
+        benchmark::DoNotOptimize(reg.count());
+    }
+    state.counters["kept"] = reg.count();
+}
+BENCHMARK(BM_RemoveDuplicatesOneName)->Unit(benchmark::kMillisecond);
+
 // --- Files ---------------------------------------------------------------------------------------
 
 struct FileFixture {

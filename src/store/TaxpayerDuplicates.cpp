@@ -1,7 +1,9 @@
 // Duplicate removal of the taxpayer register.
 #include "store/TaxpayerRegister.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -38,6 +40,61 @@ void absorb(TaxpayerRecord& keep, const TaxpayerRecord& other) {
     fillIfEmpty(keep.kodPoczt, other.kodPoczt);
 }
 
+using Records = std::vector<std::unique_ptr<TaxpayerRecord>>;
+
+// The pass of each record over the later records of its group, as the chain order gives it.
+void mergeSmallGroup(const Records& records, const std::vector<std::size_t>& positions, std::vector<bool>& removed) {
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+        if (removed[positions[k]]) continue;
+        TaxpayerRecord& keep = *records[positions[k]];
+        for (std::size_t d = k + 1; d < positions.size(); ++d) {
+            if (removed[positions[d]]) continue;
+            const TaxpayerRecord& other = *records[positions[d]];
+            if (!isDuplicateOf(keep, other)) continue;
+            absorb(keep, other);
+            removed[positions[d]] = true;
+        }
+    }
+}
+
+// The same passes for a large group (many people of one name, or a hostile file), without
+// comparing every pair: the later records are found through their PESEL, birth date and NIP.
+// Only identifying values are indexed, and those never change (absorbing fills empty fields
+// only), so the index stays right while records merge. The next duplicate of a record is the
+// earliest later record that shares one of its identifying values as they stand now.
+void mergeLargeGroup(const Records& records, const std::vector<std::size_t>& positions, std::vector<bool>& removed) {
+    using Index = std::unordered_map<std::string_view, std::vector<std::size_t>>;
+    Index byPesel, byDataUr, byNip;
+    for (std::size_t j = 0; j < positions.size(); ++j) {
+        const TaxpayerRecord& record = *records[positions[j]];
+        if (identifies(record.pesel, false)) byPesel[record.pesel.view()].push_back(j);
+        if (identifies(record.dataUr, true)) byDataUr[record.dataUr.view()].push_back(j);
+        if (identifies(record.nip, true)) byNip[record.nip.view()].push_back(j);
+    }
+    auto nextAfter = [&](const Index& index, std::string_view value, std::size_t after) {
+        const auto it = index.find(value);
+        if (it == index.end()) return positions.size();
+        const auto& list = it->second;
+        for (auto at = std::upper_bound(list.begin(), list.end(), after); at != list.end(); ++at)
+            if (!removed[positions[*at]]) return *at;
+        return positions.size();
+    };
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+        if (removed[positions[k]]) continue;
+        TaxpayerRecord& keep = *records[positions[k]];
+        for (std::size_t from = k;;) {
+            std::size_t next = positions.size();
+            if (identifies(keep.pesel, false)) next = std::min(next, nextAfter(byPesel, keep.pesel.view(), from));
+            if (identifies(keep.dataUr, true)) next = std::min(next, nextAfter(byDataUr, keep.dataUr.view(), from));
+            if (identifies(keep.nip, true)) next = std::min(next, nextAfter(byNip, keep.nip.view(), from));
+            if (next == positions.size()) break;
+            absorb(keep, *records[positions[next]]);
+            removed[positions[next]] = true;
+            from = next;
+        }
+    }
+}
+
 }  // namespace
 
 void TaxpayerRegister::RemoveDuplicates() {
@@ -55,23 +112,14 @@ void TaxpayerRegister::RemoveDuplicates() {
         groups[name].push_back(i);
     }
 
+    constexpr std::size_t kSmallGroup = 24;
     std::vector<bool> removed(records_.size(), false);
-    bool anyRemoved = false;
     for (const auto& [groupName, positions] : groups) {
         if (positions.size() < 2) continue;
-        for (std::size_t k = 0; k < positions.size(); ++k) {
-            if (removed[positions[k]]) continue;
-            TaxpayerRecord& keep = *records_[positions[k]];
-            for (std::size_t d = k + 1; d < positions.size(); ++d) {
-                if (removed[positions[d]]) continue;
-                const TaxpayerRecord& other = *records_[positions[d]];
-                if (!isDuplicateOf(keep, other)) continue;
-                absorb(keep, other);
-                removed[positions[d]] = true;
-                anyRemoved = true;
-            }
-        }
+        if (positions.size() <= kSmallGroup) mergeSmallGroup(records_, positions, removed);
+        else mergeLargeGroup(records_, positions, removed);
     }
+    const bool anyRemoved = std::find(removed.begin(), removed.end(), true) != removed.end();
     if (!anyRemoved) return;
 
     std::size_t kept = 0;

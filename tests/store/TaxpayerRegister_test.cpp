@@ -345,13 +345,16 @@ TEST(RemoveDuplicates, MatchesTheWholeChainPassOnRandomRegisters) {
         const auto i = std::uniform_int_distribution<std::size_t>(0, options.size() - 1)(random);
         return std::string(options.begin()[i]);
     };
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 400; ++round) {
+        // Small name groups, and (every other round) one large group of a single name.
+        const bool oneName = round % 2 == 1;
         std::vector<TaxpayerRecord> chain;
-        const int size = std::uniform_int_distribution<int>(0, 40)(random);
+        const int size = std::uniform_int_distribution<int>(0, oneName ? 150 : 40)(random);
         for (int i = 0; i < size; ++i) {
-            TaxpayerRecord r = person(pick({"K", "N"}), pick({"J", "A"}), pick({"", "1", "2"}));
-            r.dataUr = pick({"", " ", "1980", "1990"});
-            r.nip = pick({"", " 1", "111", "222"});
+            TaxpayerRecord r = oneName ? person("K", "J", pick({"", "1", "2", "3", "4"}))
+                                       : person(pick({"K", "N"}), pick({"J", "A"}), pick({"", "1", "2"}));
+            r.dataUr = pick({"", "", " ", "1980", "1990", "2000"});
+            r.nip = pick({"", "", " 1", "111", "222", "333"});
             r.us = pick({"", "US1", "US2"});
             r.ulica = pick({"", "Polna"});
             r.id = i;
