@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTimer>
 #include <QTranslator>
 
@@ -82,6 +83,8 @@ int main(int argc, char* argv[]) {
     TFImportSep FImportSep(FMain.workspace(), FMain, ui, &FMain);
     windows.importSep = &FImportSep;
 
+    // Fills the screen also where no window manager maximises it.
+    FMain.resize(FMain.screen()->availableGeometry().size());
     FMain.showMaximized();
     return QApplication::exec();
 }
