@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -140,6 +141,9 @@ private slots:
         QVERIFY(welcome.contains(QStringLiteral("dziękujemy za jego zakup")));
         QVERIFY(welcome.contains(QStringLiteral("pomocy technicznej")));
         QVERIFY(!startControl<QToolButton>("SpeedButton1")->icon().isNull());
+        // The artwork comes from the program's resources, which must be linked in.
+        QVERIFY(!startControl<QFrame>("Panel1")->findChild<QLabel*>()->pixmap().isNull());
+        QVERIFY(!about_->findChild<QLabel*>("Image1")->pixmap().isNull());
     }
 
     void cancelledOpenKeepsTheStartScreen() {
