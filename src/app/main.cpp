@@ -1,6 +1,9 @@
 // Fiskon: fills PIT-11/8B and PIT-40 for an employer's taxpayers.
 
+#include "app/TFAbout.h"
+#include "app/ProgramResources.h"
 #include "app/TFMain.h"
+#include "app/TFStart.h"
 #include "edit/widgets/TFCalendar.h"
 #include "edit/widgets/TFEdit.h"
 #include "edit/widgets/TFMultiEdit.h"
@@ -18,6 +21,7 @@
 #include "ui/QtUserInterface.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
@@ -42,6 +46,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName(QStringLiteral("Fiskon"));
     QApplication::setApplicationVersion(QStringLiteral("1.2.10"));
     installPolishTranslations(app);
+    ensureProgramResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/hicolor/256x256/apps/fiskon.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("fiskon"));
 
     QtUserInterface ui;
 
@@ -59,7 +66,9 @@ int main(int argc, char* argv[]) {
     TFWTabela FWTabela(FMain, FMain, ui, &FMain);
     windows.wtabela = &FWTabela;
     TFImporting FImporting(FMain.workspace(), FMain, FDataAccess, ui, &FMain);
-    // TFStart (windows.start), TFVEL (windows.vel)
+    TFStart FStart(FMain, &FMain);
+    windows.start = &FStart;
+    // TFVEL (windows.vel)
     // The date picker is made ahead of its place so the edit forms can hold it from the start.
     TFCalendar FCalendar(&FMain);
     TFEdit FEdit(FMain.workspace(), FMain, ui, FCalendar,
@@ -70,8 +79,9 @@ int main(int argc, char* argv[]) {
     windows.savePayer = [&FPlatnik] { FPlatnik.btnZapiszClick(); };
     TFOpen FOpen(FMain.workspace(), FDataAccess, FImporting, importSettings, ui, &FMain);
     windows.open = &FOpen;
-    // TFPrint (windows.print),
-    // TFAbout (windows.about)
+    // TFPrint (windows.print)
+    TFAbout FAbout(ui, &FMain);
+    windows.about = &FAbout;
     TFConfig FConfig(FDataAccess, ui, &FMain);
     windows.config = &FConfig;
     FConfig.Wczytaj();
