@@ -49,7 +49,11 @@ TFStart::TFStart(TFMain& main, QWidget* parent) : QDialog(parent), main_(main) {
 
     auto* panel1 = new QFrame(this);
     panel1->setObjectName(QStringLiteral("Panel1"));
-    panel1->setFrameShape(QFrame::StyledPanel);
+    // The picture's own bottom colour fills whatever height the window gives the panel.
+    panel1->setAutoFillBackground(true);
+    QPalette panelColours = panel1->palette();
+    panelColours.setColor(QPalette::Window, QColor(0x14, 0x3a, 0x5e));
+    panel1->setPalette(panelColours);
     auto* picture = new QLabel(panel1);
     picture->setPixmap(QPixmap(QStringLiteral(":/images/start-panel.png")));
     auto* panelLayout = new QVBoxLayout(panel1);
