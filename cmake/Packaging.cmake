@@ -1,0 +1,63 @@
+# Installation of the program's data (help pages, examples, desktop entry, icons) and the Debian
+# package built from the same installation by `cpack -G DEB`.
+#
+# The programs look for their data under the prefix they were configured with, so the package
+# installs under that same prefix: configure with -DCMAKE_INSTALL_PREFIX=/usr for a package that
+# follows Debian's layout (tools/test does).
+
+set(FISKON_RESOURCES ${PROJECT_SOURCE_DIR}/resources)
+
+install(DIRECTORY ${FISKON_RESOURCES}/help/
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/fiskon/help
+  FILES_MATCHING PATTERN "*.html" PATTERN "*.css")
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/fiskon/examples)
+install(FILES ${FISKON_RESOURCES}/fiskon.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(DIRECTORY ${FISKON_RESOURCES}/icons/hicolor/
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+install(FILES ${FISKON_RESOURCES}/icons/fiskon.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  message(STATUS "Fiskon: install prefix ${CMAKE_INSTALL_PREFIX}; a Debian package wants -DCMAKE_INSTALL_PREFIX=/usr")
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME fiskon)
+set(CPACK_PACKAGE_VENDOR "Fiskon")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Zespół Fiskon <pomoc@fiskon.example>")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "PIT-11/8B and PIT-40 forms for employers / wypełnianie PIT-11/8B i PIT-40")
+
+set(CPACK_DEBIAN_PACKAGE_NAME fiskon)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zespół Fiskon <pomoc@fiskon.example>")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://fiskon.example/")
+# Libraries (Qt, libmdb for the database reader) come from the binaries themselves.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+# The help pages and the support e-mail address open in the desktop's browser and mail program.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The summary is the first line of the package description; CPack indents the rest and marks
+# its empty line as a paragraph break itself.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Fiskon keeps a register of employees (taxpayers) and of the employer (the
+contribution payer), imports them from the database of the ZUS program
+Płatnik or from delimited text, and computes the amounts of the Polish
+annual tax information PIT-11/8B and tax return PIT-40, including the tax
+by the tax scale. Data are saved as INI text files in code page 1250.
+The desktop program `fiskon` has a Polish user interface; `fiskon-cli`
+does the same data work from the command line.
+
+Fiskon prowadzi rejestr pracowników (podatników) i płatnika składek,
+importuje dane z bazy Programu Płatnika (ZUS) lub z plików tekstowych
+z separatorem, a formularz edycji wylicza kwoty informacji PIT-11/8B
+i zeznania PIT-40 wraz z podatkiem według skali. Dane zapisuje w plikach
+tekstowych INI w stronie kodowej Windows-1250.")
+
+include(CPack)
