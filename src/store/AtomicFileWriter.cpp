@@ -39,12 +39,12 @@ ScopedWriteDeviceWrapper::ScopedWriteDeviceWrapper(WriteDeviceWrapper wrapper)
 
 ScopedWriteDeviceWrapper::~ScopedWriteDeviceWrapper() { deviceWrapper() = std::move(previous_); }
 
-void WriteFileAtomically(const QString& fileName, std::string_view bytes) {
+void WriteFileAtomically(const QString& fileName, const std::function<std::string_view()>& nextChunk) {
     const QFileInfo target(fileName);
     if (target.exists() && !target.isFile())
         fail(fileName, openFailureReason(target, 0, QString()));
 
-    QSaveFile file(fileName);
+    QSaveFile file(fileName);  // an uncommitted save file is removed, the target untouched
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         const int errorNumber = errno;
@@ -58,25 +58,34 @@ void WriteFileAtomically(const QString& fileName, std::string_view bytes) {
     }
     QIODevice& device = wrapped ? *wrapped : static_cast<QIODevice&>(file);
 
-    constexpr std::size_t kChunk = 1 << 20;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t chunk = std::min(kChunk, bytes.size() - done);
-        errno = 0;
-        const qint64 written = device.write(bytes.data() + done, static_cast<qint64>(chunk));
-        if (written <= 0) {
-            const int errorNumber = errno;
-            const QString platformText = device.errorString();
-            file.cancelWriting();
-            fail(fileName, file_error_text::reasonForErrno(errorNumber, platformText));
+    for (std::string_view bytes = nextChunk(); !bytes.empty(); bytes = nextChunk()) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            errno = 0;
+            const qint64 written = device.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
+            if (written <= 0) {
+                const int errorNumber = errno;
+                const QString platformText = device.errorString();
+                file.cancelWriting();
+                fail(fileName, file_error_text::reasonForErrno(errorNumber, platformText));
+            }
+            done += static_cast<std::size_t>(written);
         }
-        done += static_cast<std::size_t>(written);
     }
     wrapped.reset();
 
     errno = 0;
-    if (!file.commit()) {
+    if (!file.commit()) {  // flushes the data to the disk, then renames
         const int errorNumber = errno;
         fail(fileName, file_error_text::reasonForErrno(errorNumber, file.errorString()));
     }
+}
+
+void WriteFileAtomically(const QString& fileName, std::string_view bytes) {
+    constexpr std::size_t kChunk = 1 << 20;
+    WriteFileAtomically(fileName, [&bytes]() {
+        const std::string_view chunk = bytes.substr(0, kChunk);
+        bytes.remove_prefix(chunk.size());
+        return chunk;
+    });
 }

@@ -40,7 +40,7 @@ void absorb(TaxpayerRecord& keep, const TaxpayerRecord& other) {
     fillIfEmpty(keep.kodPoczt, other.kodPoczt);
 }
 
-using Records = std::vector<std::unique_ptr<TaxpayerRecord>>;
+using Records = std::vector<TaxpayerRecordPool::Pointer>;
 
 // The pass of each record over the later records of its group, as the chain order gives it.
 void mergeSmallGroup(const Records& records, const std::vector<std::size_t>& positions, std::vector<bool>& removed) {

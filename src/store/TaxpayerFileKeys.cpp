@@ -1,7 +1,7 @@
 #include "store/TaxpayerFileKeys.h"
 
-
-#include <unordered_map>
+#include <cstdint>
+#include <cstring>
 
 namespace taxpayer_file_keys {
 namespace {
@@ -49,36 +49,88 @@ const std::vector<Key>& all() {
 // Every key is ASCII, so a name matches when its ASCII letters fold to the key's; a name with any
 // other byte cannot be a key (no letter of code page 1250 folds to an ASCII one). The amount keys,
 // most of a file, are recognised without hashing.
+namespace {
+
+// A name of up to 16 bytes as two words, zero-padded: two names are equal when their words are.
+struct PackedName {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    bool operator==(const PackedName&) const = default;
+};
+
+PackedName pack(const char (&bytes)[16]) {
+    PackedName packed;
+    std::memcpy(&packed.low, bytes, 8);
+    std::memcpy(&packed.high, bytes + 8, 8);
+    return packed;
+}
+
+constexpr std::size_t kFirstAmount = 16;
+constexpr std::size_t kP11Count = TaxpayerRecord::kLastP11Box - TaxpayerRecord::kFirstP11Box + 1;
+constexpr std::size_t kP40Count = TaxpayerRecord::kLastP40Box - TaxpayerRecord::kFirstP40Box + 1;
+constexpr std::size_t kAfterAmounts = kFirstAmount + kP11Count + kP40Count;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The amount key of a name shaped "p11_nn" or "p40_nn" (any case), else nullptr.
+const Key* amountKey(std::string_view name, const std::vector<Key>& keys) {
+    if (name.size() != 6 || (name[0] != 'p' && name[0] != 'P') || name[3] != '_' || !isDigit(name[4]) ||
+        !isDigit(name[5]))
+        return nullptr;
+    const int box = (name[4] - '0') * 10 + (name[5] - '0');
+    if (name[1] == '1' && name[2] == '1' && box >= TaxpayerRecord::kFirstP11Box && box <= TaxpayerRecord::kLastP11Box)
+        return &keys[kFirstAmount + static_cast<std::size_t>(box - TaxpayerRecord::kFirstP11Box)];
+    if (name[1] == '4' && name[2] == '0' && box >= TaxpayerRecord::kFirstP40Box && box <= TaxpayerRecord::kLastP40Box)
+        return &keys[kFirstAmount + kP11Count + static_cast<std::size_t>(box - TaxpayerRecord::kFirstP40Box)];
+    return nullptr;
+}
+
+struct Candidate {
+    PackedName name;
+    const Key* key;
+};
+
+}  // namespace
+
+// Every key is ASCII, so a name matches when its ASCII letters fold to the key's; a name with any
+// other byte cannot be a key (no letter of code page 1250 folds to an ASCII one). The amount keys,
+// most of a file, are recognised by their shape; the others are compared, as two words, with the
+// few keys of the same length.
 const Key* find(std::string_view name) {
     constexpr std::size_t kLongestKey = 16;
     if (name.empty() || name.size() > kLongestKey) return nullptr;
-    char folded[kLongestKey];
+    char folded[kLongestKey] = {};
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (c >= 0x80) return nullptr;
         folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
     }
-    const std::string_view key(folded, name.size());
-    const std::vector<Key>& keys = all();
-    if (key.size() == 6 && key[0] == 'p' && key[3] == '_' && key[4] >= '0' && key[4] <= '9' && key[5] >= '0' &&
-        key[5] <= '9') {
-        const int box = (key[4] - '0') * 10 + (key[5] - '0');
-        constexpr std::size_t kFirstAmount = 16;
-        constexpr std::size_t kP11Count = TaxpayerRecord::kLastP11Box - TaxpayerRecord::kFirstP11Box + 1;
-        if (key.substr(1, 2) == "11" && box >= TaxpayerRecord::kFirstP11Box && box <= TaxpayerRecord::kLastP11Box)
-            return &keys[kFirstAmount + static_cast<std::size_t>(box - TaxpayerRecord::kFirstP11Box)];
-        if (key.substr(1, 2) == "40" && box >= TaxpayerRecord::kFirstP40Box && box <= TaxpayerRecord::kLastP40Box)
-            return &keys[kFirstAmount + kP11Count + static_cast<std::size_t>(box - TaxpayerRecord::kFirstP40Box)];
-        return nullptr;
-    }
-    static const std::unordered_map<std::string_view, const Key*> byName = [] {
-        std::unordered_map<std::string_view, const Key*> map;
-        for (const Key& k : all())
-            if (k.kind != Kind::Amount) map.emplace(k.lowerName, &k);
-        return map;
+    if (const Key* amount = amountKey(name, all())) return amount;
+    static const std::vector<std::vector<Candidate>> byLength = [] {
+        std::vector<std::vector<Candidate>> groups(kLongestKey + 1);
+        for (const Key& k : all()) {
+            if (k.kind == Kind::Amount) continue;
+            char bytes[kLongestKey] = {};
+            std::memcpy(bytes, k.lowerName.data(), k.lowerName.size());
+            groups[k.lowerName.size()].push_back({pack(bytes), &k});
+        }
+        return groups;
     }();
-    const auto it = byName.find(key);
-    return it == byName.end() ? nullptr : it->second;
+    const PackedName packed = pack(folded);
+    for (const Candidate& candidate : byLength[name.size()])
+        if (candidate.name == packed) return candidate.key;
+    return nullptr;
+}
+
+const Key* KeyMatcher::find(std::string_view name) {
+    if (const Key* amount = amountKey(name, keys_)) return amount;
+    const Key* key = expected_ < keys_.size() && keys_[expected_].name == name ? &keys_[expected_]
+                                                                              : taxpayer_file_keys::find(name);
+    if (key && key->kind != Kind::Amount) {
+        expected_ = static_cast<std::size_t>(key - keys_.data()) + 1;
+        if (expected_ == kFirstAmount) expected_ = kAfterAmounts;
+    }
+    return key;
 }
 
 }  // namespace taxpayer_file_keys

@@ -2,6 +2,7 @@
 
 #include "store/TaxpayerRecord.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,5 +30,18 @@ const std::vector<Key>& all();
 
 // The key of a name, matched without regard to letter case; nullptr for a name that is not one.
 const Key* find(std::string_view name);
+
+// The same for the names of one section fed in file order: a name is first compared, exactly,
+// with the key that follows the last one found (amounts aside, which are recognised by their
+// shape), which in a file written by the program is right almost every time.
+class KeyMatcher {
+public:
+    KeyMatcher() : keys_(all()) {}
+    const Key* find(std::string_view name);
+
+private:
+    const std::vector<Key>& keys_;
+    std::size_t expected_ = 0;  // index in keys_ of the next key that is not an amount
+};
 
 }  // namespace taxpayer_file_keys

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/CompactText.h"
 #include "store/FixedText.h"
 
 #include <array>
@@ -11,7 +12,7 @@ struct TaxpayerRecord {
     static constexpr int kLastP11Box = 78;
     static constexpr int kFirstP40Box = 35;  // PIT-40 boxes 35..76
     static constexpr int kLastP40Box = 76;
-    using Amount = FixedText<20>;
+    using Amount = CompactText<20>;  // mostly empty or short: kept compact
 
     std::int32_t id = 0;  // ID_UBEZPIECZONY of the Płatnik database; 0 when made otherwise
     FixedText<50> imie1;

@@ -33,15 +33,35 @@ std::string TaxpayerSortKeyText(const TaxpayerRecord& record, TaxpayerSortKey ke
 
 void TaxpayerRegister::ClearRecord(TaxpayerRecord& record) { record = TaxpayerRecord{}; }
 
+namespace {
+bool hasBothNames(const TaxpayerRecord& record) { return !record.imie1.empty() && !record.nazwisko.empty(); }
+}  // namespace
+
+TaxpayerRecordPool& TaxpayerRegister::pool() {
+    if (!pool_) pool_ = std::make_unique<TaxpayerRecordPool>();  // also after the register was moved from
+    return *pool_;
+}
+
 bool TaxpayerRegister::Add(const TaxpayerRecord& record) {
-    if (record.imie1.empty() || record.nazwisko.empty()) return false;
-    records_.push_back(std::make_unique<TaxpayerRecord>(record));
+    if (!hasBothNames(record)) return false;
+    return adopt(pool().make(record));
+}
+
+bool TaxpayerRegister::Add(TaxpayerRecord&& record) {
+    if (!hasBothNames(record)) return false;
+    return adopt(pool().make(std::move(record)));
+}
+
+bool TaxpayerRegister::adopt(TaxpayerRecordPool::Pointer record) {
+    if (!hasBothNames(*record)) return false;  // its place goes back to the pool
+    records_.push_back(std::move(record));
     current_ = records_.back().get();
-    if (idIndexValid_) firstById_.emplace(record.id, count() - 1);  // keeps an earlier position
+    if (idIndexValid_) firstById_.emplace(current_->id, count() - 1);  // keeps an earlier position
     return true;
 }
 
 void TaxpayerRegister::Clear() {
+    if (pool_) pool_->releaseAll(records_);
     records_.clear();
     current_ = nullptr;
     invalidateIdIndex();
@@ -81,7 +101,7 @@ void TaxpayerRegister::Sort(TaxpayerSortKey key) {
     keys.reserve(records_.size());
     for (const auto& record : records_) keys.push_back(TaxpayerSortKeyText(*record, key));
     const std::vector<std::size_t> order = ExchangeSortOrder(keys);
-    std::vector<std::unique_ptr<TaxpayerRecord>> sorted;
+    std::vector<TaxpayerRecordPool::Pointer> sorted;
     sorted.reserve(records_.size());
     for (const std::size_t from : order) sorted.push_back(std::move(records_[from]));
     records_ = std::move(sorted);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/TaxpayerRecord.h"
+#include "store/TaxpayerRecordPool.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,12 +24,26 @@ std::string TaxpayerSortKeyText(const TaxpayerRecord& record, TaxpayerSortKey ke
 // row i = record i. Records are held by pointer so `current` stays valid while others move.
 class TaxpayerRegister {
 public:
+    TaxpayerRegister() = default;
+    TaxpayerRegister(TaxpayerRegister&&) = default;
+    TaxpayerRegister& operator=(TaxpayerRegister&&) = default;
+    ~TaxpayerRegister() { records_.clear(); }  // the records go back to the pool before it goes
+
     static void ClearRecord(TaxpayerRecord& record);
 
     // Appends a copy; refuses (false, nothing changes) a record without first name or surname.
     // The record's `id` is taken as it is at this point: set it before adding (SelectById relies
     // on ids not being changed in place afterwards).
     bool Add(const TaxpayerRecord& record);
+    bool Add(TaxpayerRecord&& record);
+    // The same for a record that `fill(TaxpayerRecord&)` writes into an empty record made right
+    // in the register's storage (no copy of the record is made).
+    template <typename Fill>
+    bool AddFilled(Fill&& fill) {
+        TaxpayerRecordPool::Pointer record = pool().make();
+        fill(*record);
+        return adopt(std::move(record));
+    }
     void Clear();
     bool SelectByIndex(int index);
     bool SelectById(std::int32_t id);
@@ -55,9 +70,15 @@ public:
     TaxpayerSortKey sortKey() const { return sortKey_; }
 
 private:
+    TaxpayerRecordPool& pool();
+    bool adopt(TaxpayerRecordPool::Pointer record);
     void invalidateIdIndex();
 
-    std::vector<std::unique_ptr<TaxpayerRecord>> records_;
+    // The pool sits on the heap so that its address, which every record's owner holds, survives
+    // moving the register; `records_` is declared first so a move assignment gives the old
+    // records back to the old pool before that pool goes.
+    std::vector<TaxpayerRecordPool::Pointer> records_;
+    std::unique_ptr<TaxpayerRecordPool> pool_;
     TaxpayerRecord* current_ = nullptr;
     TaxpayerSortKey sortKey_ = TaxpayerSortKey::SortByNazwisko;
     // First position of each id, built on demand and dropped when positions change.

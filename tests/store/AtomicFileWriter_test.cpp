@@ -73,6 +73,22 @@ TEST_F(AtomicWriteTest, AFailurePartWayKeepsTheEarlierFileAndLeavesNoTemporaryFi
     }
 }
 
+// A register of several megabytes is written in pieces; failing in a later piece is no different.
+TEST_F(AtomicWriteTest, AFailureAfterTheFirstMegabytesKeepsTheEarlierFile) {
+    TaxpayerRegister reg;
+    TaxpayerRecord record = person("Nowak", "Anna");
+    record.us = std::string(100, 'u');
+    for (int i = 0; i < 12000; ++i) reg.Add(record);
+    writeBytes(file(), "poprzednia zawartość");
+    for (const qint64 budget : {qint64{1} << 20, qint64{3} << 20}) {
+        ScopedWriteDeviceWrapper failing(
+            [budget](QIODevice& target) { return std::make_unique<FailingDevice>(target, budget); });
+        EXPECT_THROW(SaveToFile(reg, file()), FileError);
+        EXPECT_EQ(readBytes(file()), "poprzednia zawartość");
+        EXPECT_EQ(filesInFolder(), QStringList{QStringLiteral("dane.txt")});
+    }
+}
+
 TEST_F(AtomicWriteTest, ThePayerSaveFailsTheSameWay) {
     writeBytes(file(), "[Parametry]\r\nLiczbaRekordow=0\r\n");
     ScopedWriteDeviceWrapper failing([](QIODevice& target) { return std::make_unique<FailingDevice>(target, 10); });

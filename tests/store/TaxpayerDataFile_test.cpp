@@ -125,6 +125,35 @@ TEST_F(TaxpayerDataFileTest, WritesTheKeysInTheirOrderWithCrLf) {
     EXPECT_EQ(readBytes(path("out.txt")), text);
 }
 
+// Several megabytes, written a piece at a time: the file is the same text as a whole, a line
+// break inside a value becomes a space, and the file reads back to the same register.
+TEST_F(TaxpayerDataFileTest, ALargeRegisterIsWrittenWholeAndReadsBack) {
+    TaxpayerRegister reg;
+    for (int i = 0; i < 9000; ++i) {
+        TaxpayerRecord r = fullRecord();
+        r.nazwisko = std::string("N").append(std::to_string(100000 + i));
+        r.ulica = i % 2 ? "Dluga\r\n[s1]" : "Krotka\nx\ry";
+        r.p40Box(76) = std::to_string(i) + "000000000000,00";
+        reg.Add(r);
+    }
+    SaveToFile(reg, path("duzy.txt"));
+    const std::string text = readBytes(path("duzy.txt"));
+    EXPECT_GT(text.size(), std::size_t{3} << 20);
+    EXPECT_EQ(text, TaxpayerFileText(reg));
+    EXPECT_NE(text.find("ulica=Dluga  [s1]\r\n"), std::string::npos);
+    EXPECT_NE(text.find("ulica=Krotka x y\r\n"), std::string::npos);
+
+    TaxpayerRegister back;
+    ASSERT_TRUE(LoadFromFile(back, path("duzy.txt")));
+    ASSERT_EQ(back.count(), reg.count());
+    for (int i = 0; i < reg.count(); i += 997) {
+        EXPECT_EQ(back.at(i).nazwisko, reg.at(i).nazwisko);
+        EXPECT_EQ(back.at(i).p40Box(76), reg.at(i).p40Box(76));
+        EXPECT_EQ(back.at(i).p11, reg.at(i).p11);
+    }
+    EXPECT_EQ(TaxpayerFileText(back), text);  // the line breaks were written as spaces already
+}
+
 TEST_F(TaxpayerDataFileTest, SavingReplacesEverythingTheFileHeldIncludingThePayer) {
     TaxpayerRegister reg;
     reg.Add(person("Nowak", "Anna"));
@@ -304,6 +333,21 @@ TEST(TaxpayerFileReader, AgreesWithTheDocumentReaderOnAwkwardFiles) {
         "[s3 ]\r\nnazwisko=R\r\nimie1=r\r\nP11_34=1\r\nP40_076=2\r\np40_76=3\r\n[Parametry]\r\nLiczbaRekordow=0x3\r\n",
         "[Parametry]\r\nLiczbaRekordow=1\r\n[s1]\r\n[x]\r\nnazwisko=N\r\nimie1=n\r\n",
         "[Parametry]\r\nLiczbaRekordow=zle\r\n[s1]\r\nnazwisko=N\r\nimie1=n\r\n",
+        // Brackets that start no section: inside values, after text, alone, or not closed.
+        "[s1]\r\nnazwisko=[s2]\r\nimie1=a [b]\r\nus = x[s3]\r\n[\r\n[s9\r\n x [s2]\r\n[Parametry]\r\nLiczbaRekordow=3\r\n"
+        "[s2]\r\nnazwisko=B\r\nimie1=b\r\n",
+        // Headers with blanks and control characters around them, lone CR and LF line ends, a
+        // key line shaped like a section, "=" in values, keys with blanks and without a name.
+        "\t [ s1 ]\t\rnazwisko\t= N = M \r\n\n\nimie1==i\n [a=b] \n=x\n;imie1=c\r\nimie1\r\n"
+        "  [Parametry]  \r\n  LiczbaRekordow  =  1  ",
+        // Keys in no particular order and case, repeated, unknown, very long; numbers of all kinds.
+        "[s1]\r\npit11_do=31-12-2025\r\nIMIE1=X\r\nnazwisko=Y\r\nimie1=Z\r\nnieznany=1\r\n"
+        "wojewodztwoxxxxxxxx=1\r\npit11_33=300\r\nPIT40_NIP3=0x1F\r\npit40_pitr=-1\r\npit11_PITR=x\r\n"
+        "us=" + std::string(150, 'u') + "\r\np11_78=" + std::string(30, '9') + "\r\np40_35=12345678901,23\r\n"
+        "p11_33=1\r\np40_77=1\r\np4_35=1\r\n[Parametry]\r\nLiczbaRekordow=1",
+        // The same section number twice, out of order, and numbers past the count.
+        "[s3]\r\nnazwisko=C\r\nimie1=c\r\n[s1]\r\nnazwisko=A\r\nimie1=a\r\n[s3]\r\nnazwisko=D\r\n"
+        "[s2]\r\nnazwisko=B\r\nimie1=b\r\n[s4]\r\nnazwisko=E\r\nimie1=e\r\n[Parametry]\r\nLiczbaRekordow=3\r\n",
     };
     for (const std::string& text : texts) {
         TaxpayerRegister fast;

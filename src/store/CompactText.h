@@ -1,0 +1,118 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+
+// Code page 1250 text of at most N bytes, like FixedText<N> (a longer text keeps its first N
+// bytes), for fields that are mostly empty or short: a taxpayer has 87 amounts and most hold
+// nothing or a few digits. Up to kInline bytes live inside the 12-byte object; a longer text
+// (rare: an amount beyond 99 999 999,99 or a stray text) goes to a block of its own.
+template <std::size_t N>
+class CompactText {
+    static_assert(N > 0 && N <= 255);
+
+public:
+    static constexpr std::size_t capacity = N;
+    static constexpr std::size_t kInline = 11;
+
+    CompactText() = default;
+    CompactText(std::string_view text) { assign(text); }  // NOLINT: implicit on purpose
+    CompactText(const char* text) { assign(text); }       // NOLINT
+    CompactText(const CompactText& other) { assign(other.view()); }
+    CompactText(CompactText&& other) noexcept { steal(other); }
+    ~CompactText() { release(); }
+
+    CompactText& operator=(const CompactText& other) {
+        if (this != &other) assign(other.view());
+        return *this;
+    }
+    CompactText& operator=(CompactText&& other) noexcept {
+        if (this != &other) {
+            release();
+            steal(other);
+        }
+        return *this;
+    }
+    CompactText& operator=(std::string_view text) {
+        assign(text);
+        return *this;
+    }
+    CompactText& operator=(const char* text) {
+        assign(text);
+        return *this;
+    }
+
+    void assign(std::string_view text) {
+        const std::size_t size = std::min(text.size(), N);
+        if (size <= kInline && !outOfLine()) {
+            if (size) std::memmove(bytes_, text.data(), size);  // the text may be this object's own
+        } else if (size <= kInline) {
+            // The text may be this object's own: copy before the old block goes.
+            char copy[kInline];
+            std::copy_n(text.data(), size, copy);
+            release();
+            std::copy_n(copy, size, bytes_);
+        } else {
+            char* block = new char[size];
+            std::copy_n(text.data(), size, block);
+            release();
+            std::memcpy(bytes_, &block, sizeof block);
+            outOfLineCount().fetch_add(1, std::memory_order_relaxed);
+        }
+        size_ = static_cast<std::uint8_t>(size);
+    }
+    void clear() {
+        release();
+        size_ = 0;
+    }
+
+    // Whether no text of this width lives out of line anywhere: destroying such texts then does
+    // nothing, which lets a large register be emptied without visiting every record.
+    static bool noneOutOfLine() { return outOfLineCount().load(std::memory_order_relaxed) == 0; }
+
+    std::string_view view() const { return {data(), size_}; }
+    std::string str() const { return std::string(view()); }
+    operator std::string_view() const { return view(); }  // NOLINT
+    bool empty() const { return size_ == 0; }
+    std::size_t size() const { return size_; }
+    char front() const { return data()[0]; }
+
+    friend bool operator==(const CompactText& a, const CompactText& b) { return a.view() == b.view(); }
+    friend bool operator==(const CompactText& a, std::string_view b) { return a.view() == b; }
+    // Exact match for literals: without it `text == "abc"` is ambiguous between the two above.
+    friend bool operator==(const CompactText& a, const char* b) { return a.view() == std::string_view(b); }
+
+private:
+    bool outOfLine() const { return size_ > kInline; }
+    char* block() const {
+        char* pointer;
+        std::memcpy(&pointer, bytes_, sizeof pointer);
+        return pointer;
+    }
+    const char* data() const { return outOfLine() ? block() : bytes_; }
+    void release() {
+        if (outOfLine()) {
+            delete[] block();
+            outOfLineCount().fetch_sub(1, std::memory_order_relaxed);
+        }
+        size_ = 0;
+    }
+    static std::atomic<std::size_t>& outOfLineCount() {
+        static std::atomic<std::size_t> count{0};
+        return count;
+    }
+    void steal(CompactText& other) {
+        std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+        size_ = std::exchange(other.size_, std::uint8_t{0});
+    }
+
+    static_assert(sizeof(char*) <= kInline);
+    char bytes_[kInline]{};
+    std::uint8_t size_ = 0;
+};

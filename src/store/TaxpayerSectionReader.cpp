@@ -1,0 +1,87 @@
+#include "store/TaxpayerSectionReader.h"
+
+#include "store/IniDocument.h"
+#include "store/IniLines.h"
+#include "store/TaxpayerFileKeys.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+using taxpayer_file_keys::Key;
+using taxpayer_file_keys::Kind;
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+
+// High bit set in the bytes of `word` equal to `byte`; the lowest set bit is always a true match
+// (a borrow can only mark bytes above a matching one).
+std::uint64_t bytesEqual(std::uint64_t word, char byte) {
+    const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(byte));
+    return (x - kOnes) & ~x & kHighs;
+}
+
+bool isStop(char c) { return c == '\r' || c == '\n' || c == '='; }
+
+// The first CR, LF or "=" at or after `p`, or `end`; eight bytes at a time while they last.
+const char* nextStop(const char* p, const char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            const std::uint64_t found = bytesEqual(word, '\r') | bytesEqual(word, '\n') | bytesEqual(word, '=');
+            if (found) return p + std::countr_zero(found) / 8;
+            p += 8;
+        }
+    }
+    while (p < end && !isStop(*p)) ++p;
+    return p;
+}
+
+std::string_view trimRight(const char* begin, const char* end) {
+    while (end > begin && ini_lines::isBlank(end[-1])) --end;
+    return {begin, static_cast<std::size_t>(end - begin)};
+}
+
+void store(TaxpayerRecord& record, const Key& key, std::string_view value) {
+    switch (key.kind) {
+    case Kind::Text: key.set(record, value); break;
+    case Kind::Amount:
+        (key.pit11 ? record.p11Box(key.box) : record.p40Box(key.box)).assign(value);
+        break;
+    case Kind::Number:
+        record.*key.number = static_cast<std::uint8_t>(ParseIniInteger(value).value_or(0) & 0xFF);
+        break;
+    }
+}
+
+}  // namespace
+
+void ReadTaxpayerSection(std::string_view body, TaxpayerRecord& record) {
+    taxpayer_file_keys::KeyMatcher keys;
+    const char* p = body.data();
+    const char* const end = p + body.size();
+    for (;;) {
+        // Blanks before a line, line breaks and empty lines all go at once.
+        while (p < end && ini_lines::isBlank(*p)) ++p;
+        if (p == end) break;
+        const char* const line = p;
+        const char* equals = nullptr;
+        for (;;) {
+            p = nextStop(p, end);
+            if (p == end || *p != '=') break;
+            if (!equals) equals = p;
+            ++p;
+        }
+        // `p` is at the line break; a section header cannot be met here (it would end the body),
+        // but a line shaped like one is no key either.
+        if (!equals || *line == ';') continue;
+        if (*line == '[' && trimRight(line, p).back() == ']') continue;
+        const std::string_view name = trimRight(line, equals);
+        const char* valueBegin = equals + 1;
+        while (valueBegin < p && ini_lines::isBlank(*valueBegin)) ++valueBegin;
+        if (const Key* key = keys.find(name)) store(record, *key, trimRight(valueBegin, p));
+    }
+}

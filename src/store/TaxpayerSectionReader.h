@@ -1,0 +1,13 @@
+#pragma once
+
+#include "store/TaxpayerRecord.h"
+
+#include <string_view>
+
+// Reads the key lines of one record section (its body, without the header) into the record by
+// the INI line rules: a line ends at CR or LF and is trimmed of blanks (bytes up to 0x20); empty
+// lines, comments (";") and lines without "=" are passed over; a key is the trimmed text before
+// the first "=", matched without case, its value the trimmed rest; of a repeated key the last
+// value stays; unknown keys are ignored. Texts are cut to the field widths, numbers that are not
+// integers read as 0 and only their low eight bits count.
+void ReadTaxpayerSection(std::string_view body, TaxpayerRecord& record);
