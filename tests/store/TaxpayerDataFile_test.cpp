@@ -10,6 +10,8 @@
 
 #include <QFile>
 
+#include <random>
+
 namespace {
 
 using store_test::cp;
@@ -355,6 +357,49 @@ TEST(TaxpayerFileReader, AgreesWithTheDocumentReaderOnAwkwardFiles) {
         EXPECT_EQ(LoadFromText(fast, text), LoadFromDocument(reference, IniDocument::parse(text))) << text;
         EXPECT_EQ(TaxpayerFileText(fast), TaxpayerFileText(reference)) << text;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Texts made at random of lines the reader cares about (headers, keys, comments, stray brackets
+// and "=", blanks and line breaks of every kind, names in any case): the fast reader must end
+// with the same register as the document reader every time.
+TEST(TaxpayerFileReader, AgreesWithTheDocumentReaderOnRandomTexts) {
+    const std::string_view sections[] = {"s1", "S2", "s3", " s1 ", "s01", "Parametry", "PARAMETRY", "x", "", "s4"};
+    const std::string_view keys[] = {"nazwisko", "NAZWISKO", "imie1", " Imie1 ", "p11_34", "P40_76", "p40_77",
+                                     "pit11_33", "LiczbaRekordow", "liczbarekordow", "wojewodztwo", "pit11_od",
+                                     "", "[s2", ";nazwisko", "us"};
+    const std::string_view values[] = {"Nowak", " Jan ", "3", "0x2", "-1", "1234,56", "\xA3\xF3" "d\x9F", "a=b",
+                                       "[s1]", "", "12345678901234567890123"};
+    const std::string_view breaks[] = {"\r\n", "\n", "\r", "\r\r\n", "\n\n", " \t\r\n"};
+    const std::string_view noise[] = {"[", "]", "[s1", "=", "; [s2]", "x [s3]", "\t", "[a=b]"};
+    std::mt19937 random(1250);
+    int withRecords = 0;
+    for (int round = 0; round < 10000; ++round) {
+        auto pick = [&](const auto& list) { return list[random() % std::size(list)]; };
+        std::string text;
+        const int lines = 1 + static_cast<int>(random() % 40);
+        for (int i = 0; i < lines; ++i) {
+            const auto kind = random() % 10;
+            if (kind < 3) text.append(random() % 4 ? "" : " ").append("[").append(pick(sections)).append("]");
+            else if (kind < 9) text.append(pick(keys)).append(random() % 4 ? "=" : " = ").append(pick(values));
+            else text.append(pick(noise));
+            text.append(pick(breaks));
+        }
+        // Mostly with a record count that lets records through, before or after the rest.
+        if (random() % 4) {
+            const std::string count = "[Parametry]" + std::string(pick(breaks)) + "LiczbaRekordow=3" + std::string(pick(breaks));
+            text = random() % 2 ? count + text : text + count;
+        }
+        TaxpayerRegister fast;
+        TaxpayerRegister reference;
+        ASSERT_EQ(LoadFromText(fast, text), LoadFromDocument(reference, IniDocument::parse(text))) << text;
+        ASSERT_EQ(TaxpayerFileText(fast), TaxpayerFileText(reference)) << text;
+        withRecords += fast.empty() ? 0 : 1;
+    }
+    EXPECT_GT(withRecords, 200);  // the pieces do make records often enough to compare them
 }
 
 }  // namespace
