@@ -1,6 +1,6 @@
 #include "store/BulkMemory.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <new>
 
 #if defined(__linux__)
@@ -10,15 +10,14 @@
 namespace bulk_memory {
 
 void* allocate(std::size_t bytes) {
-    const std::size_t rounded = (bytes + kBlockBytes - 1) / kBlockBytes * kBlockBytes;
-    void* memory = std::aligned_alloc(kBlockBytes, rounded == 0 ? kBlockBytes : rounded);
-    if (!memory) throw std::bad_alloc();
+    const std::size_t size = std::max(kBlockBytes, (bytes + kBlockBytes - 1) / kBlockBytes * kBlockBytes);
+    void* memory = ::operator new(size, std::align_val_t{kBlockBytes});
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    ::madvise(memory, rounded, MADV_HUGEPAGE);  // a hint: without large pages all still works
+    ::madvise(memory, size, MADV_HUGEPAGE);  // a hint: without large pages all still works
 #endif
     return memory;
 }
 
-void release(void* memory) noexcept { std::free(memory); }
+void release(void* memory) noexcept { ::operator delete(memory, std::align_val_t{kBlockBytes}); }
 
 }  // namespace bulk_memory
