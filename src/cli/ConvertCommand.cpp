@@ -1,74 +1,17 @@
 // fiskon-cli convert IN OUT [--sort nazwisko|imie|pesel]: opens a taxpayer data file as the main
 // window's Open does and writes it as Save as does.
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 
-#include "store/DataFileCommands.h"
-#include "store/FileErrors.h"
+#include "store/Workspace.h"
 
 #include <QTextStream>
 
-namespace {
-
-struct ConvertArguments {
-    QString input;
-    QString output;
-    TaxpayerSortKey sortKey = TaxpayerSortKey::SortByNazwisko;
-};
-
-TaxpayerSortKey parseSortKey(const QString& text) {
-    if (text == QLatin1String("nazwisko")) return TaxpayerSortKey::SortByNazwisko;
-    if (text == QLatin1String("imie")) return TaxpayerSortKey::SortByImie;
-    if (text == QLatin1String("pesel")) return TaxpayerSortKey::SortByPesel;
-    throw UsageError(QStringLiteral("Nieznany klucz sortowania „%1” (dozwolone: nazwisko, imie, pesel).").arg(text));
-}
-
-ConvertArguments parseArguments(const QStringList& arguments) {
-    ConvertArguments parsed;
-    QStringList files;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (optionsEnded || !argument.startsWith(QLatin1String("--")) || argument == QLatin1String("-")) {
-            files.push_back(argument);
-        } else if (argument == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (argument == QLatin1String("--sort")) {
-            if (i + 1 >= arguments.size()) throw UsageError(QStringLiteral("Po --sort brakuje klucza sortowania."));
-            parsed.sortKey = parseSortKey(arguments[++i]);
-        } else if (argument.startsWith(QLatin1String("--sort="))) {
-            parsed.sortKey = parseSortKey(argument.mid(7));
-        } else {
-            throw UsageError(QStringLiteral("Nieznana opcja „%1”.").arg(argument));
-        }
-    }
-    if (files.size() != 2)
-        throw UsageError(QStringLiteral("Polecenie convert wymaga dokładnie dwóch plików: wejściowego i wyjściowego."));
-    parsed.input = files[0];
-    parsed.output = files[1];
-    return parsed;
-}
-
-}  // namespace
-
 int RunConvertCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStream& err) {
-    const ConvertArguments parsed = parseArguments(arguments);
+    const InOutArguments parsed = ParseInOutArguments(arguments, QStringLiteral("convert"));
 
     Workspace workspace;
     workspace.taxpayers.Sort(parsed.sortKey);  // the key the opened file is sorted by
-    const OpenTaxpayersResult opened = OpenTaxpayersFile(workspace.taxpayers, parsed.input);
-    if (!opened.usable) {
-        err << kNoUsableDataMessage << '\n';
-        if (!opened.failure.isEmpty()) err << opened.failure << '\n';
-        return kExitFailure;
-    }
-    try {
-        if (SaveTaxpayersFile(workspace, parsed.output) == SaveTaxpayersResult::NothingToSave) {
-            err << kNothingToSaveMessage << '\n';
-            return kExitFailure;
-        }
-    } catch (const FileError& error) {
-        err << error.message() << '\n';
-        return kExitFailure;
-    }
-    return kExitSuccess;
+    if (!OpenTaxpayersForCommand(workspace.taxpayers, parsed.input, err)) return kExitFailure;
+    return SaveTaxpayersForCommand(workspace, parsed.output, err);
 }

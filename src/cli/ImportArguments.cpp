@@ -46,11 +46,3 @@ QString ImportArguments::value(const QString& name) const {
     const auto found = options.find(name);
     return found == options.end() ? QString() : found->second;
 }
-
-TaxpayerSortKey ParseImportSortKey(const QString& text) {
-    if (text == QLatin1String("nazwisko")) return TaxpayerSortKey::SortByNazwisko;
-    if (text == QLatin1String("imie")) return TaxpayerSortKey::SortByImie;
-    if (text == QLatin1String("pesel")) return TaxpayerSortKey::SortByPesel;
-    throw UsageError(
-        QStringLiteral("Nieznany klucz sortowania „%1” (dozwolone: nazwisko, imie, pesel).").arg(text));
-}

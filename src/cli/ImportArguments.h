@@ -1,7 +1,5 @@
 #pragma once
 
-#include "store/TaxpayerRegister.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +18,3 @@ struct ImportArguments {
     bool has(const QString& name) const { return options.count(name) != 0; }
     QString value(const QString& name) const;
 };
-
-// "nazwisko", "imie" or "pesel"; throws UsageError for other text.
-TaxpayerSortKey ParseImportSortKey(const QString& text);

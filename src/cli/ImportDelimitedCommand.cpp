@@ -1,12 +1,12 @@
 // fiskon-cli import-delimited IN OUT --separator SEP [--into EXISTING] [--sort KEY]
 // Imports taxpayers from a delimited text file as the delimited import dialog does and writes the
 // register as Save as does.
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/ImportArguments.h"
 
 #include "import/DelimitedImport.h"
 #include "store/Cp1250.h"
-#include "store/DataFileCommands.h"
 #include "store/FileErrors.h"
 #include "store/Workspace.h"
 
@@ -36,15 +36,10 @@ int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& /*out*/
     const QString output = parsed.files[1];
 
     Workspace workspace;
-    if (parsed.has(QStringLiteral("sort"))) workspace.taxpayers.Sort(ParseImportSortKey(parsed.value(QStringLiteral("sort"))));
+    if (parsed.has(QStringLiteral("sort"))) workspace.taxpayers.Sort(ParseSortKey(parsed.value(QStringLiteral("sort"))));
     const QString into = parsed.value(QStringLiteral("into"));
     if (!into.isEmpty()) {
-        const OpenTaxpayersResult opened = OpenTaxpayersFile(workspace.taxpayers, into);
-        if (!opened.usable) {
-            err << kNoUsableDataMessage << '\n';
-            if (!opened.failure.isEmpty()) err << opened.failure << '\n';
-            return kExitFailure;
-        }
+        if (!OpenTaxpayersForCommand(workspace.taxpayers, into, err)) return kExitFailure;
     }
     const QFileInfo inputInfo(input);
     if (!inputInfo.exists() || inputInfo.isDir()) {
@@ -57,7 +52,6 @@ int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& /*out*/
             err << kNothingImportedMessage << '\n';
             return kExitFailure;
         }
-        SaveTaxpayersFile(workspace, output);
     } catch (const ConversionError& error) {
         err << error.message() << '\n';
         return kExitFailure;
@@ -65,5 +59,5 @@ int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& /*out*/
         err << error.message() << '\n';
         return kExitFailure;
     }
-    return kExitSuccess;
+    return SaveTaxpayersForCommand(workspace, output, err);
 }

@@ -2,12 +2,12 @@
 //                           [--only taxpayers|payer] [--sort KEY]
 // Imports from a Płatnik database as the import wizard does: the insured persons into the
 // register (written to OUT as Save as does), the payer into the payer file.
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/ImportArguments.h"
 
 #include "import/DatabaseError.h"
 #include "import/PlatnikReaders.h"
-#include "store/DataFileCommands.h"
 #include "store/FileErrors.h"
 #include "store/PayerRecord.h"
 #include "store/Workspace.h"
@@ -63,7 +63,7 @@ Request ParseRequest(const QStringList& arguments) {
     request.passwordFromStdin = parsed.flags.count(QStringLiteral("password-stdin")) != 0;
     request.into = parsed.value(QStringLiteral("into"));
     request.payerFile = parsed.value(QStringLiteral("payer"));
-    if (parsed.has(QStringLiteral("sort"))) request.sortKey = ParseImportSortKey(parsed.value(QStringLiteral("sort")));
+    if (parsed.has(QStringLiteral("sort"))) request.sortKey = ParseSortKey(parsed.value(QStringLiteral("sort")));
     if (parsed.has(QStringLiteral("only"))) {
         const QString only = parsed.value(QStringLiteral("only"));
         if (only == QLatin1String("taxpayers")) request.payer = false;
@@ -92,12 +92,7 @@ int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& /*out*/, 
     Workspace workspace;
     workspace.taxpayers.Sort(request.sortKey);
     if (!request.into.isEmpty()) {
-        const OpenTaxpayersResult opened = OpenTaxpayersFile(workspace.taxpayers, request.into);
-        if (!opened.usable) {
-            err << kNoUsableDataMessage << '\n';
-            if (!opened.failure.isEmpty()) err << opened.failure << '\n';
-            return kExitFailure;
-        }
+        if (!OpenTaxpayersForCommand(workspace.taxpayers, request.into, err)) return kExitFailure;
     }
     if (request.payer && !request.payerFile.isEmpty() && QFileInfo::exists(request.payerFile))
         LoadFromFile(workspace.payer, request.payerFile);
@@ -117,13 +112,9 @@ int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& /*out*/, 
     try {
         // Without --payer the payer is read (a reading error shows as in the program) but kept nowhere.
         if (request.payer && !request.payerFile.isEmpty()) SaveToFile(workspace.payer, request.payerFile);
-        if (request.taxpayers && SaveTaxpayersFile(workspace, request.output) == SaveTaxpayersResult::NothingToSave) {
-            err << kNothingToSaveMessage << '\n';
-            return kExitFailure;
-        }
     } catch (const FileError& error) {
         err << error.message() << '\n';
         return kExitFailure;
     }
-    return kExitSuccess;
+    return request.taxpayers ? SaveTaxpayersForCommand(workspace, request.output, err) : kExitSuccess;
 }
