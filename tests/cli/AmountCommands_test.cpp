@@ -1,36 +1,19 @@
+#include "support/RunCli.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliResult runFiskonCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(FISKON_CLI_PATH), arguments);
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
 TEST(TaxCommand, PrintsTheTaxOfTheScale) {
     const std::pair<const char*, const char*> cases[] = {
         {"30000", "5169,92"}, {"37023", "6504,29"}, {"37024", "6504,48"}, {"74048", "17611,68"},
         {"100000,00", "27992,48"}, {"2000", "0,00"}, {"-500,00", "0,00"}, {"", "0,00"}};
     for (const auto& [base, tax] : cases) {
-        const CliResult run = runFiskonCli({QStringLiteral("tax"), QString::fromLatin1(base)});
+        const CliRun run = RunCli({QStringLiteral("tax"), QString::fromLatin1(base)});
         EXPECT_EQ(run.exitCode, 0) << base << run.err.toStdString();
         EXPECT_EQ(run.out, QString::fromLatin1(tax) + u'\n') << base;
     }
@@ -38,16 +21,16 @@ TEST(TaxCommand, PrintsTheTaxOfTheScale) {
 
 TEST(TaxCommand, RefusesWhatIsNotAnAmount) {
     for (const char* base : {"abc", "1.234,56", "12,3,4", "1e5"}) {
-        const CliResult run = runFiskonCli({QStringLiteral("tax"), QString::fromLatin1(base)});
+        const CliRun run = RunCli({QStringLiteral("tax"), QString::fromLatin1(base)});
         EXPECT_EQ(run.exitCode, 1) << base;
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains(QString::fromLatin1(base))) << run.err.toStdString();
     }
-    const CliResult huge = runFiskonCli({QStringLiteral("tax"), QString(400, u'9')});
+    const CliRun huge = RunCli({QStringLiteral("tax"), QString(400, u'9')});
     EXPECT_EQ(huge.exitCode, 1);
     EXPECT_TRUE(huge.err.contains(QStringLiteral("zbyt duża"))) << huge.err.toStdString();
-    EXPECT_EQ(runFiskonCli({QStringLiteral("tax")}).exitCode, 2);
-    EXPECT_EQ(runFiskonCli({QStringLiteral("tax"), QStringLiteral("1"), QStringLiteral("2")}).exitCode, 2);
+    EXPECT_EQ(RunCli({QStringLiteral("tax")}).exitCode, 2);
+    EXPECT_EQ(RunCli({QStringLiteral("tax"), QStringLiteral("1"), QStringLiteral("2")}).exitCode, 2);
 }
 
 // One record section with the given amount keys ("p40_35=40000,00\r\n...").
@@ -78,7 +61,7 @@ TEST_F(RecomputeCommand, WritesEveryComputedBoxOfBothForms) {
                             "p40_35=40000,00\r\np40_36=1335,00\r\np40_38=5000,00\r\np40_66=5000,00\r\n"
                             "p40_69=1,00\r\np40_73=2500,00\r\n") +
                         section(2, "Abel", "p40_35=10\r\n") + parameters(2));
-    const CliResult run = runFiskonCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    const CliRun run = RunCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QByteArray out = read("out.txt");
     const qsizetype nowak = out.indexOf("nazwisko=Nowak");
@@ -101,7 +84,7 @@ TEST_F(RecomputeCommand, UnreadableAmountNamesTheRecordAndWritesNothing) {
     write("in.txt", section(1, "Abel", "p40_35=100,00\r\n") + section(2, "Nowak", "p11_52=1.234,56\r\n") +
                         parameters(2));
     write("out.txt", "earlier content");
-    const CliResult run = runFiskonCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    const CliRun run = RunCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 2"))) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("1.234,56"))) << run.err.toStdString();
@@ -111,7 +94,7 @@ TEST_F(RecomputeCommand, UnreadableAmountNamesTheRecordAndWritesNothing) {
 TEST_F(RecomputeCommand, PositionIsTheRegisterPositionAfterOpening) {
     // The file holds Nowak first; opened and sorted by surname, Nowak is the second record.
     write("in.txt", section(1, "Nowak", "p40_35=x\r\n") + section(2, "Abel", "") + parameters(2));
-    const CliResult byName = runFiskonCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    const CliRun byName = RunCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
     EXPECT_EQ(byName.exitCode, 1);
     EXPECT_TRUE(byName.err.contains(QStringLiteral("Rekord nr 2"))) << byName.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
@@ -119,7 +102,7 @@ TEST_F(RecomputeCommand, PositionIsTheRegisterPositionAfterOpening) {
 
 TEST_F(RecomputeCommand, ResultBeyondTheRangeIsRefused) {
     write("in.txt", section(1, "Abel", "p40_35=900000000000000\r\np40_39=900000000000000\r\n") + parameters(1));
-    const CliResult run = runFiskonCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    const CliRun run = RunCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 1"))) << run.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
@@ -127,14 +110,14 @@ TEST_F(RecomputeCommand, ResultBeyondTheRangeIsRefused) {
 
 TEST_F(RecomputeCommand, BadInputsAndCommandLines) {
     write("empty.txt", "no sections here\r\n");
-    const CliResult empty = runFiskonCli({QStringLiteral("recompute"), path("empty.txt"), path("out.txt")});
+    const CliRun empty = RunCli({QStringLiteral("recompute"), path("empty.txt"), path("out.txt")});
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_TRUE(empty.err.contains(QStringLiteral("Wskazany plik nie zawierał przydatnych danych!")));
-    const CliResult missing = runFiskonCli({QStringLiteral("recompute"), path("none.txt"), path("out.txt")});
+    const CliRun missing = RunCli({QStringLiteral("recompute"), path("none.txt"), path("out.txt")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
-    EXPECT_EQ(runFiskonCli({QStringLiteral("recompute"), path("empty.txt")}).exitCode, 2);
-    EXPECT_EQ(runFiskonCli({QStringLiteral("recompute"), path("a"), path("b"), QStringLiteral("--sort"),
+    EXPECT_EQ(RunCli({QStringLiteral("recompute"), path("empty.txt")}).exitCode, 2);
+    EXPECT_EQ(RunCli({QStringLiteral("recompute"), path("a"), path("b"), QStringLiteral("--sort"),
                             QStringLiteral("wiek")})
                   .exitCode,
               2);

@@ -1,29 +1,12 @@
+#include "support/RunCli.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(FISKON_CLI_PATH), arguments);
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
 
 void writeFile(const QString& name, const QByteArray& bytes) {
     QFile file(name);
@@ -59,7 +42,7 @@ TEST_F(ConvertCommand, WritesTheRegisterSortedByTheChosenKey) {
     for (const auto& [key, order] : cases) {
         QStringList arguments{QStringLiteral("convert"), path("in.txt"), path("out.txt")};
         if (key) arguments << QStringLiteral("--sort") << QString::fromLatin1(key);
-        const CliRun run = runCli(arguments);
+        const CliRun run = RunCli(arguments);
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         const QByteArray out = readFile(path("out.txt"));
         EXPECT_TRUE(out.startsWith("[s1]\r\nnazwisko=" + order[0] + "\r\n")) << (key ? key : "default");
@@ -75,7 +58,7 @@ TEST_F(ConvertCommand, KeepsCodePage1250AndEveryField) {
                           "pit40_NIP3=1\r\npit40_PITR=0\r\npit11_PITR=2\r\npit11_od=01-01-2025\r\n"
                           "pit11_do=31-12-2025\r\n\r\n[Parametry]\r\nLiczbaRekordow=1\r\n\r\n";
     writeFile(path("in.txt"), in);
-    const CliRun run = runCli({QStringLiteral("convert"), path("in.txt"), path("out.txt")});
+    const CliRun run = RunCli({QStringLiteral("convert"), path("in.txt"), path("out.txt")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(readFile(path("out.txt")), in);
 }
@@ -89,17 +72,17 @@ TEST_F(ConvertCommand, AFileWithoutUsableDataWritesNothing) {
     };
     for (const QByteArray& input : inputs) {
         writeFile(path("in.txt"), input);
-        const CliRun run = runCli({QStringLiteral("convert"), path("in.txt"), path("out.txt")});
+        const CliRun run = RunCli({QStringLiteral("convert"), path("in.txt"), path("out.txt")});
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.err.contains(QStringLiteral("Wskazany plik nie zawierał przydatnych danych!")))
             << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(path("out.txt")));
     }
-    const CliRun missing = runCli({QStringLiteral("convert"), path("brak.txt"), path("out.txt")});
+    const CliRun missing = RunCli({QStringLiteral("convert"), path("brak.txt"), path("out.txt")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("Wskazany plik nie zawierał przydatnych danych!")));
 
-    const CliRun folder = runCli({QStringLiteral("convert"), dir_.path(), path("out.txt")});
+    const CliRun folder = RunCli({QStringLiteral("convert"), dir_.path(), path("out.txt")});
     EXPECT_EQ(folder.exitCode, 1);
     EXPECT_TRUE(folder.err.contains(QStringLiteral("wskazano folder"))) << folder.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("out.txt")));
@@ -108,7 +91,7 @@ TEST_F(ConvertCommand, AFileWithoutUsableDataWritesNothing) {
 TEST_F(ConvertCommand, AnOutputThatCannotBeWrittenFailsWithItsReasonAndKeepsTheInput) {
     const QByteArray in = record(1, "Kowal", "Jan", "1") + "[Parametry]\r\nLiczbaRekordow=1\r\n";
     writeFile(path("in.txt"), in);
-    const CliRun run = runCli({QStringLiteral("convert"), path("in.txt"), path("brak/out.txt")});
+    const CliRun run = RunCli({QStringLiteral("convert"), path("in.txt"), path("brak/out.txt")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Nie można zapisać pliku"))) << run.err.toStdString();
     EXPECT_EQ(readFile(path("in.txt")), in);
@@ -127,11 +110,11 @@ TEST(FiskonCli, BadArgumentsPrintUsageAndExitWithTwo) {
         {QStringLiteral("convert"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("--verbose")},
     };
     for (const QStringList& arguments : cases) {
-        const CliRun run = runCli(arguments);
+        const CliRun run = RunCli(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(u' ').toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Użycie: fiskon-cli"))) << run.err.toStdString();
     }
-    const CliRun help = runCli({QStringLiteral("--help")});
+    const CliRun help = RunCli({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("convert")));
 }
