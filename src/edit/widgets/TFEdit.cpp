@@ -5,6 +5,7 @@
 #include "edit/DateText.h"
 #include "edit/TaxpayerStoring.h"
 #include "edit/Voivodeships.h"
+#include "edit/widgets/FormFields.h"
 #include "edit/widgets/MaskedText.h"
 #include "edit/widgets/TFCalendar.h"
 #include "store/Cp1250.h"
@@ -94,7 +95,7 @@ TaxpayerFormValues TFEdit::formValues() const {
     v.pesel = text("ePESEL");
     v.dataUr = text("eDataUr");
     v.kraj = text("eKraj");
-    v.wojewodztwo = eWoj_->currentIndex() >= 0 ? eWoj_->currentText() : QString();
+    v.wojewodztwo = ChosenVoivodeship(*eWoj_);
     v.powiat = text("ePowiat");
     v.gmina = text("eGmina");
     v.ulica = text("eUlica");

@@ -1,9 +1,9 @@
 // The controls and pages of the taxpayer edit form.
 #include "edit/widgets/TFEdit.h"
 
-#include "edit/Voivodeships.h"
 #include "edit/widgets/AmountBoxLook.h"
 #include "edit/widgets/Cp1250Validator.h"
+#include "edit/widgets/FormFields.h"
 #include "edit/widgets/MaskedText.h"
 
 #include <QButtonGroup>
@@ -184,10 +184,7 @@ void TFEdit::buildControls() {
 }
 
 QLineEdit* TFEdit::addText(const char* name, int maxLength, bool upperCase) {
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setMaxLength(maxLength);
-    edit->setValidator(new Cp1250Validator(upperCase, edit));
+    auto* edit = NewTextField(this, name, maxLength, upperCase);
     texts_[edit->objectName()] = edit;
     return edit;
 }
@@ -196,13 +193,7 @@ QWidget* TFEdit::buildTaxpayerPage() {
     auto* page = new QWidget;
 
     auto* office = new QGroupBox(QStringLiteral("Miejsce składania Informacji"), page);
-    eUS_ = new QComboBox(office);
-    eUS_->setObjectName(QStringLiteral("eUS"));
-    eUS_->setEditable(true);
-    eUS_->setInsertPolicy(QComboBox::NoInsert);
-    eUS_->setMaxVisibleItems(20);
-    eUS_->lineEdit()->setMaxLength(100);
-    eUS_->lineEdit()->setValidator(new Cp1250Validator(false, eUS_));
+    eUS_ = NewTaxOfficeBox(office);
     auto* officeLayout = new QVBoxLayout(office);
     auto* officeLabel = Caption(QStringLiteral("Urząd Skarbowy do którego kierowana jest informacja"), office);
     officeLabel->setBuddy(eUS_);
@@ -224,12 +215,7 @@ QWidget* TFEdit::buildTaxpayerPage() {
     SpeedButton1->setToolTip(QStringLiteral("Pokazuje okno do wyboru daty"));
     connect(SpeedButton1, &QToolButton::clicked, this, &TFEdit::SpeedButton1Click);
     auto* eKraj = addText("eKraj", 50, true);
-    eWoj_ = new QComboBox(person);
-    eWoj_->setObjectName(QStringLiteral("eWoj"));
-    eWoj_->setEditable(false);
-    eWoj_->addItems(VoivodeshipNames());
-    eWoj_->setMaxVisibleItems(16);
-    eWoj_->setCurrentIndex(-1);
+    eWoj_ = NewVoivodeshipBox(person);
     auto* ePowiat = addText("ePowiat", 50, true);
     auto* eGmina = addText("eGmina", 50, true);
     auto* eUlica = addText("eUlica", 50, true);

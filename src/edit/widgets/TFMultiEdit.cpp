@@ -1,7 +1,6 @@
 #include "edit/widgets/TFMultiEdit.h"
 
-#include "edit/Voivodeships.h"
-#include "edit/widgets/Cp1250Validator.h"
+#include "edit/widgets/FormFields.h"
 #include "edit/widgets/MaskedText.h"
 #include "edit/widgets/TFCalendar.h"
 #include "edit/widgets/TFEdit.h"
@@ -38,20 +37,10 @@ TFMultiEdit::TFMultiEdit(Workspace& workspace, MainView& mainView, TFCalendar& c
     setModal(true);
 
     auto* group = new QGroupBox(QStringLiteral("Pola które zostaną uwspólnione dla zaznaczonych rekordów"), this);
-    eUS_ = new QComboBox(group);
-    eUS_->setObjectName(QStringLiteral("eUS"));
-    eUS_->setEditable(true);
-    eUS_->setInsertPolicy(QComboBox::NoInsert);
-    eUS_->setMaxVisibleItems(20);
-    eUS_->lineEdit()->setMaxLength(100);
-    eUS_->lineEdit()->setValidator(new Cp1250Validator(false, eUS_));
+    eUS_ = NewTaxOfficeBox(group);
     eUS_->setMinimumWidth(420);
     QLineEdit* eKraj = addText("eKraj", 50, true);
-    eWoj_ = new QComboBox(group);
-    eWoj_->setObjectName(QStringLiteral("eWoj"));
-    eWoj_->addItems(VoivodeshipNames());
-    eWoj_->setMaxVisibleItems(16);
-    eWoj_->setCurrentIndex(-1);
+    eWoj_ = NewVoivodeshipBox(group);
     QLineEdit* ePowiat = addText("ePowiat", 50, true);
     QLineEdit* eGmina = addText("eGmina", 50, true);
     QLineEdit* eMiejscowosc = addText("eMiejscowosc", 50, true);
@@ -112,10 +101,7 @@ TFMultiEdit::TFMultiEdit(Workspace& workspace, MainView& mainView, TFCalendar& c
 }
 
 QLineEdit* TFMultiEdit::addText(const char* name, int maxLength, bool upperCase) {
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setMaxLength(maxLength);
-    edit->setValidator(new Cp1250Validator(upperCase, edit));
+    auto* edit = NewTextField(this, name, maxLength, upperCase);
     texts_[edit->objectName()] = edit;
     return edit;
 }
@@ -141,7 +127,7 @@ SharedTaxpayerFields TFMultiEdit::fields() const {
     SharedTaxpayerFields f;
     f.us = eUS_->currentText();
     f.kraj = text("eKraj");
-    f.wojewodztwo = eWoj_->currentIndex() >= 0 ? eWoj_->currentText() : QString();
+    f.wojewodztwo = ChosenVoivodeship(*eWoj_);
     f.powiat = text("ePowiat");
     f.gmina = text("eGmina");
     f.miejsc = text("eMiejscowosc");

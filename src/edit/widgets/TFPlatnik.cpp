@@ -1,7 +1,7 @@
 #include "edit/widgets/TFPlatnik.h"
 
 #include "edit/Voivodeships.h"
-#include "edit/widgets/Cp1250Validator.h"
+#include "edit/widgets/FormFields.h"
 #include "edit/widgets/MaskedText.h"
 #include "store/Cp1250.h"
 #include "store/FileErrors.h"
@@ -53,10 +53,7 @@ TFPlatnik::TFPlatnik(Workspace& workspace, UserInterface& ui, QWidget* parent)
 }
 
 QLineEdit* TFPlatnik::addText(const char* name, int maxLength) {
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setMaxLength(maxLength);
-    edit->setValidator(new Cp1250Validator(true, edit));
+    auto* edit = NewTextField(this, name, maxLength, true);
     connect(edit, &QLineEdit::textChanged, this, &TFPlatnik::eChange);
     texts_[edit->objectName()] = edit;
     return edit;
@@ -78,12 +75,7 @@ void TFPlatnik::buildControls() {
     eNIP->setFixedWidth(130);
     auto* eNazwa = addText("eNazwa", 255);
     auto* eKraj = addText("eKraj", 50);
-    eWoj_ = new QComboBox(group);
-    eWoj_->setObjectName(QStringLiteral("eWoj"));
-    eWoj_->setEditable(false);
-    eWoj_->addItems(VoivodeshipNames());
-    eWoj_->setMaxVisibleItems(16);
-    eWoj_->setCurrentIndex(-1);
+    eWoj_ = NewVoivodeshipBox(group);
     connect(eWoj_, &QComboBox::currentIndexChanged, this, &TFPlatnik::eChange);
     auto* ePowiat = addText("ePowiat", 50);
     auto* eGmina = addText("eGmina", 50);
@@ -209,7 +201,7 @@ void TFPlatnik::StorePayer() {
     payer.NIP = MaskedFieldFilled(nip) ? cp1250::fromUnicode(nip) : std::string();
     StoreText(texts_.at(QStringLiteral("eNazwa")), payer.nazwa);
     StoreText(texts_.at(QStringLiteral("eKraj")), payer.kraj);
-    payer.wojewodztwo = eWoj_->currentIndex() >= 0 ? cp1250::fromUnicode(eWoj_->currentText()) : std::string();
+    payer.wojewodztwo = cp1250::fromUnicode(ChosenVoivodeship(*eWoj_));
     StoreText(texts_.at(QStringLiteral("ePowiat")), payer.powiat);
     StoreText(texts_.at(QStringLiteral("eGmina")), payer.gmina);
     StoreText(texts_.at(QStringLiteral("eUlica")), payer.ulica);
