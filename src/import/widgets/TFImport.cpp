@@ -1,5 +1,6 @@
 #include "import/widgets/TFImport.h"
 
+#include "import/widgets/DatabaseFileDialog.h"
 #include "import/widgets/ImportArtwork.h"
 #include "import/widgets/ImportWizard.h"
 #include "import/widgets/TFDataAccess.h"
@@ -127,13 +128,7 @@ void TFImport::ESciezkaChange() {
 }
 
 void TFImport::btnOpenClick() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Wskaż plik bazy danych");
-    request.filter = QStringLiteral(
-        "Baza danych Programu Płatnik (*.mdb)|*.mdb|Wszystkie pliki (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("*.mdb");
-    request.initialPath = ESciezka_->text();
-    if (const auto chosen = ui_.openFile(request))
+    if (const auto chosen = ChooseDatabaseFile(ui_, ESciezka_->text()))
         dataAccess_.SetDbPath(*chosen);
 }
 

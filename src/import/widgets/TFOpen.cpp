@@ -1,5 +1,6 @@
 #include "import/widgets/TFOpen.h"
 
+#include "import/widgets/DatabaseFileDialog.h"
 #include "import/widgets/RememberDbPath.h"
 #include "import/widgets/TFDataAccess.h"
 #include "import/widgets/TFImporting.h"
@@ -109,13 +110,7 @@ void TFOpen::cbHidePassClick() {
 }
 
 void TFOpen::SpeedButton1Click() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Wskaż plik bazy danych");
-    request.filter = QStringLiteral(
-        "Baza danych Programu Płatnik (*.mdb)|*.mdb|Wszystkie pliki (*.*)|*.*");
-    request.defaultSuffix = QStringLiteral("*.mdb");
-    request.initialPath = ePath_->text();
-    if (const auto chosen = ui_.openFile(request))
+    if (const auto chosen = ChooseDatabaseFile(ui_, ePath_->text()))
         ePath_->setText(*chosen);
 }
 
