@@ -2,11 +2,16 @@
 
 #include "store/BulkMemory.h"
 
+#include <algorithm>
 #include <new>
 #include <type_traits>
 
 namespace {
-constexpr std::align_val_t kAlignment{alignof(TaxpayerRecord)};
+// A place holds either a record or, once released, the free-list link: its size and alignment
+// must suit both.
+constexpr std::size_t kPlaceAlign = std::max(alignof(TaxpayerRecord), alignof(void*));
+constexpr std::size_t kPlaceBytes = (sizeof(TaxpayerRecord) + kPlaceAlign - 1) / kPlaceAlign * kPlaceAlign;
+constexpr std::align_val_t kAlignment{kPlaceAlign};
 }
 
 void TaxpayerRecordPool::BlockDelete::operator()(void* block) const noexcept {
@@ -25,16 +30,16 @@ void* TaxpayerRecordPool::takePlace() {
     if (usedInLastBlock_ == lastBlockCapacity_) {
         const bool bulk = !blocks_.empty();
         const std::size_t capacity =
-            bulk ? bulk_memory::kBlockBytes / sizeof(TaxpayerRecord) : kRecordsInFirstBlock;
+            bulk ? bulk_memory::kBlockBytes / kPlaceBytes : kRecordsInFirstBlock;
         std::unique_ptr<void, BlockDelete> block(
             bulk ? bulk_memory::allocate(bulk_memory::kBlockBytes)
-                 : ::operator new(capacity * sizeof(TaxpayerRecord), kAlignment),
+                 : ::operator new(capacity * kPlaceBytes, kAlignment),
             BlockDelete{bulk});
         blocks_.push_back(std::move(block));
         usedInLastBlock_ = 0;
         lastBlockCapacity_ = capacity;
     }
-    return static_cast<std::byte*>(blocks_.back().get()) + sizeof(TaxpayerRecord) * usedInLastBlock_++;
+    return static_cast<std::byte*>(blocks_.back().get()) + kPlaceBytes * usedInLastBlock_++;
 }
 
 void TaxpayerRecordPool::release(TaxpayerRecord* record) noexcept {

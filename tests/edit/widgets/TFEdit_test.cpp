@@ -473,7 +473,7 @@ void TFEditTest::anUnreadableOfficeFileIsReportedAndTypingStillWorks() {
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("us.lst")));
     file.open(QIODevice::WriteOnly);
-    file.write(QByteArray("US A\n\0\x01\x02binary", 15));
+    file.write(QByteArray("US A\n\0\x01\x02" "binary", 14));
     file.close();
     TFEdit edit(workspace, view, ui, calendar, {file.fileName()});
     QCOMPARE(ui.count(UiCall::Message), 1);
