@@ -1,23 +1,15 @@
 #include "edit/TaxOfficeList.h"
 
 #include "store/Cp1250.h"
+#include "store/LegacyTextEncoding.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace {
 
 const QString kFileName = QStringLiteral("us.lst");
-
-bool HasHighBytes(const QByteArray& bytes) {
-    for (const char byte : bytes) {
-        if (static_cast<unsigned char>(byte) >= 0x80)
-            return true;
-    }
-    return false;
-}
 
 // Text that code page 1250 can hold: other characters become "?", visibly.
 QString KeepCp1250(const QString& text) {
@@ -33,12 +25,6 @@ QString DecodeLine(const QByteArray& line, bool utf8) {
     if (!utf8)
         return cp1250::toUnicode(std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
     return KeepCp1250(QString::fromUtf8(line));
-}
-
-bool IsValidUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = decoder.decode(bytes);
-    return !decoder.hasError();
 }
 
 // The source folder recorded in the CMake cache of a build tree that holds `dir`, if any.
@@ -67,13 +53,9 @@ QStringList TaxOfficeList::parse(const QByteArray& bytes, bool* binary) {
     if (binary)
         *binary = false;
     QByteArray text = bytes;
-    bool utf8 = false;
-    if (text.startsWith("\xEF\xBB\xBF")) {
+    const bool utf8 = IsCertainlyUtf8(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    if (text.startsWith("\xEF\xBB\xBF"))
         text.remove(0, 3);
-        utf8 = true;
-    } else {
-        utf8 = HasHighBytes(text) && IsValidUtf8(text);
-    }
 
     QStringList lines;
     qsizetype start = 0;

@@ -25,8 +25,8 @@ public:
     // then, for a program run from its build tree, the source tree's resources folder.
     static QStringList defaultCandidates(const QString& applicationDir);
 
-    // Decodes the file's bytes into lines. Code page 1250; a file that is valid UTF-8 (or starts
-    // with its byte-order mark) is read as UTF-8 and characters code page 1250 lacks become "?".
+    // Decodes the file's bytes into lines. Code page 1250; a file that is certainly UTF-8 (see
+    // IsCertainlyUtf8) is read as UTF-8 and characters code page 1250 lacks become "?".
     // Parsing stops at the first line holding a NUL byte; `binary` then tells so.
     static QStringList parse(const QByteArray& bytes, bool* binary = nullptr);
 

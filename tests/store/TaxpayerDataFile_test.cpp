@@ -249,17 +249,19 @@ TEST_F(TaxpayerDataFileTest, LongValuesAreCutToTheFieldWidths) {
 
 TEST_F(TaxpayerDataFileTest, AUtf8FileIsConvertedToCodePage1250) {
     TaxpayerRegister reg;
-    const std::string text = "[s1]\r\nnazwisko=Żółć\r\nimie1=Jan 中\r\n[Parametry]\r\nLiczbaRekordow=1\r\n";
-    ASSERT_TRUE(load(text, reg));
+    ASSERT_TRUE(load("[s1]\r\nnazwisko=Żółć\r\nimie1=Jan\r\n[Parametry]\r\nLiczbaRekordow=1\r\n", reg));
     ASSERT_EQ(reg.count(), 1);
     EXPECT_EQ(reg.at(0).nazwisko, cp("Żółć"));
+    // Only a byte order mark makes UTF-8 certain when the code page lacks a character.
+    ASSERT_TRUE(load("\xEF\xBB\xBF[s1]\r\nnazwisko=Żółć\r\nimie1=Jan 中\r\n[Parametry]\r\nLiczbaRekordow=1\r\n", reg));
     EXPECT_EQ(reg.at(0).imie1, "Jan ?");
 
     ASSERT_TRUE(load("\xEF\xBB\xBF[s1]\r\nnazwisko=Abc\r\nimie1=D\r\n[Parametry]\r\nLiczbaRekordow=1\r\n", reg));
     EXPECT_EQ(reg.count(), 1);
 
-    // Code page 1250 text stays as it is.
-    ASSERT_TRUE(load(cp("[s1]\r\nnazwisko=Żółć\r\nimie1=Łukasz\r\n[Parametry]\r\nLiczbaRekordow=1\r\n"), reg));
+    // Code page 1250 text stays as it is, also where it happens to be valid UTF-8.
+    ASSERT_TRUE(load(cp("[s1]\r\nnazwisko=GÓŁKA\r\nimie1=Łukasz\r\n[Parametry]\r\nLiczbaRekordow=1\r\n"), reg));
+    EXPECT_EQ(reg.at(0).nazwisko, cp("GÓŁKA"));
     EXPECT_EQ(reg.at(0).imie1, cp("Łukasz"));
 }
 
