@@ -11,9 +11,13 @@ QValidator::State Cp1250Validator::validate(QString& input, int& /*pos*/) const 
             return Invalid;
     }
     if (upperCase_) {
-        // Letter by letter, so the text keeps its length ("ß" stays one character).
-        for (QChar& ch : input)
-            ch = ch.toUpper();
+        // Letter by letter, so the text keeps its length ("ß" stays one character). A letter
+        // whose capital the code page lacks ("µ", capital "Μ") stays as typed.
+        for (QChar& ch : input) {
+            const QChar upper = ch.toUpper();
+            if (cp1250::canEncode(upper))
+                ch = upper;
+        }
     }
     return Acceptable;
 }

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,6 +70,8 @@ void TFPlatnik::buildControls() {
     RB2->setObjectName(QStringLiteral("RB2"));
     rodzaj_->addButton(RB1, 1);
     rodzaj_->addButton(RB2, 2);
+    // A changed kind is a change of the payer's data like any text: unsaved until stored in a file.
+    connect(rodzaj_, &QButtonGroup::idToggled, this, &TFPlatnik::eChange);
 
     auto* eNIP = addText("eNIP", 13);
     ApplyMask(*eNIP, masks::kNip);
@@ -164,7 +167,9 @@ void TFPlatnik::buildControls() {
 void TFPlatnik::eChange() { modified_ = true; }
 
 void TFPlatnik::showEvent(QShowEvent* event) {
-    FormShow();
+    // Restoring the minimised window shows it again (a spontaneous show): the typed edits stay.
+    if (!event->spontaneous())
+        FormShow();
     QDialog::showEvent(event);
 }
 

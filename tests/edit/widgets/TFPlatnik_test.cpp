@@ -93,6 +93,11 @@ private slots:
         QTest::keyClicks(field(form, "eMiejscowosc"), QStringLiteral("lodz"));
         field(form, "eMiejscowosc")->insert(QStringLiteral("ół"));
         QCOMPARE(field(form, "eMiejscowosc")->text(), QStringLiteral("LODZÓŁ"));
+        // "µ" has a capital that code page 1250 lacks: it stays as typed and is stored as such.
+        QTest::keyClicks(field(form, "eNazwa"), QStringLiteral("µg"));
+        QCOMPARE(field(form, "eNazwa")->text(), QStringLiteral("µG"));
+        form.btnOKClick();
+        QCOMPARE(workspace.payer.nazwa.str(), std::string("\xB5G"));
         QCOMPARE(field(form, "eNazwa")->maxLength(), 255);
         QCOMPARE(field(form, "eNrLokalu")->maxLength(), 15);
     }
@@ -141,16 +146,23 @@ private slots:
         TFPlatnik form(workspace, ui);
         form.FormShow();
         QVERIFY(!form.modified());
-        form.findChild<QRadioButton*>(QStringLiteral("RB1"))->setChecked(true);  // a kind is not a text change
-        QVERIFY(!form.modified());
         form.btnOKClick();
         QVERIFY(workspace.payerSaved);
-        QCOMPARE(workspace.payer.rodzaj, std::uint8_t{1});
 
         QTest::keyClicks(field(form, "eGmina"), QStringLiteral("x"));
         QVERIFY(form.modified());
         form.btnOKClick();
         QVERIFY(!workspace.payerSaved);
+
+        // Choosing only the payer's kind is a change too: the close procedure then asks about it.
+        Workspace kindOnly;
+        TFPlatnik kindForm(kindOnly, ui);
+        kindForm.FormShow();
+        QTest::mouseClick(kindForm.findChild<QRadioButton*>(QStringLiteral("RB2")), Qt::LeftButton);
+        QVERIFY(kindForm.modified());
+        kindForm.btnOKClick();
+        QVERIFY(!kindOnly.payerSaved);
+        QCOMPARE(kindOnly.payer.rodzaj, std::uint8_t{2});
 
         // A record changed elsewhere (an import) changes the fields when shown: that counts too.
         Workspace imported;
@@ -162,6 +174,29 @@ private slots:
         other.btnOKClick();
         QVERIFY(!imported.payerSaved);
         QCOMPARE(imported.payer.wojewodztwo.str(), std::string("LUBELSKIE"));
+    }
+
+    void restoringTheMinimisedFormKeepsTheTypedEdits() {
+        Workspace workspace;
+        workspace.payer = samplePayer();
+        ScriptedUserInterface ui;
+        TFPlatnik form(workspace, ui);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        field(form, "eNazwa")->setText(QStringLiteral("NOWA NAZWA"));
+        QTest::mouseClick(form.findChild<QRadioButton*>(QStringLiteral("RB2")), Qt::LeftButton);
+        form.showMinimized();
+        form.showNormal();
+        QCOMPARE(field(form, "eNazwa")->text(), QStringLiteral("NOWA NAZWA"));
+        QVERIFY(form.findChild<QRadioButton*>(QStringLiteral("RB2"))->isChecked());
+        form.btnOKClick();
+        QCOMPARE(workspace.payer.nazwa.str(), std::string("NOWA NAZWA"));
+        QCOMPARE(workspace.payer.rodzaj, std::uint8_t{2});
+        // Opened again, the form shows the record afresh.
+        workspace.payer.nazwa = "INNA";
+        form.show();
+        QCOMPARE(field(form, "eNazwa")->text(), QStringLiteral("INNA"));
+        form.hide();
     }
 
     void cancelRestoresTheControlsAndKeepsTheRecord() {
