@@ -9,12 +9,12 @@
 // entered and counts as 0. Amount texts are plain ASCII, so they pass unchanged between code
 // page 1250 records and UTF-8 widget text.
 //
-// Range: every amount the program writes is below 10^15 in magnitude. Such an amount still fits
-// 15 significant digits in plain decimal notation and, with its sign and two decimals, the
-// 20 characters of a record's amount field. A result of 10^15 or more is refused with a
+// Range: every amount the program writes is below 10^13 in magnitude. Such an amount still fits,
+// grosze included, the 15 significant digits of plain decimal notation and, with its sign, the
+// 20 characters of a record's amount field. A result of 10^13 or more is refused with a
 // ConversionError naming it (the computation in progress stops, as for unreadable text) instead of
-// being written as an exponent or a rounded-off number; a typed amount that large is refused with
-// its own message.
+// being written as an exponent or with its grosze rounded off; a typed amount that large is
+// refused with its own message.
 
 #include "store/FileErrors.h"
 #include "store/TaxpayerRecord.h"
@@ -27,11 +27,12 @@
 // Title and text of the message shown when a typed amount cannot be read.
 QString InvalidAmountTitle();    // "Błąd"
 QString InvalidAmountMessage();  // "Wpisano nieprawidłową wartość liczbową!"
-// Text of the message shown when a typed amount is 10^15 or more.
+// Text of the message shown when a typed amount is 10^13 or more.
 QString AmountTooLargeMessage();
 
-// The exclusive upper limit of an amount's magnitude.
-inline constexpr double kAmountLimit = 1e15;
+// The exclusive upper limit of an amount's magnitude: 10^13.
+inline constexpr int kAmountLimitExponent = 13;
+inline constexpr double kAmountLimit = 1e13;
 
 // Reads an amount: empty text (or only blanks) is 0; otherwise optional blanks, an optional sign,
 // digits with at most one comma, optional blanks. Throws ConversionError naming the text when it
@@ -40,7 +41,7 @@ double ReadAmount(std::string_view text);
 
 // Plain decimal notation with at most 15 significant digits and no trailing zeros, comma as the
 // decimal separator, "-" for negatives; then ",00" is appended when there is no comma and "0"
-// when exactly one decimal follows it. Throws ConversionError for 10^15 or more, NaN, infinity.
+// when exactly one decimal follows it. Throws ConversionError for 10^13 or more, NaN, infinity.
 std::string FormatAmount(double value);
 
 // value / 0.01 rounded to the nearest whole number (halves to even), times 0.01: 12.345 gives 12.34.
@@ -56,7 +57,7 @@ struct NormalizedAmount {
 };
 // Cleans up a typed amount: empty stays empty; "." and "," become ",", digits stay, everything
 // else is dropped; the result is read, rounded to cents and formatted. Text that cannot be read
-// (no digit, more than one comma) or is 10^15 or more becomes "0,00" with `refused` set.
+// (no digit, more than one comma) or is 10^13 or more becomes "0,00" with `refused` set.
 // Accepts the box text as UTF-8 or code page 1250 bytes: only ASCII digits, "." and "," count.
 NormalizedAmount NormalizeAmount(std::string_view typed);
 

@@ -19,12 +19,14 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
                               .arg(cp1250::toUnicode(text)));
 }
 
+// The limit as amount text, for the messages.
+const QString kLimitText = QStringLiteral("10000000000000,00");
+
 [[noreturn]] void throwTooLarge(double value) {
     QString shown = std::isfinite(value) ? QString::number(value, 'f', 2).replace(u'.', u',')
                                          : QStringLiteral("nieskończona");
-    throw ConversionError(
-        QStringLiteral("Kwota %1 jest zbyt duża: program obsługuje kwoty mniejsze niż 1000000000000000,00.")
-            .arg(shown));
+    throw ConversionError(QStringLiteral("Kwota %1 jest zbyt duża: program obsługuje kwoty mniejsze niż %2.")
+                              .arg(shown, kLimitText));
 }
 
 // Appends the decimals every amount text carries: ",00" to a whole number, "0" to one decimal.
@@ -41,7 +43,7 @@ void completeDecimals(std::string& text) {
 QString InvalidAmountTitle() { return QStringLiteral("Błąd"); }
 QString InvalidAmountMessage() { return QStringLiteral("Wpisano nieprawidłową wartość liczbową!"); }
 QString AmountTooLargeMessage() {
-    return QStringLiteral("Wpisano zbyt dużą kwotę! Kwota musi być mniejsza niż 1000000000000000,00.");
+    return QStringLiteral("Wpisano zbyt dużą kwotę! Kwota musi być mniejsza niż %1.").arg(kLimitText);
 }
 
 ParsedAmount ParseAmount(std::string_view text) {
@@ -114,7 +116,8 @@ std::string FormatAmount(double value) {
     std::string digits(1, *p);
     for (p += 2; *p != 'e'; ++p) digits += *p;
     const int exponent = std::atoi(p + 1);
-    if (exponent >= 15) throwTooLarge(value);
+    // 10^13 and more would need more than 15 digits to keep the grosze.
+    if (exponent >= kAmountLimitExponent) throwTooLarge(value);
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
     std::string whole;
