@@ -129,3 +129,45 @@ TEST(ProgramSettingsFile, EnvironmentNamesTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Paths the code page 1250 line cannot carry exactly: they come back from the file unchanged,
+// written by a single-key write or by a save of the whole section.
+class ExactPathTest : public ProgramSettingsTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ExactPathTest, PathSurvivesTheFile) {
+    const QString path = QString::fromUtf8(GetParam());
+    ProgramSettings settings(file());
+    settings.SetParam(QStringLiteral("DatabasePath"), path);
+    EXPECT_EQ(settings.Wczytaj().databasePath, path);
+    EXPECT_EQ(settings.GetParam(QStringLiteral("DatabasePath"), QString()), path);
+    SettingsValues values;
+    values.databasePath = path;
+    settings.Zapisz(values);
+    EXPECT_EQ(settings.Wczytaj().databasePath, path);
+    const QByteArray text = read();
+    EXPECT_EQ(text.count("\r\n"), text.count('\n')) << "every line ends as the file's lines do";
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ExactPathTest,
+                         ::testing::Values("/home/Пётр/Płatnik/baza.mdb", "C:\\Users\\Ωmega\\baza.mdb",
+                                           "/dane/baza.mdb ", " /dane/baza.mdb", "/dane/a\nb.mdb",
+                                           "/dane/50%/Płatnik.mdb"));
+
+TEST_F(ProgramSettingsTest, ExactPathYieldsToAPathWrittenSinceByAnotherProgram) {
+    ProgramSettings settings(file());
+    settings.SetParam(QStringLiteral("DatabasePath"), QStringLiteral("/home/Пётр/baza.mdb"));
+    EXPECT_TRUE(read().contains("DatabasePath=/home/????/baza.mdb\r\n"));  // older programs still read a path
+    // An older program saves another path and leaves the exact key as it was.
+    QByteArray text = read();
+    text.replace("DatabasePath=/home/????/baza.mdb", "DatabasePath=/inna/baza.mdb");
+    write(text);
+    EXPECT_EQ(settings.Wczytaj().databasePath, QStringLiteral("/inna/baza.mdb"));
+    // A path the code page holds needs no second key: it is emptied.
+    settings.SetParam(QStringLiteral("DatabasePath"), QStringLiteral("/dane/Płatnik.mdb"));
+    EXPECT_TRUE(read().contains("DatabasePathUtf8=\r\n"));
+    EXPECT_EQ(settings.Wczytaj().databasePath, QStringLiteral("/dane/Płatnik.mdb"));
+}
+
+}  // namespace
