@@ -40,9 +40,13 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://fiskon.example/")
 # Libraries (Qt, libmdb for the database reader) come from the binaries themselves.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own texts (file and colour dialogs, standard buttons) in Polish.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
-# The help pages and the support e-mail address open in the desktop's browser and mail program.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The help pages and the support e-mail address open in the desktop's browser and mail program;
+# the file dialogs are the desktop's own where Qt has a platform theme for it (GTK desktops, the
+# desktop portal), Qt's own dialog elsewhere.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-gtk-platformtheme, qt6-xdgdesktopportal-platformtheme")
 # The summary is the first line of the package description; CPack indents the rest and marks
 # its empty line as a paragraph break itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

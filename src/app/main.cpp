@@ -30,6 +30,8 @@
 
 namespace {
 
+// Qt's own texts (file and colour dialogs, context menus of text fields) in Polish, where the
+// system has Qt's translations; the program's message boxes set their button texts themselves.
 void installPolishTranslations(QApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     auto* translator = new QTranslator(&app);
@@ -43,7 +45,6 @@ void installPolishTranslations(QApplication& app) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("fiskon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Fiskon"));
     QApplication::setApplicationVersion(QStringLiteral("1.2.10"));
     installPolishTranslations(app);
     ensureProgramResources();

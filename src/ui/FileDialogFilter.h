@@ -7,8 +7,9 @@
 // separated by ";"), and default extensions as "*.txt" or "txt". Qt wants
 // "Pliki tekstowe w formacie INI (*.txt);;Wszystkie pliki (*.*)" and "txt".
 
-// A description that already names its patterns in brackets is kept as it is. A trailing
-// description without patterns gets "*" as its pattern.
+// A description that already names its patterns in brackets is not given them twice. A trailing
+// description without patterns gets "*" as its pattern. "*.*" becomes "*", which also lists files
+// without an extension.
 QString toQtFileFilter(const QString& programFilter);
 
 // "*.txt", ".txt" and "txt" all become "txt"; "*.*", "*" and "" become "" (no default suffix).

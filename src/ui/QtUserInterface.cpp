@@ -2,6 +2,7 @@
 
 #include "ui/FileDialogFilter.h"
 #include "ui/HelpLocation.h"
+#include "ui/PolishDialogTexts.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -36,6 +37,7 @@ QWidget* QtUserInterface::dialogParent() const {
 
 void QtUserInterface::message(const QString& title, const QString& text, MessageIcon icon) {
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Ok, dialogParent());
+    SetPolishButtonTexts(box);
     box.exec();
 }
 
@@ -43,6 +45,7 @@ bool QtUserInterface::ask(const QString& title, const QString& text, MessageIcon
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, dialogParent());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
+    SetPolishButtonTexts(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -75,6 +78,7 @@ std::optional<QString> QtUserInterface::runFileDialog(const FileDialogRequest& r
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
+    SetPolishFileDialogTexts(dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return std::nullopt;
@@ -83,7 +87,10 @@ std::optional<QString> QtUserInterface::runFileDialog(const FileDialogRequest& r
 
 std::optional<QColor> QtUserInterface::chooseColor(const QColor& initial) {
     // Solid colours only (no alpha channel); the custom-colour part is always open in Qt's dialog.
-    const QColor chosen = QColorDialog::getColor(initial, dialogParent());
+    QColorDialog dialog(initial, dialogParent());
+    SetPolishButtonTexts(dialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QColor chosen = dialog.selectedColor();
     if (!chosen.isValid()) return std::nullopt;
     return chosen;
 }

@@ -23,11 +23,13 @@ TEST_P(FilterTest, TranslatesToQtForm) {
 INSTANTIATE_TEST_SUITE_P(
     Filters, FilterTest,
     ::testing::Values(
+        // "*.*" would leave out files without an extension
         FilterCase{"Pliki tekstowe w formacie INI|*.txt|Wszystkie pliki|*.*",
-                   "Pliki tekstowe w formacie INI (*.txt);;Wszystkie pliki (*.*)"},
+                   "Pliki tekstowe w formacie INI (*.txt);;Wszystkie pliki (*)"},
         // descriptions that already name their patterns are not doubled
         FilterCase{"Pliki tekstowe w formacie INI (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*",
-                   "Pliki tekstowe w formacie INI (*.txt);;Wszystkie pliki (*.*)"},
+                   "Pliki tekstowe w formacie INI (*.txt);;Wszystkie pliki (*)"},
+        FilterCase{"Dane (*.dat;*.*)|*.dat;*.*", "Dane (*.dat *)"},
         FilterCase{"Bazy Płatnika|*.mdb;*.MDB", "Bazy Płatnika (*.mdb *.MDB)"},
         FilterCase{"Dane|", "Dane (*)"},
         FilterCase{"", ""}));

@@ -80,7 +80,7 @@ void TFImporting::Timer1Timer() {
     }
     restoreCursor();
     if (failed)
-        ui_.message(QGuiApplication::applicationDisplayName(),
+        ui_.message(QStringLiteral("Fiskon"),  // the application's title
                     QStringLiteral("Prawdopodobnie baza jest otwarta w innym programie, "
                                    "uniemożliwiając odczyt!"),
                     MessageIcon::None);

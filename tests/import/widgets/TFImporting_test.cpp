@@ -92,7 +92,7 @@ void TFImportingTest::readingErrorKeepsWhatWasThereAndWhatWasRead() {
     QCOMPARE(message.text, QStringLiteral("Prawdopodobnie baza jest otwarta w innym programie, "
                                           "uniemożliwiając odczyt!"));
     QCOMPARE(message.icon, MessageIcon::None);
-    QCOMPARE(message.title, QGuiApplication::applicationDisplayName());
+    QCOMPARE(message.title, QStringLiteral("Fiskon"));
 
     const QStringList names = taxpayerNames(rig.workspace);
     QVERIFY(names.contains(QStringLiteral("ADAMSKI JAN")));

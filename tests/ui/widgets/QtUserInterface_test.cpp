@@ -1,0 +1,105 @@
+// The program's real message boxes and dialogs: Polish button texts and the exact titles, with no
+// translation of Qt's own texts loaded (as on a system without them).
+
+#include "ui/QtUserInterface.h"
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+// Runs `inspect` on the modal dialog once it is open.
+void WhenModalOpens(std::function<void(QWidget&)> inspect) {
+    QTimer::singleShot(0, [inspect = std::move(inspect)] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        inspect(*dialog);
+    });
+}
+
+QStringList ButtonTexts(QWidget& dialog) {
+    QStringList texts;
+    for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+        for (QAbstractButton* button : box->buttons()) texts << button->text().remove(QLatin1Char('&'));
+    texts.sort();
+    return texts;
+}
+
+}  // namespace
+
+class QtUserInterfaceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void questionBoxReadsTakNieWithItsTitle() {
+        QtUserInterface ui;
+        QString title;
+        QStringList buttons;
+        WhenModalOpens([&](QWidget& dialog) {
+            title = dialog.windowTitle();
+            buttons = ButtonTexts(dialog);
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            QVERIFY(box);
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+            box->button(QMessageBox::No)->click();
+        });
+        QVERIFY(!ui.ask(QStringLiteral("Pytanie"), QStringLiteral("Czy na pewno usunąć?"), MessageIcon::Question));
+        QCOMPARE(title, QStringLiteral("Pytanie"));
+        QCOMPARE(buttons, (QStringList{QStringLiteral("Nie"), QStringLiteral("Tak")}));
+
+        WhenModalOpens([](QWidget& dialog) { qobject_cast<QMessageBox*>(&dialog)->button(QMessageBox::Yes)->click(); });
+        QVERIFY(ui.ask(QStringLiteral("Wychodzisz?"), QStringLiteral("Czy na pewno chcesz opuścić program?"),
+                       MessageIcon::Question));
+    }
+
+    void messageBoxReadsOk() {
+        QtUserInterface ui;
+        QStringList buttons;
+        WhenModalOpens([&](QWidget& dialog) {
+            buttons = ButtonTexts(dialog);
+            qobject_cast<QMessageBox*>(&dialog)->button(QMessageBox::Ok)->click();
+        });
+        ui.message(QStringLiteral("Informacja"), QStringLiteral("Tekst"), MessageIcon::Information);
+        QCOMPARE(buttons, QStringList{QStringLiteral("OK")});
+    }
+
+    void colourDialogReadsOkAnuluj() {
+        QtUserInterface ui;
+        QStringList buttons;
+        WhenModalOpens([&](QWidget& dialog) {
+            buttons = ButtonTexts(dialog);
+            qobject_cast<QDialog*>(&dialog)->reject();
+        });
+        QVERIFY(!ui.chooseColor(Qt::white));
+        QCOMPARE(buttons, (QStringList{QStringLiteral("Anuluj"), QStringLiteral("OK")}));
+    }
+
+    void fileDialogReadsPolish() {
+        QtUserInterface ui;
+        QString cancel;
+        QString accept;
+        WhenModalOpens([&](QWidget& dialog) {
+            auto* files = qobject_cast<QFileDialog*>(&dialog);
+            QVERIFY(files);
+            cancel = files->labelText(QFileDialog::Reject);
+            accept = files->labelText(QFileDialog::Accept);
+            files->reject();
+        });
+        FileDialogRequest request;
+        request.title = QStringLiteral("Zapisywanie danych podatników...");
+        request.filter = QStringLiteral("Pliki tekstowe w formacie INI (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*");
+        QVERIFY(!ui.saveFile(request));
+        QCOMPARE(cancel, QStringLiteral("Anuluj"));
+        QCOMPARE(accept, QStringLiteral("&Zapisz"));
+    }
+};
+
+QTEST_MAIN(QtUserInterfaceTest)
+#include "QtUserInterface_test.moc"
