@@ -80,7 +80,7 @@ int SequenceLength(unsigned char lead) {
 
 // Every sequence of valid UTF-8 decodes to a character of code page 1250, and Polish letters of
 // code page 1250 occur only inside the UTF-8 form of a Polish letter.
-bool DecodesToPolishText(std::string_view bytes) {
+bool Utf8FitsCodePage1250(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     while (p < end) {
@@ -111,7 +111,7 @@ bool DecodesToPolishText(std::string_view bytes) {
 bool IsCertainlyUtf8(std::string_view bytes) {
     if (bytes.substr(0, kBom.size()) == kBom) return true;
     bool multiByte = false;
-    return IsValidUtf8(bytes, &multiByte) && multiByte && DecodesToPolishText(bytes);
+    return IsValidUtf8(bytes, &multiByte) && multiByte && Utf8FitsCodePage1250(bytes);
 }
 
 std::string ToCp1250FromFileText(std::string bytes) {
