@@ -56,10 +56,16 @@ public:
     void sleep(int milliseconds) override;
 
 private:
-    // What the procedure (or callback) of a window of this process answers to a frame.
-    std::int32_t handle(const MessageFrame& frame);
+    // What the procedure (or callback) of a window of this process answers to a frame; none when
+    // the window is not one of this process's.
+    std::optional<std::int32_t> handle(const MessageFrame& frame);
     // Sends a frame to the process of another process's window and waits for its reply.
     std::optional<std::int32_t> deliver(WindowHandle window, const MessageFrame& frame);
+    struct Exchange {
+        std::optional<std::int32_t> reply;
+        bool timedOut = false;
+    };
+    Exchange exchange(const QString& socketPath, const MessageFrame& frame);
     QLocalSocket* connectionTo(const QString& socketPath);
     void dropConnection(const QString& socketPath);
     bool ensureServer();
@@ -70,4 +76,5 @@ private:
     std::unique_ptr<WindowServer> server_;
     std::map<WindowHandle, LocalWindow> windows_;
     std::map<QString, std::unique_ptr<QLocalSocket>> connections_;
+    std::map<WindowHandle, QString> knownWindows_;  // another process's window -> its socket
 };
