@@ -8,14 +8,17 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 
 namespace {
 
@@ -234,7 +237,21 @@ Atom LinuxWindowSystem::deleteAtom(Atom atom) { return atoms_.remove(atom); }
 // --- processes, profile, the message queue -----------------------------------------------------
 
 int LinuxWindowSystem::startProcess(const QString& commandLine, int showCommand) {
-    return startCommandLine(commandLine, showCommand);
+    qint64 processId = 0;
+    const int result = startCommandLine(commandLine, showCommand, &processId);
+    if (result >= 32) startedProcess_ = processId;
+    return result;
+}
+
+bool LinuxWindowSystem::startedProcessRunning() {
+    if (startedProcess_ <= 0 || startedProcess_ > std::numeric_limits<pid_t>::max()) return true;
+    if (::kill(static_cast<pid_t>(startedProcess_), 0) != 0) return false;
+    // Ended but not yet reaped by whoever adopted it (it runs detached, not as our child).
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(startedProcess_));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray line = stat.read(512);
+    const qsizetype end = line.lastIndexOf(')');
+    return end < 0 || end + 2 >= line.size() || (line[end + 2] != 'Z' && line[end + 2] != 'X');
 }
 
 QString LinuxWindowSystem::profileString(const QString& section, const QString& key, const QString& fallback) {

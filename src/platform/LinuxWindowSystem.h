@@ -49,6 +49,7 @@ public:
     QByteArray atomName(Atom atom, int bufferSize) override;
     Atom deleteAtom(Atom atom) override;
     int startProcess(const QString& commandLine, int showCommand) override;
+    bool startedProcessRunning() override;
     QString profileString(const QString& section, const QString& key, const QString& fallback) override;
     void pumpMessages() override;
     void waitMessage() override;
@@ -76,5 +77,6 @@ private:
     std::unique_ptr<WindowServer> server_;
     std::map<WindowHandle, LocalWindow> windows_;
     std::map<QString, std::unique_ptr<QLocalSocket>> connections_;
-    std::map<WindowHandle, QString> knownWindows_;  // another process's window -> its socket
+    std::map<WindowHandle, QString> knownWindows_;
+    qint64 startedProcess_ = 0;  // another process's window -> its socket
 };
