@@ -1,5 +1,6 @@
 // The Linux window system between this process and a second one (platform_peer).
 #include "forms/AtomChain.h"
+#include "forms/lform.h"
 #include "platform/LinuxWindowSystem.h"
 #include "platform/ProcessStart.h"
 
@@ -99,8 +100,7 @@ TEST_F(WindowSystemBetweenProcesses, WindowFoundByExactClassAnswersMessagesAndAt
     EXPECT_EQ(system->deleteAtom(answer), 0);
     EXPECT_EQ(system->deleteAtom(answer), answer);
     EXPECT_EQ(system->deleteAtom(lower), 0);
-    EXPECT_TRUE(system->atomName(upper, 256).isEmpty());
-    EXPECT_TRUE(system->atomName(lower, 256).isEmpty());
+    EXPECT_EQ(system->atomsInUse(), 0);
 
     // A chain of 20,000 bytes read by the other process.
     QByteArray text(20'000, 'x');
@@ -132,6 +132,25 @@ TEST_F(WindowSystemBetweenProcesses, WindowFoundByExactClassAnswersMessagesAndAt
     EXPECT_FALSE(system->isWindow(peer.handle));
     EXPECT_EQ(system->findWindow("Tformularze_VEL"), 0u);
     EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(WindowSystemBetweenProcesses, LinkDrivesAFormsProgramInAnotherProcess) {
+    Peer forms(runtime.path(), "Tformularze_VEL");
+    ASSERT_NE(forms.handle, 0u);
+    lform::setWindowSystem(system.get());
+    lform::LinkInit();
+    EXPECT_TRUE(lform::ConnectFormsProgram(false));
+    QByteArray fields;
+    for (int box = 1; fields.size() < 20'000; ++box) fields += "p" + QByteArray::number(box) + "=Żółć\r\n";
+    EXPECT_EQ(lform::SendFields(1, fields, 0), fields.size());
+    QByteArray errors;
+    EXPECT_EQ(lform::GetErrors(1, &errors, 65'300), 1000);
+    EXPECT_TRUE(errors.startsWith("Błąd w polu p0\r\nBłąd w polu p1\r\n"));
+    EXPECT_EQ(lform::GetErrors(1, &errors, 999), 0);
+    lform::LinkShutdown();
+    lform::setWindowSystem(nullptr);
+    // Every atom of the request chain and of both reply chains is gone again.
+    EXPECT_EQ(system->atomsInUse(), 0);
 }
 
 TEST_F(WindowSystemBetweenProcesses, PeerThatDiesHangsOrIsGoneAnswers0) {

@@ -55,6 +55,13 @@ int runWindow(const QByteArray& className) {
             const std::int32_t answer = system.sendMessage(static_cast<WindowHandle>(lParam), kFormsMessage, 0, 5);
             return answer + 1;
         }
+        case 17: {  // an error list of 1,000 characters as a reply chain, which the reader deletes
+            QByteArray text;
+            for (int line = 0; text.size() < 1000; ++line) text += "Błąd w polu p" + QByteArray::number(line) + "\r\n";
+            text.truncate(1000);
+            const QList<Atom> chain = MakeAtomChain(system, text);
+            return chain.isEmpty() ? 0 : chain.last();
+        }
         default: return 0;
         }
     };
