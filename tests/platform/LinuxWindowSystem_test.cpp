@@ -3,12 +3,14 @@
 #include "forms/lform.h"
 #include "platform/LinuxWindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "platform/WindowRegistry.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -200,6 +202,26 @@ TEST_F(WindowSystemBetweenProcesses, StartedProgramGetsItsArgumentsAndTheShowCom
     EXPECT_TRUE(ended);
     EXPECT_EQ(system->startProcess(runtime.filePath("formvel") + " /SERWER", 6), 2);
     EXPECT_EQ(system->startProcess(QString(), 6), 2);
+}
+
+TEST(RuntimeFolder, IsMadePrivateAndIsNeverALink) {
+    QTemporaryDir folder;
+    const QString open = folder.filePath("open");
+    ASSERT_TRUE(QDir().mkdir(open));
+    QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                    QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    ASSERT_TRUE(QFile::link(open, folder.filePath("link")));
+    struct Case { QString path; bool usable; };
+    for (const Case& c : {Case{open, true}, Case{folder.filePath("link"), false}, Case{folder.filePath("new"), true}}) {
+        SCOPED_TRACE(c.path.toStdString());
+        qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(c.path));
+        EXPECT_EQ(WindowRegistry::openFolder(), c.usable ? c.path : QString());
+        if (c.usable) {
+            EXPECT_EQ(QFileInfo(c.path).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther),
+                      QFile::Permissions());
+        }
+    }
+    qunsetenv("FISKON_WINDOWS_DIR");
 }
 
 TEST(CommandLine, ProgramPathMayHoldSpacesAndBareNamesAreSoughtInTheCurrentFolder) {
