@@ -1,5 +1,7 @@
 #include "formvel/AtomChain.h"
 
+#include "forms/AtomChain.h"
+
 #include <QSet>
 
 std::optional<QByteArray> ReadAtomText(WindowSystem& system, Atom atom) {
@@ -39,21 +41,15 @@ std::optional<QByteArray> ReadRequestChain(WindowSystem& system, Atom head, int 
 
 Atom MakeReplyChain(WindowSystem& system, const QByteArray& text) {
     if (text.isEmpty()) return 0;
-    const qsizetype pieces = text.size() / kAtomChainPiece + 1;
-    QList<Atom> made;
-    Atom next = 0;
-    for (qsizetype i = pieces - 1; i >= 0; --i) {
-        QByteArray name = text.mid(i * kAtomChainPiece, kAtomChainPiece);
-        if (name.isEmpty()) continue;  // the empty last piece of a text of whole pieces
-        if (next != 0) name += '\x01' + QByteArray::number(next);
-        next = system.addAtom(name);
-        if (next == 0) {
-            for (Atom atom : made) system.deleteAtom(atom);
-            return 0;
-        }
-        made << next;
+    QList<Atom> atoms = MakeAtomChain(system, text);
+    // The empty last piece of a text of whole pieces makes no atom; any other 0 is a refusal.
+    if (text.size() % kChainPiece == 0 && !atoms.isEmpty() && atoms.front() == 0) atoms.removeFirst();
+    if (atoms.isEmpty() || atoms.contains(Atom(0))) {
+        atoms.removeAll(Atom(0));
+        DeleteAtomChain(system, atoms);
+        return 0;
     }
-    return next;
+    return chainHead(atoms);
 }
 
 QList<QByteArray> RequestLines(const QByteArray& text) {

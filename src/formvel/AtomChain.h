@@ -7,11 +7,9 @@
 
 #include <optional>
 
-// Texts between Fiskon and the forms program travel as global atoms. A short request text is one
-// atom; a longer text is a chain: pieces of 240 bytes, the atom of every piece but the last holding
-// the piece, the byte 1 and the decimal number of the next piece's atom.
+// The forms program's side of the texts that travel as global atoms: a short request text is one
+// atom; a longer text is a chain (forms/AtomChain.h, the link's side, makes and reads them).
 
-inline constexpr int kAtomChainPiece = 240;
 inline constexpr int kAtomNameBuffer = 256;
 
 // The name of one atom; no value when the atom does not exist.
