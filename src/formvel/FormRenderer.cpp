@@ -136,6 +136,7 @@ private:
     void head() {
         // Box 1 and the form's name.
         rows("0", 0, 9);
+        y_ += 2 * kPad;
         const double nameTop = kMargin;
         text({layout_.formName}, FontRole::FormName, kMargin + kContentWidth * 0.62, nameTop + 10);
         text({layout_.editionNote}, FontRole::Small, kMargin + kContentWidth * 0.62,

@@ -20,6 +20,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -112,7 +113,7 @@ void FormWindow::applyZoomChoice(int index) {
     fitWidth_ = index == kFitWidthItem;
     if (zoomBox_->currentIndex() != index) zoomBox_->setCurrentIndex(index);
     if (fitWidth_) {
-        const double available = scrollArea_->viewport()->width() - 40;
+        const double available = scrollArea_->width() - scrollArea_->verticalScrollBar()->sizeHint().width() - 40;
         const double pageWidth = kPageWidth / 254.0 * view_->logicalDpiX();
         view_->setZoom(std::max(0.25, available / pageWidth));
     } else {
@@ -154,6 +155,10 @@ void FormWindow::present(const Options& options) {
     refresh();
     if (!isVisible()) show();
     bringToFront();
+    // The page fits the window's width once the window has its size.
+    QTimer::singleShot(0, this, [this] {
+        if (fitWidth_) applyZoomChoice(kFitWidthItem);
+    });
 }
 
 void FormWindow::bringToFront() {
