@@ -387,13 +387,18 @@ void DrawStepOn(QPainter& painter, const DrawStep& step, const QPen& framePen) {
 void DrawValue(QPainter& painter, const ValueSlot& slot, const QString& value) {
     FontRole role = FontRole::Value;
     double width = Metrics(role).horizontalAdvance(value);
+    QString shown = value;
     if (width > slot.valueArea.width()) {
         role = FontRole::ValueSmall;
         width = Metrics(role).horizontalAdvance(value);
+        if (width > slot.valueArea.width()) {  // still too long: cut with an ellipsis rather than run over
+            shown = Metrics(role).elidedText(value, Qt::ElideRight, slot.valueArea.width());
+            width = Metrics(role).horizontalAdvance(shown);
+        }
     }
     const double x = slot.alignRight ? slot.valueArea.right() - width : slot.valueArea.left();
     painter.setFont(FormFont(role));
-    painter.drawText(QPointF(x, slot.valueArea.bottom() - Metrics(role).descent() - 4), value);
+    painter.drawText(QPointF(x, slot.valueArea.bottom() - Metrics(role).descent() - 4), shown);
 }
 
 void DrawTick(QPainter& painter, const QRectF& square, const QPen& pen) {

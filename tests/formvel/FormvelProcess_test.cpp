@@ -7,7 +7,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -73,6 +75,36 @@ TEST(FormvelProcess, CreateFillShowCloseReadBackRelease) {
     EXPECT_TRUE(formvel.waitForFinished(10000));
     EXPECT_EQ(formvel.exitCode(), 0);
     EXPECT_TRUE(WaitFor([&] { return system.findWindow("Tformularze_VEL") == 0; }, 5000));
+    qunsetenv("FISKON_WINDOWS_DIR");
+}
+
+// The server variant answers under both classes, in one process.
+TEST(FormvelProcess, ServerVariantAnswersUnderBothClasses) {
+    QTemporaryDir runtime;
+    qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(runtime.path()));
+    LinuxWindowSystem system;
+    QProcess velsrv;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("FISKON_WINDOWS_DIR", runtime.path());
+    velsrv.setProcessEnvironment(environment);
+    velsrv.start(QFileInfo(QStringLiteral(FORMVEL_PATH)).dir().filePath("velsrv"), {QStringLiteral("/serwer")});
+    ASSERT_TRUE(velsrv.waitForStarted());
+    WindowHandle server = 0;
+    WindowHandle forms = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        server = system.findWindow("Tvelsrv_VEL");
+        forms = system.findWindow("Tformularze_VEL");
+        return server != 0 && forms != 0;
+    }));
+    ProtocolClient viaServer(system, server);
+    ProtocolClient viaForms(system, forms);
+    const int id = viaServer.create("PIT40_13");
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(viaForms.sendChain(5, id, "p19=NOWAK\r\n", 0), 1);  // the same forms behind both
+    EXPECT_EQ(viaServer.readReply(viaServer.send(6, makeLong(static_cast<std::uint16_t>(id), 0), 1)), "p19=NOWAK\r\n");
+    viaForms.send(4, 0);
+    EXPECT_TRUE(velsrv.waitForFinished(10000));
     qunsetenv("FISKON_WINDOWS_DIR");
 }
 

@@ -66,6 +66,10 @@ FormWindow::FormWindow(FormDocument& document, FormPrintJobs& printJobs, QWidget
     buildToolBar();
     statusBar()->setObjectName(QStringLiteral("sbStatus"));
     connect(view_, &FormPageView::valuesChanged, this, &FormWindow::fillFindings);
+    connect(view_, &FormPageView::zoomStepRequested, this, &FormWindow::stepZoom);
+    connect(view_, &FormPageView::boxEdited, this, [this](const QRect& area) {
+        scrollArea_->ensureVisible(area.center().x(), area.center().y(), area.width() / 2 + 40, area.height() + 60);
+    });
     resize(1000, 900);
     applyZoomChoice(kFitWidthItem);
     fillFindings();
@@ -153,6 +157,10 @@ void FormWindow::present(const Options& options) {
     saveAction_->setVisible(!options.hideSave);
     valuesAtShow_ = document_.values();
     refresh();
+    if (options.readOnly)
+        showStatus(QStringLiteral("Formularz tylko do odczytu."));
+    else
+        showStatus(QStringLiteral("Kliknij pole, aby je wypełnić; Tab przechodzi do następnego pola."));
     if (!isVisible()) show();
     bringToFront();
     // The page fits the window's width once the window has its size.
