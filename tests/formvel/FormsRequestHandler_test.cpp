@@ -267,6 +267,17 @@ TEST_F(RequestHandlerTest, PrintAndPrintDialogWithABatch) {
         << second.toStdString();
     EXPECT_NE(second, third);
     for (const QString& file : {chosen, second, third}) EXPECT_EQ(PdfPageCount(file), 2) << file.toStdString();
+
+    // A dialog the user cancels is finished too, and gives no range.
+    EXPECT_EQ(client_->sendText(13, id, "0\r\n1\r\n1\r\n\r\n"), 1);
+    QPrintDialog* again = nullptr;
+    for (QPrintDialog* candidate : handler_->window(id)->findChildren<QPrintDialog*>("dlgDrukuj"))
+        if (candidate->isVisible()) again = candidate;
+    ASSERT_TRUE(again);
+    EXPECT_EQ(client_->send(12, id), 0);
+    again->reject();
+    QTRY_COMPARE(client_->send(12, id), 1);
+    EXPECT_EQ(client_->send(11, id), 0);
 }
 
 TEST_F(RequestHandlerTest, ServerEndsOnReleaseOrWhenNoFormWindowIsLeft) {
