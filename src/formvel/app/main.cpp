@@ -10,6 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QTimer>
 
 #include <cstdio>
@@ -52,6 +55,14 @@ int ShowFieldListFile(const QString& symbol, const QString& path, const QString&
     return QApplication::exec();
 }
 
+// Qt's own dialogs (print, file, questions) speak Polish too.
+void SpeakPolish(QApplication& application) {
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    auto* qtTexts = new QTranslator(&application);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (qtTexts->load(QStringLiteral("qtbase_pl"), folder)) QApplication::installTranslator(qtTexts);
+}
+
 bool HasServerSwitch(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i)
         if (arguments[i].compare(QStringLiteral("/SERWER"), Qt::CaseInsensitive) == 0) return true;
@@ -67,6 +78,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("formvel"));
     QApplication::setQuitOnLastWindowClosed(false);
+    SpeakPolish(application);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() == 4 && arguments[1] == QStringLiteral("--formularz"))
         return ShowFieldListFile(arguments[2], arguments[3], {});
