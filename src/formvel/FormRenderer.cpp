@@ -173,6 +173,7 @@ private:
         }
         y_ += kPad;
         rows("0", 10, 1000);
+        y_ += 6;
         y_ += text(Wrap(layout_.legalBasis, FontRole::Small, kContentWidth), FontRole::Small, kMargin, y_) + kPad;
     }
 
