@@ -190,7 +190,7 @@ TEST(FormPdf, EveryValueOfBothFormsIsInTheText) {
         for (const QString& line : Text(document->fields(false)).split("\r\n", Qt::SkipEmptyParts)) {
             const QString key = line.section(u'=', 0, 0);
             const QString value = line.section(u'=', 1).trimmed();
-            const BoxSpec* box = document->layout().box(key.toLatin1());
+            const FormBox* box = document->layout().box(key.toLatin1());
             if (value.isEmpty() || box->isCoded()) continue;
             EXPECT_TRUE(text.contains(Collapse(value))) << key.toStdString() << "=" << value.toStdString();
             ++checked;
