@@ -1,0 +1,74 @@
+#include "platform/AtomTable.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr std::uint32_t kMagic = 0x464B4154;  // "FKAT"
+}
+
+AtomTable::AtomTable(void* data) : data_(static_cast<Data*>(data)) {
+    if (data_->magic != kMagic) {
+        std::memset(data_, 0, kDataSize);
+        data_->magic = kMagic;
+    }
+}
+
+std::uint32_t AtomTable::usedSlots() const {
+    return std::min<std::uint32_t>(data_->used, kSlots);
+}
+
+const AtomTable::Slot* AtomTable::slotOf(Atom atom) const {
+    if (atom < kFirstAtom) return nullptr;
+    const std::uint32_t index = atom - kFirstAtom;
+    if (index >= usedSlots() || data_->entries[index].count == 0) return nullptr;
+    return &data_->entries[index];
+}
+
+Atom AtomTable::add(const QByteArray& name) {
+    if (name.isEmpty() || name.size() > kMaxName) return 0;
+    const std::uint32_t used = usedSlots();
+    std::uint32_t freeSlot = used;
+    for (std::uint32_t i = 0; i < used; ++i) {
+        Slot& slot = data_->entries[i];
+        if (slot.count == 0) {
+            freeSlot = std::min(freeSlot, i);
+            continue;
+        }
+        if (slot.length == name.size() && std::memcmp(slot.name, name.constData(), slot.length) == 0) {
+            if (slot.count < 0xFFFF) ++slot.count;
+            return static_cast<Atom>(kFirstAtom + i);
+        }
+    }
+    if (freeSlot >= static_cast<std::uint32_t>(kSlots)) return 0;
+    Slot& slot = data_->entries[freeSlot];
+    slot.count = 1;
+    slot.length = static_cast<std::uint8_t>(name.size());
+    std::memcpy(slot.name, name.constData(), slot.length);
+    if (freeSlot == used) data_->used = used + 1;
+    return static_cast<Atom>(kFirstAtom + freeSlot);
+}
+
+QByteArray AtomTable::name(Atom atom, int bufferSize) const {
+    const Slot* slot = slotOf(atom);
+    if (slot == nullptr || bufferSize <= 1) return {};
+    const int length = std::min<int>(slot->length, bufferSize - 1);
+    return QByteArray(slot->name, length);
+}
+
+Atom AtomTable::remove(Atom atom) {
+    if (slotOf(atom) == nullptr) return atom;
+    Slot& slot = data_->entries[atom - kFirstAtom];
+    if (--slot.count == 0) slot.length = 0;
+    return 0;
+}
+
+int AtomTable::count() const {
+    int inUse = 0;
+    for (std::uint32_t i = 0; i < usedSlots(); ++i)
+        if (data_->entries[i].count != 0) ++inUse;
+    return inUse;
+}
+
+LocalAtomTable::LocalAtomTable()
+    : data_(std::make_unique<AtomTable::Data>()), table_(data_.get()) {}
