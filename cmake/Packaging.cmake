@@ -19,6 +19,13 @@ install(DIRECTORY ${FISKON_RESOURCES}/icons/hicolor/
 install(FILES ${FISKON_RESOURCES}/icons/fiskon.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# The system-wide "win.ini": where the forms program (formvel, velsrv) is installed.
+set(FISKON_FORMS_FOLDER ${CMAKE_INSTALL_FULL_LIBEXECDIR}/fiskon)
+configure_file(${FISKON_RESOURCES}/win.ini.in ${PROJECT_BINARY_DIR}/win.ini @ONLY)
+set(FISKON_WININI_FOLDER ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/fiskon)
+install(FILES ${PROJECT_BINARY_DIR}/win.ini DESTINATION ${FISKON_WININI_FOLDER})
+file(WRITE ${PROJECT_BINARY_DIR}/debian/conffiles "${FISKON_WININI_FOLDER}/win.ini\n")
+
 if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
   message(STATUS "Fiskon: install prefix ${CMAKE_INSTALL_PREFIX}; a Debian package wants -DCMAKE_INSTALL_PREFIX=/usr")
 endif()
@@ -59,5 +66,8 @@ importuje dane z bazy Programu Płatnika (ZUS) lub z plików tekstowych
 z separatorem, a formularz edycji wylicza kwoty informacji PIT-11/8B
 i zeznania PIT-40 wraz z podatkiem według skali. Dane zapisuje w plikach
 tekstowych INI w stronie kodowej Windows-1250.")
+
+# The system-wide profile is a configuration file: an administrator's changes survive upgrades.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/conffiles)
 
 include(CPack)

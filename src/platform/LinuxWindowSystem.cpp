@@ -1,0 +1,241 @@
+#include "platform/LinuxWindowSystem.h"
+
+#include "platform/PeerCredentials.h"
+#include "platform/ProcessStart.h"
+#include "platform/ProfileFile.h"
+#include "platform/WindowServer.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QLocalSocket>
+#include <QThread>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+constexpr int kDefaultTimeoutMs = 30'000;
+// How long waitMessage waits for an event before it lets its caller look again.
+constexpr int kWaitSliceMs = 50;
+// How often a process waiting for a reply looks at the requests sent to its own windows.
+constexpr int kServeSliceMs = 10;
+
+int messageTimeout() {
+    bool numeric = false;
+    const int value = qEnvironmentVariableIntValue("FISKON_MESSAGE_TIMEOUT_MS", &numeric);
+    return numeric && value > 0 ? value : kDefaultTimeoutMs;
+}
+
+QString atomTablePath(const QString& folder) {
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/atoms");
+}
+
+// A socket name of its own for each window system of a process.
+QString socketPathIn(const QString& folder) {
+    static std::atomic<int> counter {0};
+    return folder + QStringLiteral("/s%1-%2").arg(::getpid()).arg(counter++);
+}
+
+}  // namespace
+
+LinuxWindowSystem::LinuxWindowSystem()
+    : registry_(WindowRegistry::openFolder()), atoms_(atomTablePath(registry_.folder())), timeoutMs_(messageTimeout()) {
+    // Windows left behind by processes that died.
+    for (const WindowRegistry::Entry& entry : registry_.entries())
+        if (!WindowRegistry::ownerAlive(entry)) registry_.removeStale(entry);
+}
+
+LinuxWindowSystem::~LinuxWindowSystem() {
+    for (const auto& [handle, window] : windows_) registry_.remove(handle);
+    windows_.clear();
+    connections_.clear();
+    server_.reset();
+}
+
+// --- windows ---------------------------------------------------------------------------------
+
+bool LinuxWindowSystem::ensureServer() {
+    if (server_) return server_->listening();
+    if (folder().isEmpty()) return false;
+    server_ = std::make_unique<WindowServer>(socketPathIn(folder()),
+                                             [this](const MessageFrame& frame) { return handle(frame); });
+    return server_->listening();
+}
+
+WindowHandle LinuxWindowSystem::registerWindow(const LocalWindow& window) {
+    if (window.className.isEmpty() || !ensureServer()) return 0;
+    const WindowHandle handle = registry_.add(window.className, server_->socketPath());
+    if (handle != 0) windows_[handle] = window;
+    return handle;
+}
+
+void LinuxWindowSystem::unregisterWindow(WindowHandle window) {
+    if (windows_.erase(window) != 0) registry_.remove(window);
+}
+
+WindowHandle LinuxWindowSystem::findWindow(const QByteArray& className) {
+    if (className.isEmpty()) return 0;
+    for (const auto& [handle, window] : windows_)
+        if (window.className == className) return handle;
+    for (const WindowRegistry::Entry& entry : registry_.entries()) {
+        if (entry.className != className || windows_.count(entry.handle) != 0) continue;
+        if (WindowRegistry::ownerAlive(entry)) return entry.handle;
+        registry_.removeStale(entry);
+    }
+    return 0;
+}
+
+bool LinuxWindowSystem::isWindow(WindowHandle window) {
+    if (windows_.count(window) != 0) return true;
+    const auto entry = registry_.read(window);
+    if (!entry) return false;
+    if (WindowRegistry::ownerAlive(*entry)) return true;
+    registry_.removeStale(*entry);
+    return false;
+}
+
+std::int32_t LinuxWindowSystem::handle(const MessageFrame& frame) {
+    const auto found = windows_.find(frame.window);
+    if (found == windows_.end()) return 0;
+    // A copy: the procedure may unregister its own window.
+    const LocalWindow window = found->second;
+    switch (frame.kind) {
+    case MessageFrame::Request:
+        return window.procedure ? window.procedure(frame.message, frame.wParam, frame.lParam) : 0;
+    case MessageFrame::Enable:
+        if (window.enable) window.enable(frame.lParam != 0);
+        return 1;
+    case MessageFrame::Foreground:
+        if (window.bringToFront) window.bringToFront();
+        return 1;
+    case MessageFrame::Reply: return 0;
+    }
+    return 0;
+}
+
+std::int32_t LinuxWindowSystem::sendMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                                            std::int32_t lParam) {
+    const MessageFrame frame = MessageFrame::request(window, message, wParam, lParam);
+    if (windows_.count(window) != 0) return handle(frame);
+    return deliver(window, frame).value_or(0);
+}
+
+bool LinuxWindowSystem::enableWindow(WindowHandle window, bool enable) {
+    MessageFrame frame;
+    frame.kind = MessageFrame::Enable;
+    frame.window = window;
+    frame.lParam = enable ? 1 : 0;
+    if (windows_.count(window) != 0) return handle(frame) != 0;
+    return deliver(window, frame).value_or(0) != 0;
+}
+
+bool LinuxWindowSystem::setForegroundWindow(WindowHandle window) {
+    MessageFrame frame;
+    frame.kind = MessageFrame::Foreground;
+    frame.window = window;
+    if (windows_.count(window) != 0) return handle(frame) != 0;
+    return deliver(window, frame).value_or(0) != 0;
+}
+
+QLocalSocket* LinuxWindowSystem::connectionTo(const QString& socketPath) {
+    if (auto cached = connections_.find(socketPath); cached != connections_.end()) {
+        QLocalSocket* socket = cached->second.get();
+        // A connection the peer has closed, or one with bytes nobody asked for, is not reused.
+        socket->waitForReadyRead(0);
+        if (socket->state() == QLocalSocket::ConnectedState && socket->bytesAvailable() == 0) return socket;
+        connections_.erase(cached);
+    }
+    auto socket = std::make_unique<QLocalSocket>();
+    socket->connectToServer(socketPath);
+    if (!socket->waitForConnected(timeoutMs_) || !peerIsThisUser(socket->socketDescriptor())) return nullptr;
+    return (connections_[socketPath] = std::move(socket)).get();
+}
+
+void LinuxWindowSystem::dropConnection(const QString& socketPath) {
+    if (auto cached = connections_.find(socketPath); cached != connections_.end()) {
+        cached->second->abort();
+        connections_.erase(cached);
+    }
+}
+
+std::optional<std::int32_t> LinuxWindowSystem::deliver(WindowHandle window, const MessageFrame& frame) {
+    const auto entry = registry_.read(window);
+    if (!entry) return std::nullopt;
+    const QString socketPath = entry->socketPath;
+    QLocalSocket* socket = connectionTo(socketPath);
+    if (socket == nullptr) return std::nullopt;
+    const QDeadlineTimer deadline(timeoutMs_);
+    const QByteArray bytes = frame.encode();
+    if (socket->write(bytes) != bytes.size()) {
+        dropConnection(socketPath);
+        return std::nullopt;
+    }
+    socket->flush();
+    MessageFrameReader reader;
+    for (;;) {
+        const QByteArray received = socket->readAll();
+        reader.feed(received.constData(), received.size());
+        if (const auto answer = reader.next()) {
+            if (answer->kind == MessageFrame::Reply) return answer->lParam;
+            break;
+        }
+        if (reader.broken() || socket->state() != QLocalSocket::ConnectedState || deadline.hasExpired()) break;
+        // Requests to our own windows are answered while we wait, so that two processes that
+        // message each other at once do not wait for each other.
+        int slice = static_cast<int>(std::min<qint64>(deadline.remainingTime(), kServeSliceMs));
+        if (server_) {
+            server_->serveWaiting();
+            // Serving may have run a procedure that dropped or replaced this connection.
+            if (auto cached = connections_.find(socketPath); cached == connections_.end() || cached->second.get() != socket)
+                return std::nullopt;
+        } else {
+            slice = static_cast<int>(deadline.remainingTime());
+        }
+        socket->waitForReadyRead(std::max(slice, 0));
+    }
+    dropConnection(socketPath);
+    return std::nullopt;
+}
+
+// --- atoms -----------------------------------------------------------------------------------
+
+Atom LinuxWindowSystem::addAtom(const QByteArray& name) { return atoms_.add(name); }
+
+QByteArray LinuxWindowSystem::atomName(Atom atom, int bufferSize) { return atoms_.name(atom, bufferSize); }
+
+Atom LinuxWindowSystem::deleteAtom(Atom atom) { return atoms_.remove(atom); }
+
+// --- processes, profile, the message queue -----------------------------------------------------
+
+int LinuxWindowSystem::startProcess(const QString& commandLine, int showCommand) {
+    return startCommandLine(commandLine, showCommand);
+}
+
+QString LinuxWindowSystem::profileString(const QString& section, const QString& key, const QString& fallback) {
+    return ::profileString(section, key, fallback);
+}
+
+void LinuxWindowSystem::pumpMessages() { QCoreApplication::processEvents(); }
+
+void LinuxWindowSystem::waitMessage() {
+    // The timer is the event that ends the wait when nothing else comes.
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.start(kWaitSliceMs);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+bool LinuxWindowSystem::handleOneMessage() {
+    // Qt takes the events waiting now together, not one by one.
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void LinuxWindowSystem::sleep(int milliseconds) {
+    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Starting a program from a command line the way WinExec does: "path /ARG ..." where the path may
+// hold spaces, and a program named without a folder is sought in the running program's folder, the
+// current folder and then the PATH.
+struct CommandLine {
+    QString program;  // resolved path; empty when no such program exists
+    QStringList arguments;
+};
+
+CommandLine parseCommandLine(const QString& commandLine);
+
+// Starts the program detached; 33 when it runs, 2 when it is missing or cannot be started.
+// showCommand reaches the program as the environment variable FISKON_SHOW_COMMAND.
+int startCommandLine(const QString& commandLine, int showCommand);

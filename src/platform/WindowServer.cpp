@@ -1,0 +1,78 @@
+#include "platform/WindowServer.h"
+
+#include "platform/PeerCredentials.h"
+
+#include <QLocalSocket>
+#include <QPointer>
+
+class WindowServer::Connection : public QObject {
+public:
+    Connection(QLocalSocket* accepted, QObject* parent) : QObject(parent), socket(accepted) {
+        socket->setParent(this);
+    }
+    QLocalSocket* socket;
+    MessageFrameReader reader;
+    bool busy = false;  // a frame of this connection is being handled (maybe in a nested loop)
+};
+
+WindowServer::WindowServer(const QString& socketPath, Handler handler)
+    : socketPath_(socketPath), handler_(std::move(handler)) {
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(socketPath_);
+    server_.listen(socketPath_);
+    connect(&server_, &QLocalServer::newConnection, this, &WindowServer::accept);
+}
+
+WindowServer::~WindowServer() { server_.close(); }
+
+void WindowServer::accept() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        auto* connection = new Connection(socket, this);
+        connect(socket, &QLocalSocket::readyRead, connection, [this, connection] { serve(connection); });
+        connect(socket, &QLocalSocket::disconnected, connection, [connection] {
+            if (!connection->busy) connection->deleteLater();
+        });
+        serve(connection);
+    }
+}
+
+void WindowServer::serve(Connection* connection) {
+    if (connection->busy) return;
+    QPointer<Connection> alive(connection);
+    connection->busy = true;
+    do {
+        const QByteArray received = connection->socket->readAll();
+        connection->reader.feed(received.constData(), received.size());
+        while (const auto frame = connection->reader.next()) {
+            const std::int32_t result = frame->kind == MessageFrame::Reply ? 0 : handler_(*frame);
+            // The handler may have run a nested event loop in which the peer went away.
+            if (!alive) return;
+            if (frame->kind == MessageFrame::Reply) {
+                connection->reader = MessageFrameReader();
+                connection->socket->abort();
+                break;
+            }
+            connection->socket->write(MessageFrame::reply(result).encode());
+            connection->socket->flush();
+        }
+    } while (alive && connection->socket->bytesAvailable() > 0 && !connection->reader.broken());
+    if (!alive) return;
+    connection->busy = false;
+    if (connection->reader.broken() || connection->socket->state() != QLocalSocket::ConnectedState) {
+        connection->socket->abort();
+        connection->deleteLater();
+    }
+}
+
+void WindowServer::serveWaiting() {
+    if (server_.waitForNewConnection(0)) accept();
+    QList<QPointer<Connection>> connections;
+    for (Connection* connection : findChildren<Connection*>(Qt::FindDirectChildrenOnly)) connections.append(connection);
+    for (const QPointer<Connection>& connection : connections)
+        if (connection && !connection->busy) connection->socket->waitForReadyRead(0);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/MessageFrame.h"
+
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLocalSocket;
+
+// The local socket on which a process takes the messages for its windows. Each connection
+// carries frames one after another; every frame is handled on this (the user-interface) thread by
+// the handler, whose answer goes back as one reply frame. Connections of other users and
+// connections that break the frame rules are dropped.
+class WindowServer : public QObject {
+public:
+    using Handler = std::function<std::int32_t(const MessageFrame& frame)>;
+
+    WindowServer(const QString& socketPath, Handler handler);
+    ~WindowServer() override;
+    bool listening() const { return server_.isListening(); }
+    QString socketPath() const { return socketPath_; }
+
+    // Accepts and handles whatever has arrived, without waiting: lets a process that waits for
+    // another one's reply still answer that process (as a window answers sent messages while its
+    // own SendMessage waits).
+    void serveWaiting();
+
+private:
+    class Connection;
+    void accept();
+    void serve(Connection* connection);
+
+    QLocalServer server_;
+    QString socketPath_;
+    Handler handler_;
+};

@@ -1,0 +1,219 @@
+// The Linux window system between this process and a second one (platform_peer).
+#include "forms/AtomChain.h"
+#include "platform/LinuxWindowSystem.h"
+#include "platform/ProcessStart.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+QCoreApplication& application() {
+    static int argc = 1;
+    static char name[] = "platform_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication instance(argc, argv);
+    return instance;
+}
+
+// The second process: a window of the given class that answers the requests of platform_peer.
+class Peer {
+public:
+    Peer(const QString& folder, const QByteArray& className) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("FISKON_WINDOWS_DIR", folder);
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(FISKON_PLATFORM_PEER, {"window", QString::fromUtf8(className)});
+        if (!process.waitForStarted(10'000)) return;
+        while (!process.canReadLine() && process.waitForReadyRead(10'000)) {
+        }
+        const QByteArray line = process.readLine().trimmed();
+        if (line.startsWith("ready ")) handle = line.mid(6).toUInt();
+    }
+    ~Peer() {
+        process.kill();
+        process.waitForFinished(10'000);
+    }
+    void kill() {
+        process.kill();
+        process.waitForFinished(10'000);
+    }
+    QProcess process;
+    WindowHandle handle = 0;
+};
+
+class WindowSystemBetweenProcesses : public ::testing::Test {
+protected:
+    QTemporaryDir runtime;
+    std::unique_ptr<LinuxWindowSystem> system;
+
+    void SetUp() override {
+        application();
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(runtime.path()));
+        qputenv("FISKON_MESSAGE_TIMEOUT_MS", "400");
+        system = std::make_unique<LinuxWindowSystem>();
+        ASSERT_EQ(system->folder(), runtime.path());
+    }
+    void TearDown() override {
+        system.reset();
+        qunsetenv("FISKON_WINDOWS_DIR");
+        qunsetenv("FISKON_MESSAGE_TIMEOUT_MS");
+    }
+    std::int32_t send(WindowHandle window, std::uint32_t code, std::int32_t lParam) {
+        return system->sendMessage(window, kFormsMessage, code, lParam);
+    }
+    std::int32_t send(const Peer& peer, std::uint32_t code, std::int32_t lParam) { return send(peer.handle, code, lParam); }
+    QStringList entries() const { return QDir(runtime.path()).entryList({"w*"}, QDir::Files); }
+};
+
+TEST_F(WindowSystemBetweenProcesses, WindowFoundByExactClassAnswersMessagesAndAtomsCrossProcesses) {
+    Peer peer(runtime.path(), "Tformularze_VEL");
+    ASSERT_NE(peer.handle, 0u);
+    EXPECT_LE(peer.handle, 0xFFFFu);
+    EXPECT_EQ(system->findWindow("Tformularze_VEL"), peer.handle);
+    EXPECT_EQ(system->findWindow("tformularze_vel"), 0u);
+    EXPECT_EQ(system->findWindow("Tvelsrv_VEL"), 0u);
+    EXPECT_TRUE(system->isWindow(peer.handle));
+    // wParam and lParam arrive whole: code 0 answers option * 1000 + lParam.
+    EXPECT_EQ(send(peer, 0 + 256 * 7, 42), 7042);
+    EXPECT_EQ(send(peer, 0, -5), -5);
+
+    // An atom made here is read and deleted there; the answer's atom is read and deleted here.
+    // Names are exact: the same letters in another case are another atom.
+    const Atom upper = system->addAtom("Kowalski\x01Zażółć");
+    const Atom lower = system->addAtom("kowalski\x01zażółć");
+    ASSERT_NE(upper, 0);
+    EXPECT_NE(upper, lower);
+    const Atom answer = loWord(static_cast<std::uint32_t>(send(peer, 1, makeLong(0, upper))));
+    EXPECT_NE(system->atomName(upper, 256), QByteArray("Kowalski\x01Zażółć"));
+    EXPECT_EQ(system->atomName(answer, 256), QByteArray("echo:Kowalski\x01Zażółć"));
+    EXPECT_EQ(system->deleteAtom(answer), 0);
+    EXPECT_EQ(system->deleteAtom(answer), answer);
+    EXPECT_EQ(system->deleteAtom(lower), 0);
+    EXPECT_TRUE(system->atomName(upper, 256).isEmpty());
+    EXPECT_TRUE(system->atomName(lower, 256).isEmpty());
+
+    // A chain of 20,000 bytes read by the other process.
+    QByteArray text(20'000, 'x');
+    const QList<Atom> chain = MakeAtomChain(*system, text);
+    EXPECT_EQ(send(peer, 5, makeLong(1, chainHead(chain))), 20'000);
+    DeleteAtomChain(*system, chain);
+
+    // Enable and bring to front reach the other process's window.
+    EXPECT_TRUE(system->enableWindow(peer.handle, false));
+    EXPECT_TRUE(system->setForegroundWindow(peer.handle));
+    EXPECT_EQ(send(peer, 6, 0), 0 + 10);
+    EXPECT_TRUE(system->enableWindow(peer.handle, true));
+    EXPECT_EQ(send(peer, 6, 0), 1 + 10);
+
+    // The other process messages our window while we wait for its reply.
+    LocalWindow ours;
+    ours.className = "TFVEL";
+    ours.procedure = [](std::uint32_t, std::uint32_t, std::int32_t lParam) { return lParam * 10; };
+    const WindowHandle own = system->registerWindow(ours);
+    ASSERT_NE(own, 0u);
+    EXPECT_EQ(system->findWindow("TFVEL"), own);
+    EXPECT_EQ(send(peer, 8, static_cast<std::int32_t>(own)), 51);
+    system->unregisterWindow(own);
+    EXPECT_FALSE(system->isWindow(own));
+
+    // Code 4 ends the peer; its window goes with it.
+    EXPECT_EQ(send(peer, 4, 0), 1);
+    ASSERT_TRUE(peer.process.waitForFinished(10'000));
+    EXPECT_FALSE(system->isWindow(peer.handle));
+    EXPECT_EQ(system->findWindow("Tformularze_VEL"), 0u);
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(WindowSystemBetweenProcesses, PeerThatDiesHangsOrIsGoneAnswers0) {
+    // Killed in the middle of a request.
+    Peer dying(runtime.path(), "Tformularze_VEL");
+    ASSERT_NE(dying.handle, 0u);
+    EXPECT_EQ(send(dying, 2, 0), 0);
+    dying.process.waitForFinished(10'000);
+    EXPECT_FALSE(system->isWindow(dying.handle));
+    EXPECT_EQ(send(dying, 0, 1), 0);
+
+    // Never answers: the bound (400 ms here) gives 0, and the window still counts as one.
+    Peer hanging(runtime.path(), "Tformularze_VEL");
+    ASSERT_NE(hanging.handle, 0u);
+    EXPECT_EQ(send(hanging, 3, 0), 0);
+    EXPECT_TRUE(system->isWindow(hanging.handle));
+    hanging.kill();
+
+    // A window left behind by a killed process is no window, is not found and its entry goes.
+    Peer killed(runtime.path(), "Tvelsrv_VEL");
+    ASSERT_NE(killed.handle, 0u);
+    killed.kill();
+    ASSERT_FALSE(entries().isEmpty());
+    EXPECT_EQ(system->findWindow("Tvelsrv_VEL"), 0u);
+    EXPECT_FALSE(system->isWindow(killed.handle));
+    EXPECT_TRUE(entries().isEmpty());
+    EXPECT_EQ(send(killed, 0, 1), 0);
+    EXPECT_EQ(send(0, 0, 1), 0);
+}
+
+TEST_F(WindowSystemBetweenProcesses, StartedProgramGetsItsArgumentsAndTheShowCommand) {
+    EXPECT_EQ(system->startProcess(QString(FISKON_PLATFORM_PEER) + " window Tstarted_VEL", 6), 33);
+    WindowHandle started = 0;
+    for (int round = 0; round < 400 && started == 0; ++round) {
+        started = system->findWindow("Tstarted_VEL");
+        if (started == 0) system->sleep(25);
+    }
+    ASSERT_NE(started, 0u);
+    EXPECT_EQ(send(started, 7, 0), 6);
+    EXPECT_EQ(send(started, 4, 0), 1);
+    EXPECT_EQ(system->startProcess(runtime.filePath("formvel") + " /SERWER", 6), 2);
+    EXPECT_EQ(system->startProcess(QString(), 6), 2);
+}
+
+TEST(CommandLine, ProgramPathMayHoldSpacesAndBareNamesAreSoughtInTheCurrentFolder) {
+    application();
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("forms program"));
+    const QString program = folder.filePath("forms program/velsrv");
+    QFile file(program);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n");
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    CommandLine parsed = parseCommandLine(program + " /SERWER");
+    EXPECT_EQ(parsed.program, program);
+    EXPECT_EQ(parsed.arguments, QStringList{"/SERWER"});
+
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.filePath("forms program"));
+    parsed = parseCommandLine("velsrv /SERWER");
+    QDir::setCurrent(previous);
+    EXPECT_EQ(parsed.program, program);
+    EXPECT_TRUE(parseCommandLine("/nonexistent/velsrv /SERWER").program.isEmpty());
+}
+
+TEST(Profile, UsersFileNamesTheFormsFolder) {
+    application();
+    QTemporaryDir folder;
+    const QString path = folder.filePath("win.ini");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Formularze]\r\nKatalog=/opt/formularze vel\r\n[inne]\r\nklucz=\r\n");
+    file.close();
+    qputenv("FISKON_WININI", QFile::encodeName(path));
+    qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(folder.path()));
+    LinuxWindowSystem system;
+    EXPECT_EQ(system.profileString("formularze", "katalog", "x"), "/opt/formularze vel");
+    EXPECT_EQ(system.profileString("inne", "brak", "domyślny"), "domyślny");
+    qunsetenv("FISKON_WININI");
+    qunsetenv("FISKON_WINDOWS_DIR");
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+// The other process of the window-system tests and the link benchmark.
+//
+//   platform_peer window CLASS   registers a window of that class, prints "ready HANDLE" and
+//                                answers messages until it gets code 4 (see `procedure`)
+//   platform_peer echo PATH      a bare local-socket echo server (the benchmark's baseline);
+//                                prints "ready 0"
+#include "platform/LinuxWindowSystem.h"
+
+#include <QCoreApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void ready(WindowHandle handle) {
+    std::printf("ready %u\n", handle);
+    std::fflush(stdout);
+}
+
+// The text of an atom chain, read without deleting it (the sender deletes its chain).
+QByteArray chainText(WindowSystem& system, Atom atom) {
+    QByteArray text;
+    for (int guard = 0; atom != 0 && guard < 0x4000; ++guard) {
+        const QByteArray name = system.atomName(atom, 256);
+        const qsizetype mark = name.lastIndexOf('\x01');
+        if (mark < 0) return text + name;
+        text += name.left(mark);
+        atom = static_cast<Atom>(name.mid(mark + 1).toUInt());
+    }
+    return text;
+}
+
+int runWindow(const QByteArray& className) {
+    LinuxWindowSystem system;
+    bool enabled = true;
+    int foreground = 0;
+    LocalWindow window;
+    window.className = className;
+    window.enable = [&](bool enable) { enabled = enable; };
+    window.bringToFront = [&] { ++foreground; };
+    window.procedure = [&](std::uint32_t message, std::uint32_t wParam, std::int32_t lParam) -> std::int32_t {
+        if (message != kFormsMessage) return -1;
+        const auto atom = hiWord(static_cast<std::uint32_t>(lParam));
+        switch (wParam & 0xFF) {
+        case 0: return static_cast<std::int32_t>(wParam >> 8) * 1000 + lParam;
+        case 1: {  // reads and deletes the atom, answers with an atom of its own
+            const QByteArray name = system.atomName(atom, 256);
+            system.deleteAtom(atom);
+            return system.addAtom("echo:" + name);
+        }
+        case 2: ::raise(SIGKILL); return 0;               // dies in the middle of a request
+        case 3: QThread::sleep(3600); return 0;           // never answers
+        case 4: QCoreApplication::quit(); return 1;
+        case 5: return static_cast<std::int32_t>(chainText(system, atom).size());
+        case 6: return (enabled ? 1 : 0) + 10 * foreground;
+        case 7: return qEnvironmentVariableIntValue("FISKON_SHOW_COMMAND");
+        case 8: {  // messages the sender's window while the sender waits for this reply
+            const std::int32_t answer = system.sendMessage(static_cast<WindowHandle>(lParam), kFormsMessage, 0, 5);
+            return answer + 1;
+        }
+        default: return 0;
+        }
+    };
+    const WindowHandle handle = system.registerWindow(window);
+    if (handle == 0) return 2;
+    ready(handle);
+    return QCoreApplication::exec();
+}
+
+int runEcho(const QString& path) {
+    QLocalServer server;
+    QLocalServer::removeServer(path);
+    if (!server.listen(path)) return 2;
+    QObject::connect(&server, &QLocalServer::newConnection, [&server] {
+        while (QLocalSocket* socket = server.nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->write(socket->readAll()); });
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    ready(0);
+    return QCoreApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    if (arguments.size() == 3 && arguments[1] == QLatin1String("window")) return runWindow(arguments[2].toUtf8());
+    if (arguments.size() == 3 && arguments[1] == QLatin1String("echo")) return runEcho(arguments[2]);
+    std::fprintf(stderr, "usage: platform_peer window CLASS | echo PATH\n");
+    return 2;
+}
