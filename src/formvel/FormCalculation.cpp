@@ -1,0 +1,54 @@
+#include "formvel/FormCalculation.h"
+
+#include "edit/AmountCalculations.h"
+
+namespace {
+
+// The form's amount boxes seen through the edit form's box interface.
+class FormAmountBoxes : public AmountBoxes {
+public:
+    FormAmountBoxes(const FormLayout& layout, FormValues& values) : layout_(layout), values_(values) {}
+
+    std::string text(int box) const override {
+        const int index = IndexOf(box);
+        if (index < 0) return {};
+        const BoxSpec& spec = layout_.boxes[static_cast<std::size_t>(index)];
+        return FiskonAmountText(spec, values_.at(index)).toStdString();
+    }
+
+    void setText(int box, const std::string& text) override {
+        const int index = IndexOf(box);
+        if (index >= 0) values_.set(index, QString::fromStdString(text));
+    }
+
+private:
+    int IndexOf(int box) const { return layout_.indexOf("p" + QByteArray::number(box)); }
+
+    const FormLayout& layout_;
+    FormValues& values_;
+};
+
+}  // namespace
+
+bool CalculateForm(const FormLayout& layout, FormValues& values, const std::optional<FormTaxScale>& scale) {
+    FormValues result = values;
+    FormAmountBoxes boxes(layout, result);
+    try {
+        if (layout.isPit40) {
+            RecomputePit40Page(boxes);
+            if (scale) {
+                boxes.setText(69, scale->Tax(boxes.text(68)));
+                boxes.setText(71, AmountSum(boxes.text(69), boxes.text(70)));
+                boxes.setText(74, DueTax(boxes.text(71), boxes.text(73)));
+                boxes.setText(75, AmountDiff(boxes.text(74), boxes.text(65)));
+                boxes.setText(76, AmountDiff(boxes.text(65), boxes.text(74)));
+            }
+        } else {
+            RecomputePit11Page(boxes);
+        }
+    } catch (const ConversionError&) {
+        return false;
+    }
+    values = std::move(result);
+    return true;
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// What one edition of a form consists of: its boxes (number, caption, kind, section, place in the
+// section's rows), its sections in page order, the amount table and the title. The renderer, the
+// validation and the calculation all read this description; nothing about a box is written twice.
+
+enum class BoxKind {
+    Text,         // free text
+    Nip,          // ten digits, hyphens allowed
+    Date,         // dd-mm-yyyy
+    BirthDate,    // dd-mm yyyy (day-month, a space, the year)
+    PostalCode,   // 00-000
+    TaxYear,      // yyyy
+    Amount,       // money with grosze
+    WholeAmount,  // money in whole złoty
+    Choice,       // coded: n digits, a "1" in position k + 1 ticks the k-th choice, position 1 means none
+    Tick,         // coded single square: "01" ticked, "00" or empty not
+    TitleStrike,  // coded like Tick: "01" strikes out one of the two titles
+};
+
+struct BoxSpec {
+    QByteArray key;       // name in the field list: "p19", "pSKR.01"
+    int number = 0;       // number printed in the box; 0 for boxes without one (title strike-outs)
+    BoxKind kind = BoxKind::Text;
+    QString caption;
+    QStringList choices;  // Choice: the choices' captions in form order; Tick: its one caption
+    QByteArray section;   // id of the section that holds the box ("B.1")
+    int row = 0;          // boxes of a section with the same row stand side by side
+    int span = 24;        // width in 24ths of the page's content width
+    bool required = false;
+    bool computed = false;  // derived by the calculation
+
+    bool isAmount() const { return kind == BoxKind::Amount || kind == BoxKind::WholeAmount; }
+    bool isCoded() const { return kind == BoxKind::Choice || kind == BoxKind::Tick || kind == BoxKind::TitleStrike; }
+    // Number of digits of a coded value.
+    int codeLength() const { return kind == BoxKind::Choice ? static_cast<int>(choices.size()) + 1 : 2; }
+};
+
+// One line of the amount table: the source caption and the boxes of its four columns (0 = none).
+struct AmountTableRow {
+    QString caption;
+    int revenue = 0;
+    int cost = 0;
+    int income = 0;
+    int advance = 0;
+    bool total = false;  // the "Razem" line, drawn in bold
+};
+
+struct SectionSpec {
+    QByteArray id;     // "A", "B.1"
+    QString title;     // "DANE IDENTYFIKACYJNE PŁATNIKA"
+    int page = 1;      // the page on which it starts
+    bool amountTable = false;  // the section is the amount table
+    QString note;      // a line of explanation under the heading; may be empty
+};
+
+// One of the two titles of a form (PIT-11 / PIT-8B share a form; PIT-40 has one).
+struct FormTitle {
+    QString shortName;  // "PIT-11"
+    QString fullTitle;  // "INFORMACJA O DOCHODACH ..."
+    QByteArray strikeKey;  // the box whose "01" strikes this title out; empty when none
+};
+
+struct FormLayout {
+    QByteArray symbol;      // "PIT118B_14"
+    QString formName;       // "PIT-11/8B" (window titles, file names)
+    QString editionNote;    // "wzór obowiązujący za rok 2006"
+    std::vector<FormTitle> titles;
+    QString legalBasis;
+    int pageCount = 2;
+    std::vector<SectionSpec> sections;
+    std::vector<BoxSpec> boxes;
+    QStringList amountColumns;  // the four column heads of the amount table
+    std::vector<AmountTableRow> amountRows;
+    QString signatureCaption;   // the unnumbered box for the signature
+
+    const BoxSpec* box(const QByteArray& key) const;
+    const BoxSpec* boxByNumber(int number) const;
+    int indexOf(const QByteArray& key) const;  // -1 when the form has no such box
+
+    // Boxes with the roles the validation needs (0 when the form has none).
+    int payerNipBox = 0;
+    int taxpayerNipBox = 0;
+    int periodFromBox = 0;
+    int periodToBox = 0;
+    int taxpayerSurnameBox = 0;
+    int taxpayerFirstNameBox = 0;
+    bool isPit40 = false;
+};
+
+// The layout of an edition; nullptr for a symbol the program does not know. Built once.
+const FormLayout* FindFormLayout(const QByteArray& symbol);
+// The symbols of every known edition.
+QList<QByteArray> KnownFormSymbols();

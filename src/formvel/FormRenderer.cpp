@@ -1,0 +1,504 @@
+#include "formvel/FormRenderer.h"
+
+#include "formvel/FormDocument.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPainter>
+#include <QPen>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+constexpr double kMargin = 100;
+constexpr double kContentWidth = kPageWidth - 2 * kMargin;
+constexpr double kFooterY = 2895;
+constexpr double kHeadingHeight = 50;
+constexpr double kBoxHeight = 100;
+constexpr double kSquare = 32;
+constexpr double kPad = 10;
+constexpr double kLineGap = 4;
+constexpr double kWideValueWidth = 430;
+constexpr double kTableCaptionWidth = 760;
+
+const QColor kHeadingFill(0xE4, 0xE4, 0xE4);
+const QColor kDisabledFill(0xD0, 0xD0, 0xD0);
+const QColor kTitleFill(0xF2, 0xF2, 0xF2);
+
+QString LoadedFamily() {
+    static const QString family = [] {
+        if (QFontDatabase::families().contains(QStringLiteral("DejaVu Sans"))) return QStringLiteral("DejaVu Sans");
+        const char* files[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                               "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"};
+        QString loaded;
+        for (const char* file : files) {
+            const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+            if (id >= 0 && loaded.isEmpty()) loaded = QFontDatabase::applicationFontFamilies(id).value(0);
+        }
+        return loaded.isEmpty() ? QStringLiteral("DejaVu Sans") : loaded;
+    }();
+    return family;
+}
+
+QFont MakeFont(int pixelSize, bool bold) {
+    QFont font(LoadedFamily());
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::PreferOutline);
+    return font;
+}
+
+const QFontMetricsF& Metrics(FontRole role) {
+    static const auto metrics = [] {
+        std::vector<QFontMetricsF> all;
+        for (int i = 0; i < static_cast<int>(FontRole::Count); ++i) all.emplace_back(FormFont(static_cast<FontRole>(i)));
+        return all;
+    }();
+    return metrics[static_cast<std::size_t>(role)];
+}
+
+// Breaks a text into lines no wider than `width` (a word longer than the width stands alone).
+QStringList Wrap(const QString& text, FontRole role, double width) {
+    const QFontMetricsF& fm = Metrics(role);
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QString candidate = line.isEmpty() ? word : line + u' ' + word;
+        if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = candidate;
+        }
+    }
+    if (!line.isEmpty()) lines << line;
+    return lines;
+}
+
+double Count(const QStringList& list) { return static_cast<double>(list.size()); }
+
+double LineHeight(FontRole role) { return Metrics(role).height() + kLineGap; }
+
+class GeometryBuilder {
+public:
+    explicit GeometryBuilder(const FormLayout& layout) : layout_(layout) {
+        geometry_.pageCount = layout.pageCount;
+        geometry_.pages.resize(static_cast<std::size_t>(layout.pageCount));
+    }
+
+    FormGeometry build() {
+        for (int page = 1; page <= layout_.pageCount; ++page) {
+            page_ = page - 1;
+            y_ = kMargin;
+            if (page == 1) head();
+            for (const SectionSpec& section : layout_.sections) {
+                if (section.page != page || section.id == "0") continue;
+                sectionHeading(section);
+                if (section.amountTable)
+                    amountTable();
+                else
+                    rows(section.id, 0, 1000);
+                if (&section == &layout_.sections.back()) signature();
+            }
+            footer(page);
+        }
+        return std::move(geometry_);
+    }
+
+private:
+    std::vector<DrawStep>& steps() { return geometry_.pages[static_cast<std::size_t>(page_)]; }
+
+    void frame(const QRectF& r) { steps().push_back({DrawStep::Frame, r, {}, {}, {}, FontRole::Caption, {}}); }
+    void fill(const QRectF& r, const QColor& c) { steps().push_back({DrawStep::Fill, r, {}, {}, {}, FontRole::Caption, c}); }
+    void line(const QLineF& l) { steps().push_back({DrawStep::Line, {}, l, {}, {}, FontRole::Caption, {}}); }
+    // Writes lines of text from the top-left corner; returns the height used.
+    double text(const QStringList& lines, FontRole role, double x, double top) {
+        const QFontMetricsF& fm = Metrics(role);
+        double y = top;
+        for (const QString& l : lines) {
+            steps().push_back({DrawStep::Text, {}, {}, QPointF(x, y + fm.ascent()), l, role, {}});
+            y += LineHeight(role);
+        }
+        return y - top;
+    }
+
+    static QString Numbered(const BoxSpec& box) {
+        return box.number > 0 ? QString::number(box.number) + QStringLiteral(". ") + box.caption : box.caption;
+    }
+
+    void head() {
+        // Box 1 and the form's name.
+        rows("0", 0, 9);
+        const double nameTop = kMargin;
+        text({layout_.formName}, FontRole::FormName, kMargin + kContentWidth * 0.62, nameTop + 10);
+        text({layout_.editionNote}, FontRole::Small, kMargin + kContentWidth * 0.62,
+             nameTop + 10 + LineHeight(FontRole::FormName));
+        // The titles, each struck out through its box.
+        const double nameWidth = 300;
+        for (const FormTitle& title : layout_.titles) {
+            const QStringList lines = Wrap(title.fullTitle, FontRole::Title, kContentWidth - nameWidth - 3 * kPad);
+            const double height = std::max(LineHeight(FontRole::FormName), Count(lines) * LineHeight(FontRole::Title)) + 2 * kPad;
+            const QRectF area(kMargin, y_, kContentWidth, height);
+            fill(area, kTitleFill);
+            frame(area);
+            const double nameY = y_ + (height - LineHeight(FontRole::FormName)) / 2;
+            text({title.shortName}, FontRole::FormName, kMargin + kPad, nameY);
+            const double titleY = y_ + (height - Count(lines) * LineHeight(FontRole::Title)) / 2;
+            text(lines, FontRole::Title, kMargin + nameWidth + 2 * kPad, titleY);
+            if (!title.strikeKey.isEmpty()) {
+                ValueSlot slot;
+                slot.box = layout_.indexOf(title.strikeKey);
+                slot.page = page_;
+                slot.frame = area;
+                const QFontMetricsF& big = Metrics(FontRole::FormName);
+                const double nameMid = nameY + big.ascent() * 0.65;
+                slot.strikes.emplace_back(kMargin + kPad - 5, nameMid, kMargin + kPad + big.horizontalAdvance(title.shortName) + 5, nameMid);
+                const QFontMetricsF& fm = Metrics(FontRole::Title);
+                for (int i = 0; i < lines.size(); ++i) {
+                    const double mid = titleY + i * LineHeight(FontRole::Title) + fm.ascent() * 0.65;
+                    const double x = kMargin + nameWidth + 2 * kPad;
+                    slot.strikes.emplace_back(x - 5, mid, x + fm.horizontalAdvance(lines[i]) + 5, mid);
+                }
+                geometry_.valueSlots.push_back(slot);
+            }
+            y_ += height;
+        }
+        y_ += kPad;
+        rows("0", 10, 1000);
+        y_ += text(Wrap(layout_.legalBasis, FontRole::Small, kContentWidth), FontRole::Small, kMargin, y_) + kPad;
+    }
+
+    void sectionHeading(const SectionSpec& section) {
+        y_ += kPad;
+        const QRectF bar(kMargin, y_, kContentWidth, kHeadingHeight);
+        fill(bar, kHeadingFill);
+        frame(bar);
+        const QFontMetricsF& fm = Metrics(FontRole::Heading);
+        text({section.id + QStringLiteral(". ") + section.title}, FontRole::Heading, kMargin + kPad,
+             y_ + (kHeadingHeight - fm.height()) / 2);
+        y_ += kHeadingHeight;
+        if (!section.note.isEmpty())
+            y_ += text(Wrap(section.note, FontRole::Small, kContentWidth - 2 * kPad), FontRole::Small, kMargin + kPad, y_ + 4) + 6;
+    }
+
+    // The section's boxes whose row lies in [firstRow, lastRow], row by row.
+    void rows(const QByteArray& section, int firstRow, int lastRow) {
+        std::map<int, std::vector<int>> byRow;
+        for (std::size_t i = 0; i < layout_.boxes.size(); ++i) {
+            const BoxSpec& box = layout_.boxes[i];
+            if (box.section == section && box.row >= firstRow && box.row <= lastRow && box.span > 0)
+                byRow[box.row].push_back(static_cast<int>(i));
+        }
+        for (const auto& [row, boxes] : byRow) boxRow(boxes);
+    }
+
+    void boxRow(const std::vector<int>& boxes) {
+        const BoxSpec& first = layout_.boxes[static_cast<std::size_t>(boxes.front())];
+        if (boxes.size() == 1 && first.isAmount() && first.span == 24) return wideAmount(boxes.front());
+        if (first.kind == BoxKind::Choice) return choiceBox(boxes.front());
+        // Ordinary boxes side by side: caption on top, value below.
+        double height = kBoxHeight;
+        std::vector<QStringList> captions;
+        for (int index : boxes) {
+            const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(index)];
+            const double width = kContentWidth * box.span / 24.0;
+            captions.push_back(Wrap(box.kind == BoxKind::Tick ? QString::number(box.number) + QStringLiteral(".") : Numbered(box),
+                                    FontRole::Caption, width - 2 * kPad));
+            height = std::max(height, Count(captions.back()) * LineHeight(FontRole::Caption) + 70);
+        }
+        double x = kMargin;
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(boxes[i])];
+            const double width = kContentWidth * box.span / 24.0;
+            const QRectF area(x, y_, width, height);
+            frame(area);
+            text(captions[i], FontRole::Caption, x + kPad, y_ + 4);
+            ValueSlot slot;
+            slot.box = boxes[i];
+            slot.page = page_;
+            slot.frame = area;
+            if (box.kind == BoxKind::Tick) {
+                const QRectF square(x + kPad, y_ + height - kSquare - 14, kSquare, kSquare);
+                frame(square);
+                slot.squares.push_back(square);
+                text({box.choices.value(0)}, FontRole::Caption, square.right() + kPad, square.top() + 4);
+            } else {
+                slot.valueArea = QRectF(x + kPad, y_ + height - 50, width - 2 * kPad, 44);
+                slot.alignRight = box.isAmount();
+            }
+            geometry_.valueSlots.push_back(slot);
+            x += width;
+        }
+        y_ += height;
+    }
+
+    void choiceBox(int index) {
+        const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(index)];
+        const QRectF top(kMargin, y_, kContentWidth, 0);
+        const double captionHeight = text(Wrap(Numbered(box), FontRole::Caption, kContentWidth - 2 * kPad), FontRole::Caption,
+                                          kMargin + kPad, y_ + 4);
+        double y = y_ + captionHeight + 10;
+        ValueSlot slot;
+        slot.box = index;
+        slot.page = page_;
+        // Short choices side by side, long ones one under another.
+        bool shortChoices = true;
+        for (const QString& choice : box.choices)
+            if (Metrics(FontRole::Caption).horizontalAdvance(choice) > kContentWidth / Count(box.choices) - 120) shortChoices = false;
+        const double columnWidth = shortChoices ? kContentWidth / Count(box.choices) : kContentWidth;
+        double rowBottom = y;
+        for (int k = 0; k < box.choices.size(); ++k) {
+            const double x = kMargin + kPad + (shortChoices ? k * columnWidth : 0);
+            const double cy = shortChoices ? y : rowBottom;
+            const QStringList lines = Wrap(QString::number(k + 1) + QStringLiteral(". ") + box.choices[k], FontRole::Caption,
+                                           columnWidth - kSquare - 4 * kPad);
+            const QRectF square(x, cy, kSquare, kSquare);
+            frame(square);
+            slot.squares.push_back(square);
+            const double used = text(lines, FontRole::Caption, x + kSquare + kPad, cy + 2);
+            rowBottom = std::max(rowBottom, cy + std::max(kSquare, used) + 8);
+        }
+        const double height = rowBottom - y_ + 6;
+        slot.frame = QRectF(kMargin, y_, kContentWidth, height);
+        frame(slot.frame);
+        geometry_.valueSlots.push_back(slot);
+        y_ += height;
+        Q_UNUSED(top);
+    }
+
+    void wideAmount(int index) {
+        const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(index)];
+        const double captionWidth = kContentWidth - kWideValueWidth;
+        const QStringList lines = Wrap(box.caption, FontRole::Caption, captionWidth - 2 * kPad);
+        const double height = std::max(80.0, Count(lines) * LineHeight(FontRole::Caption) + 20);
+        const QRectF captionArea(kMargin, y_, captionWidth, height);
+        frame(captionArea);
+        text(lines, FontRole::Caption, kMargin + kPad, y_ + (height - Count(lines) * LineHeight(FontRole::Caption)) / 2);
+        const QRectF valueBox(kMargin + captionWidth, y_, kWideValueWidth, height);
+        frame(valueBox);
+        text({QString::number(box.number) + u'.'}, FontRole::Caption, valueBox.left() + kPad, y_ + 4);
+        ValueSlot slot;
+        slot.box = index;
+        slot.page = page_;
+        slot.frame = valueBox;
+        slot.valueArea = QRectF(valueBox.left() + kPad, y_ + height - 50, kWideValueWidth - 2 * kPad, 44);
+        slot.alignRight = true;
+        geometry_.valueSlots.push_back(slot);
+        y_ += height;
+    }
+
+    void amountTable() {
+        const double columnWidth = (kContentWidth - kTableCaptionWidth) / 4;
+        // The head: the source column and the four amount columns, lettered.
+        std::vector<QStringList> heads;
+        heads.push_back(Wrap(QStringLiteral("Źródła przychodów"), FontRole::Caption, kTableCaptionWidth - 2 * kPad));
+        for (const QString& column : layout_.amountColumns) heads.push_back(Wrap(column, FontRole::Caption, columnWidth - 2 * kPad));
+        double headHeight = 60;
+        for (const QStringList& head : heads) headHeight = std::max(headHeight, Count(head) * LineHeight(FontRole::Caption) + 30);
+        for (int c = 0; c < 5; ++c) {
+            const double x = c == 0 ? kMargin : kMargin + kTableCaptionWidth + (c - 1) * columnWidth;
+            const double w = c == 0 ? kTableCaptionWidth : columnWidth;
+            const QRectF cell(x, y_, w, headHeight);
+            fill(cell, kTitleFill);
+            frame(cell);
+            text(heads[static_cast<std::size_t>(c)], FontRole::Caption, x + kPad, y_ + 6);
+            text({QString(QChar(u'a' + c))}, FontRole::Small, x + w / 2 - 5, y_ + headHeight - LineHeight(FontRole::Small) - 2);
+        }
+        y_ += headHeight;
+        for (const AmountTableRow& row : layout_.amountRows) {
+            const FontRole role = row.total ? FontRole::Heading : FontRole::Caption;
+            const QStringList lines = Wrap(row.caption, role, kTableCaptionWidth - 2 * kPad);
+            const double height = std::max(80.0, Count(lines) * LineHeight(role) + 16);
+            const QRectF captionCell(kMargin, y_, kTableCaptionWidth, height);
+            frame(captionCell);
+            text(lines, role, kMargin + kPad, y_ + (height - Count(lines) * LineHeight(role)) / 2);
+            const int cells[4] = {row.revenue, row.cost, row.income, row.advance};
+            for (int c = 0; c < 4; ++c) {
+                const QRectF cell(kMargin + kTableCaptionWidth + c * columnWidth, y_, columnWidth, height);
+                if (cells[c] == 0) {
+                    fill(cell, kDisabledFill);
+                    frame(cell);
+                    continue;
+                }
+                frame(cell);
+                text({QString::number(cells[c]) + u'.'}, FontRole::Caption, cell.left() + kPad, y_ + 4);
+                ValueSlot slot;
+                slot.box = layout_.indexOf("p" + QByteArray::number(cells[c]));
+                slot.page = page_;
+                slot.frame = cell;
+                slot.valueArea = QRectF(cell.left() + kPad, cell.bottom() - 50, columnWidth - 2 * kPad, 44);
+                slot.alignRight = true;
+                geometry_.valueSlots.push_back(slot);
+            }
+            y_ += height;
+        }
+    }
+
+    void signature() {
+        const QRectF area(kMargin, y_, kContentWidth, 170);
+        frame(area);
+        text(Wrap(layout_.signatureCaption, FontRole::Caption, kContentWidth - 2 * kPad), FontRole::Caption, kMargin + kPad, y_ + 4);
+        y_ += 170;
+    }
+
+    void footer(int page) {
+        line(QLineF(kMargin, kFooterY - 20, kPageWidth - kMargin, kFooterY - 20));
+        text({layout_.editionNote}, FontRole::Small, kMargin, kFooterY);
+        const QString pageText = QStringLiteral("%1   Strona %2 z %3").arg(layout_.formName).arg(page).arg(layout_.pageCount);
+        text({pageText}, FontRole::Small, kPageWidth - kMargin - Metrics(FontRole::Small).horizontalAdvance(pageText), kFooterY);
+    }
+
+    const FormLayout& layout_;
+    FormGeometry geometry_;
+    int page_ = 0;
+    double y_ = kMargin;
+};
+
+void DrawStepOn(QPainter& painter, const DrawStep& step, const QPen& framePen) {
+    switch (step.kind) {
+    case DrawStep::Frame:
+        painter.setPen(framePen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(step.rect);
+        break;
+    case DrawStep::Fill:
+        painter.fillRect(step.rect, step.color);
+        break;
+    case DrawStep::Line:
+        painter.setPen(framePen);
+        painter.drawLine(step.line);
+        break;
+    case DrawStep::Text:
+        painter.setPen(Qt::black);
+        painter.setFont(FormFont(step.font));
+        painter.drawText(step.origin, step.text);
+        break;
+    }
+}
+
+void DrawValue(QPainter& painter, const ValueSlot& slot, const QString& value) {
+    FontRole role = FontRole::Value;
+    double width = Metrics(role).horizontalAdvance(value);
+    if (width > slot.valueArea.width()) {
+        role = FontRole::ValueSmall;
+        width = Metrics(role).horizontalAdvance(value);
+    }
+    const double x = slot.alignRight ? slot.valueArea.right() - width : slot.valueArea.left();
+    painter.setFont(FormFont(role));
+    painter.drawText(QPointF(x, slot.valueArea.bottom() - Metrics(role).descent() - 4), value);
+}
+
+void DrawTick(QPainter& painter, const QRectF& square, const QPen& pen) {
+    painter.setPen(pen);
+    const QRectF inner = square.adjusted(6, 6, -6, -6);
+    painter.drawLine(inner.topLeft(), inner.bottomRight());
+    painter.drawLine(inner.topRight(), inner.bottomLeft());
+}
+
+}  // namespace
+
+const QFont& FormFont(FontRole role) {
+    static const auto fonts = [] {
+        std::array<QFont, static_cast<std::size_t>(FontRole::Count)> all;
+        all[static_cast<std::size_t>(FontRole::Caption)] = MakeFont(21, false);
+        all[static_cast<std::size_t>(FontRole::Small)] = MakeFont(19, false);
+        all[static_cast<std::size_t>(FontRole::Value)] = MakeFont(34, false);
+        all[static_cast<std::size_t>(FontRole::ValueSmall)] = MakeFont(24, false);
+        all[static_cast<std::size_t>(FontRole::Heading)] = MakeFont(24, true);
+        all[static_cast<std::size_t>(FontRole::Title)] = MakeFont(28, true);
+        all[static_cast<std::size_t>(FontRole::FormName)] = MakeFont(58, true);
+        return all;
+    }();
+    return fonts[static_cast<std::size_t>(role)];
+}
+
+const FormGeometry& GeometryOf(const FormLayout& layout) {
+    static std::map<const FormLayout*, std::unique_ptr<FormGeometry>> cache;
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    auto& entry = cache[&layout];
+    if (!entry) entry = std::make_unique<FormGeometry>(GeometryBuilder(layout).build());
+    return *entry;
+}
+
+void BeginFormPage(QPainter& painter, const QRectF& deviceRect) {
+    const double scale = std::min(deviceRect.width() / kPageWidth, deviceRect.height() / kPageHeight);
+    painter.translate(deviceRect.topLeft());
+    painter.scale(scale, scale);
+}
+
+void DrawFormPage(QPainter& painter, const FormDocument& document, int page, const RenderOptions& options) {
+    const FormGeometry& geometry = GeometryOf(document.layout());
+    if (page < 0 || page >= geometry.pageCount) return;
+    const QPen framePen(Qt::black, 2.5);
+    const QPen tickPen(Qt::black, 5);
+    for (const DrawStep& step : geometry.pages[static_cast<std::size_t>(page)]) DrawStepOn(painter, step, framePen);
+    const FormValues& values = document.values();
+    painter.setPen(Qt::black);
+    for (const ValueSlot& slot : geometry.valueSlots) {
+        if (slot.page != page) continue;
+        const BoxSpec& box = document.layout().boxes[static_cast<std::size_t>(slot.box)];
+        const QString& value = values.at(slot.box);
+        if (options.markErrors && document.boxHasError(slot.box)) {
+            painter.fillRect(slot.frame, QColor(255, 0, 0, 40));
+            painter.setPen(QPen(QColor(200, 0, 0), 6));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(slot.frame);
+            painter.setPen(Qt::black);
+        }
+        if (options.focusBox == slot.box) {
+            painter.setPen(QPen(QColor(0, 90, 200), 6));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(slot.frame);
+            painter.setPen(Qt::black);
+        }
+        if (value.isEmpty()) continue;
+        switch (box.kind) {
+        case BoxKind::TitleStrike:
+            if (value == QLatin1String("01")) {
+                painter.setPen(tickPen);
+                for (const QLineF& strike : slot.strikes) painter.drawLine(strike);
+                painter.setPen(Qt::black);
+            }
+            break;
+        case BoxKind::Tick:
+            if (value == QLatin1String("01") || value == QLatin1String("1")) DrawTick(painter, slot.squares.front(), tickPen);
+            painter.setPen(Qt::black);
+            break;
+        case BoxKind::Choice:
+            for (std::size_t k = 0; k < slot.squares.size(); ++k)
+                if (static_cast<qsizetype>(k + 1) < value.size() && value[static_cast<qsizetype>(k + 1)] == u'1')
+                    DrawTick(painter, slot.squares[k], tickPen);
+            painter.setPen(Qt::black);
+            break;
+        default:
+            DrawValue(painter, slot, value);
+            break;
+        }
+    }
+}
+
+int BoxAt(const FormLayout& layout, int page, const QPointF& point, int* choice) {
+    if (choice) *choice = 0;
+    for (const ValueSlot& slot : GeometryOf(layout).valueSlots) {
+        if (slot.page != page || !slot.frame.contains(point)) continue;
+        if (choice)
+            for (std::size_t k = 0; k < slot.squares.size(); ++k)
+                if (slot.squares[k].adjusted(-15, -15, 15, 15).contains(point)) *choice = static_cast<int>(k) + 1;
+        return slot.box;
+    }
+    return -1;
+}
+
+const ValueSlot* SlotOf(const FormLayout& layout, int boxIndex) {
+    for (const ValueSlot& slot : GeometryOf(layout).valueSlots)
+        if (slot.box == boxIndex) return &slot;
+    return nullptr;
+}

@@ -1,0 +1,176 @@
+#include "formvel/FormValidation.h"
+
+#include "formvel/AmountDisplay.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+QString BoxName(const BoxSpec& box) {
+    if (box.number > 0) return QStringLiteral("Poz. %1").arg(box.number);
+    return QStringLiteral("Tytuł formularza");
+}
+
+void Add(std::vector<FormFinding>& findings, int index, const BoxSpec& box, const QString& text) {
+    findings.push_back({index, BoxName(box) + QStringLiteral(": ") + text});
+}
+
+std::optional<QDate> ReadDate(const QString& text, bool birthDateForm) {
+    static const QRegularExpression period(QStringLiteral("^(\\d{2})-(\\d{2})-(\\d{4})$"));
+    static const QRegularExpression birth(QStringLiteral("^(\\d{2})-(\\d{2})[ -](\\d{4})$"));
+    const auto match = (birthDateForm ? birth : period).match(text.trimmed());
+    if (!match.hasMatch()) return std::nullopt;
+    const QDate date(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt());
+    if (!date.isValid()) return std::nullopt;
+    return date;
+}
+
+bool IsValidCode(const BoxSpec& box, const QString& value) {
+    if (value.size() != box.codeLength()) return false;
+    int ones = 0;
+    for (QChar ch : value) {
+        if (ch == u'1')
+            ++ones;
+        else if (ch != u'0')
+            return false;
+    }
+    return ones <= 1 && value[0] == u'0';
+}
+
+void CheckValue(std::vector<FormFinding>& findings, int index, const BoxSpec& box, const QString& value) {
+    static const QRegularExpression postalCode(QStringLiteral("^\\d{2}-\\d{3}$"));
+    static const QRegularExpression taxYear(QStringLiteral("^\\d{4}$"));
+    switch (box.kind) {
+    case BoxKind::Nip: {
+        QString digits = value;
+        digits.remove(u'-').remove(u' ');
+        static const QRegularExpression tenDigits(QStringLiteral("^\\d{10}$"));
+        if (!tenDigits.match(digits).hasMatch())
+            Add(findings, index, box, QStringLiteral("NIP musi składać się z 10 cyfr."));
+        else if (!IsValidNip(value))
+            Add(findings, index, box, QStringLiteral("nieprawidłowy NIP – cyfra kontrolna się nie zgadza."));
+        break;
+    }
+    case BoxKind::PostalCode:
+        if (!postalCode.match(value.trimmed()).hasMatch())
+            Add(findings, index, box, QStringLiteral("kod pocztowy musi mieć postać 00-000."));
+        break;
+    case BoxKind::BirthDate:
+        if (!ReadDate(value, true))
+            Add(findings, index, box, QStringLiteral("nieprawidłowa data urodzenia (oczekiwano DD-MM RRRR)."));
+        break;
+    case BoxKind::Date:
+        if (!ReadDate(value, false))
+            Add(findings, index, box, QStringLiteral("nieprawidłowa data (oczekiwano DD-MM-RRRR)."));
+        break;
+    case BoxKind::TaxYear:
+        if (!taxYear.match(value.trimmed()).hasMatch())
+            Add(findings, index, box, QStringLiteral("rok podatkowy musi składać się z czterech cyfr."));
+        break;
+    case BoxKind::Amount:
+    case BoxKind::WholeAmount: {
+        const auto amount = ReadShownAmount(value);
+        if (!amount)
+            Add(findings, index, box, QStringLiteral("wpisana wartość nie jest kwotą."));
+        else if (*amount < 0)
+            Add(findings, index, box, QStringLiteral("kwota nie może być ujemna."));
+        break;
+    }
+    case BoxKind::Choice:
+    case BoxKind::Tick:
+    case BoxKind::TitleStrike:
+        if (!IsValidCode(box, value))
+            Add(findings, index, box, QStringLiteral("nieprawidłowe oznaczenie wyboru „%1”.").arg(value));
+        break;
+    case BoxKind::Text:
+        break;
+    }
+}
+
+void CheckPeriod(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
+    if (layout.periodFromBox == 0) return;
+    const int fromIndex = layout.indexOf("p" + QByteArray::number(layout.periodFromBox));
+    const int toIndex = layout.indexOf("p" + QByteArray::number(layout.periodToBox));
+    const auto from = ReadDate(values.at(fromIndex), false);
+    const auto to = ReadDate(values.at(toIndex), false);
+    if (!from || !to) return;
+    const BoxSpec& toBox = layout.boxes[static_cast<std::size_t>(toIndex)];
+    if (*from > *to)
+        Add(findings, toIndex, toBox, QStringLiteral("koniec okresu jest wcześniejszy niż jego początek."));
+    else if (from->year() != to->year())
+        Add(findings, toIndex, toBox, QStringLiteral("okres musi mieścić się w jednym roku podatkowym."));
+}
+
+void CheckTitles(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
+    int struck = 0;
+    int last = -1;
+    for (const FormTitle& title : layout.titles) {
+        if (title.strikeKey.isEmpty()) continue;
+        const int index = layout.indexOf(title.strikeKey);
+        if (values.at(index) == QLatin1String("01")) {
+            ++struck;
+            last = index;
+        }
+    }
+    if (struck > 1)
+        Add(findings, last, layout.boxes[static_cast<std::size_t>(last)],
+            QStringLiteral("skreślono oba tytuły – należy skreślić tylko niewłaściwy."));
+}
+
+}  // namespace
+
+bool IsValidNip(const QString& nip) {
+    static const int weights[9] = {6, 5, 7, 2, 3, 4, 5, 6, 7};
+    QString digits;
+    for (QChar ch : nip) {
+        if (ch == u'-' || ch == u' ') continue;
+        if (ch < u'0' || ch > u'9') return false;
+        digits += ch;
+    }
+    if (digits.size() != 10) return false;
+    int sum = 0;
+    for (int i = 0; i < 9; ++i) sum += weights[i] * digits[i].digitValue();
+    const int check = sum % 11;
+    return check != 10 && check == digits[9].digitValue();
+}
+
+std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues& values) {
+    std::vector<FormFinding> findings;
+    for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
+        const BoxSpec& box = layout.boxes[i];
+        const int index = static_cast<int>(i);
+        const QString& value = values.at(index);
+        const bool empty = value.trimmed().isEmpty() || (!box.isCoded() && !box.isAmount() && IsBlankValue(value));
+        if (empty) {
+            if (box.required) Add(findings, index, box, QStringLiteral("nie wypełniono wymaganego pola („%1”).").arg(box.caption));
+            continue;
+        }
+        CheckValue(findings, index, box, value);
+    }
+    CheckPeriod(findings, layout, values);
+    CheckTitles(findings, layout, values);
+    return findings;
+}
+
+std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValues& values,
+                                        const FormValues& calculated) {
+    std::vector<FormFinding> findings;
+    for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
+        const BoxSpec& box = layout.boxes[i];
+        if (!box.computed) continue;
+        const int index = static_cast<int>(i);
+        const auto shown = values.at(index).trimmed().isEmpty() ? std::optional<double>(0.0) : ReadShownAmount(values.at(index));
+        const auto expected = calculated.at(index).trimmed().isEmpty() ? std::optional<double>(0.0)
+                                                                       : ReadShownAmount(calculated.at(index));
+        if (!shown || !expected) continue;  // not an amount: reported by the checks above
+        if (std::fabs(*shown - *expected) >= 0.005)
+            Add(findings, index, box,
+                QStringLiteral("kwota niezgodna z wyliczeniem – powinno być %1.")
+                    .arg(ShowAmount(*expected, box.kind == BoxKind::WholeAmount)));
+    }
+    return findings;
+}

@@ -1,0 +1,16 @@
+#include "formvel/FormValues.h"
+
+#include "formvel/AmountDisplay.h"
+
+bool IsBlankValue(const QString& value) {
+    for (QChar ch : value)
+        if (ch != u' ' && ch != u'-') return false;
+    return true;
+}
+
+QString FiskonAmountText(const BoxSpec& box, const QString& shown) {
+    if (shown.trimmed().isEmpty()) return {};
+    const auto amount = ReadShownAmount(shown);
+    if (!amount) return shown;
+    return FiskonAmount(*amount, box.kind == BoxKind::WholeAmount);
+}
