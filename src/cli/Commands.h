@@ -39,3 +39,4 @@ int RunRecomputeCommand(const QStringList& arguments, QTextStream& out, QTextStr
 int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunFieldsCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunPdfCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);

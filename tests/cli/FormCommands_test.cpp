@@ -4,6 +4,10 @@
 #include "support/RunCli.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -87,5 +91,68 @@ TEST(FieldsCommand, RefusesWhatItCannotDo) {
         EXPECT_FALSE(run.err.isEmpty());
         if (c.message) EXPECT_TRUE(run.err.startsWith(QString::fromUtf8(c.message))) << run.err.toStdString();
         if (c.exitCode == 2) EXPECT_TRUE(run.err.contains(QStringLiteral("Użycie: fiskon-cli fields")));
+    }
+}
+
+namespace {
+
+// The text of a PDF as pdftotext reads it (empty when it cannot).
+QString pdfText(const QString& path) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int pdfPages(const QString& path) {
+    return static_cast<int>(pdfText(path).count(u'\f'));
+}
+
+}  // namespace
+
+TEST(PdfCommand, DrawsOneDocumentPerChosenTaxpayer) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "no pdftotext";
+    QTemporaryDir dir;
+    const QString all = dir.filePath(QStringLiteral("wszyscy.pdf"));
+    const QStringList common{"--form", "pit11", "--payer", example("platnik.txt"), "--surname", "kowalska"};
+    CliRun run = RunCli(QStringList{"pdf", example("podatnicy.txt"), all} + common);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString text = pdfText(all);
+    for (const char* surname : {"ĄCKI", "NOWAK", "WIŚNIEWSKI", "ŻÓŁTOWSKA"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(surname))) << surname;
+    EXPECT_EQ(text.count(QStringLiteral("KOWALSKA")), 4);  // the person filling in, on every document
+    EXPECT_EQ(pdfPages(all), 8);                           // two pages each, each from a new page
+    // The forms program's findings name the taxpayer; they do not stop the output.
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1 ĄCKI ŁUKASZ: Poz. 19"))) << run.err.toStdString();
+
+    const QString chosen = dir.filePath(QStringLiteral("wybrani.pdf"));
+    run = RunCli(QStringList{"pdf", example("podatnicy.txt"), chosen, "--records", "2-3,2"} + common);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(pdfPages(chosen), 4);
+    EXPECT_FALSE(pdfText(chosen).contains(QStringLiteral("ĄCKI")));
+
+    const QString each = dir.filePath(QStringLiteral("osobno"));
+    run = RunCli(QStringList{"pdf", example("podatnicy.txt"), "--each", each, "--records", "1,4", "--form", "pit40"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QDir(each).entryList(QDir::Files), (QStringList{"1_ĄCKI_ŁUKASZ.pdf", "4_ŻÓŁTOWSKA_ELŻBIETA.pdf"}));
+    EXPECT_TRUE(pdfText(QDir(each).filePath(QStringLiteral("4_ŻÓŁTOWSKA_ELŻBIETA.pdf"))).contains(QStringLiteral("PIT-40")));
+}
+
+TEST(PdfCommand, RefusesWhatItCannotDo) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("x.pdf"));
+    const std::pair<QStringList, int> cases[] = {
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--records", "2,7"}, 1},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--records", "3-1"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--records", "1;2"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--record", "1", "--records", "2"}, 2},
+        {{"pdf", example("podatnicy.txt"), "--form", "pit11"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--each", dir.path(), "--form", "pit11"}, 2},
+        {{"pdf", example("podatnicy.txt"), dir.filePath(QStringLiteral("brak/x.pdf")), "--form", "pit11"}, 1},
+    };
+    for (const auto& [arguments, exitCode] : cases) {
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.exitCode, exitCode) << arguments.join(' ').toStdString() << "\n" << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
     }
 }
