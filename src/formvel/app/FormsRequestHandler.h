@@ -1,0 +1,84 @@
+#pragma once
+
+#include "formvel/FormDocument.h"
+#include "platform/WindowSystem.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+
+class FormPrintJobs;
+class FormWindow;
+
+// The requests of the forms protocol (version 5), one window procedure for every class under which
+// the program answers. Each request is checked: an unknown code, a form id the program did not
+// give out, or a text that is not what the request carries gets the reply 0 and changes nothing.
+class FormsRequestHandler : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::int32_t kVersion = 5;
+    // Class of the form windows' registrations ("is window" of a shown form).
+    static constexpr const char* kFormWindowClass = "TFormWindow_VEL";
+
+    explicit FormsRequestHandler(WindowSystem& system, QObject* parent = nullptr);
+    ~FormsRequestHandler() override;
+
+    // The window procedure: kFormsMessage with the request code in wParam's low byte.
+    std::int32_t handle(std::uint32_t message, std::uint32_t wParam, std::int32_t lParam);
+
+    // What the tests and the program look at.
+    FormDocument* document(int formId) const;
+    FormWindow* window(int formId) const;
+    int formCount() const { return static_cast<int>(forms_.size()); }
+    int openWindowCount() const;
+    const FormPrintJobs& printJobs() const { return *printJobs_; }
+
+signals:
+    // Release (code 4) arrived.
+    void releaseRequested();
+    // The user closed the last form window that was open.
+    void lastWindowClosed();
+    // Any request arrived (the server's idle clock).
+    void requestArrived();
+
+private:
+    struct Form {
+        std::unique_ptr<FormDocument> document;
+        QByteArray identifier;
+        QPointer<FormWindow> window;
+        WindowHandle windowHandle = 0;
+    };
+
+    // The text of a print or print-dialog request: parent line, first page, last page, caption,
+    // and for a print the silent flag and printer index.
+    struct PrintText {
+        Form* form = nullptr;
+        QList<QByteArray> lines;
+        int firstPage = 0;
+        int lastPage = 0;
+        QString caption;
+    };
+
+    Form* find(int formId) const;
+    std::optional<PrintText> readPrintText(std::int32_t lParam) const;
+    std::int32_t create(std::int32_t lParam);
+    std::int32_t destroy(std::int32_t lParam);
+    std::int32_t show(std::int32_t lParam);
+    std::int32_t setFields(std::int32_t lParam, int options);
+    std::int32_t getFields(std::int32_t lParam, bool convert);
+    std::int32_t setTaxScale(std::int32_t lParam);
+    std::int32_t getErrors(std::int32_t lParam);
+    std::int32_t print(std::int32_t lParam);
+    std::int32_t openPrintDialog(std::int32_t lParam);
+    void closeWindow(Form& form);
+    int nextFormId();
+
+    WindowSystem& system_;
+    std::map<int, Form> forms_;
+    int lastFormId_ = 0;
+    std::unique_ptr<FormPrintJobs> printJobs_;
+};

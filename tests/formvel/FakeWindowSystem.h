@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/WindowSystem.h"
+
+#include <map>
+
+// The window system inside one process: windows are procedures in a map, a message is a call, atoms
+// live in a table with counts. Enough to drive the forms program's request handler.
+class FakeWindowSystem : public WindowSystem {
+public:
+    WindowHandle findWindow(const QByteArray& className) override {
+        for (const auto& [handle, window] : windows_)
+            if (window.className == className) return handle;
+        return 0;
+    }
+    bool isWindow(WindowHandle window) override { return windows_.count(window) != 0; }
+    std::int32_t sendMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam, std::int32_t lParam) override {
+        const auto it = windows_.find(window);
+        if (it == windows_.end() || !it->second.procedure) return 0;
+        const WindowProcedure procedure = it->second.procedure;
+        return procedure(message, wParam, lParam);
+    }
+    bool enableWindow(WindowHandle window, bool enable) override {
+        const auto it = windows_.find(window);
+        if (it == windows_.end()) return false;
+        if (it->second.enable) it->second.enable(enable);
+        return true;
+    }
+    bool setForegroundWindow(WindowHandle window) override {
+        const auto it = windows_.find(window);
+        if (it != windows_.end() && it->second.bringToFront) it->second.bringToFront();
+        return it != windows_.end();
+    }
+    WindowHandle registerWindow(const LocalWindow& window) override {
+        windows_[++lastHandle_] = window;
+        return lastHandle_;
+    }
+    void unregisterWindow(WindowHandle window) override { windows_.erase(window); }
+
+    Atom addAtom(const QByteArray& name) override {
+        if (name.isEmpty() || name.size() > 255) return 0;
+        for (auto& [atom, entry] : atoms_)
+            if (entry.first == name) {
+                ++entry.second;
+                return atom;
+            }
+        atoms_[++lastAtom_] = {name, 1};
+        return lastAtom_;
+    }
+    QByteArray atomName(Atom atom, int bufferSize) override {
+        const auto it = atoms_.find(atom);
+        return it == atoms_.end() ? QByteArray() : it->second.first.left(bufferSize - 1);
+    }
+    Atom deleteAtom(Atom atom) override {
+        const auto it = atoms_.find(atom);
+        if (it == atoms_.end()) return atom;
+        if (--it->second.second == 0) atoms_.erase(it);
+        return 0;
+    }
+    int startProcess(const QString&, int) override { return 2; }
+    QString profileString(const QString&, const QString&, const QString& fallback) override { return fallback; }
+    void pumpMessages() override {}
+    void waitMessage() override {}
+    bool handleOneMessage() override { return false; }
+    void sleep(int) override {}
+
+    std::size_t atomCount() const { return atoms_.size(); }
+
+private:
+    std::map<WindowHandle, LocalWindow> windows_;
+    std::map<Atom, std::pair<QByteArray, int>> atoms_;
+    WindowHandle lastHandle_ = 0x100;
+    Atom lastAtom_ = 0xC000 - 1;
+};
