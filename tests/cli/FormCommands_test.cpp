@@ -89,8 +89,12 @@ TEST(FieldsCommand, RefusesWhatItCannotDo) {
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString() << "\n" << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_FALSE(run.err.isEmpty());
-        if (c.message) EXPECT_TRUE(run.err.startsWith(QString::fromUtf8(c.message))) << run.err.toStdString();
-        if (c.exitCode == 2) EXPECT_TRUE(run.err.contains(QStringLiteral("Użycie: fiskon-cli fields")));
+        if (c.message) {
+            EXPECT_TRUE(run.err.startsWith(QString::fromUtf8(c.message))) << run.err.toStdString();
+        }
+        if (c.exitCode == 2) {
+            EXPECT_TRUE(run.err.contains(QStringLiteral("Użycie: fiskon-cli fields")));
+        }
     }
 }
 

@@ -181,11 +181,34 @@ TEST_F(FormController, SendsWhatChangedOrEverythingWhenForced) {
             EXPECT_EQ(last(5).text, c.fieldText);
             EXPECT_EQ(last(5).low(), vel.formId());
         }
-        if (std::find(c.codes.begin(), c.codes.end(), 9) != c.codes.end()) EXPECT_EQ(last(9).text, "0;1\r\n");
+        if (std::find(c.codes.begin(), c.codes.end(), 9) != c.codes.end()) {
+            EXPECT_EQ(last(9).text, "0;1\r\n");
+        }
         forms.requests.clear();
         vel.SendData(false);  // sent: nothing is pending any more
         EXPECT_TRUE(forms.requests.empty());
         EXPECT_EQ(forms.atoms(), 0);
+    }
+}
+
+TEST_F(FormController, AFailedTransferRaisesAndStaysPending) {
+    const std::pair<std::function<void(TSterFormVEL&)>, QString> cases[] = {
+        {[](TSterFormVEL& v) { v.SetFields({"p1=A"}); }, QStringLiteral("Błąd transmisji danych do formularza.")},
+        {[](TSterFormVEL& v) { v.SetTaxScale({"0;1"}); }, QStringLiteral("Błąd transmisji skali podatkowej do formularza.")},
+    };
+    for (const auto& [change, message] : cases) {
+        TSterFormVEL& vel = active();
+        lform::LinkShutdown();  // the link knows no forms window any more; the controller keeps its form
+        lform::setWindowSystem(&forms);
+        change(vel);
+        for (int attempt = 0; attempt < 2; ++attempt) {  // still pending after the failure
+            try {
+                vel.SendData(false);
+                ADD_FAILURE() << "no error raised";
+            } catch (const ESterFormVEL& error) {
+                EXPECT_EQ(error.message(), message);
+            }
+        }
     }
 }
 
