@@ -94,8 +94,7 @@ void TSterFormVEL::SetActive(bool value) {
         const bool connected = SerwerPath.isEmpty() ? lform::ConnectFormsProgram(false)
                                                     : lform::ConnectFormsServer(false, SerwerPath);
         if (!connected) return;  // reported by the next Show, PrintDialog or Print
-        formId_ = lform::CreateForm(symbol_, GetIdentyfikator());
-        if (formId_ < 0) formId_ = 0;
+        formId_ = lform::CreateForm(symbol_, GetIdentyfikator());  // 0: not created, unreported
     } else if (lform::DestroyForm(formId_)) {
         formId_ = 0;
     }
