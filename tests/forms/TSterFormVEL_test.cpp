@@ -325,10 +325,3 @@ TEST_F(FormController, RefusesAReplyLongerThanItsBuffer) {
     EXPECT_EQ(vel.Fields().value(0).size(), TSterFormVEL::kReadBackCapacity - 2);
 }
 
-TEST(ListText, LinesTravelWithCrLfAndComeBackSplitAtAnyBreak) {
-    EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
-    EXPECT_EQ(JoinLines({}), "");
-    EXPECT_EQ(SplitLines("a\r\n\r\nb\r\n"), (QByteArrayList{"a", "", "b"}));
-    EXPECT_EQ(SplitLines("a\nb\rc"), (QByteArrayList{"a", "b", "c"}));
-    EXPECT_EQ(SplitLines(""), QByteArrayList{});
-}
