@@ -1,5 +1,7 @@
 #include "forms/AtomChain.h"
 
+#include <algorithm>
+#include <charconv>
 #include <limits>
 #include <optional>
 
@@ -39,12 +41,18 @@ QList<Atom> MakeAtomChain(WindowSystem& system, const QByteArray& text) {
     const qsizetype pieces = text.size() / kChainPiece + 1;
     QList<Atom> atoms;
     atoms.reserve(pieces);
+    QByteArray name;
+    name.reserve(kChainPiece + 8);
     Atom next = 0;
     for (qsizetype piece = pieces - 1; piece >= 0; --piece) {
-        QByteArray name = text.mid(piece * kChainPiece, kChainPiece);
+        const qsizetype start = piece * kChainPiece;
+        name.resize(0);
+        name.append(text.constData() + start, std::min<qsizetype>(kChainPiece, text.size() - start));
         if (next != 0) {
-            name += '\x01';
-            name += QByteArray::number(next);
+            char digits[8];
+            const auto written = std::to_chars(digits, digits + sizeof digits, next);
+            name.append('\x01');
+            name.append(digits, written.ptr - digits);
         }
         next = system.addAtom(name);
         atoms.append(next);

@@ -25,13 +25,16 @@ QString executableName() {
 }
 
 // Starts the program minimized and waits for a window of the current class, handling the
-// program's own messages meanwhile; the wait ends when the start failed or after kStartWaitMs.
+// program's own messages meanwhile; the wait ends when the start failed, when the started
+// program has ended (after one more look: it may have handed over to a running one) or after
+// kStartWaitMs.
 void startAndWait(const QString& commandLine) {
     LinkState& link = state();
     link.startResult = link.system->startProcess(commandLine, kShowMinimized);
     for (int waited = 0; link.startResult >= 32; waited += kStartPollMs) {
+        const bool running = link.system->startedProcessRunning();
         link.formsWindow = link.system->findWindow(link.windowClass);
-        if (link.formsWindow != 0) return;
+        if (link.formsWindow != 0 || !running) return;
         link.system->pumpMessages();
         if (waited >= kStartWaitMs) return;
         link.system->sleep(kStartPollMs);

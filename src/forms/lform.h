@@ -26,10 +26,12 @@ WindowSystem* windowSystem();
 // Shows or hides the hourglass (installed by the widgets layer; empty: nothing is shown).
 void setBusyCursorHook(std::function<void(bool busy)> hook);
 
-// Called by every form controller's constructor; acts the first time only.
+// Called by every form controller's constructor; acts the first time only. When an application
+// object exists, LinkShutdown is arranged to run as its event loop ends (aboutToQuit), while the
+// window system and the windows still exist.
 void LinkInit();
-// Destroys the open forms (last created first) and releases the forms program. Run at process
-// exit once LinkInit has run; tests may call it to start afresh (it resets the link's state).
+// Destroys the open forms (last created first) and releases the forms program. Tests may call it
+// to start afresh (it resets the link's state; LinkInit then acts again).
 void LinkShutdown();
 
 bool ConnectFormsProgram(bool server);

@@ -4,8 +4,28 @@
 #include <cstring>
 
 namespace {
-constexpr std::uint32_t kMagic = 0x464B4154;  // "FKAT"
+constexpr std::uint32_t kMagic = 0x32414B46;  // "FKA2"
+
+// A quick hash of a name, the same in every process: its length, its first and its last 16
+// bytes (a chain's pieces differ at their ends, where the next piece's atom stands). Names that
+// share it are told apart by comparing them whole.
+std::uint32_t nameHash(const char* name, qsizetype length) {
+    char ends[32] = {};
+    const auto part = static_cast<std::size_t>(std::min<qsizetype>(length, 16));
+    std::memcpy(ends, name, part);
+    std::memcpy(ends + 16, name + length - static_cast<qsizetype>(part), part);
+    std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(length);
+    for (int at = 0; at < 32; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, ends + at, 8);
+        hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+        hash ^= hash >> 32;
+    }
+    // 0 marks a free slot.
+    return static_cast<std::uint32_t>(hash ^ (hash >> 29)) | 1u;
 }
+
+}  // namespace
 
 AtomTable::AtomTable(void* data) : data_(static_cast<Data*>(data)) {
     if (data_->magic != kMagic) {
@@ -28,14 +48,17 @@ const AtomTable::Slot* AtomTable::slotOf(Atom atom) const {
 Atom AtomTable::add(const QByteArray& name) {
     if (name.isEmpty() || name.size() > kMaxName) return 0;
     const std::uint32_t used = usedSlots();
+    const std::uint32_t hash = nameHash(name.constData(), name.size());
     std::uint32_t freeSlot = used;
     for (std::uint32_t i = 0; i < used; ++i) {
-        Slot& slot = data_->entries[i];
-        if (slot.count == 0) {
-            freeSlot = std::min(freeSlot, i);
+        const std::uint32_t slotHash = data_->hashes[i];
+        if (slotHash == 0) {  // a free slot
+            if (freeSlot == used && data_->entries[i].count == 0) freeSlot = i;
             continue;
         }
-        if (slot.length == name.size() && std::memcmp(slot.name, name.constData(), slot.length) == 0) {
+        if (slotHash != hash) continue;
+        Slot& slot = data_->entries[i];
+        if (slot.count != 0 && slot.length == name.size() && std::memcmp(slot.name, name.constData(), slot.length) == 0) {
             if (slot.count < 0xFFFF) ++slot.count;
             return static_cast<Atom>(kFirstAtom + i);
         }
@@ -45,6 +68,7 @@ Atom AtomTable::add(const QByteArray& name) {
     slot.count = 1;
     slot.length = static_cast<std::uint8_t>(name.size());
     std::memcpy(slot.name, name.constData(), slot.length);
+    data_->hashes[freeSlot] = hash;
     if (freeSlot == used) data_->used = used + 1;
     return static_cast<Atom>(kFirstAtom + freeSlot);
 }
@@ -59,7 +83,10 @@ QByteArray AtomTable::name(Atom atom, int bufferSize) const {
 Atom AtomTable::remove(Atom atom) {
     if (slotOf(atom) == nullptr) return atom;
     Slot& slot = data_->entries[atom - kFirstAtom];
-    if (--slot.count == 0) slot.length = 0;
+    if (--slot.count == 0) {
+        slot.length = 0;
+        data_->hashes[atom - kFirstAtom] = 0;
+    }
     return 0;
 }
 

@@ -28,7 +28,10 @@ public:
     };
     struct Data {
         std::uint32_t magic;
-        std::uint32_t used;  // slots [0, used) have been handed out at some time
+        std::uint32_t used;       // slots [0, used) have been handed out at some time
+        std::uint32_t lockOwner;  // the thread holding the table (SharedAtomTable), 0 for none
+        std::uint32_t reserved;
+        std::uint32_t hashes[kSlots];  // each slot's name hash: a name is sought without touching the names
         Slot entries[kSlots];
     };
     static constexpr std::size_t kDataSize = sizeof(Data);
@@ -42,6 +45,8 @@ public:
     Atom remove(Atom atom);
     // Atoms in use (for tests and leak checks).
     int count() const;
+    // The word a process that shares the table locks it with.
+    std::uint32_t* lockWord() { return &data_->lockOwner; }
 
 private:
     Data* data_;

@@ -8,14 +8,17 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 
 namespace {
 
@@ -99,9 +102,9 @@ bool LinuxWindowSystem::isWindow(WindowHandle window) {
     return false;
 }
 
-std::int32_t LinuxWindowSystem::handle(const MessageFrame& frame) {
+std::optional<std::int32_t> LinuxWindowSystem::handle(const MessageFrame& frame) {
     const auto found = windows_.find(frame.window);
-    if (found == windows_.end()) return 0;
+    if (found == windows_.end()) return std::nullopt;
     // A copy: the procedure may unregister its own window.
     const LocalWindow window = found->second;
     switch (frame.kind) {
@@ -113,7 +116,8 @@ std::int32_t LinuxWindowSystem::handle(const MessageFrame& frame) {
     case MessageFrame::Foreground:
         if (window.bringToFront) window.bringToFront();
         return 1;
-    case MessageFrame::Reply: return 0;
+    case MessageFrame::Reply:
+    case MessageFrame::NoWindow: return 0;
     }
     return 0;
 }
@@ -121,7 +125,7 @@ std::int32_t LinuxWindowSystem::handle(const MessageFrame& frame) {
 std::int32_t LinuxWindowSystem::sendMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                                             std::int32_t lParam) {
     const MessageFrame frame = MessageFrame::request(window, message, wParam, lParam);
-    if (windows_.count(window) != 0) return handle(frame);
+    if (windows_.count(window) != 0) return handle(frame).value_or(0);
     return deliver(window, frame).value_or(0);
 }
 
@@ -130,7 +134,7 @@ bool LinuxWindowSystem::enableWindow(WindowHandle window, bool enable) {
     frame.kind = MessageFrame::Enable;
     frame.window = window;
     frame.lParam = enable ? 1 : 0;
-    if (windows_.count(window) != 0) return handle(frame) != 0;
+    if (windows_.count(window) != 0) return handle(frame).value_or(0) != 0;
     return deliver(window, frame).value_or(0) != 0;
 }
 
@@ -138,16 +142,13 @@ bool LinuxWindowSystem::setForegroundWindow(WindowHandle window) {
     MessageFrame frame;
     frame.kind = MessageFrame::Foreground;
     frame.window = window;
-    if (windows_.count(window) != 0) return handle(frame) != 0;
+    if (windows_.count(window) != 0) return handle(frame).value_or(0) != 0;
     return deliver(window, frame).value_or(0) != 0;
 }
 
 QLocalSocket* LinuxWindowSystem::connectionTo(const QString& socketPath) {
     if (auto cached = connections_.find(socketPath); cached != connections_.end()) {
-        QLocalSocket* socket = cached->second.get();
-        // A connection the peer has closed, or one with bytes nobody asked for, is not reused.
-        socket->waitForReadyRead(0);
-        if (socket->state() == QLocalSocket::ConnectedState && socket->bytesAvailable() == 0) return socket;
+        if (cached->second->state() == QLocalSocket::ConnectedState) return cached->second.get();
         connections_.erase(cached);
     }
     auto socket = std::make_unique<QLocalSocket>();
@@ -164,16 +165,34 @@ void LinuxWindowSystem::dropConnection(const QString& socketPath) {
 }
 
 std::optional<std::int32_t> LinuxWindowSystem::deliver(WindowHandle window, const MessageFrame& frame) {
-    const auto entry = registry_.read(window);
-    if (!entry) return std::nullopt;
-    const QString socketPath = entry->socketPath;
+    // The window's entry and the connection to its process are kept from one message to the
+    // next; a message that finds either out of date (the process gone, or the handle now another
+    // process's) is tried once more with both taken afresh. A peer that does not answer in time
+    // is not asked twice.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto known = knownWindows_.find(window);
+        if (known == knownWindows_.end()) {
+            const auto entry = registry_.read(window);
+            if (!entry) return std::nullopt;
+            known = knownWindows_.emplace(window, entry->socketPath).first;
+        }
+        const QString socketPath = known->second;
+        const Exchange result = exchange(socketPath, frame);
+        if (result.reply) return result.reply;
+        knownWindows_.erase(window);
+        if (result.timedOut) break;
+    }
+    return std::nullopt;
+}
+
+LinuxWindowSystem::Exchange LinuxWindowSystem::exchange(const QString& socketPath, const MessageFrame& frame) {
     QLocalSocket* socket = connectionTo(socketPath);
-    if (socket == nullptr) return std::nullopt;
+    if (socket == nullptr) return {};
     const QDeadlineTimer deadline(timeoutMs_);
     const QByteArray bytes = frame.encode();
     if (socket->write(bytes) != bytes.size()) {
         dropConnection(socketPath);
-        return std::nullopt;
+        return {};
     }
     socket->flush();
     MessageFrameReader reader;
@@ -181,10 +200,15 @@ std::optional<std::int32_t> LinuxWindowSystem::deliver(WindowHandle window, cons
         const QByteArray received = socket->readAll();
         reader.feed(received.constData(), received.size());
         if (const auto answer = reader.next()) {
-            if (answer->kind == MessageFrame::Reply) return answer->lParam;
+            if (answer->kind == MessageFrame::Reply) return {answer->lParam, false};
+            if (answer->kind == MessageFrame::NoWindow) return {};
             break;
         }
-        if (reader.broken() || socket->state() != QLocalSocket::ConnectedState || deadline.hasExpired()) break;
+        if (reader.broken() || socket->state() != QLocalSocket::ConnectedState) break;
+        if (deadline.hasExpired()) {
+            dropConnection(socketPath);
+            return {std::nullopt, true};
+        }
         // Requests to our own windows are answered while we wait, so that two processes that
         // message each other at once do not wait for each other.
         int slice = static_cast<int>(std::min<qint64>(deadline.remainingTime(), kServeSliceMs));
@@ -192,14 +216,14 @@ std::optional<std::int32_t> LinuxWindowSystem::deliver(WindowHandle window, cons
             server_->serveWaiting();
             // Serving may have run a procedure that dropped or replaced this connection.
             if (auto cached = connections_.find(socketPath); cached == connections_.end() || cached->second.get() != socket)
-                return std::nullopt;
+                return {};
         } else {
             slice = static_cast<int>(deadline.remainingTime());
         }
         socket->waitForReadyRead(std::max(slice, 0));
     }
     dropConnection(socketPath);
-    return std::nullopt;
+    return {};
 }
 
 // --- atoms -----------------------------------------------------------------------------------
@@ -213,7 +237,21 @@ Atom LinuxWindowSystem::deleteAtom(Atom atom) { return atoms_.remove(atom); }
 // --- processes, profile, the message queue -----------------------------------------------------
 
 int LinuxWindowSystem::startProcess(const QString& commandLine, int showCommand) {
-    return startCommandLine(commandLine, showCommand);
+    qint64 processId = 0;
+    const int result = startCommandLine(commandLine, showCommand, &processId);
+    if (result >= 32) startedProcess_ = processId;
+    return result;
+}
+
+bool LinuxWindowSystem::startedProcessRunning() {
+    if (startedProcess_ <= 0 || startedProcess_ > std::numeric_limits<pid_t>::max()) return true;
+    if (::kill(static_cast<pid_t>(startedProcess_), 0) != 0) return false;
+    // Ended but not yet reaped by whoever adopted it (it runs detached, not as our child).
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(startedProcess_));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray line = stat.read(512);
+    const qsizetype end = line.lastIndexOf(')');
+    return end < 0 || end + 2 >= line.size() || (line[end + 2] != 'Z' && line[end + 2] != 'X');
 }
 
 QString LinuxWindowSystem::profileString(const QString& section, const QString& key, const QString& fallback) {

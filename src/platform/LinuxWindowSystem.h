@@ -49,6 +49,7 @@ public:
     QByteArray atomName(Atom atom, int bufferSize) override;
     Atom deleteAtom(Atom atom) override;
     int startProcess(const QString& commandLine, int showCommand) override;
+    bool startedProcessRunning() override;
     QString profileString(const QString& section, const QString& key, const QString& fallback) override;
     void pumpMessages() override;
     void waitMessage() override;
@@ -56,10 +57,16 @@ public:
     void sleep(int milliseconds) override;
 
 private:
-    // What the procedure (or callback) of a window of this process answers to a frame.
-    std::int32_t handle(const MessageFrame& frame);
+    // What the procedure (or callback) of a window of this process answers to a frame; none when
+    // the window is not one of this process's.
+    std::optional<std::int32_t> handle(const MessageFrame& frame);
     // Sends a frame to the process of another process's window and waits for its reply.
     std::optional<std::int32_t> deliver(WindowHandle window, const MessageFrame& frame);
+    struct Exchange {
+        std::optional<std::int32_t> reply;
+        bool timedOut = false;
+    };
+    Exchange exchange(const QString& socketPath, const MessageFrame& frame);
     QLocalSocket* connectionTo(const QString& socketPath);
     void dropConnection(const QString& socketPath);
     bool ensureServer();
@@ -70,4 +77,6 @@ private:
     std::unique_ptr<WindowServer> server_;
     std::map<WindowHandle, LocalWindow> windows_;
     std::map<QString, std::unique_ptr<QLocalSocket>> connections_;
+    std::map<WindowHandle, QString> knownWindows_;
+    qint64 startedProcess_ = 0;  // another process's window -> its socket
 };

@@ -15,6 +15,7 @@ int bodyLength(std::uint16_t kind) {
     case MessageFrame::Reply: return 4;
     case MessageFrame::Enable: return 8;
     case MessageFrame::Foreground: return 4;
+    case MessageFrame::NoWindow: return 0;
     default: return -1;
     }
 }
@@ -37,6 +38,12 @@ MessageFrame MessageFrame::request(std::uint32_t window, std::uint32_t message, 
     frame.message = message;
     frame.wParam = wParam;
     frame.lParam = lParam;
+    return frame;
+}
+
+MessageFrame MessageFrame::noWindow() {
+    MessageFrame frame;
+    frame.kind = NoWindow;
     return frame;
 }
 
@@ -66,6 +73,7 @@ QByteArray MessageFrame::encode() const {
         put32(out, static_cast<std::uint32_t>(lParam));
         break;
     case Foreground: put32(out, window); break;
+    case NoWindow: break;
     }
     return out;
 }
@@ -115,6 +123,7 @@ std::optional<MessageFrame> MessageFrameReader::next() {
         frame.lParam = static_cast<std::int32_t>(get32(body + 4));
         break;
     case MessageFrame::Foreground: frame.window = get32(body); break;
+    case MessageFrame::NoWindow: break;
     }
     start_ += kHeaderSize + length;
     return frame;

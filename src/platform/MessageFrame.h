@@ -15,6 +15,7 @@ struct MessageFrame {
         Reply = 2,       // result
         Enable = 3,      // window, enable (0 or 1)
         Foreground = 4,  // window
+        NoWindow = 5,    // the reply to a frame for a window the process does not have (no body)
     };
 
     Kind kind = Request;
@@ -26,6 +27,7 @@ struct MessageFrame {
     static MessageFrame request(std::uint32_t window, std::uint32_t message, std::uint32_t wParam,
                                 std::int32_t lParam);
     static MessageFrame reply(std::int32_t result);
+    static MessageFrame noWindow();
 
     QByteArray encode() const;
 };

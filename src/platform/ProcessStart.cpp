@@ -41,7 +41,7 @@ CommandLine parseCommandLine(const QString& commandLine) {
     return result;
 }
 
-int startCommandLine(const QString& commandLine, int showCommand) {
+int startCommandLine(const QString& commandLine, int showCommand, qint64* processId) {
     constexpr int kStarted = 33;
     constexpr int kFileNotFound = 2;
     const CommandLine command = parseCommandLine(commandLine);
@@ -53,5 +53,5 @@ int startCommandLine(const QString& commandLine, int showCommand) {
     environment.insert(QStringLiteral("FISKON_SHOW_COMMAND"), QString::number(showCommand));
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
-    return process.startDetached() ? kStarted : kFileNotFound;
+    return process.startDetached(processId) ? kStarted : kFileNotFound;
 }

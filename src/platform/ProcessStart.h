@@ -14,5 +14,6 @@ struct CommandLine {
 CommandLine parseCommandLine(const QString& commandLine);
 
 // Starts the program detached; 33 when it runs, 2 when it is missing or cannot be started.
-// showCommand reaches the program as the environment variable FISKON_SHOW_COMMAND.
-int startCommandLine(const QString& commandLine, int showCommand);
+// showCommand reaches the program as the environment variable FISKON_SHOW_COMMAND. `processId`
+// (when given) receives the started program's process id.
+int startCommandLine(const QString& commandLine, int showCommand, qint64* processId = nullptr);

@@ -7,9 +7,11 @@
 #include <optional>
 
 // The atom table of every process of the user: a file in the user's runtime folder mapped into
-// each process, every call made under an exclusive lock on the file (flock, which the system
-// releases when its holder dies). Where the file cannot be made or mapped, the table is this
-// process's own, so that the program goes on without sharing texts.
+// each process. The file is set up under its flock; every call then holds a lock word inside the
+// table (the holder's process id, taken over from a holder that has died), which costs no
+// system call: a field list of 20,000 characters is some 250 table calls. Where the file cannot be
+// made or mapped, the table is this process's own, so that the program goes on without sharing
+// texts.
 class SharedAtomTable {
 public:
     explicit SharedAtomTable(const QString& path);
@@ -25,7 +27,7 @@ public:
 
 private:
     class Locked;
-    int fd_ = -1;
+    std::uint32_t* lockWord();
     void* map_ = nullptr;
     std::optional<AtomTable> table_;
     std::optional<LocalAtomTable> own_;

@@ -49,15 +49,15 @@ void WindowServer::serve(Connection* connection) {
         const QByteArray received = connection->socket->readAll();
         connection->reader.feed(received.constData(), received.size());
         while (const auto frame = connection->reader.next()) {
-            const std::int32_t result = frame->kind == MessageFrame::Reply ? 0 : handler_(*frame);
-            // The handler may have run a nested event loop in which the peer went away.
-            if (!alive) return;
-            if (frame->kind == MessageFrame::Reply) {
-                connection->reader = MessageFrameReader();
+            // Replies travel the other way only.
+            if (frame->kind == MessageFrame::Reply || frame->kind == MessageFrame::NoWindow) {
                 connection->socket->abort();
                 break;
             }
-            connection->socket->write(MessageFrame::reply(result).encode());
+            const std::optional<std::int32_t> result = handler_(*frame);
+            // The handler may have run a nested event loop in which the peer went away.
+            if (!alive) return;
+            connection->socket->write((result ? MessageFrame::reply(*result) : MessageFrame::noWindow()).encode());
             connection->socket->flush();
         }
     } while (alive && connection->socket->bytesAvailable() > 0 && !connection->reader.broken());

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QLocalSocket;
 
@@ -16,7 +17,8 @@ class QLocalSocket;
 // connections that break the frame rules are dropped.
 class WindowServer : public QObject {
 public:
-    using Handler = std::function<std::int32_t(const MessageFrame& frame)>;
+    // The answer to a frame; none when the frame names no window of this process.
+    using Handler = std::function<std::optional<std::int32_t>(const MessageFrame& frame)>;
 
     WindowServer(const QString& socketPath, Handler handler);
     ~WindowServer() override;

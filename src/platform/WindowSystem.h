@@ -75,6 +75,9 @@ public:
     // WinExec: starts a program from a command line ("path /ARG"); showCommand 6 = minimized.
     // Returns 32 or more on success, a smaller number on failure (2 = file not found).
     virtual int startProcess(const QString& commandLine, int showCommand) = 0;
+    // Whether the program the last successful startProcess started still runs (true when that
+    // cannot be told): a wait for its window ends when it has died.
+    virtual bool startedProcessRunning() { return true; }
     // GetProfileString of "win.ini"; fallback when the section or key is absent.
     virtual QString profileString(const QString& section, const QString& key, const QString& fallback) = 0;
     // PeekMessage loop: handles every event waiting now, then returns.

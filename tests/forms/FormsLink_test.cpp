@@ -380,6 +380,11 @@ TEST_F(Discovery, AStartedProgramThatNeverShowsAWindowEndsTheWaitAfterAboutHalfA
     EXPECT_GE(forms.sleptMilliseconds, 29'000);
     EXPECT_LE(forms.sleptMilliseconds, 31'000);
     EXPECT_GT(forms.pumps, 100);
+    // A started program that ends without a window ends the wait at once.
+    forms.sleptMilliseconds = 0;
+    forms.startedProgramEnds = true;
+    EXPECT_FALSE(lform::ConnectFormsProgram(false));
+    EXPECT_EQ(forms.sleptMilliseconds, 0);
 }
 
 TEST_F(Discovery, ServerFolderStartsVelsrvOnlyWhenItIsThere) {

@@ -171,7 +171,14 @@ TEST_F(WindowSystemBetweenProcesses, StartedProgramGetsItsArgumentsAndTheShowCom
     }
     ASSERT_NE(started, 0u);
     EXPECT_EQ(send(started, 7, 0), 6);
+    EXPECT_TRUE(system->startedProcessRunning());
     EXPECT_EQ(send(started, 4, 0), 1);
+    bool ended = false;
+    for (int round = 0; round < 400 && !ended; ++round) {
+        ended = !system->startedProcessRunning();
+        if (!ended) system->sleep(25);
+    }
+    EXPECT_TRUE(ended);
     EXPECT_EQ(system->startProcess(runtime.filePath("formvel") + " /SERWER", 6), 2);
     EXPECT_EQ(system->startProcess(QString(), 6), 2);
 }

@@ -78,7 +78,11 @@ int runEcho(const QString& path) {
     if (!server.listen(path)) return 2;
     QObject::connect(&server, &QLocalServer::newConnection, [&server] {
         while (QLocalSocket* socket = server.nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->write(socket->readAll()); });
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+                // Written at once, as the window system writes its replies.
+                socket->write(socket->readAll());
+                socket->flush();
+            });
             QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         }
     });

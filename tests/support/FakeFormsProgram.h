@@ -55,6 +55,7 @@ public:
     bool running = true;                 // its window exists now
     bool appearsOnStart = true;          // a successful startProcess makes it run...
     int seeksBeforeAppearing = 0;        // ...after that many further findWindow calls
+    bool startedProgramEnds = false;     // a started program ends at once (no window comes)
     void die();                          // every window of the program gone (forms and shown forms)
 
     // --- the script -----------------------------------------------------------------------
@@ -110,6 +111,7 @@ public:
     QByteArray atomName(Atom atom, int bufferSize) override;
     Atom deleteAtom(Atom atom) override;
     int startProcess(const QString& commandLine, int showCommand) override;
+    bool startedProcessRunning() override { return !startedProgramEnds; }
     QString profileString(const QString& section, const QString& key, const QString& fallback) override;
     void pumpMessages() override;
     void waitMessage() override;
