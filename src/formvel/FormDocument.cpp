@@ -111,11 +111,15 @@ QString FormDocument::value(const QByteArray& key) const {
     return index < 0 ? QString() : values_.at(index);
 }
 
+bool FormDocument::isEditable(const QByteArray& key) const {
+    const BoxSpec* box = layout_.box(key);
+    return box && !(box->computed && (options_ & Calculate));
+}
+
 bool FormDocument::setValue(const QByteArray& key, const QString& text) {
     const int index = layout_.indexOf(key);
-    if (index < 0) return false;
+    if (index < 0 || !isEditable(key)) return false;
     const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(index)];
-    if (box.computed && (options_ & Calculate)) return false;
     QString value = text;
     if (box.isAmount()) {
         const auto amount = ReadShownAmount(text);

@@ -52,6 +52,8 @@ public:
     // Sets one box as the user typed it: amounts are shown formatted, and when the last field list
     // asked for the calculation the derived boxes follow. Computed boxes and unknown keys refuse.
     bool setValue(const QByteArray& key, const QString& text);
+    // True when the box takes typed values (a computed box of a calculated form does not).
+    bool isEditable(const QByteArray& key) const;
     // Values as they stand now, and a way back to them (the form window's "keep changes?" answer).
     const FormValues& values() const { return values_; }
     void restoreValues(const FormValues& values);

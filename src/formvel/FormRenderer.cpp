@@ -136,6 +136,7 @@ private:
     void head() {
         // Box 1 and the form's name.
         rows("0", 0, 9);
+        y_ += 2 * kPad;
         const double nameTop = kMargin;
         text({layout_.formName}, FontRole::FormName, kMargin + kContentWidth * 0.62, nameTop + 10);
         text({layout_.editionNote}, FontRole::Small, kMargin + kContentWidth * 0.62,
@@ -172,6 +173,7 @@ private:
         }
         y_ += kPad;
         rows("0", 10, 1000);
+        y_ += 6;
         y_ += text(Wrap(layout_.legalBasis, FontRole::Small, kContentWidth), FontRole::Small, kMargin, y_) + kPad;
     }
 
@@ -386,13 +388,18 @@ void DrawStepOn(QPainter& painter, const DrawStep& step, const QPen& framePen) {
 void DrawValue(QPainter& painter, const ValueSlot& slot, const QString& value) {
     FontRole role = FontRole::Value;
     double width = Metrics(role).horizontalAdvance(value);
+    QString shown = value;
     if (width > slot.valueArea.width()) {
         role = FontRole::ValueSmall;
         width = Metrics(role).horizontalAdvance(value);
+        if (width > slot.valueArea.width()) {  // still too long: cut with an ellipsis rather than run over
+            shown = Metrics(role).elidedText(value, Qt::ElideRight, slot.valueArea.width());
+            width = Metrics(role).horizontalAdvance(shown);
+        }
     }
     const double x = slot.alignRight ? slot.valueArea.right() - width : slot.valueArea.left();
     painter.setFont(FormFont(role));
-    painter.drawText(QPointF(x, slot.valueArea.bottom() - Metrics(role).descent() - 4), value);
+    painter.drawText(QPointF(x, slot.valueArea.bottom() - Metrics(role).descent() - 4), shown);
 }
 
 void DrawTick(QPainter& painter, const QRectF& square, const QPen& pen) {

@@ -17,6 +17,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -183,6 +186,44 @@ TEST_F(RequestHandlerTest, ShowOpensAWindowThatLivesUntilTheUserClosesIt) {
     EXPECT_TRUE(Fields(id, true).contains("p75=12345,60\r\n"));
 }
 
+// Flag 128: closing a changed form asks; "Nie" takes the values back to those shown, "Anuluj" keeps
+// the window open. Tab moves the editing to the next box that takes typed text.
+TEST_F(RequestHandlerTest, ChangedFormAsksBeforeClosing) {
+    const int id = client_->create("PIT40_14");
+    ASSERT_EQ(client_->sendChain(5, id, "p19=NOWAK\r\np35=1000,00\r\n", 3), 1);
+    const std::int32_t handle = client_->sendText(3, id, "x\r\n0\r\n128\r\n");
+    FormWindow* window = handler_->window(id);
+    ASSERT_TRUE(window);
+    FormPageView* view = window->pageView();
+    const FormLayout& layout = handler_->document(id)->layout();
+    EXPECT_FALSE(view->editBox(layout.indexOf("p37")));  // computed: the calculation owns it
+    ASSERT_TRUE(view->editBox(layout.indexOf("p19")));
+    auto* editor = view->findChild<QLineEdit*>("edtPole");
+    editor->setText("KOWALSKA");
+    QTest::keyClick(editor, Qt::Key_Tab);  // kept, and on to box 20
+    EXPECT_EQ(handler_->document(id)->value("p19"), "KOWALSKA");
+    editor->setText("ANNA");
+    view->commitEdit();
+
+    auto answer = [](QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            EXPECT_EQ(box->text(), "Formularz został zmieniony. Czy zachować wprowadzone zmiany?");
+            box->button(button)->click();
+        });
+    };
+    answer(QMessageBox::Cancel);
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(system_.isWindow(static_cast<WindowHandle>(handle)));
+    answer(QMessageBox::No);
+    window->close();
+    QTRY_VERIFY(!system_.isWindow(static_cast<WindowHandle>(handle)));
+    EXPECT_EQ(handler_->document(id)->value("p19"), "NOWAK");
+    EXPECT_EQ(handler_->document(id)->value("p20"), "");
+}
+
 // Print with no printer in the system: a PDF in the documents folder, said in the window's status.
 // The print dialog does not block; 12 tells when it is closed, 11 gives the range; later
 // documents of the batch each get their own file beside the chosen one.
@@ -226,6 +267,17 @@ TEST_F(RequestHandlerTest, PrintAndPrintDialogWithABatch) {
         << second.toStdString();
     EXPECT_NE(second, third);
     for (const QString& file : {chosen, second, third}) EXPECT_EQ(PdfPageCount(file), 2) << file.toStdString();
+
+    // A dialog the user cancels is finished too, and gives no range.
+    EXPECT_EQ(client_->sendText(13, id, "0\r\n1\r\n1\r\n\r\n"), 1);
+    QPrintDialog* again = nullptr;
+    for (QPrintDialog* candidate : handler_->window(id)->findChildren<QPrintDialog*>("dlgDrukuj"))
+        if (candidate->isVisible()) again = candidate;
+    ASSERT_TRUE(again);
+    EXPECT_EQ(client_->send(12, id), 0);
+    again->reject();
+    QTRY_COMPARE(client_->send(12, id), 1);
+    EXPECT_EQ(client_->send(11, id), 0);
 }
 
 TEST_F(RequestHandlerTest, ServerEndsOnReleaseOrWhenNoFormWindowIsLeft) {

@@ -3,13 +3,17 @@
 #include "FormSamples.h"
 #include "ProtocolClient.h"
 
+#include "forms/lform.h"
 #include "platform/LinuxWindowSystem.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +77,99 @@ TEST(FormvelProcess, CreateFillShowCloseReadBackRelease) {
     EXPECT_TRUE(formvel.waitForFinished(10000));
     EXPECT_EQ(formvel.exitCode(), 0);
     EXPECT_TRUE(WaitFor([&] { return system.findWindow("Tformularze_VEL") == 0; }, 5000));
+    qunsetenv("FISKON_WINDOWS_DIR");
+}
+
+// Fiskon's own link finds the program through "win.ini", starts it and drives it: create, fields
+// with options, state, show (the call waits until the window closes), read-back, errors, print,
+// range, end of document, destroy, release.
+TEST(FormvelProcess, FiskonsLinkDrivesTheProgram) {
+    QTemporaryDir runtime;
+    QTemporaryDir home;
+    qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(runtime.path()));
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    const QString winIni = home.filePath("win.ini");
+    QFile ini(winIni);
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[formularze]\r\nkatalog=" + QFile::encodeName(QFileInfo(QStringLiteral(FORMVEL_PATH)).absolutePath()) + "\r\n");
+    ini.close();
+    qputenv("FISKON_WININI", QFile::encodeName(winIni));
+
+    LinuxWindowSystem system;
+    lform::setWindowSystem(&system);
+    lform::LinkInit();
+    ASSERT_TRUE(lform::ConnectFormsProgram(false));
+    EXPECT_EQ(lform::GetFormsVersion(), 5);
+    const FormId id = lform::CreateForm("PIT40_14", "PIT40_14_fiskon");
+    ASSERT_GT(id, 0);
+    const QByteArray fields =
+        "p1=526-025-09-95\r\np4=2006\r\np5=US\r\np7=FIRMA\r\np18=123-456-32-18\r\np19=NOWAK\r\np20=ANNA\r\n"
+        "p35=40000,00\r\np36=1335,00\r\np38=5000,00\r\np66=5000,00\r\np73=2500,00\r\n";
+    EXPECT_EQ(lform::SendFields(id, fields, 3), fields.size());
+    EXPECT_NE(lform::GetFormState(id), 0);
+
+    // The user looks at the form and closes it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&system] {
+        if (const WindowHandle window = system.findWindow("TFormWindow_VEL")) system.sendMessage(window, 0x0010, 0, 0);
+    });
+    closer.start(200);
+    EXPECT_NE(lform::ShowForm(id, "Podgląd", 0, 64), 0);
+    closer.stop();
+
+    QByteArray buffer;
+    ASSERT_GT(lform::GetFields(id, &buffer, 65300, true), 0);
+    EXPECT_TRUE(buffer.contains("p64=38665,00\r\n"));
+    EXPECT_TRUE(buffer.contains("p74=3366\r\n"));
+    ASSERT_GT(lform::GetFields(id, &buffer, 65300, false), 0);
+    EXPECT_TRUE(buffer.contains("p76=1 634,00\r\n"));
+    EXPECT_EQ(lform::GetErrors(id, &buffer, 65300), 0);
+
+    // No printer here: the silent print goes into a PDF in the documents folder.
+    EXPECT_TRUE(lform::PrintForm(id, "PIT-40", 0, 2, 2, true, 0));
+    std::uint16_t first = 0;
+    std::uint16_t last = 0;
+    EXPECT_TRUE(lform::GetPrintRange(id, first, last));
+    EXPECT_EQ(first, 2);
+    EXPECT_EQ(last, 2);
+    EXPECT_NE(lform::EndDocument(id), 0);
+    EXPECT_TRUE(lform::DestroyForm(id));
+
+    lform::LinkShutdown();
+    EXPECT_TRUE(WaitFor([&] { return system.findWindow("Tformularze_VEL") == 0; }, 10000));
+    qunsetenv("FISKON_WININI");
+    qunsetenv("FISKON_WINDOWS_DIR");
+    qputenv("HOME", oldHome);
+}
+
+// The server variant answers under both classes, in one process.
+TEST(FormvelProcess, ServerVariantAnswersUnderBothClasses) {
+    QTemporaryDir runtime;
+    qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(runtime.path()));
+    LinuxWindowSystem system;
+    QProcess velsrv;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("FISKON_WINDOWS_DIR", runtime.path());
+    velsrv.setProcessEnvironment(environment);
+    velsrv.start(QFileInfo(QStringLiteral(FORMVEL_PATH)).dir().filePath("velsrv"), {QStringLiteral("/serwer")});
+    ASSERT_TRUE(velsrv.waitForStarted());
+    WindowHandle server = 0;
+    WindowHandle forms = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        server = system.findWindow("Tvelsrv_VEL");
+        forms = system.findWindow("Tformularze_VEL");
+        return server != 0 && forms != 0;
+    }));
+    ProtocolClient viaServer(system, server);
+    ProtocolClient viaForms(system, forms);
+    const int id = viaServer.create("PIT40_13");
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(viaForms.sendChain(5, id, "p19=NOWAK\r\n", 0), 1);  // the same forms behind both
+    EXPECT_EQ(viaServer.readReply(viaServer.send(6, makeLong(static_cast<std::uint16_t>(id), 0), 1)), "p19=NOWAK\r\n");
+    viaForms.send(4, 0);
+    EXPECT_TRUE(velsrv.waitForFinished(10000));
     qunsetenv("FISKON_WINDOWS_DIR");
 }
 

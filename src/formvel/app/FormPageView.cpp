@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 
 namespace {
@@ -139,7 +140,7 @@ bool FormPageView::editBox(int boxIndex) {
     if (readOnly_ || boxIndex < 0) return false;
     const BoxSpec& box = document_.layout().boxes[static_cast<std::size_t>(boxIndex)];
     const ValueSlot* slot = SlotOf(document_.layout(), boxIndex);
-    if (!slot || box.isCoded() || slot->valueArea.isEmpty()) return false;
+    if (!slot || box.isCoded() || slot->valueArea.isEmpty() || !document_.isEditable(box.key)) return false;
     editedBox_ = boxIndex;
     focusBox_ = boxIndex;
     editor_->setText(document_.value(box.key));
@@ -173,13 +174,45 @@ void FormPageView::cancelEdit() {
 
 bool FormPageView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_) {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            cancelEdit();
-            return true;
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Escape) {
+                cancelEdit();
+                return true;
+            }
+            if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+                editNeighbour(key == Qt::Key_Tab ? 1 : -1);
+                return true;
+            }
         }
         if (event->type() == QEvent::FocusOut) commitEdit();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void FormPageView::editNeighbour(int direction) {
+    // The next box that takes typed text, in the order the boxes stand on the pages.
+    const int from = editedBox_;
+    commitEdit();
+    const auto& placed = GeometryOf(document_.layout()).valueSlots;
+    std::size_t at = 0;
+    while (at < placed.size() && placed[at].box != from) ++at;
+    for (std::size_t step = 1; step <= placed.size(); ++step) {
+        const std::size_t next = (at + placed.size() + static_cast<std::size_t>(direction) * step) % placed.size();
+        if (editBox(placed[next].box)) {
+            emit boxEdited(editor_->geometry());
+            return;
+        }
+    }
+}
+
+void FormPageView::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        emit zoomStepRequested(event->angleDelta().y() > 0 ? 1 : -1);
+        event->accept();
+        return;
+    }
+    QWidget::wheelEvent(event);
 }
 
 QRect FormPageView::focusBox(int boxIndex) {

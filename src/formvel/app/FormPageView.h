@@ -30,11 +30,16 @@ public:
 signals:
     // The user changed a value.
     void valuesChanged();
+    // Editing moved to a box at this place (the window scrolls to it).
+    void boxEdited(const QRect& area);
+    // Ctrl + wheel: one zoom step up (1) or down (-1).
+    void zoomStepRequested(int direction);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     double unitScale() const;  // widget pixels per page unit
@@ -42,6 +47,7 @@ private:
     QRect widgetRect(int page, const QRectF& unitRect) const;
     void cancelEdit();
     void clickCoded(int boxIndex, int choice);
+    void editNeighbour(int direction);
 
     FormDocument& document_;
     double zoom_ = 1.0;

@@ -96,13 +96,16 @@ bool FormPrintJobs::openDialog(FormDocument& document, FormWindow* window, int f
     job.dialog = dialog;
     job.finished = false;
     job.chosen = false;
+    job.range.reset();  // a cancelled dialog gives no range
     QPointer<FormWindow> windowGuard(window);
-    connect(dialog, &QDialog::finished, this,
-            [this, documentPtr = &document, windowGuard](int result) { dialogClosed(documentPtr, windowGuard, result); });
+    connect(dialog, &QDialog::finished, this, [this, documentPtr = &document, windowGuard, dialog](int result) {
+        const auto it = jobs_.find(documentPtr);
+        if (it != jobs_.end() && it->second.dialog.data() == dialog) dialogClosed(documentPtr, windowGuard, result);
+    });
     // A dialog that goes away with its window counts as closed, so that nobody waits for it.
     connect(dialog, &QObject::destroyed, this, [this, documentPtr = &document] {
         const auto it = jobs_.find(documentPtr);
-        if (it != jobs_.end()) it->second.finished = true;
+        if (it != jobs_.end() && !it->second.dialog) it->second.finished = true;
     });
     dialog->open();
     return true;
@@ -113,6 +116,7 @@ void FormPrintJobs::dialogClosed(FormDocument* document, QPointer<FormWindow> wi
     if (it == jobs_.end()) return;
     Job& job = it->second;
     job.finished = true;
+    job.dialog = nullptr;  // it deletes itself; a later dialog is another
     if (result != QDialog::Accepted || !job.printer) return;
     QPrinter& printer = *job.printer;
     int first = 1;

@@ -20,6 +20,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -65,6 +66,10 @@ FormWindow::FormWindow(FormDocument& document, FormPrintJobs& printJobs, QWidget
     buildToolBar();
     statusBar()->setObjectName(QStringLiteral("sbStatus"));
     connect(view_, &FormPageView::valuesChanged, this, &FormWindow::fillFindings);
+    connect(view_, &FormPageView::zoomStepRequested, this, &FormWindow::stepZoom);
+    connect(view_, &FormPageView::boxEdited, this, [this](const QRect& area) {
+        scrollArea_->ensureVisible(area.center().x(), area.center().y(), area.width() / 2 + 40, area.height() + 60);
+    });
     resize(1000, 900);
     applyZoomChoice(kFitWidthItem);
     fillFindings();
@@ -112,7 +117,7 @@ void FormWindow::applyZoomChoice(int index) {
     fitWidth_ = index == kFitWidthItem;
     if (zoomBox_->currentIndex() != index) zoomBox_->setCurrentIndex(index);
     if (fitWidth_) {
-        const double available = scrollArea_->viewport()->width() - 40;
+        const double available = scrollArea_->width() - scrollArea_->verticalScrollBar()->sizeHint().width() - 40;
         const double pageWidth = kPageWidth / 254.0 * view_->logicalDpiX();
         view_->setZoom(std::max(0.25, available / pageWidth));
     } else {
@@ -152,8 +157,16 @@ void FormWindow::present(const Options& options) {
     saveAction_->setVisible(!options.hideSave);
     valuesAtShow_ = document_.values();
     refresh();
+    if (options.readOnly)
+        showStatus(QStringLiteral("Formularz tylko do odczytu."));
+    else
+        showStatus(QStringLiteral("Kliknij pole, aby je wypełnić; Tab przechodzi do następnego pola."));
     if (!isVisible()) show();
     bringToFront();
+    // The page fits the window's width once the window has its size.
+    QTimer::singleShot(0, this, [this] {
+        if (fitWidth_) applyZoomChoice(kFitWidthItem);
+    });
 }
 
 void FormWindow::bringToFront() {

@@ -238,8 +238,9 @@ std::int32_t FormsRequestHandler::setFields(std::int32_t lParam, int options) {
     Form* form = find(loWord(static_cast<std::uint32_t>(lParam)));
     if (!form || (options & ~7) != 0) return 0;
     const auto text = ReadRequestChain(system_, hiWord(static_cast<std::uint32_t>(lParam)));
-    if (!text) return 0;
-    return form->document->setFields(*text, options) ? 1 : 0;
+    if (!text || !form->document->setFields(*text, options)) return 0;
+    if (form->window) form->window->refresh();
+    return 1;
 }
 
 std::int32_t FormsRequestHandler::getFields(std::int32_t lParam, bool convert) {
@@ -252,8 +253,9 @@ std::int32_t FormsRequestHandler::setTaxScale(std::int32_t lParam) {
     Form* form = find(loWord(static_cast<std::uint32_t>(lParam)));
     if (!form) return 0;
     const auto text = ReadRequestChain(system_, hiWord(static_cast<std::uint32_t>(lParam)));
-    if (!text) return 0;
-    return form->document->setTaxScale(*text) ? 1 : 0;
+    if (!text || !form->document->setTaxScale(*text)) return 0;
+    if (form->window) form->window->refresh();
+    return 1;
 }
 
 std::int32_t FormsRequestHandler::getErrors(std::int32_t lParam) {

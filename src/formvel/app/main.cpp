@@ -1,9 +1,18 @@
+#include "formvel/FormDocument.h"
+#include "formvel/FormPdf.h"
+#include "formvel/app/FormPrintJobs.h"
+#include "formvel/app/FormWindow.h"
 #include "formvel/app/FormsRequestHandler.h"
 #include "formvel/app/FormsServerLifetime.h"
 #include "platform/LinuxWindowSystem.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QTimer>
 
 #include <cstdio>
@@ -18,6 +27,42 @@ constexpr const char* kFormsClass = "Tformularze_VEL";
 constexpr const char* kServerClass = "Tvelsrv_VEL";
 constexpr int kQuietMilliseconds = 30000;
 
+// "formvel --formularz SYMBOL PLIK": shows a field list file (code page 1250, as Fiskon sends it)
+// on the form of that edition, formatted and calculated; the program ends with the window.
+// "formvel --pdf SYMBOL PLIK WYNIK.pdf" writes that form into a PDF file instead.
+int ShowFieldListFile(const QString& symbol, const QString& path, const QString& pdfPath) {
+    auto document = FormDocument::create(symbol.toLatin1());
+    if (!document) {
+        std::fprintf(stderr, "formvel: nieznany formularz %s (znane: PIT118B_C, PIT118B_14, PIT40_13, PIT40_14).\n",
+                     qPrintable(symbol));
+        return 2;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !document->setFields(file.readAll(), FormDocument::AutoFormat | FormDocument::Calculate)) {
+        std::fprintf(stderr, "formvel: nie można odczytać listy pól z pliku %s.\n", qPrintable(QDir::toNativeSeparators(path)));
+        return 2;
+    }
+    if (!pdfPath.isEmpty()) {
+        QString error;
+        if (writeFormsPdf(pdfPath, {document.get()}, &error)) return 0;
+        std::fprintf(stderr, "formvel: %s\n", qPrintable(error));
+        return 1;
+    }
+    FormPrintJobs printJobs;
+    FormWindow window(*document, printJobs);
+    QObject::connect(&window, &FormWindow::closed, &QApplication::quit);
+    window.present({});
+    return QApplication::exec();
+}
+
+// Qt's own dialogs (print, file, questions) speak Polish too.
+void SpeakPolish(QApplication& application) {
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    auto* qtTexts = new QTranslator(&application);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (qtTexts->load(QStringLiteral("qtbase_pl"), folder)) QApplication::installTranslator(qtTexts);
+}
+
 bool HasServerSwitch(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i)
         if (arguments[i].compare(QStringLiteral("/SERWER"), Qt::CaseInsensitive) == 0) return true;
@@ -27,10 +72,19 @@ bool HasServerSwitch(const QStringList& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Writing a PDF needs no screen.
+    if (argc > 1 && qstrcmp(argv[1], "--pdf") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("formvel"));
     QApplication::setQuitOnLastWindowClosed(false);
-    const bool server = HasServerSwitch(QApplication::arguments());
+    SpeakPolish(application);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() == 4 && arguments[1] == QStringLiteral("--formularz"))
+        return ShowFieldListFile(arguments[2], arguments[3], {});
+    if (arguments.size() == 5 && arguments[1] == QStringLiteral("--pdf"))
+        return ShowFieldListFile(arguments[2], arguments[3], arguments[4]);
+    const bool server = HasServerSwitch(arguments);
     const bool serverVariant =
         QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName().compare(QStringLiteral("velsrv"), Qt::CaseInsensitive) == 0;
 
