@@ -124,9 +124,12 @@ void TFPrint::printSelected() {
         VEL_->SendData(true);
         VEL_->SetFields(MemoLines(*Memo1_));
         VEL_->SetActive(true);  // the form made for the first document serves them all
-        if (first) VEL_->PrintDialog();  // its result is not consulted: the batch goes on
-        else VEL_->Print();
-        first = false;
+        // The forms program's print dialog for the first document; the others are printed with
+        // the printer and range chosen there. Cancelling it stops the batch: nothing is printed
+        // that the user did not confirm.
+        const bool printed = first ? VEL_->PrintDialog() : VEL_->Print();
         VEL_->FinishDocument();
+        if (first && !printed) return;
+        first = false;
     }
 }

@@ -12,7 +12,8 @@ struct Workspace;
 
 // "Drukowanie N dokumentów..": prints the chosen form for every taxpayer selected in the main
 // window's table, in table order, through the forms program; its print dialog comes up once, for
-// the first document, and the later ones are printed with the range chosen there. The person
+// the first document, and the later ones are printed with the range chosen there (cancelled, it
+// ends the batch). The person
 // filling in and the tax year are shared with the show-form dialog, which builds the forms.
 //
 // The period fields (PIT-11/8B) are offered and cleared but reach no form: each PIT-11/8B takes
