@@ -11,6 +11,7 @@
 #include "store/Cp1250.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -46,6 +47,13 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
     if (request.files.size() != (each ? 1 : 2))
         throw UsageError(each ? QStringLiteral("Z --each podaje się tylko plik danych podatników (pliki PDF trafiają do katalogu).")
                               : QStringLiteral("Polecenie pdf wymaga pliku danych podatników i pliku PDF."));
+    if (!each) {
+        // A slip of the command line must not put a PDF over the data it is made from.
+        const QString output = QFileInfo(request.files[1]).absoluteFilePath();
+        for (const QString& source : {request.files[0], request.payerFile})
+            if (!source.isEmpty() && QFileInfo(source).absoluteFilePath() == output)
+                throw UsageError(QStringLiteral("Plik PDF nie może zastąpić pliku danych „%1”.").arg(source));
+    }
     if (request.recordOption && request.recordsOption)
         throw UsageError(QStringLiteral("Podaje się --record albo --records, nie oba."));
 

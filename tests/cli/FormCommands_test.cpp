@@ -153,6 +153,7 @@ TEST(PdfCommand, RefusesWhatItCannotDo) {
         {{"pdf", example("podatnicy.txt"), "--form", "pit11"}, 2},
         {{"pdf", example("podatnicy.txt"), out, "--each", dir.path(), "--form", "pit11"}, 2},
         {{"pdf", example("podatnicy.txt"), dir.filePath(QStringLiteral("brak/x.pdf")), "--form", "pit11"}, 1},
+        {{"pdf", example("podatnicy.txt"), example("platnik.txt"), "--payer", example("platnik.txt"), "--form", "pit11"}, 2},
     };
     for (const auto& [arguments, exitCode] : cases) {
         const CliRun run = RunCli(arguments);
