@@ -67,22 +67,35 @@ void DeleteAtomChain(WindowSystem& system, const QList<Atom>& atoms) {
         if (atom != 0) system.deleteAtom(atom);
 }
 
-bool ReadAtomChain(WindowSystem& system, Atom head, QByteArray* output, qsizetype capacity) {
+namespace {
+
+bool walkChain(WindowSystem& system, Atom head, QByteArray* output, qsizetype capacity, bool deleteEach) {
     output->clear();
     bool tooLong = false;
     std::optional<Atom> current = head;
     for (int read = 0; current && read < kMostAtoms; ++read) {
         const QByteArray name = system.atomName(*current, kNameBuffer);
-        system.deleteAtom(*current);
+        if (deleteEach) system.deleteAtom(*current);
         const qsizetype mark = name.lastIndexOf('\x01');
         current = mark < 0 ? std::nullopt : nextAtom(QByteArrayView(name).sliced(mark + 1));
         const QByteArrayView piece = current ? QByteArrayView(name).first(mark) : QByteArrayView(name);
         if (tooLong || output->size() + piece.size() > capacity) {
             tooLong = true;
             output->clear();
+            if (!deleteEach) break;  // nothing more to do with the rest
             continue;
         }
         output->append(piece);
     }
     return !tooLong;
+}
+
+}  // namespace
+
+bool ReadAtomChain(WindowSystem& system, Atom head, QByteArray* output, qsizetype capacity) {
+    return walkChain(system, head, output, capacity, true);
+}
+
+bool PeekAtomChain(WindowSystem& system, Atom head, QByteArray* output, qsizetype capacity) {
+    return walkChain(system, head, output, capacity, false);
 }

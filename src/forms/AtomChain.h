@@ -22,3 +22,7 @@ void DeleteAtomChain(WindowSystem& system, const QList<Atom>& atoms);
 // A text longer than `capacity` is refused: `output` is left empty and false returned; the rest
 // of the chain is still deleted, and a chain that loops ends after as many atoms as the table holds.
 bool ReadAtomChain(WindowSystem& system, Atom head, QByteArray* output, qsizetype capacity);
+
+// Reads a chain without deleting it: how the forms program reads a request chain, which its
+// sender deletes. The same rules as ReadAtomChain otherwise.
+bool PeekAtomChain(WindowSystem& system, Atom head, QByteArray* output, qsizetype capacity);

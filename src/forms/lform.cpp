@@ -135,9 +135,12 @@ void LinkInit() {
     link.registry.Clear();
     // The link is shut down when the program's event loop ends, while the window system and the
     // windows still exist.
-    if (QCoreApplication* application = QCoreApplication::instance())
-        QObject::connect(application, &QCoreApplication::aboutToQuit, application, [] { LinkShutdown(); },
-                         Qt::UniqueConnection);
+    static QCoreApplication* connectedTo = nullptr;
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application != nullptr && application != connectedTo) {
+        QObject::connect(application, &QCoreApplication::aboutToQuit, application, [] { LinkShutdown(); });
+        connectedTo = application;
+    }
 }
 
 void LinkShutdown() {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 namespace {
-constexpr std::uint32_t kMagic = 0x32414B46;  // "FKA2"
+constexpr std::uint32_t kMagic = 0x33414B46;  // "FKA3"
 
 // A quick hash of a name, the same in every process: its length, its first and its last 16
 // bytes (a chain's pieces differ at their ends, where the next piece's atom stands). Names that
@@ -38,11 +38,11 @@ std::uint32_t AtomTable::usedSlots() const {
     return std::min<std::uint32_t>(data_->used, kSlots);
 }
 
-const AtomTable::Slot* AtomTable::slotOf(Atom atom) const {
-    if (atom < kFirstAtom) return nullptr;
+int AtomTable::slotOf(Atom atom) const {
+    if (atom < kFirstAtom) return -1;
     const std::uint32_t index = atom - kFirstAtom;
-    if (index >= usedSlots() || data_->entries[index].count == 0) return nullptr;
-    return &data_->entries[index];
+    if (index >= usedSlots() || data_->counts[index] == 0) return -1;
+    return static_cast<int>(index);
 }
 
 Atom AtomTable::add(const QByteArray& name) {
@@ -52,40 +52,38 @@ Atom AtomTable::add(const QByteArray& name) {
     std::uint32_t freeSlot = used;
     for (std::uint32_t i = 0; i < used; ++i) {
         const std::uint32_t slotHash = data_->hashes[i];
-        if (slotHash == 0) {  // a free slot
-            if (freeSlot == used && data_->entries[i].count == 0) freeSlot = i;
+        if (slotHash == 0) {
+            if (freeSlot == used && data_->counts[i] == 0) freeSlot = i;
             continue;
         }
-        if (slotHash != hash) continue;
-        Slot& slot = data_->entries[i];
-        if (slot.count != 0 && slot.length == name.size() && std::memcmp(slot.name, name.constData(), slot.length) == 0) {
-            if (slot.count < 0xFFFF) ++slot.count;
+        if (slotHash != hash || data_->counts[i] == 0 || data_->lengths[i] != name.size()) continue;
+        if (std::memcmp(data_->names[i], name.constData(), static_cast<std::size_t>(name.size())) == 0) {
+            if (data_->counts[i] < 0xFFFF) ++data_->counts[i];
             return static_cast<Atom>(kFirstAtom + i);
         }
     }
     if (freeSlot >= static_cast<std::uint32_t>(kSlots)) return 0;
-    Slot& slot = data_->entries[freeSlot];
-    slot.count = 1;
-    slot.length = static_cast<std::uint8_t>(name.size());
-    std::memcpy(slot.name, name.constData(), slot.length);
+    data_->counts[freeSlot] = 1;
+    data_->lengths[freeSlot] = static_cast<std::uint8_t>(name.size());
+    std::memcpy(data_->names[freeSlot], name.constData(), static_cast<std::size_t>(name.size()));
     data_->hashes[freeSlot] = hash;
     if (freeSlot == used) data_->used = used + 1;
     return static_cast<Atom>(kFirstAtom + freeSlot);
 }
 
 QByteArray AtomTable::name(Atom atom, int bufferSize) const {
-    const Slot* slot = slotOf(atom);
-    if (slot == nullptr || bufferSize <= 1) return {};
-    const int length = std::min<int>(slot->length, bufferSize - 1);
-    return QByteArray(slot->name, length);
+    const int slot = slotOf(atom);
+    if (slot < 0 || bufferSize <= 1) return {};
+    const int length = std::min<int>(std::min<int>(data_->lengths[slot], kMaxName), bufferSize - 1);
+    return QByteArray(data_->names[slot], length);
 }
 
 Atom AtomTable::remove(Atom atom) {
-    if (slotOf(atom) == nullptr) return atom;
-    Slot& slot = data_->entries[atom - kFirstAtom];
-    if (--slot.count == 0) {
-        slot.length = 0;
-        data_->hashes[atom - kFirstAtom] = 0;
+    const int slot = slotOf(atom);
+    if (slot < 0) return atom;
+    if (--data_->counts[slot] == 0) {
+        data_->lengths[slot] = 0;
+        data_->hashes[slot] = 0;
     }
     return 0;
 }
@@ -93,7 +91,7 @@ Atom AtomTable::remove(Atom atom) {
 int AtomTable::count() const {
     int inUse = 0;
     for (std::uint32_t i = 0; i < usedSlots(); ++i)
-        if (data_->entries[i].count != 0) ++inUse;
+        if (data_->counts[i] != 0) ++inUse;
     return inUse;
 }
 

@@ -21,18 +21,17 @@ public:
     static constexpr int kSlots = 0x4000;
     static constexpr Atom kFirstAtom = 0xC000;
 
-    struct Slot {
-        std::uint16_t count;  // references; 0 = free
-        std::uint8_t length;
-        char name[kMaxName];
-    };
+    // Each slot's count, length and hash in arrays of their own (a name is sought without
+    // touching the names); each name in 256 bytes of its own (four cache lines).
     struct Data {
         std::uint32_t magic;
         std::uint32_t used;       // slots [0, used) have been handed out at some time
         std::uint32_t lockOwner;  // the thread holding the table (SharedAtomTable), 0 for none
         std::uint32_t reserved;
-        std::uint32_t hashes[kSlots];  // each slot's name hash: a name is sought without touching the names
-        Slot entries[kSlots];
+        std::uint32_t hashes[kSlots];  // 0 = free
+        std::uint16_t counts[kSlots];  // references; 0 = free
+        std::uint8_t lengths[kSlots];
+        alignas(64) char names[kSlots][256];
     };
     static constexpr std::size_t kDataSize = sizeof(Data);
 
@@ -51,7 +50,8 @@ public:
 private:
     Data* data_;
     std::uint32_t usedSlots() const;
-    const Slot* slotOf(Atom atom) const;
+    // The slot of an atom in use; -1 when there is none.
+    int slotOf(Atom atom) const;
 };
 
 // An atom table of this process alone.

@@ -36,6 +36,8 @@ public:
     // registered or found, and atoms stay in this process).
     QString folder() const { return registry_.folder(); }
     int messageTimeoutMs() const { return timeoutMs_; }
+    // Atoms in use in the table (of every process of the user).
+    int atomsInUse() { return atoms_.count(); }
 
     WindowHandle findWindow(const QByteArray& className) override;
     bool isWindow(WindowHandle window) override;

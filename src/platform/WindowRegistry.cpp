@@ -22,12 +22,17 @@ constexpr WindowHandle kFirstHandle = 0x0100;
 constexpr WindowHandle kLastHandle = 0xFFFF;
 constexpr qsizetype kLargestEntry = 1024;
 
+// A real folder (not a link) of this user.
+bool isOwnFolder(const QByteArray& path, struct stat* info) {
+    return ::lstat(path.constData(), info) == 0 && S_ISDIR(info->st_mode) && info->st_uid == ::getuid();
+}
+
 // The folder exists (made now if need be), is a real folder of this user and nobody else may
 // enter it.
 bool makePrivateFolder(const QByteArray& path) {
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return false;
     struct stat info {};
-    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) return false;
+    if (!isOwnFolder(path, &info)) return false;
     if ((info.st_mode & 0077) != 0 && ::chmod(path.constData(), 0700) != 0) return false;
     return true;
 }
@@ -79,7 +84,8 @@ QString WindowRegistry::openFolder() {
     QByteArray path = qgetenv("FISKON_WINDOWS_DIR");
     if (path.isEmpty()) {
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-        if (!runtime.isEmpty() && makePrivateFolder(runtime)) {
+        struct stat info {};
+        if (!runtime.isEmpty() && isOwnFolder(runtime, &info)) {
             path = runtime + "/fiskon-windows";
         } else {
             path = QFile::encodeName(QDir::tempPath()) + "/fiskon-windows-" + QByteArray::number(::getuid());

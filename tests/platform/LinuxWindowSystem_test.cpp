@@ -1,13 +1,16 @@
 // The Linux window system between this process and a second one (platform_peer).
 #include "forms/AtomChain.h"
+#include "forms/lform.h"
 #include "platform/LinuxWindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "platform/WindowRegistry.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -99,8 +102,7 @@ TEST_F(WindowSystemBetweenProcesses, WindowFoundByExactClassAnswersMessagesAndAt
     EXPECT_EQ(system->deleteAtom(answer), 0);
     EXPECT_EQ(system->deleteAtom(answer), answer);
     EXPECT_EQ(system->deleteAtom(lower), 0);
-    EXPECT_TRUE(system->atomName(upper, 256).isEmpty());
-    EXPECT_TRUE(system->atomName(lower, 256).isEmpty());
+    EXPECT_EQ(system->atomsInUse(), 0);
 
     // A chain of 20,000 bytes read by the other process.
     QByteArray text(20'000, 'x');
@@ -132,6 +134,25 @@ TEST_F(WindowSystemBetweenProcesses, WindowFoundByExactClassAnswersMessagesAndAt
     EXPECT_FALSE(system->isWindow(peer.handle));
     EXPECT_EQ(system->findWindow("Tformularze_VEL"), 0u);
     EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(WindowSystemBetweenProcesses, LinkDrivesAFormsProgramInAnotherProcess) {
+    Peer forms(runtime.path(), "Tformularze_VEL");
+    ASSERT_NE(forms.handle, 0u);
+    lform::setWindowSystem(system.get());
+    lform::LinkInit();
+    EXPECT_TRUE(lform::ConnectFormsProgram(false));
+    QByteArray fields;
+    for (int box = 1; fields.size() < 20'000; ++box) fields += "p" + QByteArray::number(box) + "=Żółć\r\n";
+    EXPECT_EQ(lform::SendFields(1, fields, 0), fields.size());
+    QByteArray errors;
+    EXPECT_EQ(lform::GetErrors(1, &errors, 65'300), 1000);
+    EXPECT_TRUE(errors.startsWith("Błąd w polu p0\r\nBłąd w polu p1\r\n"));
+    EXPECT_EQ(lform::GetErrors(1, &errors, 999), 0);
+    lform::LinkShutdown();
+    lform::setWindowSystem(nullptr);
+    // Every atom of the request chain and of both reply chains is gone again.
+    EXPECT_EQ(system->atomsInUse(), 0);
 }
 
 TEST_F(WindowSystemBetweenProcesses, PeerThatDiesHangsOrIsGoneAnswers0) {
@@ -181,6 +202,26 @@ TEST_F(WindowSystemBetweenProcesses, StartedProgramGetsItsArgumentsAndTheShowCom
     EXPECT_TRUE(ended);
     EXPECT_EQ(system->startProcess(runtime.filePath("formvel") + " /SERWER", 6), 2);
     EXPECT_EQ(system->startProcess(QString(), 6), 2);
+}
+
+TEST(RuntimeFolder, IsMadePrivateAndIsNeverALink) {
+    QTemporaryDir folder;
+    const QString open = folder.filePath("open");
+    ASSERT_TRUE(QDir().mkdir(open));
+    QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                    QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    ASSERT_TRUE(QFile::link(open, folder.filePath("link")));
+    struct Case { QString path; bool usable; };
+    for (const Case& c : {Case{open, true}, Case{folder.filePath("link"), false}, Case{folder.filePath("new"), true}}) {
+        SCOPED_TRACE(c.path.toStdString());
+        qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(c.path));
+        EXPECT_EQ(WindowRegistry::openFolder(), c.usable ? c.path : QString());
+        if (c.usable) {
+            EXPECT_EQ(QFileInfo(c.path).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther),
+                      QFile::Permissions());
+        }
+    }
+    qunsetenv("FISKON_WINDOWS_DIR");
 }
 
 TEST(CommandLine, ProgramPathMayHoldSpacesAndBareNamesAreSoughtInTheCurrentFolder) {

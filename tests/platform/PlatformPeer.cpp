@@ -4,6 +4,7 @@
 //                                answers messages until it gets code 4 (see `procedure`)
 //   platform_peer echo PATH      a bare local-socket echo server (the benchmark's baseline);
 //                                prints "ready 0"
+#include "forms/AtomChain.h"
 #include "platform/LinuxWindowSystem.h"
 
 #include <QCoreApplication>
@@ -20,19 +21,6 @@ namespace {
 void ready(WindowHandle handle) {
     std::printf("ready %u\n", handle);
     std::fflush(stdout);
-}
-
-// The text of an atom chain, read without deleting it (the sender deletes its chain).
-QByteArray chainText(WindowSystem& system, Atom atom) {
-    QByteArray text;
-    for (int guard = 0; atom != 0 && guard < 0x4000; ++guard) {
-        const QByteArray name = system.atomName(atom, 256);
-        const qsizetype mark = name.lastIndexOf('\x01');
-        if (mark < 0) return text + name;
-        text += name.left(mark);
-        atom = static_cast<Atom>(name.mid(mark + 1).toUInt());
-    }
-    return text;
 }
 
 int runWindow(const QByteArray& className) {
@@ -56,12 +44,23 @@ int runWindow(const QByteArray& className) {
         case 2: ::raise(SIGKILL); return 0;               // dies in the middle of a request
         case 3: QThread::sleep(3600); return 0;           // never answers
         case 4: QCoreApplication::quit(); return 1;
-        case 5: return static_cast<std::int32_t>(chainText(system, atom).size());
+        case 5: {  // reads a chain (its sender deletes it) and answers with its length
+            QByteArray text;
+            PeekAtomChain(system, atom, &text, 65'300);
+            return static_cast<std::int32_t>(text.size());
+        }
         case 6: return (enabled ? 1 : 0) + 10 * foreground;
         case 7: return qEnvironmentVariableIntValue("FISKON_SHOW_COMMAND");
         case 8: {  // messages the sender's window while the sender waits for this reply
             const std::int32_t answer = system.sendMessage(static_cast<WindowHandle>(lParam), kFormsMessage, 0, 5);
             return answer + 1;
+        }
+        case 17: {  // an error list of 1,000 characters as a reply chain, which the reader deletes
+            QByteArray text;
+            for (int line = 0; text.size() < 1000; ++line) text += "Błąd w polu p" + QByteArray::number(line) + "\r\n";
+            text.truncate(1000);
+            const QList<Atom> chain = MakeAtomChain(system, text);
+            return chain.isEmpty() ? 0 : chain.last();
         }
         default: return 0;
         }
