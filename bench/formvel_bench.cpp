@@ -70,7 +70,7 @@ std::vector<BarePage> BarePages(const FormDocument& document) {
     std::vector<BarePage> pages(static_cast<std::size_t>(geometry.pageCount));
     for (int page = 0; page < geometry.pageCount; ++page) pages[static_cast<std::size_t>(page)].steps = geometry.pages[static_cast<std::size_t>(page)];
     for (const ValueSlot& slot : geometry.valueSlots) {
-        const BoxSpec& box = document.layout().boxes[static_cast<std::size_t>(slot.box)];
+        const FormBox& box = document.layout().boxes[static_cast<std::size_t>(slot.box)];
         const QString value = document.values().at(slot.box);
         BarePage& page = pages[static_cast<std::size_t>(slot.page)];
         if (value.isEmpty()) continue;

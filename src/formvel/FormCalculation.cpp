@@ -12,8 +12,8 @@ public:
     std::string text(int box) const override {
         const int index = IndexOf(box);
         if (index < 0) return {};
-        const BoxSpec& spec = layout_.boxes[static_cast<std::size_t>(index)];
-        return FiskonAmountText(spec, values_.at(index)).toStdString();
+        const FormBox& entry = layout_.boxes[static_cast<std::size_t>(index)];
+        return FiskonAmountText(entry, values_.at(index)).toStdString();
     }
 
     void setText(int box, const std::string& text) override {

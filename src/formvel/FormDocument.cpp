@@ -14,7 +14,7 @@ std::vector<int> OutputOrder(const FormLayout& layout) {
     std::vector<int> order(layout.boxes.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
     auto rank = [&](int index) {
-        const BoxSpec& box = layout.boxes[static_cast<std::size_t>(index)];
+        const FormBox& box = layout.boxes[static_cast<std::size_t>(index)];
         return box.number == 0 ? 1.5 : static_cast<double>(box.number);
     };
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return rank(a) < rank(b); });
@@ -38,7 +38,7 @@ QByteArray FormDocument::symbol() const { return layout_.symbol; }
 
 void FormDocument::applyShowFormat(FormValues& values) const {
     for (std::size_t i = 0; i < layout_.boxes.size(); ++i) {
-        const BoxSpec& box = layout_.boxes[i];
+        const FormBox& box = layout_.boxes[i];
         if (!box.isAmount() || !values.present[i]) continue;
         const auto amount = ReadShownAmount(values.text[i]);
         if (amount) values.text[i] = ShowAmount(*amount, box.kind == BoxKind::WholeAmount);
@@ -69,7 +69,7 @@ QByteArray FormDocument::fields(bool convert) const {
     for (int index : OutputOrder(layout_)) {
         const auto i = static_cast<std::size_t>(index);
         if (!values_.present[i]) continue;
-        const BoxSpec& box = layout_.boxes[i];
+        const FormBox& box = layout_.boxes[i];
         QString text = values_.text[i];
         if (convert && box.isAmount()) text = FiskonAmountText(box, text);
         assignments.emplace_back(box.key, text);
@@ -112,14 +112,14 @@ QString FormDocument::value(const QByteArray& key) const {
 }
 
 bool FormDocument::isEditable(const QByteArray& key) const {
-    const BoxSpec* box = layout_.box(key);
+    const FormBox* box = layout_.box(key);
     return box && !(box->computed && (options_ & Calculate));
 }
 
 bool FormDocument::setValue(const QByteArray& key, const QString& text) {
     const int index = layout_.indexOf(key);
     if (index < 0 || !isEditable(key)) return false;
-    const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(index)];
+    const FormBox& box = layout_.boxes[static_cast<std::size_t>(index)];
     QString value = text;
     if (box.isAmount()) {
         const auto amount = ReadShownAmount(text);

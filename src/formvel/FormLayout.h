@@ -24,7 +24,7 @@ enum class BoxKind {
     TitleStrike,  // coded like Tick: "01" strikes out one of the two titles
 };
 
-struct BoxSpec {
+struct FormBox {
     QByteArray key;       // name in the field list: "p19", "pSKR.01"
     int number = 0;       // number printed in the box; 0 for boxes without one (title strike-outs)
     BoxKind kind = BoxKind::Text;
@@ -52,7 +52,7 @@ struct AmountTableRow {
     bool total = false;  // the "Razem" line, drawn in bold
 };
 
-struct SectionSpec {
+struct FormSection {
     QByteArray id;     // "A", "B.1"
     QString title;     // "DANE IDENTYFIKACYJNE PŁATNIKA"
     int page = 1;      // the page on which it starts
@@ -74,14 +74,14 @@ struct FormLayout {
     std::vector<FormTitle> titles;
     QString legalBasis;
     int pageCount = 2;
-    std::vector<SectionSpec> sections;
-    std::vector<BoxSpec> boxes;
+    std::vector<FormSection> sections;
+    std::vector<FormBox> boxes;
     QStringList amountColumns;  // the four column heads of the amount table
     std::vector<AmountTableRow> amountRows;
     QString signatureCaption;   // the unnumbered box for the signature
 
-    const BoxSpec* box(const QByteArray& key) const;
-    const BoxSpec* boxByNumber(int number) const;
+    const FormBox* box(const QByteArray& key) const;
+    const FormBox* boxByNumber(int number) const;
     int indexOf(const QByteArray& key) const;  // -1 when the form has no such box
 
     // Boxes with the roles the validation needs (0 when the form has none).

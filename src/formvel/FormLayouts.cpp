@@ -246,30 +246,30 @@ std::unique_ptr<FormLayout> Build(const SectionRow (&sections)[NS], const BoxRow
     for (const SectionRow& s : sections)
         layout->sections.push_back({s.id, QString::fromUtf8(s.title), s.page, s.amountTable, QString::fromUtf8(s.note)});
     for (const BoxRow& b : boxes) {
-        BoxSpec spec;
-        spec.key = b.key;
-        spec.number = b.number;
-        spec.kind = b.kind;
-        spec.caption = QString::fromUtf8(b.caption);
-        if (*b.choices) spec.choices = QString::fromUtf8(b.choices).split(u'|');
-        spec.section = b.section;
-        spec.row = b.row;
-        spec.span = b.span;
-        spec.required = (b.flags & kRequired) != 0;
-        spec.computed = (b.flags & kComputed) != 0;
-        layout->boxes.push_back(spec);
+        FormBox entry;
+        entry.key = b.key;
+        entry.number = b.number;
+        entry.kind = b.kind;
+        entry.caption = QString::fromUtf8(b.caption);
+        if (*b.choices) entry.choices = QString::fromUtf8(b.choices).split(u'|');
+        entry.section = b.section;
+        entry.row = b.row;
+        entry.span = b.span;
+        entry.required = (b.flags & kRequired) != 0;
+        entry.computed = (b.flags & kComputed) != 0;
+        layout->boxes.push_back(entry);
     }
     for (const AddressBlock& block : addresses) {
         for (const AddressBoxRow& a : kAddressBoxes) {
-            BoxSpec spec;
-            spec.number = block.firstBox + a.offset;
-            spec.key = "p" + QByteArray::number(spec.number);
-            spec.kind = a.kind;
-            spec.caption = QString::fromUtf8(a.caption);
-            spec.section = block.section;
-            spec.row = a.row;
-            spec.span = a.span;
-            layout->boxes.push_back(spec);
+            FormBox entry;
+            entry.number = block.firstBox + a.offset;
+            entry.key = "p" + QByteArray::number(entry.number);
+            entry.kind = a.kind;
+            entry.caption = QString::fromUtf8(a.caption);
+            entry.section = block.section;
+            entry.row = a.row;
+            entry.span = a.span;
+            layout->boxes.push_back(entry);
         }
     }
     QByteArray tableSection;
@@ -282,17 +282,17 @@ std::unique_ptr<FormLayout> Build(const SectionRow (&sections)[NS], const BoxRow
         const int cells[4] = {r.revenue, r.cost, r.income, r.advance};
         for (int column = 0; column < 4; ++column) {
             if (cells[column] == 0) continue;
-            BoxSpec spec;
-            spec.number = cells[column];
-            spec.key = "p" + QByteArray::number(spec.number);
-            spec.kind = BoxKind::Amount;
-            spec.caption = columns.at(column) + QStringLiteral(", wiersz ") + QString::number(tableRow);
-            spec.section = tableSection;
-            spec.row = tableRow;
-            spec.span = 0;
+            FormBox entry;
+            entry.number = cells[column];
+            entry.key = "p" + QByteArray::number(entry.number);
+            entry.kind = BoxKind::Amount;
+            entry.caption = columns.at(column) + QStringLiteral(", wiersz ") + QString::number(tableRow);
+            entry.section = tableSection;
+            entry.row = tableRow;
+            entry.span = 0;
             for (int c : computed)
-                if (c == spec.number) spec.computed = true;
-            layout->boxes.push_back(spec);
+                if (c == entry.number) entry.computed = true;
+            layout->boxes.push_back(entry);
         }
     }
     layout->amountColumns = columns;
@@ -362,14 +362,14 @@ const std::map<QByteArray, std::unique_ptr<FormLayout>>& Layouts() {
 
 }  // namespace
 
-const BoxSpec* FormLayout::box(const QByteArray& key) const {
+const FormBox* FormLayout::box(const QByteArray& key) const {
     const int index = indexOf(key);
     return index < 0 ? nullptr : &boxes[static_cast<std::size_t>(index)];
 }
 
-const BoxSpec* FormLayout::boxByNumber(int number) const {
-    for (const BoxSpec& spec : boxes)
-        if (spec.number == number) return &spec;
+const FormBox* FormLayout::boxByNumber(int number) const {
+    for (const FormBox& entry : boxes)
+        if (entry.number == number) return &entry;
     return nullptr;
 }
 

@@ -52,6 +52,9 @@ QFont MakeFont(int pixelSize, bool bold) {
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::PreferOutline);
+    // Any letter spacing turns the shaper's ligatures off: "fi" stays two letters, so the PDF's
+    // text is found and copied as typed. A 1/20 of a page unit a letter changes nothing visible.
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
     return font;
 }
 
@@ -98,7 +101,7 @@ public:
             page_ = page - 1;
             y_ = kMargin;
             if (page == 1) head();
-            for (const SectionSpec& section : layout_.sections) {
+            for (const FormSection& section : layout_.sections) {
                 if (section.page != page || section.id == "0") continue;
                 sectionHeading(section);
                 if (section.amountTable)
@@ -129,7 +132,7 @@ private:
         return y - top;
     }
 
-    static QString Numbered(const BoxSpec& box) {
+    static QString Numbered(const FormBox& box) {
         return box.number > 0 ? QString::number(box.number) + QStringLiteral(". ") + box.caption : box.caption;
     }
 
@@ -177,7 +180,7 @@ private:
         y_ += text(Wrap(layout_.legalBasis, FontRole::Small, kContentWidth), FontRole::Small, kMargin, y_) + kPad;
     }
 
-    void sectionHeading(const SectionSpec& section) {
+    void sectionHeading(const FormSection& section) {
         y_ += kPad;
         const QRectF bar(kMargin, y_, kContentWidth, kHeadingHeight);
         fill(bar, kHeadingFill);
@@ -194,7 +197,7 @@ private:
     void rows(const QByteArray& section, int firstRow, int lastRow) {
         std::map<int, std::vector<int>> byRow;
         for (std::size_t i = 0; i < layout_.boxes.size(); ++i) {
-            const BoxSpec& box = layout_.boxes[i];
+            const FormBox& box = layout_.boxes[i];
             if (box.section == section && box.row >= firstRow && box.row <= lastRow && box.span > 0)
                 byRow[box.row].push_back(static_cast<int>(i));
         }
@@ -202,14 +205,14 @@ private:
     }
 
     void boxRow(const std::vector<int>& boxes) {
-        const BoxSpec& first = layout_.boxes[static_cast<std::size_t>(boxes.front())];
+        const FormBox& first = layout_.boxes[static_cast<std::size_t>(boxes.front())];
         if (boxes.size() == 1 && first.isAmount() && first.span == 24) return wideAmount(boxes.front());
         if (first.kind == BoxKind::Choice) return choiceBox(boxes.front());
         // Ordinary boxes side by side: caption on top, value below.
         double height = kBoxHeight;
         std::vector<QStringList> captions;
         for (int index : boxes) {
-            const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(index)];
+            const FormBox& box = layout_.boxes[static_cast<std::size_t>(index)];
             const double width = kContentWidth * box.span / 24.0;
             captions.push_back(Wrap(box.kind == BoxKind::Tick ? QString::number(box.number) + QStringLiteral(".") : Numbered(box),
                                     FontRole::Caption, width - 2 * kPad));
@@ -217,7 +220,7 @@ private:
         }
         double x = kMargin;
         for (std::size_t i = 0; i < boxes.size(); ++i) {
-            const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(boxes[i])];
+            const FormBox& box = layout_.boxes[static_cast<std::size_t>(boxes[i])];
             const double width = kContentWidth * box.span / 24.0;
             const QRectF area(x, y_, width, height);
             frame(area);
@@ -242,8 +245,7 @@ private:
     }
 
     void choiceBox(int index) {
-        const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(index)];
-        const QRectF top(kMargin, y_, kContentWidth, 0);
+        const FormBox& box = layout_.boxes[static_cast<std::size_t>(index)];
         const double captionHeight = text(Wrap(Numbered(box), FontRole::Caption, kContentWidth - 2 * kPad), FontRole::Caption,
                                           kMargin + kPad, y_ + 4);
         double y = y_ + captionHeight + 10;
@@ -272,11 +274,10 @@ private:
         frame(slot.frame);
         geometry_.valueSlots.push_back(slot);
         y_ += height;
-        Q_UNUSED(top);
     }
 
     void wideAmount(int index) {
-        const BoxSpec& box = layout_.boxes[static_cast<std::size_t>(index)];
+        const FormBox& box = layout_.boxes[static_cast<std::size_t>(index)];
         const double captionWidth = kContentWidth - kWideValueWidth;
         const QStringList lines = Wrap(box.caption, FontRole::Caption, captionWidth - 2 * kPad);
         const double height = std::max(80.0, Count(lines) * LineHeight(FontRole::Caption) + 20);
@@ -451,7 +452,7 @@ void DrawFormPage(QPainter& painter, const FormDocument& document, int page, con
     painter.setPen(Qt::black);
     for (const ValueSlot& slot : geometry.valueSlots) {
         if (slot.page != page) continue;
-        const BoxSpec& box = document.layout().boxes[static_cast<std::size_t>(slot.box)];
+        const FormBox& box = document.layout().boxes[static_cast<std::size_t>(slot.box)];
         const QString& value = values.at(slot.box);
         if (options.markErrors && document.boxHasError(slot.box)) {
             painter.fillRect(slot.frame, QColor(255, 0, 0, 40));

@@ -10,12 +10,12 @@
 
 namespace {
 
-QString BoxName(const BoxSpec& box) {
+QString BoxName(const FormBox& box) {
     if (box.number > 0) return QStringLiteral("Poz. %1").arg(box.number);
     return QStringLiteral("Tytuł formularza");
 }
 
-void Add(std::vector<FormFinding>& findings, int index, const BoxSpec& box, const QString& text) {
+void Add(std::vector<FormFinding>& findings, int index, const FormBox& box, const QString& text) {
     findings.push_back({index, BoxName(box) + QStringLiteral(": ") + text});
 }
 
@@ -29,7 +29,7 @@ std::optional<QDate> ReadDate(const QString& text, bool birthDateForm) {
     return date;
 }
 
-bool IsValidCode(const BoxSpec& box, const QString& value) {
+bool IsValidCode(const FormBox& box, const QString& value) {
     if (value.size() != box.codeLength()) return false;
     int ones = 0;
     for (QChar ch : value) {
@@ -41,7 +41,7 @@ bool IsValidCode(const BoxSpec& box, const QString& value) {
     return ones <= 1 && value[0] == u'0';
 }
 
-void CheckValue(std::vector<FormFinding>& findings, int index, const BoxSpec& box, const QString& value) {
+void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& box, const QString& value) {
     static const QRegularExpression postalCode(QStringLiteral("^\\d{2}-\\d{3}$"));
     static const QRegularExpression taxYear(QStringLiteral("^\\d{4}$"));
     switch (box.kind) {
@@ -98,7 +98,7 @@ void CheckPeriod(std::vector<FormFinding>& findings, const FormLayout& layout, c
     const auto from = ReadDate(values.at(fromIndex), false);
     const auto to = ReadDate(values.at(toIndex), false);
     if (!from || !to) return;
-    const BoxSpec& toBox = layout.boxes[static_cast<std::size_t>(toIndex)];
+    const FormBox& toBox = layout.boxes[static_cast<std::size_t>(toIndex)];
     if (*from > *to)
         Add(findings, toIndex, toBox, QStringLiteral("koniec okresu jest wcześniejszy niż jego początek."));
     else if (from->year() != to->year())
@@ -141,7 +141,7 @@ bool IsValidNip(const QString& nip) {
 std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues& values) {
     std::vector<FormFinding> findings;
     for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
-        const BoxSpec& box = layout.boxes[i];
+        const FormBox& box = layout.boxes[i];
         const int index = static_cast<int>(i);
         const QString& value = values.at(index);
         const bool empty = value.trimmed().isEmpty() || (!box.isCoded() && !box.isAmount() && IsBlankValue(value));
@@ -160,7 +160,7 @@ std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValu
                                         const FormValues& calculated) {
     std::vector<FormFinding> findings;
     for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
-        const BoxSpec& box = layout.boxes[i];
+        const FormBox& box = layout.boxes[i];
         if (!box.computed) continue;
         const int index = static_cast<int>(i);
         const auto shown = values.at(index).trimmed().isEmpty() ? std::optional<double>(0.0) : ReadShownAmount(values.at(index));

@@ -8,7 +8,7 @@ bool IsBlankValue(const QString& value) {
     return true;
 }
 
-QString FiskonAmountText(const BoxSpec& box, const QString& shown) {
+QString FiskonAmountText(const FormBox& box, const QString& shown) {
     if (shown.trimmed().isEmpty()) return {};
     const auto amount = ReadShownAmount(shown);
     if (!amount) return shown;

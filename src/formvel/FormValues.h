@@ -28,4 +28,4 @@ bool IsBlankValue(const QString& value);
 
 // The amount a box holds in Fiskon's form ("48000,00"); its text unchanged when it is not a
 // readable amount; empty for an empty box.
-QString FiskonAmountText(const BoxSpec& box, const QString& shown);
+QString FiskonAmountText(const FormBox& box, const QString& shown);

@@ -7,6 +7,8 @@
 #include "formvel/FormRenderer.h"
 #include "store/Cp1250.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -188,7 +190,7 @@ TEST(FormPdf, EveryValueOfBothFormsIsInTheText) {
         for (const QString& line : Text(document->fields(false)).split("\r\n", Qt::SkipEmptyParts)) {
             const QString key = line.section(u'=', 0, 0);
             const QString value = line.section(u'=', 1).trimmed();
-            const BoxSpec* box = document->layout().box(key.toLatin1());
+            const FormBox* box = document->layout().box(key.toLatin1());
             if (value.isEmpty() || box->isCoded()) continue;
             EXPECT_TRUE(text.contains(Collapse(value))) << key.toStdString() << "=" << value.toStdString();
             ++checked;
@@ -198,6 +200,7 @@ TEST(FormPdf, EveryValueOfBothFormsIsInTheText) {
     EXPECT_TRUE(pit11Text.contains("ŹDZIEBŁOWSKA-GĘŚ"));
     EXPECT_TRUE(pit11Text.contains("2 258,44"));  // box 34: grouped, two decimals
     EXPECT_TRUE(pit40Text.contains("ROCZNE OBLICZENIE PODATKU"));
+    EXPECT_TRUE(pit40Text.contains("Identyfikator podatkowy NIP płatnika"));  // no "ﬁ" ligature in the text
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -224,5 +227,27 @@ TEST(FormRenderer, CodedBoxesTickTheirChoiceAndStrikeTheTitle) {
     EXPECT_EQ(BoxAt(layout, kind->page, kind->squares[1].center(), &choice), layout.indexOf("p7"));
     EXPECT_EQ(choice, 2);  // "001" is the second choice: "osoba fizyczna"
     EXPECT_EQ(layout.box("p7")->choices.value(1), "osoba fizyczna");
+
+    // On the page: the PIT-11 title is crossed through, PIT-8B is not; the second square of box 7
+    // holds its cross, the first is empty.
+    QImage image(1050, 1485, QImage::Format_RGB32);  // half a page unit a pixel
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        BeginFormPage(painter, QRectF(0, 0, image.width(), image.height()));
+        DrawFormPage(painter, *document, 0);
+    }
+    auto dark = [&](QPointF unit) {
+        const QPoint pixel = (unit / 2).toPoint();
+        for (int dy = -1; dy <= 1; ++dy)
+            if (qGray(image.pixel(pixel + QPoint(0, dy))) < 100) return true;
+        return false;
+    };
+    // Just past the end of the short name only a strike line is drawn.
+    const ValueSlot* standing = SlotOf(layout, layout.indexOf("pSKR.02"));
+    EXPECT_TRUE(dark(strike->strikes.front().p2() - QPointF(2, 0)));
+    EXPECT_FALSE(dark(standing->strikes.front().p2() - QPointF(2, 0)));
+    EXPECT_TRUE(dark(kind->squares[1].center()));
+    EXPECT_FALSE(dark(kind->squares[0].center()));
     EXPECT_EQ(layout.box("p33")->choices.value(1), "od więcej niż jednego zakładu pracy");
 }

@@ -292,6 +292,13 @@ TEST_F(RequestHandlerTest, ServerEndsOnReleaseOrWhenNoFormWindowIsLeft) {
 
     client_->send(4, 0);
     QTRY_COMPARE(finished.count(), 2);
+
+    // A form destroyed with its window open: no window and no form left, so the server ends.
+    const int other = FilledPit11();
+    ASSERT_NE(client_->sendText(3, other, "x\r\n0\r\n0\r\n"), 0);
+    EXPECT_EQ(client_->send(2, id), 0);
+    EXPECT_EQ(client_->send(2, other), 0);
+    QTRY_COMPARE(finished.count(), 3);
 }
 
 #endif

@@ -103,9 +103,9 @@ void FormPageView::mousePressEvent(QMouseEvent* event) {
         if (box < 0) return;
         focusBox_ = box;
         update();
-        const BoxSpec& spec = document_.layout().boxes[static_cast<std::size_t>(box)];
+        const FormBox& entry = document_.layout().boxes[static_cast<std::size_t>(box)];
         if (readOnly_) return;
-        if (spec.isCoded())
+        if (entry.isCoded())
             clickCoded(box, choice);
         else
             editBox(box);
@@ -115,7 +115,7 @@ void FormPageView::mousePressEvent(QMouseEvent* event) {
 
 void FormPageView::clickCoded(int boxIndex, int choice) {
     const FormLayout& layout = document_.layout();
-    const BoxSpec& box = layout.boxes[static_cast<std::size_t>(boxIndex)];
+    const FormBox& box = layout.boxes[static_cast<std::size_t>(boxIndex)];
     const QString current = document_.value(box.key);
     if (box.kind == BoxKind::TitleStrike) {
         // Striking one title leaves the other standing.
@@ -138,7 +138,7 @@ void FormPageView::clickCoded(int boxIndex, int choice) {
 
 bool FormPageView::editBox(int boxIndex) {
     if (readOnly_ || boxIndex < 0) return false;
-    const BoxSpec& box = document_.layout().boxes[static_cast<std::size_t>(boxIndex)];
+    const FormBox& box = document_.layout().boxes[static_cast<std::size_t>(boxIndex)];
     const ValueSlot* slot = SlotOf(document_.layout(), boxIndex);
     if (!slot || box.isCoded() || slot->valueArea.isEmpty() || !document_.isEditable(box.key)) return false;
     editedBox_ = boxIndex;

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -70,7 +71,8 @@ FormWindow::FormWindow(FormDocument& document, FormPrintJobs& printJobs, QWidget
     connect(view_, &FormPageView::boxEdited, this, [this](const QRect& area) {
         scrollArea_->ensureVisible(area.center().x(), area.center().y(), area.width() / 2 + 40, area.height() + 60);
     });
-    resize(1000, 900);
+    const QRect available = screen()->availableGeometry();
+    resize(std::min(1000, available.width() * 9 / 10), std::min(900, available.height() * 9 / 10));
     applyZoomChoice(kFitWidthItem);
     fillFindings();
 }

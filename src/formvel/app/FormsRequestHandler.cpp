@@ -163,8 +163,10 @@ std::int32_t FormsRequestHandler::destroy(std::int32_t lParam) {
     const auto it = forms_.find(lParam);
     if (it == forms_.end()) return 0;  // no such form: nothing left to destroy
     printJobs_->forget(it->second.document.get());
+    const bool hadWindow = it->second.window != nullptr;
     closeWindow(it->second);
     forms_.erase(it);
+    if (hadWindow && openWindowCount() == 0) QTimer::singleShot(0, this, &FormsRequestHandler::lastWindowClosed);
     return 0;
 }
 

@@ -40,7 +40,7 @@ public:
 signals:
     // Release (code 4) arrived.
     void releaseRequested();
-    // The user closed the last form window that was open.
+    // The last form window that was open is gone (closed by the user or with its form).
     void lastWindowClosed();
     // Any request arrived (the server's idle clock).
     void requestArrived();
