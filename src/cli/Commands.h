@@ -38,3 +38,5 @@ int RunTaxCommand(const QStringList& arguments, QTextStream& out, QTextStream& e
 int RunRecomputeCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunFieldsCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunPdfCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);

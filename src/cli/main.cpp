@@ -4,9 +4,12 @@
 #include "store/FileErrors.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -44,10 +47,21 @@ int runCommand(const CliCommand& command, const QStringList& arguments, QTextStr
     return kExitFailure;
 }
 
+// Commands that draw pages need the GUI application (fonts, painting), without any display.
+bool drawsPages(int argc, char* argv[]) {
+    return argc > 1 && std::strcmp(argv[1], "pdf") == 0;
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[]) {
+    if (!drawsPages(argc, argv)) return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);

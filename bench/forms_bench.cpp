@@ -1,0 +1,218 @@
+// Forms output for a whole firm, 1,000 taxpayers, each figure also per document:
+// - what fiskon-cli pdf does: the field lists, the forms program's documents formatted and
+//   calculated, all drawn into one PDF;
+// - a print batch through the link to our real forms program, as the print dialog runs it after
+//   its first document (list sent again, new list, silent print, end of document); with no printer
+//   the forms program writes each document into a PDF file of its own.
+// - the batch's baseline without the link: the same documents drawn each into a PDF of its own.
+// Compare them with formvel_bench's bare renderer figure.
+
+#include "formvel/FormDocument.h"
+#include "formvel/FormPdf.h"
+#include "forms/FieldList.h"
+#include "forms/TSterFormVEL.h"
+#include "platform/LinuxWindowSystem.h"
+#include "store/Cp1250.h"
+#include "store/Workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kDocuments = 1000;
+
+std::string cp(const char* utf8) { return cp1250::fromUnicode(QString::fromUtf8(utf8)); }
+
+Workspace& firm() {
+    static Workspace workspace = [] {
+        Workspace w;
+        w.payer.NIP = "526-025-09-95";
+        w.payer.rodzaj = 1;
+        w.payer.nazwa = cp("ZAKŁAD USŁUG ŻEGLUGOWYCH SPÓŁKA Z O.O.");
+        w.payer.kraj = "POLSKA";
+        w.payer.miejscowosc = cp("GDAŃSK");
+        for (int n = 0; n < kDocuments; ++n) {
+            TaxpayerRecord record;
+            record.nazwisko = cp("PRACOWNIK-") + std::to_string(n);
+            record.imie1 = cp("JÓZEFINA");
+            record.nip = "123-456-32-18";
+            record.dataUr = "1970-01-31";
+            record.us = cp("Pierwszy Urząd Skarbowy w Gdańsku");
+            record.kraj = "POLSKA";
+            record.miejsc = "SOPOT";
+            record.pit11_od = "01-01-2006";
+            record.pit11_do = "31-12-2006";
+            record.pit11_33 = 1;
+            record.pit11_PITR = 2;
+            for (int box = 34; box <= 40; ++box) record.p11Box(box) = std::to_string(1000 + box * 37 + n) + ",00";
+            w.taxpayers.Add(record);
+        }
+        return w;
+    }();
+    return workspace;
+}
+
+FieldListChoices choices() {
+    FieldListChoices c;
+    c.kind = FormKind::Pit11;
+    c.fillerFirstName = "ANNA";
+    c.fillerSurname = cp("KSIĘGOWA").c_str();
+    return c;
+}
+
+void perDocument(benchmark::State& state) {
+    state.counters["per_document"] =
+        benchmark::Counter(kDocuments, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_CliPdfOfTheFirm(benchmark::State& state) {
+    Workspace& workspace = firm();
+    EditionSymbols symbols;
+    SetEditionSymbols(symbols, kDefaultFormYearIndex);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("firma.pdf"));
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<FormDocument>> documents;
+        std::vector<const FormDocument*> pages;
+        QByteArrayList lines;
+        for (int row = 0; row < kDocuments; ++row) {
+            workspace.taxpayers.SelectByIndex(row);
+            const QByteArray symbol =
+                BuildFieldList(lines, choices(), workspace.taxpayers.current(), workspace.payer, symbols).value_or("");
+            documents.push_back(FormDocument::create(symbol));
+            documents.back()->setFields(JoinLines(lines), FormDocument::AutoFormat | FormDocument::Calculate);
+            pages.push_back(documents.back().get());
+        }
+        QString error;
+        if (!writeFormsPdf(path, pages, &error)) state.SkipWithError(error.toUtf8().constData());
+    }
+    perDocument(state);
+}
+
+// The baseline of the batch below without the link: the same documents, each drawn into a PDF file
+// of its own, as the forms program does when it prints with no printer.
+void BM_EachDocumentIntoItsOwnPdf(benchmark::State& state) {
+    Workspace& workspace = firm();
+    EditionSymbols symbols;
+    SetEditionSymbols(symbols, kDefaultFormYearIndex);
+    QTemporaryDir dir;
+    QByteArrayList lines;
+    for (auto _ : state) {
+        for (int row = 0; row < kDocuments; ++row) {
+            workspace.taxpayers.SelectByIndex(row);
+            const QByteArray symbol =
+                BuildFieldList(lines, choices(), workspace.taxpayers.current(), workspace.payer, symbols).value_or("");
+            const std::unique_ptr<FormDocument> document = FormDocument::create(symbol);
+            document->setFields(JoinLines(lines), FormDocument::AutoFormat | FormDocument::Calculate);
+            QString error;
+            if (!writeFormsPdf(dir.filePath(QStringLiteral("%1.pdf").arg(row)), {document.get()}, &error))
+                state.SkipWithError(error.toUtf8().constData());
+        }
+    }
+    perDocument(state);
+}
+BENCHMARK(BM_EachDocumentIntoItsOwnPdf)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+#ifdef FORMVEL_DIR
+// The real forms program, started by the link as the program starts it.
+struct FormsProgram {
+    QTemporaryDir runtime;
+    QTemporaryDir home;
+    std::unique_ptr<LinuxWindowSystem> system;
+
+    FormsProgram() {
+        qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(runtime.path()));
+        const QString profile = home.filePath(QStringLiteral("win.ini"));
+        QFile file(profile);
+        file.open(QIODevice::WriteOnly);
+        file.write("[formularze]\r\nkatalog=" + QFile::encodeName(QStringLiteral(FORMVEL_DIR)) + "\r\n");
+        file.close();
+        qputenv("FISKON_WININI", QFile::encodeName(profile));
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qunsetenv("XDG_DOCUMENTS_DIR");
+        system = std::make_unique<LinuxWindowSystem>();
+        lform::setWindowSystem(system.get());
+    }
+    ~FormsProgram() {
+        lform::LinkShutdown();
+        lform::setWindowSystem(nullptr);
+    }
+};
+
+// CPU seconds the forms program started with this runtime folder has used so far (0 when it is not
+// found): the batch's work is mostly in that process, which the benchmark's CPU time does not see.
+double formsProgramCpuSeconds(const QString& runtimeFolder) {
+    const QByteArray marker = "FISKON_WINDOWS_DIR=" + QFile::encodeName(runtimeFolder);
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "formvel") continue;
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (!environ.open(QIODevice::ReadOnly) || !environ.readAll().split('\0').contains(marker)) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        // utime and stime are fields 14 and 15 of the line, 12 and 13 after the command name.
+        return (fields.value(11).toDouble() + fields.value(12).toDouble()) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+    return 0;
+}
+
+void BM_LinkBatchToTheFormsProgram(benchmark::State& state) {
+    FormsProgram program;
+    Workspace& workspace = firm();
+    EditionSymbols symbols;
+    SetEditionSymbols(symbols, kDefaultFormYearIndex);
+    TSterFormVEL controller;
+    controller.SilentPrint = true;
+    controller.Convert = false;
+    controller.SetSymbol(symbols.pit11);
+    controller.SetActive(true);  // starts the forms program: not part of the batch
+    if (!controller.GetActive()) {
+        state.SkipWithError("the forms program did not start");
+        return;
+    }
+    QByteArrayList lines;
+    const double cpuBefore = formsProgramCpuSeconds(program.runtime.path());
+    for (auto _ : state) {
+        for (int row = 0; row < kDocuments; ++row) {
+            workspace.taxpayers.SelectByIndex(row);
+            BuildFieldList(lines, choices(), workspace.taxpayers.current(), workspace.payer, symbols);
+            controller.SendData(true);
+            controller.SetFields(lines);
+            controller.SetActive(true);
+            if (!controller.Print()) state.SkipWithError("a document was not printed");
+            controller.FinishDocument();
+        }
+    }
+    perDocument(state);
+    state.counters["forms_program_cpu_per_document"] =
+        (formsProgramCpuSeconds(program.runtime.path()) - cpuBefore) / (kDocuments * static_cast<double>(state.iterations()));
+    state.counters["files"] = static_cast<double>(
+        QDir(program.home.filePath(QStringLiteral("Documents"))).entryList({QStringLiteral("*.pdf")}, QDir::Files).size());
+}
+// Real time: the work is shared between this process and the forms program.
+BENCHMARK(BM_LinkBatchToTheFormsProgram)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+#endif
+
+BENCHMARK(BM_CliPdfOfTheFirm)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

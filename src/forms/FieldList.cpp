@@ -1,0 +1,130 @@
+#include "forms/FieldList.h"
+
+#include <array>
+
+namespace {
+
+QByteArray bytes(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class Lines {
+public:
+    explicit Lines(QByteArrayList& target) : target_(target) {}
+
+    void add(const char* box, std::string_view value) { target_.push_back(QByteArray(box) + '=' + bytes(value)); }
+    void add(const char* box, const QByteArray& value) { target_.push_back(QByteArray(box) + '=' + value); }
+    void add(const char* box, const char* value) { add(box, std::string_view(value)); }
+    void add(int box, std::string_view value) { target_.push_back('p' + QByteArray::number(box) + '=' + bytes(value)); }
+
+private:
+    QByteArrayList& target_;
+};
+
+// A coded check box: the code of `value` (1-based) among `codes`, or nothing for another value.
+template <std::size_t N>
+std::optional<QByteArray> code(std::uint8_t value, const std::array<const char*, N>& codes) {
+    if (value < 1 || value > N) return std::nullopt;
+    return QByteArray(codes[value - 1]);
+}
+
+// Kind of payer: PIT-11/8B p7, PIT-40 p6; no line unless chosen.
+void addPayerKind(Lines& lines, const char* box, const PayerRecord& payer) {
+    if (const auto value = code<2>(payer.rodzaj, {"010", "001"})) lines.add(box, *value);
+}
+
+// The payer's name and address, from the box of the name on: kraj, wojewodztwo, powiat, gmina,
+// ulica, nrDomu, nrLok, miejscowosc, kodPoczt, poczta follow in consecutive boxes.
+void addPayerAddress(Lines& lines, int nameBox, const PayerRecord& payer) {
+    const std::array<std::string_view, 11> values = {
+        payer.nazwa,  payer.kraj,  payer.wojewodztwo, payer.powiat,   payer.gmina, payer.ulica,
+        payer.nrDomu, payer.nrLok, payer.miejscowosc, payer.kodPoczt, payer.poczta};
+    for (std::size_t i = 0; i < values.size(); ++i) lines.add(nameBox + static_cast<int>(i), values[i]);
+}
+
+// The taxpayer: the tax office in its own box, then nip, nazwisko, imie1, the birth date, kraj,
+// wojewodztwo, powiat, gmina, ulica, nrDomu, nrLok, miejsc, kodPoczt, poczta in consecutive boxes.
+void addTaxpayer(Lines& lines, int officeBox, int nipBox, const TaxpayerRecord& taxpayer) {
+    lines.add(officeBox, taxpayer.us);
+    const QByteArray birthDate = FormatBirthDate(taxpayer.dataUr);
+    const std::array<std::string_view, 14> values = {
+        taxpayer.nip,    taxpayer.nazwisko, taxpayer.imie1,  std::string_view(birthDate.data(), birthDate.size()),
+        taxpayer.kraj,   taxpayer.wojewodztwo, taxpayer.powiat, taxpayer.gmina, taxpayer.ulica,
+        taxpayer.nrDomu, taxpayer.nrLok,    taxpayer.miejsc, taxpayer.kodPoczt, taxpayer.poczta};
+    for (std::size_t i = 0; i < values.size(); ++i) lines.add(nipBox + static_cast<int>(i), values[i]);
+}
+
+// A period date: no line when the text begins with a blank (the field's empty mask).
+void addPeriodDate(Lines& lines, const char* box, std::string_view date) {
+    if (!date.empty() && date.front() == ' ') return;
+    lines.add(box, date);
+}
+
+void addPit11(Lines& lines, const FieldListChoices& choices, const TaxpayerRecord& taxpayer, const PayerRecord& payer) {
+    lines.add("p1", payer.NIP);
+    lines.add("pSKR.01", choices.strikePit11 ? "01" : "00");
+    lines.add("pSKR.02", choices.strikePit11 ? "00" : "01");
+    addPayerKind(lines, "p7", payer);
+    addPayerAddress(lines, 8, payer);
+    addPeriodDate(lines, "p4", taxpayer.pit11_od);
+    addPeriodDate(lines, "p5", taxpayer.pit11_do);
+    addTaxpayer(lines, 6, 19, taxpayer);
+    // Costs of earning income: 2 is the fourth box and 3 the third, as the form orders them.
+    lines.add("p33", code<4>(taxpayer.pit11_33, {"01000", "00010", "00100", "00001"}).value_or(QByteArray()));
+    lines.add("p79", code<2>(taxpayer.pit11_PITR, {"010", "001"}).value_or(QByteArray()));
+    for (int box = TaxpayerRecord::kFirstP11Box; box <= TaxpayerRecord::kLastP11Box; ++box)
+        if (const auto& amount = taxpayer.p11Box(box); !amount.empty()) lines.add(box, amount.view());
+    lines.add("p80", choices.fillerFirstName);
+    lines.add("p81", choices.fillerSurname);
+}
+
+void addPit40(Lines& lines, const FieldListChoices& choices, const TaxpayerRecord& taxpayer, const PayerRecord& payer) {
+    lines.add("p1", payer.NIP);
+    addPayerKind(lines, "p6", payer);
+    addPayerAddress(lines, 7, payer);
+    lines.add("p4", choices.taxYear);
+    addTaxpayer(lines, 5, 18, taxpayer);
+    if (taxpayer.pit40_NIP3 == 1) lines.add("p32", "01");
+    if (taxpayer.pit40_PITR == 1) lines.add("p33", "01");
+    lines.add("p34", code<5>(taxpayer.pit40_34, {"010000", "001000", "000100", "000010", "000001"})
+                         .value_or(QByteArray()));
+    for (int box = TaxpayerRecord::kFirstP40Box; box <= TaxpayerRecord::kLastP40Box; ++box)
+        if (const auto& amount = taxpayer.p40Box(box); !amount.empty()) lines.add(box, amount.view());
+    lines.add("p77", choices.fillerFirstName);
+    lines.add("p78", choices.fillerSurname);
+}
+
+}  // namespace
+
+void SetEditionSymbols(EditionSymbols& symbols, int yearIndex) {
+    if (yearIndex == 0) {
+        symbols.pit11 = "PIT118B_C";
+        symbols.pit40 = "PIT40_13";
+    } else if (yearIndex == 1) {
+        symbols.pit11 = "PIT118B_14";
+        symbols.pit40 = "PIT40_14";
+    }
+}
+
+QByteArray FormatBirthDate(std::string_view dataUr) {
+    if (dataUr.size() < 10) return bytes(dataUr);
+    return bytes(dataUr.substr(8, 2)) + '-' + bytes(dataUr.substr(5, 2)) + ' ' + bytes(dataUr.substr(0, 4));
+}
+
+std::optional<QByteArray> BuildFieldList(QByteArrayList& target, const FieldListChoices& choices,
+                                         const TaxpayerRecord* taxpayer, const PayerRecord& payer,
+                                         const EditionSymbols& symbols) {
+    target.clear();
+    Lines lines(target);
+    switch (choices.kind) {
+    case FormKind::Pit11:
+        if (taxpayer) addPit11(lines, choices, *taxpayer, payer);
+        return symbols.pit11;
+    case FormKind::Pit40:
+        if (taxpayer) addPit40(lines, choices, *taxpayer, payer);
+        return symbols.pit40;
+    case FormKind::None:
+        break;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "store/PayerRecord.h"
+#include "store/TaxpayerRecord.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+
+#include <optional>
+#include <string_view>
+
+// The field list of one PIT form: one line per box, "p" + box number + "=" + value, in the
+// form's fixed order, as the forms program takes it. All texts are code page 1250 bytes.
+
+enum class FormKind { None = 0, Pit11 = 1, Pit40 = 2 };  // PIT-11/8B, PIT-40
+
+// The form editions in use (SymbolPIT11, SymbolPIT40): both empty until a form year is chosen.
+struct EditionSymbols {
+    QByteArray pit11;
+    QByteArray pit40;
+};
+
+// The form years the dialogs offer, in the order of their "W formularzu za rok" list.
+inline constexpr const char* kFormYears[] = {"2005", "2006"};
+inline constexpr int kDefaultFormYearIndex = 1;  // "2006"
+
+// Sets both symbols for the form year at `yearIndex` of the list ("2005" → PIT118B_C and
+// PIT40_13, "2006" → PIT118B_14 and PIT40_14); any other index leaves them as they are.
+void SetEditionSymbols(EditionSymbols& symbols, int yearIndex);
+
+// What the show-form dialog contributes to a form.
+struct FieldListChoices {
+    FormKind kind = FormKind::None;
+    bool strikePit11 = true;  // true: PIT-11 struck out (the document is a PIT-8B)
+    QByteArray fillerFirstName;  // the person filling in the form, upper case
+    QByteArray fillerSurname;
+    QByteArray taxYear = "    ";  // PIT-40's tax year as the field shows it: four characters
+};
+
+// dataUr (yyyy-mm-dd) as the forms want a birth date: "dd-mm yyyy". A text of fewer than ten
+// characters goes unchanged.
+QByteArray FormatBirthDate(std::string_view dataUr);
+
+// Empties `target` and fills it with the lines of the chosen form for `taxpayer` (none: no
+// lines) and `payer`. Returns the edition symbol of the form; nothing for FormKind::None.
+std::optional<QByteArray> BuildFieldList(QByteArrayList& target, const FieldListChoices& choices,
+                                         const TaxpayerRecord* taxpayer, const PayerRecord& payer,
+                                         const EditionSymbols& symbols);

@@ -1,0 +1,6 @@
+#include "forms/widgets/FormEditions.h"
+
+EditionSymbols& CurrentEditionSymbols() {
+    static EditionSymbols symbols;
+    return symbols;
+}

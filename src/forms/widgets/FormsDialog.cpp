@@ -1,0 +1,103 @@
+#include "forms/widgets/FormsDialog.h"
+
+#include "edit/DateText.h"
+#include "edit/widgets/MaskedText.h"
+#include "edit/widgets/TFCalendar.h"
+#include "forms/TSterFormVEL.h"
+#include "ui/ErrorMessage.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+FormsDialog::FormsDialog(const char* objectName, const QString& title, UserInterface& ui, TFCalendar& calendar,
+                         QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), ui_(ui), calendar_(calendar),
+      parentWindow_(*this) {
+    setObjectName(QString::fromLatin1(objectName));
+    setWindowTitle(title);
+    setModal(true);
+    VEL_ = new TSterFormVEL(this);
+    VEL_->setObjectName(QStringLiteral("VEL"));
+}
+
+void FormsDialog::buildControls(const char* choiceFrame, const char* surnameLabel, const char* firstNameLabel,
+                                const char* actionName, const QString& actionCaption,
+                                std::initializer_list<QWidget*> middle, std::function<void()> action) {
+    choice_ = NewFormChoice(this, choiceFrame);
+    QGroupBox* GroupBox3 = NewFormYearGroup(this, &cbRok_);
+    QGroupBox* GroupBox1 = NewFillerGroup(this, surnameLabel, firstNameLabel, &eNazwisko_, &eImie_);
+    rgSkreslenie_ = NewStrikeGroup(this, &strike_);
+    btnClear_ = new QPushButton(QStringLiteral("Czyść pola"), this);
+    btnClear_->setObjectName(QStringLiteral("btnClear"));
+    btnClear_->setAutoDefault(false);
+    auto* btnAction = new QPushButton(actionCaption, this);
+    btnAction->setObjectName(QString::fromLatin1(actionName));
+    btnAction->setDefault(true);
+    Memo1_ = NewFieldListMemo(this);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(choice_.frame);
+    top->addWidget(GroupBox3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnClear_);
+    buttons->addWidget(btnAction);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(GroupBox1);
+    for (QWidget* widget : middle) layout->addWidget(widget);
+    layout->addWidget(rgSkreslenie_);
+    layout->addLayout(buttons);
+    layout->addWidget(Memo1_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(choice_.rbPIT11, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) rbPIT11Click();
+    });
+    connect(choice_.rbPIT40, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) rbPIT40Click();
+    });
+    connect(btnClear_, &QPushButton::clicked, this, [this] { btnClearClick(); });
+    connect(btnAction, &QPushButton::clicked, this, std::move(action));
+}
+
+void FormsDialog::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        FormShow();
+        CentreOnScreen(*this);
+    }
+    QDialog::showEvent(event);
+}
+
+void FormsDialog::choosePit11() {
+    choice_.rbPIT11->setChecked(true);
+    rbPIT11Click();
+}
+
+void FormsDialog::takeOverEmptyFields(FormsDialog& other) {
+    if (eNazwisko_->text().isEmpty()) eNazwisko_->setText(other.eNazwisko().text());
+    if (eImie_->text().isEmpty()) eImie_->setText(other.eImie().text());
+    if (!MaskedFieldFilled(MaskedFieldText(*eRok_))) eRok_->setText(other.eRok().text());
+}
+
+void FormsDialog::pickYear(QLineEdit& field) {
+    field.setText(calendar_.pick(QDate::currentDate()).toString(QStringLiteral("yyyy")));
+}
+
+void FormsDialog::pickDate(QLineEdit& field) {
+    field.setText(FormatFieldDate(calendar_.pick(QDate::currentDate())));
+}
+
+void FormsDialog::reportingErrors(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::exception& error) {  // the controller's ESterFormVEL
+        ShowErrorMessage(ui_, error);
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "forms/widgets/FormChoiceControls.h"
+#include "forms/widgets/FormsParentWindow.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <initializer_list>
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class TFCalendar;
+class TSterFormVEL;
+class UserInterface;
+
+// What the show-form and the print dialog have in common: the form choice, the form year, the
+// person filling in, the title to strike out, "Czyść pola" and the dialog's own button, the hidden
+// field list and the form controller "VEL" that puts it into the forms program. Neither button
+// closes the dialog; the controller's failures go to the program's standard error box.
+class FormsDialog : public QDialog {
+    Q_OBJECT
+public:
+    TSterFormVEL& VEL() { return *VEL_; }
+    QLineEdit& eNazwisko() { return *eNazwisko_; }
+    QLineEdit& eImie() { return *eImie_; }
+    QLineEdit& eRok() { return *eRok_; }
+
+    virtual void FormShow() = 0;
+    virtual void rbPIT11Click() = 0;
+    virtual void rbPIT40Click() = 0;
+    virtual void btnClearClick() = 0;
+
+protected:
+    FormsDialog(const char* objectName, const QString& title, UserInterface& ui, TFCalendar& calendar,
+                QWidget* parent);
+
+    // Builds the common controls around `middle` (shown between the person and the buttons);
+    // eRok_ must exist by then. `action` runs on the dialog's own button.
+    void buildControls(const char* choiceFrame, const char* surnameLabel, const char* firstNameLabel,
+                       const char* actionName, const QString& actionCaption, std::initializer_list<QWidget*> middle,
+                       std::function<void()> action);
+    // Takes the other dialog's person and tax year where this one's fields are empty.
+    void takeOverEmptyFields(FormsDialog& other);
+    // The date picker on today's date; its date into the field as "yyyy" or dd-mm-yyyy.
+    void pickYear(QLineEdit& field);
+    void pickDate(QLineEdit& field);
+    // Runs a step that drives the forms program; a failure goes to the standard error box.
+    void reportingErrors(const std::function<void()>& step);
+    // Checks PIT-11/8B; its layout follows through rbPIT11Click.
+    void choosePit11();
+
+    void showEvent(QShowEvent* event) override;
+
+    UserInterface& ui_;
+    TFCalendar& calendar_;
+    FormsParentWindow parentWindow_;
+    TSterFormVEL* VEL_ = nullptr;
+    FormChoice choice_;
+    QComboBox* cbRok_ = nullptr;
+    QLineEdit* eNazwisko_ = nullptr;
+    QLineEdit* eImie_ = nullptr;
+    QLineEdit* eRok_ = nullptr;
+    QGroupBox* rgSkreslenie_ = nullptr;
+    QButtonGroup* strike_ = nullptr;
+    QPushButton* btnClear_ = nullptr;
+    QPlainTextEdit* Memo1_ = nullptr;
+};

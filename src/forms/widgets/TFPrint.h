@@ -1,0 +1,52 @@
+#pragma once
+
+#include "forms/widgets/FormsDialog.h"
+
+#include <array>
+
+class MainView;
+class QLabel;
+class QToolButton;
+class TFVEL;
+struct Workspace;
+
+// "Drukowanie N dokumentów..": prints the chosen form for every taxpayer selected in the main
+// window's table, in table order, through the forms program; its print dialog comes up once, for
+// the first document, and the later ones are printed with the range chosen there (cancelled, it
+// ends the batch). The person
+// filling in and the tax year are shared with the show-form dialog, which builds the forms.
+//
+// The period fields (PIT-11/8B) are offered and cleared but reach no form: each PIT-11/8B takes
+// its period from its taxpayer's record.
+class TFPrint : public FormsDialog {
+    Q_OBJECT
+public:
+    TFPrint(Workspace& workspace, MainView& mainView, TFVEL& showForm, UserInterface& ui, TFCalendar& calendar,
+            QWidget* parent = nullptr);
+
+    void FormShow() override;
+    void rbPIT11Click() override;
+    void rbPIT40Click() override;
+    void btn1Click();
+    void btn2Click();
+    void btn3Click();
+    void btnClearClick() override;
+    void btnPrintClick();
+
+private:
+    void printSelected();
+    void showPeriod(bool period);
+    // The period: its labels, fields and date pickers.
+    std::array<QWidget*, 6> periodControls() const;
+
+    Workspace& workspace_;
+    MainView& mainView_;
+    TFVEL& FVEL_;
+    QLabel* lblOd_ = nullptr;
+    QLineEdit* eOd_ = nullptr;
+    QToolButton* btn1_ = nullptr;
+    QLabel* lblDo_ = nullptr;
+    QLineEdit* eDo_ = nullptr;
+    QToolButton* btn2_ = nullptr;
+    QToolButton* btn3_ = nullptr;
+};

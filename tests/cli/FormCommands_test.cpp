@@ -1,0 +1,163 @@
+// fiskon-cli fields on the shipped examples: the whole output of both forms, and the command's
+// failures with their exit codes.
+
+#include "support/RunCli.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString example(const char* name) {
+    return QDir(QStringLiteral(FISKON_TEST_FIXTURES "/../../examples")).filePath(QString::fromLatin1(name));
+}
+
+QStringList fields(QStringList options) {
+    return QStringList{QStringLiteral("fields"), example("podatnicy.txt")} + options;
+}
+
+}  // namespace
+
+TEST(FieldsCommand, PrintsTheSymbolAndEveryLineOfBothForms) {
+    const QString payer = example("platnik.txt");
+    struct Case {
+        QStringList options;
+        const char* output;
+    };
+    const Case cases[] = {
+        {{"--form", "pit11", "--payer", payer, "--record", "2", "--strike", "pit8b", "--first-name", "Ewa",
+          "--surname", "Kowalska-Żak"},
+         "PIT118B_14\np1=677-120-03-49\npSKR.01=00\npSKR.02=01\np7=010\n"
+         "p8=PRZEDSIĘBIORSTWO USŁUGOWE WAWELSKI SPÓŁKA Z O.O.\np9=POLSKA\np10=MAŁOPOLSKIE\np11=KRAKÓW\n"
+         "p12=KRAKÓW\np13=RYNEK GŁÓWNY\np14=27\np15=4\np16=KRAKÓW\np17=31-010\np18=KRAKÓW\np4=01-01-2006\n"
+         "p5=31-12-2006\np6=Pierwszy Urząd Skarbowy w Krakowie\np19=676-234-51-89\np20=NOWAK\np21=ANNA\n"
+         "p22=12-03 1985\np23=POLSKA\np24=MAŁOPOLSKIE\np25=KRAKÓW\np26=KRAKÓW\np27=DŁUGA\np28=5\np29=12\n"
+         "p30=KRAKÓW\np31=31-147\np32=KRAKÓW\np33=01000\np79=001\np34=48000,00\np35=1335,00\np36=46665,00\n"
+         "p37=5412,00\np54=0,00\np58=0,00\np62=0,00\np66=0,00\np70=0,00\np75=6580,80\np76=3727,68\n"
+         "p80=EWA\np81=KOWALSKA-ŻAK\n"},
+        {{"--form", "pit40", "--payer", payer, "--record", "2", "--tax-year", "2006", "--edition", "2005"},
+         "PIT40_13\np1=677-120-03-49\np6=010\np7=PRZEDSIĘBIORSTWO USŁUGOWE WAWELSKI SPÓŁKA Z O.O.\n"
+         "p8=POLSKA\np9=MAŁOPOLSKIE\np10=KRAKÓW\np11=KRAKÓW\np12=RYNEK GŁÓWNY\np13=27\np14=4\np15=KRAKÓW\n"
+         "p16=31-010\np17=KRAKÓW\np4=2006\np5=Pierwszy Urząd Skarbowy w Krakowie\np18=676-234-51-89\n"
+         "p19=NOWAK\np20=ANNA\np21=12-03 1985\np22=POLSKA\np23=MAŁOPOLSKIE\np24=KRAKÓW\np25=KRAKÓW\n"
+         "p26=DŁUGA\np27=5\np28=12\np29=KRAKÓW\np30=31-147\np31=KRAKÓW\np34=010000\np35=48000,00\n"
+         "p36=1335,00\np37=46665,00\np38=5412,00\np52=0,00\np56=0,00\np60=0,00\np62=48000,00\n"
+         "p63=1335,00\np64=46665,00\np65=5412,00\np66=6580,80\np68=40084,00\np69=7422,48\np71=7422,48\n"
+         "p72=3727,68\np73=3209,76\np74=4213\np75=0,00\np76=1199,00\np77=\np78=\n"},
+        // The defaults: the first record after opening (sorted by surname), no payer, PIT-11 struck.
+        {{"--form", "pit11"},
+         "PIT118B_14\np1=\npSKR.01=01\npSKR.02=00\np8=\np9=\np10=\np11=\np12=\np13=\np14=\np15=\np16=\n"
+         "p17=\np18=\np4=\np5=\np6=Pierwszy Urząd Skarbowy w Krakowie\np19=\np20=ĄCKI\np21=ŁUKASZ\n"
+         "p22=09-01 2001\np23=POLSKA\np24=\np25=\np26=\np27=\np28=\np29=\np30=\np31=\np32=\np33=\np79=\n"
+         "p80=\np81=\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(fields(c.options));
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out.toStdString(), c.output);
+        EXPECT_TRUE(run.err.isEmpty());
+    }
+}
+
+TEST(FieldsCommand, RefusesWhatItCannotDo) {
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {fields({"--form", "pit11", "--record", "5"}), 1, "Rejestr nie ma rekordu numer 5 (liczba rekordów: 4).\n"},
+        {{"fields", example("brak.txt"), "--form", "pit11"}, 1, "Wskazany plik nie zawierał przydatnych danych!\n"},
+        {fields({"--form", "pit11", "--payer", example("brak.txt")}), 1, nullptr},
+        {fields({"--form", "pit12"}), 2, "--form przyjmuje „pit11” albo „pit40”, a nie „pit12”.\n"},
+        {fields({}), 2, "Brakuje opcji --form pit11|pit40.\n"},
+        {fields({"--form", "pit11", "--record", "0"}), 2, nullptr},
+        {fields({"--form", "pit40", "--tax-year", "06"}), 2, nullptr},
+        {fields({"--form", "pit40", "--edition", "2007"}), 2, nullptr},
+        {fields({"--form", "pit11", "--strike", "pit40"}), 2, nullptr},
+        {fields({"--form", "pit11", "--surname", "日本"}), 2, nullptr},
+        {fields({"--form", "pit11", "--records", "1"}), 2, "Nieznana opcja „--records”.\n"},
+        {fields({"--form", "pit11", example("platnik.txt")}), 2, nullptr},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString() << "\n" << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_FALSE(run.err.isEmpty());
+        if (c.message) {
+            EXPECT_TRUE(run.err.startsWith(QString::fromUtf8(c.message))) << run.err.toStdString();
+        }
+        if (c.exitCode == 2) {
+            EXPECT_TRUE(run.err.contains(QStringLiteral("Użycie: fiskon-cli fields")));
+        }
+    }
+}
+
+namespace {
+
+// The text of a PDF as pdftotext reads it (empty when it cannot).
+QString pdfText(const QString& path) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int pdfPages(const QString& path) {
+    return static_cast<int>(pdfText(path).count(u'\f'));
+}
+
+}  // namespace
+
+TEST(PdfCommand, DrawsOneDocumentPerChosenTaxpayer) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "no pdftotext";
+    QTemporaryDir dir;
+    const QString all = dir.filePath(QStringLiteral("wszyscy.pdf"));
+    const QStringList common{"--form", "pit11", "--payer", example("platnik.txt"), "--surname", "kowalska"};
+    CliRun run = RunCli(QStringList{"pdf", example("podatnicy.txt"), all} + common);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString text = pdfText(all);
+    for (const char* surname : {"ĄCKI", "NOWAK", "WIŚNIEWSKI", "ŻÓŁTOWSKA"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(surname))) << surname;
+    EXPECT_EQ(text.count(QStringLiteral("KOWALSKA")), 4);  // the person filling in, on every document
+    EXPECT_EQ(pdfPages(all), 8);                           // two pages each, each from a new page
+    // The forms program's findings name the taxpayer; they do not stop the output.
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1 ĄCKI ŁUKASZ: Poz. 19"))) << run.err.toStdString();
+
+    const QString chosen = dir.filePath(QStringLiteral("wybrani.pdf"));
+    run = RunCli(QStringList{"pdf", example("podatnicy.txt"), chosen, "--records", "2-3,2"} + common);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(pdfPages(chosen), 4);
+    EXPECT_FALSE(pdfText(chosen).contains(QStringLiteral("ĄCKI")));
+
+    const QString each = dir.filePath(QStringLiteral("osobno"));
+    run = RunCli(QStringList{"pdf", example("podatnicy.txt"), "--each", each, "--records", "1,4", "--form", "pit40"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QDir(each).entryList(QDir::Files), (QStringList{"1_ĄCKI_ŁUKASZ.pdf", "4_ŻÓŁTOWSKA_ELŻBIETA.pdf"}));
+    EXPECT_TRUE(pdfText(QDir(each).filePath(QStringLiteral("4_ŻÓŁTOWSKA_ELŻBIETA.pdf"))).contains(QStringLiteral("PIT-40")));
+}
+
+TEST(PdfCommand, RefusesWhatItCannotDo) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("x.pdf"));
+    const std::pair<QStringList, int> cases[] = {
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--records", "2,7"}, 1},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--records", "3-1"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--records", "1;2"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--record", "1", "--records", "2"}, 2},
+        {{"pdf", example("podatnicy.txt"), "--form", "pit11"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--each", dir.path(), "--form", "pit11"}, 2},
+        {{"pdf", example("podatnicy.txt"), dir.filePath(QStringLiteral("brak/x.pdf")), "--form", "pit11"}, 1},
+        {{"pdf", example("podatnicy.txt"), example("platnik.txt"), "--payer", example("platnik.txt"), "--form", "pit11"}, 2},
+    };
+    for (const auto& [arguments, exitCode] : cases) {
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.exitCode, exitCode) << arguments.join(' ').toStdString() << "\n" << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+}

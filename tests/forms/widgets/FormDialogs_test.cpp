@@ -1,0 +1,298 @@
+// The show-form and print dialogs driven through their controls against the fake forms program:
+// layouts, the shared person and tax year, "Czyść pola", the show, the print batch and its errors,
+// checked by the requests the forms program received.
+
+#include "edit/widgets/TFCalendar.h"
+#include "forms/TSterFormVEL.h"
+#include "forms/widgets/TFPrint.h"
+#include "forms/widgets/TFVEL.h"
+#include "store/Workspace.h"
+#include "support/FakeFormsProgram.h"
+#include "support/ScriptedUserInterface.h"
+#include "ui/MainView.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest/QTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+class SelectionView : public MainView {
+public:
+    void RefreshView(ViewMode) override {}
+    ViewMode viewMode() const override { return ViewMode::vmTabela; }
+    std::vector<int> selectedRows() const override { return selection; }
+    std::vector<int> selection;
+};
+
+TaxpayerRecord person(const char* surname, const char* firstName) {
+    TaxpayerRecord record;
+    record.nazwisko = surname;
+    record.imie1 = firstName;
+    record.dataUr = "1980-05-17";
+    record.p11Box(34) = "100,00";
+    return record;
+}
+
+template <typename T>
+T* control(QWidget& dialog, const char* name) {
+    T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
+    if (!widget) qFatal("no control %s", name);
+    return widget;
+}
+
+// The surname in each field list sent (code 5), in order.
+QList<QByteArray> surnamesSent(const FakeFormsProgram& forms, const char* box) {
+    QList<QByteArray> surnames;
+    for (const FakeRequest& request : forms.requests) {
+        if (request.code != 5) continue;
+        for (const QByteArray& line : request.lines)
+            if (line.startsWith(box)) surnames << line.mid(qsizetype(qstrlen(box)));
+    }
+    return surnames;
+}
+
+int count(const FakeFormsProgram& forms, int code) {
+    const std::vector<int> codes = forms.codes();
+    return static_cast<int>(std::count(codes.begin(), codes.end(), code));
+}
+
+}  // namespace
+
+class FormDialogsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<FakeFormsProgram> forms;
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<SelectionView> view;
+    std::unique_ptr<ScriptedUserInterface> ui;
+    std::unique_ptr<TFCalendar> calendar;
+    std::unique_ptr<TFVEL> vel;
+    std::unique_ptr<TFPrint> print;
+
+    QLineEdit* field(QWidget& dialog, const char* name) { return control<QLineEdit>(dialog, name); }
+    void click(QWidget& dialog, const char* name) { control<QAbstractButton>(dialog, name)->click(); }
+
+private slots:
+    void init() {
+        lform::LinkShutdown();
+        forms = std::make_unique<FakeFormsProgram>();
+        forms->formState = 0;
+        lform::setWindowSystem(forms.get());
+        workspace = std::make_unique<Workspace>();
+        for (const auto& [surname, name] : {std::pair{"ADAMSKI", "JAN"}, {"BORUCKA", "EWA"}, {"CEGLARZ", "OLA"},
+                                            {"DUDA", "IGA"}})
+            workspace->taxpayers.Add(person(surname, name));
+        workspace->payer.NIP = "677-120-03-49";
+        view = std::make_unique<SelectionView>();
+        ui = std::make_unique<ScriptedUserInterface>();
+        calendar = std::make_unique<TFCalendar>();
+        vel = std::make_unique<TFVEL>(*workspace, *ui, *calendar);
+        print = std::make_unique<TFPrint>(*workspace, *view, *vel, *ui, *calendar);
+    }
+
+    void cleanup() {
+        print.reset();
+        vel.reset();
+        lform::LinkShutdown();
+        lform::setWindowSystem(nullptr);
+        forms.reset();
+    }
+
+    void showFormDialogLayoutFollowsTheFormChoice() {
+        QCOMPARE(vel->windowTitle(), QStringLiteral("Ustawienia podglądu formularzy"));
+        QCOMPARE(control<QComboBox>(*vel, "cbRok")->currentText(), QStringLiteral("2006"));
+        QCOMPARE(control<QPushButton>(*vel, "btnShow")->isDefault(), true);
+        QCOMPARE(field(*vel, "eRok")->displayText(), QStringLiteral("    "));
+        vel->show();
+        auto* strike = control<QGroupBox>(*vel, "rgSkreslenie");
+        auto* year = control<QGroupBox>(*vel, "GroupBox2");
+        QVERIFY(control<QRadioButton>(*vel, "rbPIT11")->isChecked());
+        QVERIFY(strike->isVisible() && !year->isVisible());
+        click(*vel, "rbPIT40");
+        QVERIFY(!strike->isVisible() && year->isVisible());
+        vel->hide();
+        vel->show();  // each opening selects PIT-11/8B again
+        QVERIFY(control<QRadioButton>(*vel, "rbPIT11")->isChecked());
+        QVERIFY(strike->isVisible() && !year->isVisible());
+        QVERIFY(!control<QWidget>(*vel, "Memo1")->isVisible());
+        vel->hide();
+    }
+
+    void printDialogCaptionAndLayout() {
+        for (const auto& [selection, caption] :
+             {std::pair{std::vector<int>{0, 1, 3}, "Drukowanie 3 dokumentów.."}, {std::vector<int>{2}, "Drukowanie 1 dokumentów.."}}) {
+            view->selection = selection;
+            print->show();
+            QCOMPARE(print->windowTitle(), QString::fromUtf8(caption));
+            click(*print, "rbPIT40");
+            QVERIFY(field(*print, "eRok")->isVisible() && !field(*print, "eOd")->isVisible());
+            QVERIFY(!control<QWidget>(*print, "rgSkreslenie")->isVisible());
+            print->hide();
+            print->show();  // PIT-40 last time: PIT-11/8B and its period again
+            QVERIFY(control<QRadioButton>(*print, "rbPIT11")->isChecked());
+            QVERIFY(field(*print, "eOd")->isVisible() && field(*print, "eDo")->isVisible());
+            QVERIFY(!field(*print, "eRok")->isVisible() && !control<QWidget>(*print, "btn3")->isVisible());
+            QVERIFY(control<QWidget>(*print, "rgSkreslenie")->isVisible());
+            QCOMPARE(field(*print, "eOd")->displayText(), QStringLiteral("  -  -    "));
+            print->hide();
+        }
+    }
+
+    void theDialogsShareThePersonAndTheTaxYear() {
+        view->selection = {0};
+        field(*vel, "eNazwisko")->setText(QStringLiteral("KOWALSKA"));
+        field(*vel, "eImie")->setText(QStringLiteral("EWA"));
+        field(*vel, "eRok")->setText(QStringLiteral("2006"));
+        print->show();  // empty here: taken from the show-form dialog
+        QCOMPARE(field(*print, "eNazwisko")->text(), QStringLiteral("KOWALSKA"));
+        QCOMPARE(field(*print, "eImie")->text(), QStringLiteral("EWA"));
+        QCOMPARE(field(*print, "eRok")->text(), QStringLiteral("2006"));
+        print->hide();
+
+        field(*print, "eNazwisko")->setText(QStringLiteral("NOWAK"));
+        vel->show();  // filled in both: each keeps its own
+        QCOMPARE(field(*vel, "eNazwisko")->text(), QStringLiteral("KOWALSKA"));
+        vel->hide();
+        print->btnPrintClick();  // printing hands the print dialog's person to the forms
+        QCOMPARE(field(*vel, "eNazwisko")->text(), QStringLiteral("NOWAK"));
+        QCOMPARE(surnamesSent(*forms, "p81="), QList<QByteArray>{"NOWAK"});
+
+        // Typing turns letters to capitals.
+        QTest::keyClicks(field(*vel, "eImie"), QStringLiteral("ab"));
+        QCOMPARE(field(*vel, "eImie")->text(), QStringLiteral("EWAAB"));
+    }
+
+    void clearEmptiesTheFieldsAndSelectsPit11() {
+        for (QWidget* dialog : {static_cast<QWidget*>(vel.get()), static_cast<QWidget*>(print.get())}) {
+            for (const char* name : {"eNazwisko", "eImie", "eRok"}) field(*dialog, name)->setText(QStringLiteral("1999"));
+            if (dialog == print.get())
+                for (const char* name : {"eOd", "eDo"}) field(*dialog, name)->setText(QStringLiteral("01-02-2006"));
+            click(*dialog, "rbPIT40");
+            click(*dialog, "btnClear");
+            QVERIFY(control<QRadioButton>(*dialog, "rbPIT11")->isChecked());
+            for (const char* name : {"eNazwisko", "eImie"}) QCOMPARE(field(*dialog, name)->text(), QString());
+            QCOMPARE(field(*dialog, "eRok")->displayText(), QStringLiteral("    "));
+            if (dialog == print.get())
+                for (const char* name : {"eOd", "eDo"})
+                    QCOMPARE(field(*dialog, name)->displayText(), QStringLiteral("  -  -    "));
+        }
+    }
+
+    void datePickersWriteTheChosenDate() {
+        const QDate today = QDate::currentDate();
+        auto pickToday = [&](QWidget& dialog, const char* button) {
+            QTimer::singleShot(0, calendar.get(), [&] { calendar->reject(); });  // closed without choosing
+            click(dialog, button);
+        };
+        vel->show();
+        click(*vel, "rbPIT40");
+        pickToday(*vel, "btn3");
+        QCOMPARE(field(*vel, "eRok")->text(), today.toString(QStringLiteral("yyyy")));
+        vel->hide();
+        pickToday(*print, "btn1");
+        pickToday(*print, "btn2");
+        QCOMPARE(field(*print, "eOd")->text(), today.toString(QStringLiteral("dd-MM-yyyy")));
+        QCOMPARE(field(*print, "eDo")->text(), today.toString(QStringLiteral("dd-MM-yyyy")));
+    }
+
+    void showSendsTheCurrentTaxpayersFormReadOnly() {
+        workspace->taxpayers.SelectByIndex(1);
+        field(*vel, "eNazwisko")->setText(QStringLiteral("KOWALSKA"));
+        click(*vel, "rbPIT40");
+        control<QComboBox>(*vel, "cbRok")->setCurrentIndex(0);
+        forms->fieldsReply = "p1=677-120-03-49\r\n";
+        click(*vel, "btnShow");
+        QCOMPARE(ui->calls.size(), size_t(0));
+        const std::vector<int> expected{1, 5, 10, 3, 10, 11, 6, 17};
+        QCOMPARE(forms->codes(), expected);
+        QCOMPARE(forms->requests[0].lines, (QList<QByteArray>{"PIT40_13", "PIT40_13", "3"}));
+        const FakeRequest& fields = forms->requests[1];
+        QCOMPARE(fields.options, std::uint8_t(1));  // formatted, not calculated
+        QCOMPARE(fields.lines.value(0), QByteArray("p1=677-120-03-49"));
+        QVERIFY(fields.lines.contains("p19=BORUCKA"));
+        QVERIFY(fields.lines.contains("p4=    "));
+        QVERIFY(fields.lines.contains("p78=KOWALSKA"));
+        QCOMPARE(forms->requests[3].lines.value(2), QByteArray("64"));  // read-only
+        const QByteArray parent = forms->requests[3].lines.value(1);
+        QVERIFY(parent != "0");
+        QVERIFY(forms->windowCalls.contains(QStringLiteral("disable %1").arg(QString::fromLatin1(parent))));
+        QVERIFY(vel->isEnabled());  // enabled again once the form closed
+        QCOMPARE(vel->VEL().Fields(), QByteArrayList{"p1=677-120-03-49"});
+
+        // The next show replaces the form; the 2006 edition of PIT-11/8B with PIT-8B struck out.
+        forms->requests.clear();
+        control<QComboBox>(*vel, "cbRok")->setCurrentIndex(1);
+        click(*vel, "rbPIT11");
+        click(*vel, "rgSkreslenie_1");
+        click(*vel, "btnShow");
+        QCOMPARE(forms->codes().front(), 2);
+        QCOMPARE(forms->requests[1].lines.value(0), QByteArray("PIT118B_14"));
+        QCOMPARE(forms->requests[2].lines.mid(1, 2), (QList<QByteArray>{"pSKR.01=00", "pSKR.02=01"}));
+    }
+
+    void printBatchGoesInTableOrderWithOnePrintDialog() {
+        view->selection = {0, 2, 3};  // MainView gives the rows ascending, whatever the clicking order
+        print->show();
+        control<QComboBox>(*print, "cbRok")->setCurrentIndex(0);
+        click(*print, "btnPrint");
+        QCOMPARE(ui->calls.size(), size_t(0));
+        QCOMPARE(count(*forms, 1), 1);   // one form serves the batch
+        QCOMPARE(count(*forms, 13), 1);  // the print dialog once, for the first document
+        QCOMPARE(count(*forms, 8), 2);
+        QCOMPARE(count(*forms, 15), 3);
+        // Each document's list goes out before it is printed; from the second on, the list read
+        // back after the previous one goes once more before it.
+        QCOMPARE(surnamesSent(*forms, "p20="),
+                 (QList<QByteArray>{"ADAMSKI", "ADAMSKI", "CEGLARZ", "CEGLARZ", "DUDA"}));
+        QCOMPARE(forms->requests[0].lines.value(0), QByteArray("PIT118B_C"));
+        const auto printRequest = std::find_if(forms->requests.begin(), forms->requests.end(),
+                                               [](const FakeRequest& r) { return r.code == 8; });
+        QCOMPARE(printRequest->lines.mid(1, 2), (QList<QByteArray>{"2", "3"}));  // the dialog's range
+        QCOMPARE(workspace->taxpayers.currentIndex(), 3);
+        QVERIFY(print->VEL().GetActive());  // the last document's form stays until the next batch
+
+        // The next batch destroys that form first; cancelling the print dialog ends the batch.
+        forms->requests.clear();
+        forms->printDialogOpened = 0;
+        click(*print, "btnPrint");
+        QCOMPARE(forms->codes().front(), 2);
+        QCOMPARE(count(*forms, 13), 1);
+        QCOMPARE(count(*forms, 8), 0);
+        QCOMPARE(count(*forms, 15), 1);
+        QCOMPARE(workspace->taxpayers.currentIndex(), 0);
+        print->hide();
+    }
+
+    void errorReachesTheStandardBoxAndStopsTheBatch() {
+        forms->running = false;
+        forms->appearsOnStart = false;
+        view->selection = {0, 1};
+        print->show();
+        click(*print, "btnPrint");
+        QCOMPARE(ui->calls.size(), size_t(1));
+        QCOMPARE(ui->last().title, QStringLiteral("Fiskon"));
+        QCOMPARE(ui->last().text, QStringLiteral("Operacja nie jest możliwa jeśli formularz nie jest aktywny"));
+        QCOMPARE(ui->last().icon, MessageIcon::Error);
+        QCOMPARE(forms->requests.size(), size_t(0));
+        QCOMPARE(workspace->taxpayers.currentIndex(), 0);  // stopped at the first document
+        QVERIFY(print->isVisible());
+        print->hide();
+
+        ui->clearCalls();
+        click(*vel, "btnShow");
+        QCOMPARE(ui->count(UiCall::Message, QStringLiteral("Operacja nie jest możliwa jeśli formularz nie jest aktywny")), 1);
+    }
+};
+
+QTEST_MAIN(FormDialogsTest)
+#include "FormDialogs_test.moc"
