@@ -35,7 +35,7 @@ TEST(FieldsCommand, PrintsTheSymbolAndEveryLineOfBothForms) {
          "PIT118B_14\np1=677-120-03-49\npSKR.01=00\npSKR.02=01\np7=010\n"
          "p8=PRZEDSIĘBIORSTWO USŁUGOWE WAWELSKI SPÓŁKA Z O.O.\np9=POLSKA\np10=MAŁOPOLSKIE\np11=KRAKÓW\n"
          "p12=KRAKÓW\np13=RYNEK GŁÓWNY\np14=27\np15=4\np16=KRAKÓW\np17=31-010\np18=KRAKÓW\np4=01-01-2006\n"
-         "p5=31-12-2006\np6=Pierwszy Urząd Skarbowy w Krakowie\np19=676-234-51-89\np20=NOWAK\np21=ANNA\n"
+         "p5=31-12-2006\np6=Pierwszy Urząd Skarbowy Kraków\np19=676-234-51-89\np20=NOWAK\np21=ANNA\n"
          "p22=12-03 1985\np23=POLSKA\np24=MAŁOPOLSKIE\np25=KRAKÓW\np26=KRAKÓW\np27=DŁUGA\np28=5\np29=12\n"
          "p30=KRAKÓW\np31=31-147\np32=KRAKÓW\np33=01000\np79=001\np34=48000,00\np35=1335,00\np36=46665,00\n"
          "p37=5412,00\np54=0,00\np58=0,00\np62=0,00\np66=0,00\np70=0,00\np75=6580,80\np76=3727,68\n"
@@ -43,7 +43,7 @@ TEST(FieldsCommand, PrintsTheSymbolAndEveryLineOfBothForms) {
         {{"--form", "pit40", "--payer", payer, "--record", "2", "--tax-year", "2006", "--edition", "2005"},
          "PIT40_13\np1=677-120-03-49\np6=010\np7=PRZEDSIĘBIORSTWO USŁUGOWE WAWELSKI SPÓŁKA Z O.O.\n"
          "p8=POLSKA\np9=MAŁOPOLSKIE\np10=KRAKÓW\np11=KRAKÓW\np12=RYNEK GŁÓWNY\np13=27\np14=4\np15=KRAKÓW\n"
-         "p16=31-010\np17=KRAKÓW\np4=2006\np5=Pierwszy Urząd Skarbowy w Krakowie\np18=676-234-51-89\n"
+         "p16=31-010\np17=KRAKÓW\np4=2006\np5=Pierwszy Urząd Skarbowy Kraków\np18=676-234-51-89\n"
          "p19=NOWAK\np20=ANNA\np21=12-03 1985\np22=POLSKA\np23=MAŁOPOLSKIE\np24=KRAKÓW\np25=KRAKÓW\n"
          "p26=DŁUGA\np27=5\np28=12\np29=KRAKÓW\np30=31-147\np31=KRAKÓW\np34=010000\np35=48000,00\n"
          "p36=1335,00\np37=46665,00\np38=5412,00\np52=0,00\np56=0,00\np60=0,00\np62=48000,00\n"
@@ -52,7 +52,7 @@ TEST(FieldsCommand, PrintsTheSymbolAndEveryLineOfBothForms) {
         // The defaults: the first record after opening (sorted by surname), no payer, PIT-11 struck.
         {{"--form", "pit11"},
          "PIT118B_14\np1=\npSKR.01=01\npSKR.02=00\np8=\np9=\np10=\np11=\np12=\np13=\np14=\np15=\np16=\n"
-         "p17=\np18=\np4=\np5=\np6=Pierwszy Urząd Skarbowy w Krakowie\np19=\np20=ĄCKI\np21=ŁUKASZ\n"
+         "p17=\np18=\np4=\np5=\np6=Pierwszy Urząd Skarbowy Kraków\np19=\np20=ĄCKI\np21=ŁUKASZ\n"
          "p22=09-01 2001\np23=POLSKA\np24=\np25=\np26=\np27=\np28=\np29=\np30=\np31=\np32=\np33=\np79=\n"
          "p80=\np81=\n"},
     };
