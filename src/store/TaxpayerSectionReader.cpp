@@ -49,7 +49,8 @@ void store(TaxpayerRecord& record, const Key& key, std::string_view value) {
     switch (key.kind) {
     case Kind::Text: key.set(record, value); break;
     case Kind::Amount:
-        (key.pit11 ? record.p11Box(key.box) : record.p40Box(key.box)).assign(value);
+        if (key.pit11) record.p11Box(key.box) = value;
+        else record.p40Box(key.box) = value;
         break;
     case Kind::Number:
         record.*key.number = static_cast<std::uint8_t>(ParseIniInteger(value).value_or(0) & 0xFF);

@@ -193,7 +193,7 @@ struct CountCase {
     const char* name;
     std::string parameters;
     bool loads;
-    int records;
+    int records;  // after a failed load: the one record the register had before
 };
 
 class RecordCount : public TaxpayerDataFileTest, public ::testing::WithParamInterface<CountCase> {};
@@ -216,9 +216,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"Hexadecimal", "[Parametry]\r\nLiczbaRekordow=0x3\r\n", true, 2},
                       CountCase{"NoParameters", "", true, 0},
                       CountCase{"NoCountKey", "[Parametry]\r\nInny=3\r\n", true, 0},
-                      CountCase{"NotANumber", "[Parametry]\r\nLiczbaRekordow=abc\r\n", false, 0},
-                      CountCase{"Empty", "[Parametry]\r\nLiczbaRekordow=\r\n", false, 0},
-                      CountCase{"TooBigForAnInteger", "[Parametry]\r\nLiczbaRekordow=99999999999\r\n", false, 0},
+                      CountCase{"NotANumber", "[Parametry]\r\nLiczbaRekordow=abc\r\n", false, 1},
+                      CountCase{"Empty", "[Parametry]\r\nLiczbaRekordow=\r\n", false, 1},
+                      CountCase{"TooBigForAnInteger", "[Parametry]\r\nLiczbaRekordow=99999999999\r\n", false, 1},
                       CountCase{"HugeCountCostsNothing", "[Parametry]\r\nLiczbaRekordow=2147483647\r\n", true, 2}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
