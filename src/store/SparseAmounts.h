@@ -62,6 +62,8 @@ public:
         char front() const { return view().front(); }
         friend bool operator==(const Box& a, std::string_view b) { return a.view() == b; }
         friend bool operator==(const Box& a, const char* b) { return a.view() == std::string_view(b); }
+        friend bool operator==(const Box& a, const Text& b) { return a.view() == b.view(); }
+        friend bool operator==(const Box& a, const Box& b) { return a.view() == b.view(); }
 
     private:
         SparseAmounts* owner_;
