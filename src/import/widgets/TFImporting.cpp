@@ -40,6 +40,7 @@ TFImporting::TFImporting(Workspace& workspace, MainView& mainView, TFDataAccess&
     frame->setContentsMargins(30, 25, 30, 25);
     frame->addWidget(largeText(QStringLiteral("Trwa importowanie danych z Programu Płatnika...")));
     frame->addWidget(largeText(QStringLiteral("Proszę czekać!")));
+    frame->addSpacing(10);
     btnPrzerwij_ = new QPushButton(QStringLiteral("Przerwij"));
     btnPrzerwij_->setObjectName(QStringLiteral("btnPrzerwij"));
     frame->addWidget(btnPrzerwij_, 0, Qt::AlignCenter);
