@@ -153,6 +153,32 @@ public:
         if (used_ == 0) release();
     }
 
+    // Replaces the whole set by the boxes that `forEach(visit)` gives as visit(box, text), in
+    // strictly ascending box order (empty texts are passed over), in one block of exactly the
+    // size needed: the way to fill a set from a file, where each box would otherwise grow the
+    // block anew. `forEach` is called twice and must give the same boxes both times.
+    template <typename ForEach>
+    void assignAscending(ForEach&& forEach) {
+        std::size_t total = 0;
+        forEach([&](std::size_t, std::string_view text) {
+            if (!text.empty()) total += 2 + std::min(text.size(), kWidth);
+        });
+        char* block = total ? static_cast<char*>(out_of_line_bytes::allocate(total)) : nullptr;
+        std::size_t at = 0;
+        forEach([&](std::size_t box, std::string_view text) {
+            text = text.substr(0, std::min(text.size(), kWidth));
+            if (text.empty()) return;
+            block[at] = static_cast<char>(box);
+            block[at + 1] = static_cast<char>(text.size());
+            std::copy_n(text.data(), text.size(), block + at + 2);
+            at += 2 + text.size();
+        });
+        release();
+        data_ = block;
+        used_ = static_cast<std::uint16_t>(total);
+        capacity_ = static_cast<std::uint16_t>(total);
+    }
+
     friend bool operator==(const SparseAmounts& a, const SparseAmounts& b) {
         return a.used_ == b.used_ && (a.used_ == 0 || std::memcmp(a.data_, b.data_, a.used_) == 0);
     }
