@@ -2,6 +2,7 @@
 
 #include "import/MdbStreamFormat.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -68,7 +69,10 @@ class MdbStreamParser {
 public:
     static constexpr std::size_t kMaxFrameBytes = std::size_t{8} << 20;
 
-    explicit MdbStreamParser(MdbTableBounds bounds = {}) : bounds_(bounds) {}
+    explicit MdbStreamParser(MdbTableBounds bounds = {}) : bounds_(bounds) {
+        // A table's values are indexed by 32-bit offsets.
+        bounds_.maxBytes = std::min<std::size_t>(bounds_.maxBytes, UINT32_MAX);
+    }
 
     // Takes the next bytes; false once the stream is over (ended, failed, malformed or too
     // large): what follows is not read.
