@@ -222,6 +222,51 @@ void BM_JoinAndWriteBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_JoinAndWriteBaseline)->Arg(0)->Arg(1)->ArgName("sync")->Unit(benchmark::kMillisecond);
 
+// --- Memory per record ---------------------------------------------------------------------------
+
+// Heap bytes in use (the benchmarks keep all memory on the heap: see main).
+std::size_t heapInUse() {
+#if defined(__GLIBC__)
+    return mallinfo2().uordblks;
+#else
+    return 0;
+#endif
+}
+
+// Bytes of heap a register holds per record, for records of three shapes: the line "A;B;" of a
+// delimited file (two names only), the four taxpayers of the shipped example file, and the
+// benchmark's 100,000 taxpayers (names, address, tax office, fourteen amounts).
+void BM_BytesPerRecord(benchmark::State& state) {
+    const int shape = static_cast<int>(state.range(0));
+    std::vector<TaxpayerRecord> records;
+    if (shape == 0) {
+        TaxpayerRecord r;
+        r.nazwisko = "A";
+        r.imie1 = "B";
+        records.assign(100000, r);
+    } else if (shape == 1) {
+        TaxpayerRegister example;
+        LoadFromFile(example, QStringLiteral(FISKON_EXAMPLES "/podatnicy.txt"));
+        for (int copy = 0; copy < 25000; ++copy)
+            for (int i = 0; i < example.count(); ++i) records.push_back(example.at(i));
+    } else {
+        records = taxpayers();
+    }
+    double perRecord = 0;
+    for (auto _ : state) {
+        const std::size_t before = heapInUse();
+        {
+            TaxpayerRegister reg;
+            for (const auto& record : records) reg.Add(record);
+            perRecord = static_cast<double>(heapInUse() - before) / static_cast<double>(records.size());
+            benchmark::DoNotOptimize(reg.count());
+        }
+    }
+    state.counters["bytes_per_record"] = perRecord;
+    state.counters["sizeof_record"] = static_cast<double>(sizeof(TaxpayerRecord));
+}
+BENCHMARK(BM_BytesPerRecord)->Arg(0)->Arg(1)->Arg(2)->ArgName("shape")->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 
 // Freed memory stays with the process for the whole run, so that no benchmark's time depends on

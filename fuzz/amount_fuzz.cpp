@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The same text in every box of both pages.
     TaxpayerRecord record;
-    for (auto& box : record.p11) box = text;
-    for (auto& box : record.p40) box = text;
+    for (std::size_t k = 0; k < record.p11.size(); ++k) record.p11[k] = text;
+    for (std::size_t k = 0; k < record.p40.size(); ++k) record.p40[k] = text;
     try {
         RecomputeRecord(record);
     } catch (const ConversionError&) {

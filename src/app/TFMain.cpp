@@ -403,13 +403,16 @@ void TFMain::Open() {
     const std::optional<QString> fileName = ui_.openFile(request);
     if (!fileName) return;
 
-    bool usable = false;
+    OpenTaxpayersResult opened;
     try {
-        usable = OpenTaxpayersFile(workspace_.taxpayers, *fileName).usable;
+        opened = OpenTaxpayersFile(workspace_.taxpayers, *fileName);
     } catch (const std::exception&) {
-        usable = false;  // any failure while reading is a file without usable data
+        opened.usable = false;  // any failure while reading is a file without usable data
     }
-    if (!usable) ui_.message(QStringLiteral("Informacja"), kNoUsableDataMessage, MessageIcon::Information);
+    if (opened.tooLarge)
+        ui_.message(QStringLiteral("Błąd"), opened.failure, MessageIcon::Warning);
+    else if (!opened.usable)
+        ui_.message(QStringLiteral("Informacja"), kNoUsableDataMessage, MessageIcon::Information);
     // An empty register is shown empty too, so the table never lists records that are gone.
     RefreshView(workspace_.taxpayers.empty() ? viewMode_ : ViewMode::vmTabela);
 }

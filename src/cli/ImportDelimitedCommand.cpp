@@ -58,6 +58,9 @@ int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& /*out*/
     } catch (const FileError& error) {
         err << error.message() << '\n';
         return kExitFailure;
+    } catch (const RecordLimitError& error) {
+        err << error.message() << '\n';
+        return kExitFailure;
     }
     return SaveTaxpayersForCommand(workspace, output, err);
 }

@@ -106,6 +106,9 @@ int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& /*out*/, 
     } catch (const DatabaseError&) {
         err << kReadingErrorMessage << '\n';
         return kExitFailure;
+    } catch (const RecordLimitError& error) {
+        err << error.message() << '\n';
+        return kExitFailure;
     }
     if (access.loginFailed) return kExitFailure;
 

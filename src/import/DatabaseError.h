@@ -11,3 +11,9 @@ public:
     explicit DatabaseError(const QString& message) : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromUtf8(what()); }
 };
+
+// The user stopped the reading of the database ("Przerwij").
+class ReadingCancelled : public std::runtime_error {
+public:
+    ReadingCancelled() : std::runtime_error("reading cancelled") {}
+};

@@ -55,8 +55,8 @@ void FillRecord(TaxpayerRecord& record, std::string_view line, char separator) {
     record.pit40_34 = ParseFlag(next());
     record.pit40_NIP3 = ParseFlag(next());
     record.pit40_PITR = ParseFlag(next());
-    for (auto& amount : record.p11) amount = next();
-    for (auto& amount : record.p40) amount = next();
+    for (std::size_t k = 0; k < record.p11.size(); ++k) record.p11[k] = next();
+    for (std::size_t k = 0; k < record.p40.size(); ++k) record.p40[k] = next();
 }
 
 // The next line of `text` without its line end; `text` moves past it.
@@ -86,11 +86,18 @@ std::string_view TakeField(std::string_view& rest, char separator) {
 bool ImportDelimitedText(TaxpayerRegister& taxpayers, std::string_view text, char separator) {
     bool added = false;
     TaxpayerRecord record;
-    while (!text.empty()) {
-        const std::string_view line = NextLine(text);
-        TaxpayerRegister::ClearRecord(record);
-        FillRecord(record, line, separator);
-        if (taxpayers.Add(record)) added = true;
+    const TaxpayerRegister::Checkpoint before = taxpayers.MakeCheckpoint();
+    try {
+        while (!text.empty()) {
+            const std::string_view line = NextLine(text);
+            TaxpayerRegister::ClearRecord(record);
+            FillRecord(record, line, separator);
+            if (taxpayers.Add(record)) added = true;
+        }
+    } catch (const RecordLimitError&) {
+        // Nothing of a file too large for the register is kept: the register is as before.
+        taxpayers.RollBackTo(before);
+        throw;
     }
     taxpayers.Resort();
     taxpayers.RemoveDuplicates();

@@ -21,7 +21,8 @@ std::string_view TakeField(std::string_view& rest, char separator);
 // Appends the file's taxpayers to the register, then re-sorts it and folds duplicates together.
 // Returns true when at least one taxpayer was appended. A flag value that is not an integer from 0
 // to 255 throws ConversionError: the taxpayers of the lines before it stay, unsorted. A file that
-// cannot be read throws FileError, the register untouched.
+// cannot be read throws FileError, the register untouched. A file that would take the register
+// beyond its limit throws RecordLimitError when the limit is reached, the register as before.
 bool ImportDelimited(TaxpayerRegister& taxpayers, const QString& fileName, char separator);
 
 // The same on text already in memory (what the file holds).

@@ -18,6 +18,9 @@
 //
 // A failure ends the stream with 'X' instead of 'Z': one code byte (MdbFailure) and a detail
 // text (a table name, a system reason). Tables sent before the failure are complete.
+//
+// A table is asked for by its name alone (every column) or as "NAME=COLUMN,COLUMN,...": then
+// only those of the named columns that the table has are sent, in the order asked.
 
 #include <cstdint>
 #include <string>
@@ -26,6 +29,8 @@
 namespace mdbstream {
 
 inline constexpr std::string_view kMagic = "FISKON-MDB/1";
+inline constexpr char kColumnsFollow = '=';
+inline constexpr char kColumnSeparator = ',';
 
 enum Tag : char {
     kHello = 'H',
@@ -45,6 +50,7 @@ enum class MdbFailure : std::uint8_t {
     MissingTable = 4,
     Unreadable = 5,
     Internal = 6,
+    DamagedTable = 7,  // fewer rows could be read than the table holds (an unreadable page)
 };
 
 inline void appendU32(std::string& out, std::uint32_t value) {

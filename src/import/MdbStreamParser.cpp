@@ -1,6 +1,6 @@
 #include "import/MdbStreamParser.h"
 
-#include <optional>
+#include <algorithm>
 
 namespace {
 
@@ -15,33 +15,7 @@ bool EqualFolded(std::string_view a, std::string_view b) {
     return true;
 }
 
-struct Frame {
-    char tag = 0;
-    std::string_view payload;
-};
-
-// Reads frames and list items from the stream without ever reading past its end.
-class Cursor {
-public:
-    explicit Cursor(std::string_view bytes) : bytes_(bytes) {}
-    bool atEnd() const { return pos_ == bytes_.size(); }
-
-    std::optional<Frame> next() {
-        if (bytes_.size() - pos_ < 5) return std::nullopt;
-        const char tag = bytes_[pos_];
-        const std::uint32_t length = readU32(bytes_.data() + pos_ + 1);
-        if (length > bytes_.size() - pos_ - 5) return std::nullopt;
-        Frame frame{tag, bytes_.substr(pos_ + 5, length)};
-        pos_ += 5 + length;
-        return frame;
-    }
-
-private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
-
-// Splits a list payload; std::nullopt unless it holds exactly the count it announces.
+// Splits a list payload; false unless it holds exactly the count it announces.
 template <typename Sink>
 bool ReadList(std::string_view payload, Sink&& sink, std::uint32_t* countOut = nullptr) {
     if (payload.size() < 4) return false;
@@ -61,12 +35,6 @@ bool ReadList(std::string_view payload, Sink&& sink, std::uint32_t* countOut = n
     return pos == payload.size();
 }
 
-MdbStreamResult Malformed(MdbStreamResult result, const char* why) {
-    result.status = MdbStreamResult::Status::Malformed;
-    result.detail = why;
-    return result;
-}
-
 }  // namespace
 
 int MdbTableData::columnIndex(std::string_view column) const {
@@ -75,79 +43,152 @@ int MdbTableData::columnIndex(std::string_view column) const {
     return -1;
 }
 
-class MdbStreamParser {
-public:
-    static MdbStreamResult parse(std::string bytes);
-    static bool readTable(Cursor& cursor, MdbTableData& table);
-};
+bool MdbStreamParser::stop(MdbStreamResult::Status status, const char* why) {
+    result_.status = status;
+    if (why) result_.detail = why;
+    finished_ = true;
+    pending_.clear();
+    pending_.shrink_to_fit();
+    return false;
+}
 
-bool MdbStreamParser::readTable(Cursor& cursor, MdbTableData& table) {
-    auto columns = cursor.next();
-    if (!columns || columns->tag != kColumns) return false;
-    if (!ReadList(columns->payload, [&](std::string_view name) { table.columns_.emplace_back(name); }))
-        return false;
-    const std::size_t width = table.columns_.size();
-    for (;;) {
-        auto frame = cursor.next();
-        if (!frame) return false;
-        if (frame->tag == kTableEnd) {
-            if (frame->payload.size() != 4) return false;
-            table.rows_ = readU32(frame->payload.data());
-            if (width != 0 && table.rows_ != table.cells_.size() / width) return false;
+bool MdbStreamParser::feed(std::string_view bytes) {
+    while (!bytes.empty()) {
+        if (finished_) {
+            // Nothing may follow the end or a failure the helper reported.
+            if (result_.status == MdbStreamResult::Status::Complete || result_.status == MdbStreamResult::Status::Failed) {
+                result_.status = MdbStreamResult::Status::Malformed;
+                result_.detail = "bytes after the end";
+            }
+            return false;
+        }
+        // A frame that lies wholly in the new bytes is read in place; the rest waits in pending_.
+        std::string_view input = bytes;
+        if (!pending_.empty() || bytes.size() < 5) {
+            const std::size_t header = pending_.size() < 5 ? 5 - pending_.size() : 0;
+            if (header) {
+                const std::size_t take = std::min(header, bytes.size());
+                pending_.append(bytes.substr(0, take));
+                bytes.remove_prefix(take);
+                if (pending_.size() < 5) return true;
+            }
+            const std::uint32_t length = readU32(pending_.data() + 1);
+            if (length > kMaxFrameBytes) return stop(MdbStreamResult::Status::Malformed, "frame too long");
+            const std::size_t missing = 5 + length - pending_.size();
+            const std::size_t take = std::min(missing, bytes.size());
+            pending_.append(bytes.substr(0, take));
+            bytes.remove_prefix(take);
+            if (pending_.size() < 5 + length) return true;
+            const std::string complete = std::move(pending_);
+            pending_.clear();
+            frame(complete[0], std::string_view(complete).substr(5));
+            continue;
+        }
+        const std::uint32_t length = readU32(input.data() + 1);
+        if (length > kMaxFrameBytes) return stop(MdbStreamResult::Status::Malformed, "frame too long");
+        if (input.size() - 5 < length) {
+            pending_.assign(input);
             return true;
         }
-        if (frame->tag != kRow) return false;
-        std::uint32_t count = 0;
-        if (!ReadList(frame->payload, [&](std::string_view cell) { table.cells_.push_back(cell); }, &count))
-            return false;
-        if (count != width) return false;
+        bytes.remove_prefix(5 + length);
+        frame(input[0], input.substr(5, length));
     }
+    return !finished_;
 }
 
-MdbStreamResult MdbStreamParser::parse(std::string bytes) {
-    auto stream = std::make_shared<const std::string>(std::move(bytes));
-    Cursor cursor(*stream);
-    MdbStreamResult result;
-
-    auto hello = cursor.next();
-    if (!hello || hello->tag != kHello || hello->payload != kMagic)
-        return Malformed(std::move(result), "no greeting");
-    for (;;) {
-        auto frame = cursor.next();
-        if (!frame) return Malformed(std::move(result), "cut off");
-        switch (frame->tag) {
-            case kOpened:
-                if (result.opened || !frame->payload.empty()) return Malformed(std::move(result), "bad opening");
-                result.opened = true;
-                break;
-            case kTable: {
-                if (!result.opened) return Malformed(std::move(result), "table before opening");
-                MdbTableData table(stream, std::string(frame->payload));
-                if (!readTable(cursor, table)) return Malformed(std::move(result), "damaged table");
-                result.tables.push_back(std::move(table));
-                break;
-            }
-            case kFailure: {
-                if (frame->payload.empty() || !cursor.atEnd()) return Malformed(std::move(result), "bad failure");
-                const auto code = static_cast<unsigned char>(frame->payload[0]);
-                if (code < 1 || code > static_cast<unsigned char>(MdbFailure::Internal))
-                    return Malformed(std::move(result), "unknown failure");
-                result.status = MdbStreamResult::Status::Failed;
-                result.failure = static_cast<MdbFailure>(code);
-                result.detail.assign(frame->payload.substr(1));
-                return result;
-            }
-            case kEnd:
-                if (!result.opened || !frame->payload.empty() || !cursor.atEnd())
-                    return Malformed(std::move(result), "bad end");
-                result.status = MdbStreamResult::Status::Complete;
-                return result;
-            default:
-                return Malformed(std::move(result), "unknown frame");
+bool MdbStreamParser::frame(char tag, std::string_view payload) {
+    using Status = MdbStreamResult::Status;
+    switch (state_) {
+        case State::Hello:
+            if (tag != kHello || payload != kMagic) return stop(Status::Malformed, "no greeting");
+            state_ = State::Frames;
+            return true;
+        case State::Columns:
+            if (tag != kColumns || !readColumns(payload)) return stop(Status::Malformed, "damaged table");
+            state_ = State::Rows;
+            return true;
+        case State::Rows:
+            if (tag == kRow) return readRow(payload);
+            if (tag == kTableEnd) return readTableEnd(payload);
+            if (tag != kFailure) return stop(Status::Malformed, "damaged table");
+            break;  // the helper gave up in the middle of the table: its rows are not kept
+        case State::Frames: break;
+    }
+    switch (tag) {
+        case kOpened:
+            if (result_.opened || !payload.empty()) return stop(Status::Malformed, "bad opening");
+            result_.opened = true;
+            return true;
+        case kTable:
+            if (!result_.opened) return stop(Status::Malformed, "table before opening");
+            table_ = MdbTableData(std::string(payload));
+            state_ = State::Columns;
+            return true;
+        case kFailure: {
+            if (payload.empty()) return stop(Status::Malformed, "bad failure");
+            const auto code = static_cast<unsigned char>(payload[0]);
+            if (code < 1 || code > static_cast<unsigned char>(MdbFailure::DamagedTable))
+                return stop(Status::Malformed, "unknown failure");
+            result_.failure = static_cast<MdbFailure>(code);
+            result_.detail.assign(payload.substr(1));
+            return stop(Status::Failed, nullptr);
         }
+        case kEnd:
+            if (!result_.opened || !payload.empty()) return stop(Status::Malformed, "bad end");
+            return stop(Status::Complete, nullptr);
+        default:
+            return stop(Status::Malformed, "unknown frame");
     }
 }
 
-MdbStreamResult ParseMdbStream(std::string bytes) {
-    return MdbStreamParser::parse(std::move(bytes));
+bool MdbStreamParser::readColumns(std::string_view payload) {
+    return ReadList(payload, [&](std::string_view name) { table_.columns_.emplace_back(name); });
+}
+
+bool MdbStreamParser::readRow(std::string_view payload) {
+    const std::size_t width = table_.columns_.size();
+    if (table_.rowCount() >= bounds_.maxRows) {
+        result_.tooManyRows = true;
+        result_.detail = table_.name_;
+        return stop(MdbStreamResult::Status::TooLarge, nullptr);
+    }
+    bool tooLarge = false;
+    std::uint32_t count = 0;
+    const bool listed = ReadList(
+        payload,
+        [&](std::string_view cell) {
+            if (table_.bytes_.size() + cell.size() > bounds_.maxBytes) tooLarge = true;
+            if (tooLarge) return;
+            table_.bytes_.append(cell);
+            table_.ends_.push_back(static_cast<std::uint32_t>(table_.bytes_.size()));
+        },
+        &count);
+    if (tooLarge) {
+        result_.detail = table_.name_;
+        return stop(MdbStreamResult::Status::TooLarge, nullptr);
+    }
+    if (!listed || count != width) return stop(MdbStreamResult::Status::Malformed, "damaged table");
+    if (width == 0) ++table_.rows_;
+    return true;
+}
+
+bool MdbStreamParser::readTableEnd(std::string_view payload) {
+    if (payload.size() != 4 || readU32(payload.data()) != table_.rowCount())
+        return stop(MdbStreamResult::Status::Malformed, "damaged table");
+    result_.tables.push_back(std::move(table_));
+    table_ = MdbTableData();
+    state_ = State::Frames;
+    return true;
+}
+
+MdbStreamResult MdbStreamParser::take() {
+    if (!finished_) stop(MdbStreamResult::Status::Malformed, "cut off");
+    return std::move(result_);
+}
+
+MdbStreamResult ParseMdbStream(std::string_view bytes, MdbTableBounds bounds) {
+    MdbStreamParser parser(bounds);
+    parser.feed(bytes);
+    MdbStreamResult result = parser.take();
+    return result;
 }

@@ -27,6 +27,10 @@ QString DatabaseFailureText(MdbFailure failure, const QString& detail, const QSt
                                   "innego użytkownika lub do wyświetlenia jego danych potrzebne jest "
                                   "uprawnienie (%2).")
                 .arg(path, detail);
+        case MdbFailure::DamagedTable:
+            return QStringLiteral("Nie udało się odczytać wszystkich wierszy tabeli '%1' bazy danych '%2': "
+                                  "baza jest uszkodzona.")
+                .arg(detail, path);
         case MdbFailure::Internal:
             break;
     }
@@ -86,7 +90,11 @@ void PlatnikTable::Open() {
     Close();
     if (!connection_.IsConnected())
         throw DatabaseError(QStringLiteral("Operacja nie jest dozwolona, gdy połączenie jest zamknięte."));
-    const QString name = QString::fromLatin1(tableName_.data(), static_cast<qsizetype>(tableName_.size()));
+    QString name = QString::fromLatin1(tableName_.data(), static_cast<qsizetype>(tableName_.size()));
+    for (std::size_t i = 0; i < fieldNames_.size(); ++i) {
+        name += QLatin1Char(i == 0 ? mdbstream::kColumnsFollow : mdbstream::kColumnSeparator);
+        name += QString::fromLatin1(fieldNames_[i].data(), static_cast<qsizetype>(fieldNames_[i].size()));
+    }
     MdbStreamResult result = connection_.runReader({name}, connection_.tableTimeoutMs_);
     if (result.status != MdbStreamResult::Status::Complete || result.tables.size() != 1)
         throw DatabaseError(DatabaseFailureText(result.failure, QString::fromUtf8(result.detail),

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // How a login ended, with the message the user is to see when it failed.
 struct LoginResult {
@@ -29,7 +30,13 @@ class PlatnikTable {
 public:
     explicit PlatnikTable(PlatnikConnection& connection) : connection_(connection) {}
 
-    void SetTableName(std::string_view name) { tableName_ = name; }
+    // Naming a table forgets the columns set for the one before.
+    void SetTableName(std::string_view name) {
+        tableName_ = name;
+        fieldNames_.clear();
+    }
+    // The columns the caller will read; only they are fetched from the database (none set: all).
+    void SetFieldNames(std::vector<std::string> names) { fieldNames_ = std::move(names); }
     const std::string& TableName() const { return tableName_; }
     // Reads the named table. Throws DatabaseError (a missing table, a closed connection, a file
     // that can no longer be read); the table then stays closed.
@@ -53,6 +60,7 @@ public:
 private:
     PlatnikConnection& connection_;
     std::string tableName_ = "ZUSZUA";
+    std::vector<std::string> fieldNames_;
     std::unique_ptr<MdbTableData> data_;
     std::size_t row_ = 0;  // from 0
 };
@@ -85,6 +93,10 @@ public:
     PlatnikTable& Table() { return table_; }
 
     void setReaderProgram(const QString& program) { process_.setProgram(program); }
+    // The most a table may bring (rows, bytes of values); beyond, opening it fails.
+    void setTableBounds(MdbTableBounds bounds) { process_.setBounds(bounds); }
+    // Asked while a table is read; true stops the reading (ReadingCancelled).
+    void setShouldStop(std::function<bool()> shouldStop) { process_.setShouldStop(std::move(shouldStop)); }
     void setTimeouts(int loginMs, int tableMs) {
         loginTimeoutMs_ = loginMs;
         tableTimeoutMs_ = tableMs;

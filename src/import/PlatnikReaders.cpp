@@ -1,6 +1,8 @@
 #include "import/PlatnikReaders.h"
 
 #include <array>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -11,6 +13,7 @@ void ReadTable(PlatnikTable& table, std::string_view name, const std::array<cons
                ReadRow&& readRow) {
     table.Close();
     table.SetTableName(name);
+    table.SetFieldNames({columns.begin(), columns.end()});
     table.Open();
     std::array<std::size_t, N> at{};
     for (std::size_t i = 0; i < N; ++i) at[i] = table.FieldIndex(columns[i]);
@@ -78,10 +81,12 @@ void ReadUbezpAdres(PlatnikTable& table, TaxpayerRegister& taxpayers) {
     });
 }
 
-// Opens a table on its first row; false when the table has no rows.
-bool OpenOnFirstRow(PlatnikTable& table, std::string_view name) {
+// Opens a table, with the columns that will be read, on its first row; false when the table has
+// no rows.
+bool OpenOnFirstRow(PlatnikTable& table, std::string_view name, std::vector<std::string> columns) {
     table.Close();
     table.SetTableName(name);
+    table.SetFieldNames(std::move(columns));
     table.Open();
     if (table.RecordCount() == 0) return false;
     table.MoveTo(1);
@@ -89,7 +94,9 @@ bool OpenOnFirstRow(PlatnikTable& table, std::string_view name) {
 }
 
 void ReadPayerIdentity(PlatnikTable& table, PayerRecord& payer) {
-    if (!OpenOnFirstRow(table, "PLATN_IDENT")) return;
+    if (!OpenOnFirstRow(table, "PLATN_IDENT",
+                        {"NIP", "REGON", "TYP_PLATNIKA", "NAZWISKO", "IMIEPIERW", "DATAURODZ", "NAZWAFIRMA"}))
+        return;
     payer.NIP = FormatNIP(table.AsText("NIP"));
     payer.regon = table.AsText("REGON");
     const std::string_view kind = table.AsText("TYP_PLATNIKA");
@@ -108,7 +115,9 @@ void ReadPayerIdentity(PlatnikTable& table, PayerRecord& payer) {
 }
 
 void ReadPayerAddress(PlatnikTable& table, PayerRecord& payer) {
-    if (!OpenOnFirstRow(table, "PLATN_ADRES")) return;
+    if (!OpenOnFirstRow(table, "PLATN_ADRES",
+                        {"WOJEWODZTWO", "GMINA", "ULICA", "NUMERDOMU", "NUMERLOKALU", "MIEJSCOWOSC", "KODPOCZTOWY"}))
+        return;
     payer.wojewodztwo = table.AsText("WOJEWODZTWO");
     payer.gmina = table.AsText("GMINA");
     payer.ulica = table.AsText("ULICA");
@@ -142,9 +151,17 @@ void ReadInsuredPersons(PlatnikDataAccess& access, TaxpayerRegister& taxpayers) 
     PlatnikTable& table = access.ADOTable();
     table.Close();
     if (access.OpenDatabase()) {
-        ReadZuszua(table, taxpayers);
-        ReadUbezpIdent(table, taxpayers);
-        ReadUbezpAdres(table, taxpayers);
+        const TaxpayerRegister::Checkpoint before = taxpayers.MakeCheckpoint();
+        try {
+            ReadZuszua(table, taxpayers);
+            ReadUbezpIdent(table, taxpayers);
+            ReadUbezpAdres(table, taxpayers);  // a table beyond the bounds fails before its first row
+        } catch (const RecordLimitError&) {
+            // A database with more persons than the register takes adds none of them.
+            table.Close();
+            taxpayers.RollBackTo(before);
+            throw;
+        }
         table.Close();
     }
     taxpayers.RemoveDuplicates();

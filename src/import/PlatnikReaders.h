@@ -9,8 +9,9 @@
 
 // Appends the insured persons of the Płatnik database to the register, attaches their "Z"
 // addresses, merges duplicates and re-sorts. A failed login reads nothing (the merge and the sort
-// still run). A reading failure throws DatabaseError at once: the records of the tables read
-// before it stay in the register.
+// still run). A reading failure throws DatabaseError at once (ReadingCancelled when the user
+// stopped it): the records of the tables read before it stay in the register. A database with
+// more persons than the register may hold throws RecordLimitError, the register as before.
 void ReadInsuredPersons(PlatnikDataAccess& access, TaxpayerRegister& taxpayers);
 
 // Overwrites the payer's identification and address from the database. A table without rows

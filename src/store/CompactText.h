@@ -1,7 +1,8 @@
 #pragma once
 
+#include "store/OutOfLineBytes.h"
+
 #include <algorithm>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -10,16 +11,17 @@
 #include <utility>
 
 // Code page 1250 text of at most N bytes, like FixedText<N> (a longer text keeps its first N
-// bytes), for fields that are mostly empty or short: a taxpayer has 87 amounts and most hold
-// nothing or a few digits. Up to kInline bytes live inside the 12-byte object; a longer text
-// (rare: an amount beyond 99 999 999,99 or a stray text) goes to a block of its own.
-template <std::size_t N>
+// bytes), for fields that are mostly empty or short: a taxpayer's names and address parts are
+// mostly far shorter than their widths. Up to Inline bytes live inside the (Inline + 1)-byte
+// object; a longer text goes to a block of its own, exactly as long as the text.
+template <std::size_t N, std::size_t Inline = 11>
 class CompactText {
     static_assert(N > 0 && N <= 255);
+    static_assert(Inline >= sizeof(char*) && Inline < N);
 
 public:
     static constexpr std::size_t capacity = N;
-    static constexpr std::size_t kInline = 11;
+    static constexpr std::size_t kInline = Inline;
 
     CompactText() = default;
     CompactText(std::string_view text) { assign(text); }  // NOLINT: implicit on purpose
@@ -59,11 +61,10 @@ public:
             release();
             std::copy_n(copy, size, bytes_);
         } else {
-            char* block = new char[size];
+            auto* block = static_cast<char*>(out_of_line_bytes::allocate(size));
             std::copy_n(text.data(), size, block);
             release();
             std::memcpy(bytes_, &block, sizeof block);
-            outOfLineCount().fetch_add(1, std::memory_order_relaxed);
         }
         size_ = static_cast<std::uint8_t>(size);
     }
@@ -72,9 +73,11 @@ public:
         size_ = 0;
     }
 
-    // Whether no text of this width lives out of line anywhere: destroying such texts then does
-    // nothing, which lets a large register be emptied without visiting every record.
-    static bool noneOutOfLine() { return outOfLineCount().load(std::memory_order_relaxed) == 0; }
+    // Whether no compact text (of any width) lives out of line anywhere: destroying such texts
+    // then does nothing, which lets a large register be emptied without visiting every record.
+    static bool noneOutOfLine() { return out_of_line_bytes::none(); }
+    // Bytes of the block behind the object (0 for an inline text).
+    std::size_t heapBytes() const { return outOfLine() ? size_ : 0; }
 
     std::string_view view() const { return {data(), size_}; }
     std::string str() const { return std::string(view()); }
@@ -97,22 +100,14 @@ private:
     }
     const char* data() const { return outOfLine() ? block() : bytes_; }
     void release() {
-        if (outOfLine()) {
-            delete[] block();
-            outOfLineCount().fetch_sub(1, std::memory_order_relaxed);
-        }
+        if (outOfLine()) out_of_line_bytes::release(block(), size_);
         size_ = 0;
-    }
-    static std::atomic<std::size_t>& outOfLineCount() {
-        static std::atomic<std::size_t> count{0};
-        return count;
     }
     void steal(CompactText& other) {
         std::memcpy(bytes_, other.bytes_, sizeof bytes_);
         size_ = std::exchange(other.size_, std::uint8_t{0});
     }
 
-    static_assert(sizeof(char*) <= kInline);
     char bytes_[kInline]{};
     std::uint8_t size_ = 0;
 };

@@ -6,6 +6,7 @@ OpenTaxpayersResult OpenTaxpayersFile(TaxpayerRegister& taxpayers, const QString
     OpenTaxpayersResult result;
     const bool loaded = LoadFromFile(taxpayers, fileName, &result.failure);
     result.usable = loaded && !taxpayers.empty();
+    result.tooLarge = !loaded && result.failure == RecordLimitMessage(taxpayers.recordLimit());
     return result;
 }
 

@@ -15,10 +15,12 @@ struct OpenTaxpayersResult {
     bool usable = false;
     // Why a load failed (a Polish sentence), empty when it did not fail or only found no records.
     QString failure;
+    // The file holds more taxpayers than a register may: show `failure` itself.
+    bool tooLarge = false;
 };
 
 // Open: empties the register, loads the file and sorts it by the register's own sort key. The
-// saved flags are left as they are. After a failed load the register keeps what was read.
+// saved flags are left as they are. After a failed load the register is as it was before.
 OpenTaxpayersResult OpenTaxpayersFile(TaxpayerRegister& taxpayers, const QString& fileName);
 
 enum class SaveTaxpayersResult { Saved, NothingToSave };

@@ -68,7 +68,9 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<std::string>& keys)
     const std::size_t n = keys.size();
     std::vector<std::size_t> origin(n);
     std::iota(origin.begin(), origin.end(), std::size_t{0});
-    if (n < 2) return origin;
+    // Keys already in order (a file the program wrote, read back under the same key): no later
+    // key is ever strictly smaller, so nothing changes places.
+    if (n < 2 || std::is_sorted(keys.begin(), keys.end())) return origin;
 
     std::vector<std::size_t> rankAt = rankKeys(keys);
     MinPositionTree tree(rankAt);

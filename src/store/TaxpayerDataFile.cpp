@@ -24,8 +24,9 @@ constexpr std::string_view kRecordCount = "LiczbaRekordow";
 using taxpayer_file_keys::Key;
 using taxpayer_file_keys::Kind;
 
-TaxpayerRecord::Amount& amountOf(TaxpayerRecord& record, const Key& key) {
-    return key.pit11 ? record.p11Box(key.box) : record.p40Box(key.box);
+void setAmount(TaxpayerRecord& record, const Key& key, std::string_view value) {
+    if (key.pit11) record.p11Box(key.box) = value;
+    else record.p40Box(key.box) = value;
 }
 
 std::string recordSectionName(std::int64_t number) {
@@ -41,7 +42,7 @@ void readKey(TaxpayerRecord& record, std::string_view name, std::string_view val
     if (!key) return;
     switch (key->kind) {
     case Kind::Text: key->set(record, value); break;
-    case Kind::Amount: amountOf(record, *key).assign(value); break;
+    case Kind::Amount: setAmount(record, *key, value); break;
     case Kind::Number:
         // Not an integer reads as 0; only the low eight bits are kept.
         record.*key->number = static_cast<std::uint8_t>(ParseIniInteger(value).value_or(0) & 0xFF);
@@ -125,9 +126,13 @@ bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, 
 // case, last occurrence wins) like LoadFromDocument, but without building a document: it first
 // finds where the sections lie, then reads just the record sections the count asks for, each
 // straight into the register's storage.
-bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
-    taxpayers.Clear();
-    const TaxpayerFileSections sections = FindTaxpayerFileSections(text);
+namespace {
+
+// LoadFromText's reading proper, into an empty register.
+bool ReadTaxpayerText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
+    // One section more than the register takes is enough to find a file too large.
+    const auto limit = static_cast<std::size_t>(taxpayers.recordLimit());
+    const TaxpayerFileSections sections = FindTaxpayerFileSections(text, limit + 1);
 
     auto forEachKey = [](std::string_view body, auto&& visit) {
         ini_lines::scan(body, [&](const ini_lines::Line& line) {
@@ -146,6 +151,9 @@ bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* f
         return false;
     }
     if (*count <= 0) return true;
+    // Sections were left out only when the file holds more than the register may: some of
+    // them would be read.
+    if (sections.firstLeftOut && sections.firstLeftOut <= *count) throw RecordLimitError(taxpayers.recordLimit());
 
     for (const auto& [number, body] : sections.records) {
         if (number > *count) break;
@@ -156,8 +164,26 @@ bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* f
     return true;
 }
 
+}  // namespace
+
+// The file is read into a register of its own, which replaces the given one only when the
+// reading succeeded: a file that fails (also one with more records than a register may hold,
+// found while reading, before it costs more memory) leaves the register as it was.
+bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
+    TaxpayerRegister loaded;
+    loaded.setRecordLimit(taxpayers.recordLimit());
+    loaded.Sort(taxpayers.sortKey());  // empty: only takes the key over
+    try {
+        if (!ReadTaxpayerText(loaded, text, failure)) return false;
+    } catch (const RecordLimitError& error) {
+        if (failure) *failure = error.message();
+        return false;
+    }
+    taxpayers = std::move(loaded);
+    return true;
+}
+
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure) {
-    taxpayers.Clear();
     std::optional<std::string> bytes;
     try {
         bytes = ReadWholeFile(fileName);
@@ -165,7 +191,10 @@ bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString*
         if (failure) *failure = error.message();
         return false;
     }
-    if (!bytes) return true;  // no such file: nothing to read
+    if (!bytes) {  // no such file: nothing to read
+        taxpayers.Clear();
+        return true;
+    }
     return LoadFromText(taxpayers, ToCp1250FromFileText(std::move(*bytes)), failure);
 }
 

@@ -16,9 +16,10 @@ class IniDocument;
 void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName);
 
 // Empties the register, then fills it from the file and re-sorts it by its own sort key.
-// Returns false when the load failed (unreadable file, a record count that is not an integer);
-// the register then keeps what was read before the failure. Success with no usable records
-// leaves the register empty; the caller reports both as a file without usable data.
+// Returns false when the load failed (unreadable file, a record count that is not an integer,
+// more records than the register's limit); the register then stays as it was before. Success
+// with no usable records leaves the register empty; the caller reports both as a file without
+// usable data.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName);
 // The same; on failure `failure` (when given) receives a Polish sentence saying why.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure);

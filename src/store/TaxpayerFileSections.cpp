@@ -36,10 +36,36 @@ bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view lowerAscii)
     return true;
 }
 
+namespace {
+
+// Sorts the sections by number and keeps the last occurrence of each number; then, beyond
+// `maxRecords`, drops those of the highest numbers.
+void Compact(TaxpayerFileSections& sections, std::size_t maxRecords) {
+    auto& records = sections.records;
+    auto byNumber = [](const auto& a, const auto& b) { return a.number < b.number; };
+    if (!std::is_sorted(records.begin(), records.end(), byNumber))
+        std::stable_sort(records.begin(), records.end(), byNumber);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (i + 1 < records.size() && records[i + 1].number == records[i].number) continue;
+        records[kept++] = records[i];
+    }
+    records.resize(kept);
+    if (records.size() > maxRecords) {
+        const std::int64_t dropped = records[maxRecords].number;
+        sections.firstLeftOut = sections.firstLeftOut ? std::min(sections.firstLeftOut, dropped) : dropped;
+        records.resize(maxRecords);
+    }
+}
+
+}  // namespace
+
 // Headers are found by looking only at the "[" characters of the text: one that is the first
 // non-blank character of its line starts a header when the line's last non-blank one is "]".
-TaxpayerFileSections FindTaxpayerFileSections(std::string_view text) {
+TaxpayerFileSections FindTaxpayerFileSections(std::string_view text, std::size_t maxRecords) {
     TaxpayerFileSections sections;
+    // The list is compacted whenever it reaches twice its bound, so it never holds more.
+    const std::size_t compactAt = 2 * std::max<std::size_t>(maxRecords, 1024);
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* open = nullptr;  // body of the section read last, to close at the next header
@@ -69,6 +95,7 @@ TaxpayerFileSections FindTaxpayerFileSections(std::string_view text) {
         const std::string_view name = ini_lines::trim(trimmed.substr(1, trimmed.size() - 2));
         open = line.end;
         if (const std::int64_t number = RecordSectionNumber(name); number > 0) {
+            if (sections.records.size() == compactAt) Compact(sections, maxRecords);
             sections.records.push_back({number, {}});
             openKind = Open::Record;
         } else if (EqualsIgnoringAsciiCase(name, "parametry")) {
@@ -79,15 +106,6 @@ TaxpayerFileSections FindTaxpayerFileSections(std::string_view text) {
 
     // Files written by the program have the numbers in order; of a number met more than once
     // the last occurrence is kept.
-    auto& records = sections.records;
-    auto byNumber = [](const auto& a, const auto& b) { return a.number < b.number; };
-    if (!std::is_sorted(records.begin(), records.end(), byNumber))
-        std::stable_sort(records.begin(), records.end(), byNumber);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (i + 1 < records.size() && records[i + 1].number == records[i].number) continue;
-        records[kept++] = records[i];
-    }
-    records.resize(kept);
+    Compact(sections, maxRecords);
     return sections;
 }

@@ -15,9 +15,14 @@ struct TaxpayerFileSections {
     };
     std::vector<Record> records;                 // ascending by number, each number once
     std::optional<std::string_view> parameters;  // body of "Parametry", when there is one
+    // The lowest number of the record sections left out because `records` was full (0: none).
+    std::int64_t firstLeftOut = 0;
 };
 
-TaxpayerFileSections FindTaxpayerFileSections(std::string_view text);
+// Keeps at most `maxRecords` record sections, those of the lowest numbers: the list of a hostile
+// file of millions of tiny sections stays bounded (the sections beyond are reported in
+// `firstLeftOut`).
+TaxpayerFileSections FindTaxpayerFileSections(std::string_view text, std::size_t maxRecords);
 
 // The number n of a section named "s" + n (any letter case, n written without leading zeros),
 // or 0 for any other name.

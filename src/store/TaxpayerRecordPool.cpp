@@ -48,10 +48,10 @@ void TaxpayerRecordPool::release(TaxpayerRecord* record) noexcept {
 }
 
 void TaxpayerRecordPool::releaseAll(std::vector<Pointer>& records) {
-    // A record whose amounts all sit inline owns nothing, so its destructor can be skipped, and
-    // the records need not be read at all.
+    // While no record anywhere has a text or amount block, a record owns nothing, so its
+    // destructor can be skipped, and the records need not be read at all.
     static_assert(std::is_trivially_destructible_v<FixedText<1>>);
-    if (TaxpayerRecord::Amount::noneOutOfLine())
+    if (out_of_line_bytes::none())
         for (Pointer& record : records) static_cast<void>(record.release());
     records.clear();
     free_ = nullptr;

@@ -44,11 +44,13 @@ TaxpayerRecordPool& TaxpayerRegister::pool() {
 
 bool TaxpayerRegister::Add(const TaxpayerRecord& record) {
     if (!hasBothNames(record)) return false;
+    checkRoom();
     return adopt(pool().make(record));
 }
 
 bool TaxpayerRegister::Add(TaxpayerRecord&& record) {
     if (!hasBothNames(record)) return false;
+    checkRoom();
     return adopt(pool().make(std::move(record)));
 }
 
@@ -65,6 +67,14 @@ void TaxpayerRegister::Clear() {
     records_.clear();
     current_ = nullptr;
     invalidateIdIndex();
+}
+
+void TaxpayerRegister::RollBackTo(const Checkpoint& checkpoint) {
+    if (checkpoint.count >= 0 && checkpoint.count < count()) {
+        records_.erase(records_.begin() + checkpoint.count, records_.end());
+        invalidateIdIndex();
+    }
+    SelectByIndex(checkpoint.current);
 }
 
 bool TaxpayerRegister::SelectByIndex(int index) {

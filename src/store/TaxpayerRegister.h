@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/RecordLimit.h"
 #include "store/TaxpayerRecord.h"
 #include "store/TaxpayerRecordPool.h"
 
@@ -33,18 +34,32 @@ public:
 
     // Appends a copy; refuses (false, nothing changes) a record without first name or surname.
     // The record's `id` is taken as it is at this point: set it before adding (SelectById relies
-    // on ids not being changed in place afterwards).
+    // on ids not being changed in place afterwards). A register already holding recordLimit()
+    // records takes no more: RecordLimitError, nothing changes.
     bool Add(const TaxpayerRecord& record);
     bool Add(TaxpayerRecord&& record);
     // The same for a record that `fill(TaxpayerRecord&)` writes into an empty record made right
     // in the register's storage (no copy of the record is made).
     template <typename Fill>
     bool AddFilled(Fill&& fill) {
+        checkRoom();
         TaxpayerRecordPool::Pointer record = pool().make();
         fill(*record);
         return adopt(std::move(record));
     }
     void Clear();
+    // What an import that only appends can go back to: the number of records and the current
+    // one before it began.
+    struct Checkpoint {
+        int count = 0;
+        int current = -1;
+    };
+    Checkpoint MakeCheckpoint() const { return {count(), currentIndex()}; }
+    // Removes the records appended since the checkpoint and selects the record current then.
+    void RollBackTo(const Checkpoint& checkpoint);
+    // The most records the register takes (kMaxTaxpayers; tests set a small one).
+    int recordLimit() const { return recordLimit_; }
+    void setRecordLimit(int limit) { recordLimit_ = limit; }
     bool SelectByIndex(int index);
     bool SelectById(std::int32_t id);
     void DeleteAt(int index);
@@ -72,6 +87,9 @@ public:
 private:
     TaxpayerRecordPool& pool();
     bool adopt(TaxpayerRecordPool::Pointer record);
+    void checkRoom() const {
+        if (count() >= recordLimit_) throw RecordLimitError(recordLimit_);
+    }
     void invalidateIdIndex();
 
     // The pool sits on the heap so that its address, which every record's owner holds, survives
@@ -81,6 +99,7 @@ private:
     std::unique_ptr<TaxpayerRecordPool> pool_;
     TaxpayerRecord* current_ = nullptr;
     TaxpayerSortKey sortKey_ = TaxpayerSortKey::SortByNazwisko;
+    int recordLimit_ = kMaxTaxpayers;
     // First position of each id, built on demand and dropped when positions change.
     mutable std::unordered_map<std::int32_t, int> firstById_;
     mutable bool idIndexValid_ = false;

@@ -45,11 +45,61 @@ std::string_view trimRight(const char* begin, const char* end) {
     return {begin, static_cast<std::size_t>(end - begin)};
 }
 
-void store(TaxpayerRecord& record, const Key& key, std::string_view value) {
+// The amount lines of one form in a section, kept until the section is read and then put into
+// the record at once: lines in ascending box order (as the program writes them) into an empty set
+// make one block of exactly the right size. Other orders, repeated keys and a set that already
+// holds amounts take the box-by-box way, which gives the same result.
+template <typename Amounts>
+class AmountLines {
+public:
+    void take(std::size_t box, std::string_view value, Amounts& amounts) {
+        if (count_ == kMaxLines) flushBoxByBox(amounts);  // a section of very many amount lines
+        ascending_ = ascending_ && (count_ == 0 || box > lines_[count_ - 1].box);
+        lines_[count_++] = {box, value.data(), value.size()};
+    }
+    void storeInto(Amounts& amounts) {
+        if (count_ == 0) return;
+        if (!ascending_ || !amounts.none()) {
+            flushBoxByBox(amounts);
+            return;
+        }
+        amounts.assignAscending([&](auto&& visit) {
+            for (std::size_t i = 0; i < count_; ++i) visit(lines_[i].box, lines_[i].text());
+        });
+        count_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kMaxLines = 2 * Amounts::size();
+    // Plain data, left uninitialised until used: a section costs no clearing of this buffer.
+    struct Line {
+        std::size_t box;
+        const char* data;
+        std::size_t size;
+        std::string_view text() const { return {data, size}; }
+    };
+    void flushBoxByBox(Amounts& amounts) {
+        for (std::size_t i = 0; i < count_; ++i) amounts[lines_[i].box] = lines_[i].text();
+        count_ = 0;
+        ascending_ = false;
+    }
+
+    Line lines_[kMaxLines];
+    std::size_t count_ = 0;
+    bool ascending_ = true;
+};
+
+struct SectionAmounts {
+    AmountLines<TaxpayerRecord::P11Amounts> p11;
+    AmountLines<TaxpayerRecord::P40Amounts> p40;
+};
+
+void store(TaxpayerRecord& record, SectionAmounts& amounts, const Key& key, std::string_view value) {
     switch (key.kind) {
     case Kind::Text: key.set(record, value); break;
     case Kind::Amount:
-        (key.pit11 ? record.p11Box(key.box) : record.p40Box(key.box)).assign(value);
+        if (key.pit11) amounts.p11.take(static_cast<std::size_t>(key.box - TaxpayerRecord::kFirstP11Box), value, record.p11);
+        else amounts.p40.take(static_cast<std::size_t>(key.box - TaxpayerRecord::kFirstP40Box), value, record.p40);
         break;
     case Kind::Number:
         record.*key.number = static_cast<std::uint8_t>(ParseIniInteger(value).value_or(0) & 0xFF);
@@ -61,6 +111,7 @@ void store(TaxpayerRecord& record, const Key& key, std::string_view value) {
 
 void ReadTaxpayerSection(std::string_view body, TaxpayerRecord& record) {
     taxpayer_file_keys::KeyMatcher keys;
+    SectionAmounts amounts;
     const char* p = body.data();
     const char* const end = p + body.size();
     for (;;) {
@@ -82,6 +133,8 @@ void ReadTaxpayerSection(std::string_view body, TaxpayerRecord& record) {
         const std::string_view name = trimRight(line, equals);
         const char* valueBegin = equals + 1;
         while (valueBegin < p && ini_lines::isBlank(*valueBegin)) ++valueBegin;
-        if (const Key* key = keys.find(name)) store(record, *key, trimRight(valueBegin, p));
+        if (const Key* key = keys.find(name)) store(record, amounts, *key, trimRight(valueBegin, p));
     }
+    amounts.p11.storeInto(record.p11);
+    amounts.p40.storeInto(record.p40);
 }

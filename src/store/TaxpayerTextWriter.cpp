@@ -57,10 +57,8 @@ void forEachLine(const TaxpayerRecord& r, Line&& line) {
     line("powiat=", r.powiat.view());
     line("wojewodztwo=", r.wojewodztwo.view());
     line("us=", r.us.view());
-    for (std::size_t k = 0; k < kP11Count; ++k)
-        if (!r.p11[k].empty()) line(prefixOf(kAmountPrefixes.p11[k]), r.p11[k].view());
-    for (std::size_t k = 0; k < kP40Count; ++k)
-        if (!r.p40[k].empty()) line(prefixOf(kAmountPrefixes.p40[k]), r.p40[k].view());
+    r.p11.forEachFilled([&](std::size_t k, std::string_view amount) { line(prefixOf(kAmountPrefixes.p11[k]), amount); });
+    r.p40.forEachFilled([&](std::size_t k, std::string_view amount) { line(prefixOf(kAmountPrefixes.p40[k]), amount); });
     line("pit11_33=", SmallNumber(r.pit11_33).view());
     line("pit40_34=", SmallNumber(r.pit40_34).view());
     line("pit40_NIP3=", SmallNumber(r.pit40_NIP3).view());

@@ -40,17 +40,28 @@ std::optional<std::string> ReadWholeFile(const QString& fileName, std::int64_t m
     std::string bytes;
     bytes.resize(static_cast<std::size_t>(info.size()));
     std::int64_t done = 0;
-    for (;;) {
-        if (done == static_cast<std::int64_t>(bytes.size())) {
-            if (done > maxBytes) fail(fileName, tooBig(maxBytes));
-            bytes.resize(bytes.size() + 64 * 1024);
-        }
+    auto readInto = [&](char* at, qint64 room) {
         errno = 0;
-        const qint64 got = file.read(bytes.data() + done, static_cast<qint64>(bytes.size()) - done);
+        const qint64 got = file.read(at, room);
         if (got < 0) {
             const int errorNumber = errno;
             fail(fileName, file_error_text::reasonForErrno(errorNumber, file.errorString()));
         }
+        return got;
+    };
+    for (;;) {
+        if (done == static_cast<std::int64_t>(bytes.size())) {
+            if (done > maxBytes) fail(fileName, tooBig(maxBytes));
+            // The file is as long as it was measured, or it grew: a small read tells which,
+            // without moving the bytes read so far to a larger buffer for nothing.
+            char probe[4096];
+            const qint64 more = readInto(probe, static_cast<qint64>(sizeof probe));
+            if (more == 0) break;
+            bytes.append(probe, static_cast<std::size_t>(more));
+            done += more;
+            bytes.resize(bytes.size() + 64 * 1024);
+        }
+        const qint64 got = readInto(bytes.data() + done, static_cast<qint64>(bytes.size()) - done);
         if (got == 0) break;
         done += got;
     }

@@ -27,6 +27,14 @@ std::string FullLine(char sep, const std::string& surname, const std::string& na
     return line;
 }
 
+TaxpayerRecord Zawada() {
+    TaxpayerRecord record;
+    record.nazwisko = "ZAWADA";
+    record.imie1 = "ANNA";
+    record.pesel = "75110245621";
+    return record;
+}
+
 TEST(TakeField, SplitsAtTheFirstSeparatorOnly) {
     std::string_view rest = "a;b;";
     EXPECT_EQ(TakeField(rest, ';'), "a");
@@ -172,6 +180,29 @@ TEST(ImportDelimited, FromFiles) {
     EXPECT_THROW(ImportDelimited(taxpayers, dir.filePath(QStringLiteral("brak.txt")), '\t'), FileError);
     EXPECT_THROW(ImportDelimited(taxpayers, dir.path(), '\t'), FileError);
     EXPECT_EQ(taxpayers.count(), 1);
+}
+
+// The file of the issue ("A;B;" over and over), kept small by a small limit: the import stops
+// when the limit is reached, adds none of the file's taxpayers, and sorts and merges nothing.
+TEST(ImportDelimited, FileBeyondTheLimitAddsNothing) {
+    TaxpayerRegister taxpayers;
+    taxpayers.setRecordLimit(1000);
+    taxpayers.Add(Zawada());
+    taxpayers.Add(Zawada());  // a duplicate the import's merge would fold
+    std::string text;
+    for (int i = 0; i < 1'800'000; ++i) text += "A;B;\r\n";
+    try {
+        ImportDelimitedText(taxpayers, text, ';');
+        FAIL() << "the whole file was taken";
+    } catch (const RecordLimitError& error) {
+        EXPECT_EQ(error.message(), RecordLimitMessage(1000));
+    }
+    ASSERT_EQ(taxpayers.count(), 2);
+    EXPECT_EQ(taxpayers.at(1).nazwisko, "ZAWADA");
+    // Exactly up to the limit is fine.
+    text.resize(998 * 6);
+    EXPECT_TRUE(ImportDelimitedText(taxpayers, text, ';'));
+    EXPECT_EQ(taxpayers.count(), 1000 - 1);  // the two ZAWADA records folded into one
 }
 
 }  // namespace

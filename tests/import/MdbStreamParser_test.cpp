@@ -86,10 +86,58 @@ TEST(MdbStreamParser, RefusesDamagedStreams) {
         {"unknown failure code", kHead + Frame(kFailure, std::string(1, '\x09'))},
         {"empty failure", kHead + Frame(kFailure, "")},
         {"failure not last", kHead + Frame(kFailure, std::string(1, '\x01')) + Frame(kEnd, "")},
+        {"frame longer than any the helper writes", kHead + std::string(1, kRow) + Count(0x7FFFFFFF)},
         {"opened twice", kHead + Frame(kOpened, "") + Frame(kEnd, "")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseMdbStream(c.bytes).status, Status::Malformed) << c.what;
+}
+
+// The program parses the helper's output as it comes, in pieces of whatever size the pipe gives:
+// the result is the same as of the whole, and a table that fails half-way is not kept.
+TEST(MdbStreamParser, PiecesOfAnySizeGiveTheSameTables) {
+    const std::string failing = kHead + kTwoRowTable + Frame(kTable, "U") + Frame(kColumns, List({"A"})) +
+                                Frame(kRow, List({"x"})) + Frame(kFailure, "\x07U");
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{7}, std::size_t{4096}}) {
+        for (const bool fails : {false, true}) {
+            const std::string bytes = fails ? failing : kHead + kTwoRowTable + Frame(kEnd, "");
+            MdbStreamParser parser;
+            for (std::size_t at = 0; at < bytes.size(); at += piece)
+                parser.feed(std::string_view(bytes).substr(at, piece));
+            const MdbStreamResult result = parser.take();
+            EXPECT_EQ(result.status, fails ? Status::Failed : Status::Complete) << piece;
+            ASSERT_EQ(result.tables.size(), 1u) << piece;
+            const MdbTableData& table = result.tables[0];
+            ASSERT_EQ(table.rowCount(), 2u);
+            EXPECT_EQ(table.value(0, 1), "ŻAK");
+            EXPECT_EQ(table.value(1, 0), "2");
+            EXPECT_EQ(table.value(1, 1), "");
+            if (fails) {
+                EXPECT_EQ(result.failure, MdbFailure::DamagedTable);
+                EXPECT_EQ(result.detail, "U");
+            }
+        }
+    }
+}
+
+// A table beyond the rows or the bytes the program takes stops the stream at that point.
+TEST(MdbStreamParser, TableBeyondItsBoundsStopsTheStream) {
+    const std::string bytes = kHead + kTwoRowTable + Frame(kEnd, "");
+    struct Case {
+        MdbTableBounds bounds;
+        Status status;
+        bool tooManyRows;
+    };
+    for (const Case& c : {Case{{2, 100}, Status::Complete, false}, Case{{1, 100}, Status::TooLarge, true},
+                          Case{{2, 5}, Status::TooLarge, false}}) {
+        MdbStreamParser parser(c.bounds);
+        parser.feed(bytes);
+        EXPECT_TRUE(parser.finished());
+        const MdbStreamResult result = parser.take();
+        EXPECT_EQ(result.status, c.status) << c.bounds.maxRows << " " << c.bounds.maxBytes;
+        EXPECT_EQ(result.tooManyRows, c.tooManyRows);
+        if (c.status == Status::TooLarge) EXPECT_EQ(result.detail, "T");
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "import/DatabaseError.h"
 #include "import/PlatnikConnection.h"
+#include "store/RecordLimit.h"
 
 #include "PlatnikTestAccess.h"
 
@@ -204,6 +205,77 @@ TEST(PlatnikConnection, PasswordReachesTheHelperUnparsedAndOffTheCommandLine) {
     QFile args(seen + QStringLiteral(".args"));
     ASSERT_TRUE(args.open(QIODevice::ReadOnly));
     EXPECT_FALSE(QString::fromUtf8(args.readAll()).contains(QStringLiteral("Ha;")));
+}
+
+// A helper that answers the login properly and then floods the program with a table without end
+// (or with a frame claiming gigabytes): the program takes the table only up to its bounds, stops
+// the helper and reports a reading error; it never holds more than the bounds.
+TEST(PlatnikConnection, FloodingHelperIsStoppedAtTheBounds) {
+    using namespace mdbstream;
+    QTemporaryDir dir;
+    auto writeFile = [&](const char* name, const std::string& bytes) {
+        QFile file(dir.filePath(QString::fromUtf8(name)));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return file.fileName().toUtf8();
+    };
+    std::string login;
+    appendFrame(login, kHello, kMagic);
+    appendFrame(login, kOpened, {});
+    std::string head = login;
+    appendFrame(login, kEnd, {});
+    appendFrame(head, kTable, "ZUSZUA");
+    std::string list;
+    appendU32(list, 1);
+    appendListItem(list, "ID_UBEZPIECZONY");
+    appendFrame(head, kColumns, list);
+    std::string rows;
+    for (int i = 0; i < 1000; ++i) {
+        list.clear();
+        appendU32(list, 1);
+        appendListItem(list, std::string(100, 'x'));
+        appendFrame(rows, kRow, list);
+    }
+    const QByteArray loginFile = writeFile("login", login);
+    const QByteArray headFile = writeFile("head", head);
+    const QByteArray rowsFile = writeFile("rows", rows);
+    const QByteArray answerLogin = "if [ $# -eq 1 ]; then cat '" + loginFile + "'; exit 0; fi\n";
+
+    struct Case {
+        const char* name;
+        QByteArray table;   // what the helper sends for a table
+        MdbTableBounds bounds;
+        bool tooManyRows;   // RecordLimitError, else DatabaseError
+    };
+    const Case cases[] = {
+        {"endless-rows", "cat '" + headFile + "'; while :; do cat '" + rowsFile + "'; done", {5000, 1 << 30}, true},
+        {"endless-bytes", "cat '" + headFile + "'; while :; do cat '" + rowsFile + "'; done", {1 << 30, 1 << 20}, false},
+        {"huge-frame", "cat '" + headFile + "'; printf 'R\\377\\377\\377\\177'; exec cat /dev/zero", {}, false},
+        {"zeros", "exec cat /dev/zero", {}, false},
+    };
+    for (const Case& c : cases) {
+        PlatnikConnection connection;
+        connection.SetDbPath(Fixture("basic.mdb"));
+        connection.SetDbPassword(kFixturePassword);
+        connection.setReaderProgram(WriteFakeReader(dir, c.name, answerLogin + c.table));
+        connection.setTableBounds(c.bounds);
+        connection.setTimeouts(20'000, 20'000);
+        ASSERT_TRUE(connection.TestLogin().ok()) << c.name;
+        connection.Open();
+        PlatnikTable& table = connection.Table();
+        table.SetTableName("ZUSZUA");
+        if (c.tooManyRows) {
+            try {
+                table.Open();
+                ADD_FAILURE() << c.name << ": the table was taken whole";
+            } catch (const RecordLimitError& error) {
+                EXPECT_EQ(error.limit(), 5000) << c.name;
+            }
+        } else {
+            EXPECT_THROW(table.Open(), DatabaseError) << c.name;
+        }
+        EXPECT_FALSE(table.Active()) << c.name;
+    }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include "PlatnikTestAccess.h"
 
+#include <QFile>
 #include <QJsonArray>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -186,6 +188,65 @@ TEST(ReadInsuredPersons, TablesOverTheOldRowLimitAreReadWhole) {
     ReadInsuredPersons(access, taxpayers);
     EXPECT_EQ(taxpayers.count(), 70000);
     EXPECT_TRUE(taxpayers.SelectById(70000));
+}
+
+// More persons than the register may hold: none of the database's persons is added, nothing is
+// merged, and the register the user had stays as it was.
+TEST(ReadInsuredPersons, DatabaseBeyondTheLimitAddsNothing) {
+    RecordingDataAccess access(Fixture("basic.mdb"), kFixturePassword);
+    TaxpayerRegister taxpayers;
+    taxpayers.setRecordLimit(8);
+    TaxpayerRecord mine;
+    mine.nazwisko = "ZAWADA";
+    mine.imie1 = "ANNA";
+    mine.id = 2;  // the id of a person of the database, whose address would be attached
+    taxpayers.Add(mine);
+    EXPECT_THROW(ReadInsuredPersons(access, taxpayers), RecordLimitError);
+    ASSERT_EQ(taxpayers.count(), 1);
+    EXPECT_EQ(taxpayers.at(0).nazwisko, "ZAWADA");
+    EXPECT_TRUE(taxpayers.at(0).miejsc.empty());
+    EXPECT_EQ(taxpayers.current(), &taxpayers.at(0));
+}
+
+// Damaged copies of the large database made here: a data page in the middle of the persons'
+// table overwritten, and the file cut at a page boundary in the middle of that table. The header
+// is intact, so the login works; the table cannot be read whole, and that is a reading error
+// naming the table, not an import of fewer persons.
+TEST(ReadInsuredPersons, DamagedTableIsAReadingError) {
+    QTemporaryDir dir;
+    QFile source(Fixture("large.mdb"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray whole = source.readAll();
+    constexpr qsizetype kPage = 4096;
+    const qsizetype middle = whole.size() / kPage / 2 * kPage;
+    qsizetype dataPage = middle;
+    while (dataPage < whole.size() && whole[dataPage] != '\x01') dataPage += kPage;  // a data page
+    ASSERT_LT(dataPage, whole.size());
+
+    QByteArray overwritten = whole;
+    overwritten.replace(dataPage, kPage, QByteArray(kPage, '\xff'));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } copies[] = {{"page.mdb", overwritten}, {"cut.mdb", whole.left(middle)}};
+    for (const auto& copy : copies) {
+        const QString path = dir.filePath(QString::fromUtf8(copy.name));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(copy.bytes);
+        file.close();
+        RecordingDataAccess access(path, kFixturePassword);
+        TaxpayerRegister taxpayers;
+        try {
+            ReadInsuredPersons(access, taxpayers);
+            ADD_FAILURE() << copy.name << ": read " << taxpayers.count() << " persons without an error";
+        } catch (const DatabaseError& error) {
+            EXPECT_TRUE(error.message().contains(QStringLiteral("ZUSZUA"))) << error.what();
+            EXPECT_TRUE(error.message().contains(QStringLiteral("uszkodzona"))) << error.what();
+        }
+        EXPECT_TRUE(access.reported.isEmpty()) << copy.name;  // the login itself worked
+        EXPECT_TRUE(taxpayers.empty()) << copy.name;
+    }
 }
 
 struct PayerCase {

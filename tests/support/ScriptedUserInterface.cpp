@@ -1,5 +1,7 @@
 #include "support/ScriptedUserInterface.h"
 
+#include <QApplication>
+#include <QWidget>
 #include <QtGlobal>
 #include <QtTest/QTest>
 
@@ -93,12 +95,27 @@ QString ScriptedUserInterface::transcript() const {
     return lines.join(QLatin1Char('\n'));
 }
 
+namespace {
+
+// A message box opens owned by the active window, below any window that stays on top: those
+// visible at the moment would hide it.
+QStringList VisibleStayOnTopWindows() {
+    QStringList names;
+    for (const QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            names << widget->objectName();
+    return names;
+}
+
+}  // namespace
+
 void ScriptedUserInterface::message(const QString& title, const QString& text, MessageIcon icon) {
     UiCall call;
     call.kind = UiCall::Message;
     call.title = title;
     call.text = text;
     call.icon = icon;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) call.hiddenBehind = VisibleStayOnTopWindows();
     calls.push_back(call);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <deque>
@@ -37,6 +38,7 @@ struct UiCall {
     QColor color;           // colour dialog: the preset colour
     QString topic;          // help
     QUrl url;               // shell request
+    QStringList hiddenBehind;  // messages: the stay-on-top windows shown at the time, which hide it
 
     // "Ask(Pytanie: Czy na pewno usunąć?)" — for failure messages.
     QString describe() const;

@@ -26,24 +26,50 @@ bool FrameWriter::flush() {
     return true;
 }
 
-bool StreamTable(MdbTableDef* table, FrameWriter& out) {
+namespace {
+
+bool SameName(const char* a, const std::string& b) {
+    return g_ascii_strcasecmp(a, b.c_str()) == 0;
+}
+
+// Positions (from 0) of the columns to send: all, or those asked for that the table has.
+std::vector<unsigned> ChosenColumns(MdbTableDef* table, const std::vector<std::string>& asked) {
+    std::vector<unsigned> chosen;
+    const unsigned count = table->num_cols;
+    if (asked.empty()) {
+        for (unsigned c = 0; c < count; ++c) chosen.push_back(c);
+        return chosen;
+    }
+    for (const std::string& name : asked)
+        for (unsigned c = 0; c < count; ++c)
+            if (SameName(static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c))->name, name)) {
+                chosen.push_back(c);
+                break;
+            }
+    return chosen;
+}
+
+}  // namespace
+
+bool StreamTable(MdbTableDef* table, const std::vector<std::string>& columns, FrameWriter& out, bool& complete) {
     using namespace mdbstream;
     mdb_read_columns(table);
-    const unsigned columnCount = table->num_cols;
+    const std::vector<unsigned> chosen = ChosenColumns(table, columns);
+    const auto width = static_cast<std::uint32_t>(chosen.size());
 
     constexpr std::size_t kBindSize = MDB_BIND_SIZE;
-    std::vector<std::unique_ptr<char[]>> values(columnCount);
-    std::vector<int> lengths(columnCount, 0);
+    std::vector<std::unique_ptr<char[]>> values(width);
+    std::vector<int> lengths(width, 0);
 
     std::string& buffer = out.buffer();
     appendFrame(buffer, kTable, table->name);
     std::size_t frame = beginFrame(buffer, kColumns);
-    appendU32(buffer, columnCount);
-    for (unsigned c = 0; c < columnCount; ++c) {
-        auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+    appendU32(buffer, width);
+    for (std::uint32_t i = 0; i < width; ++i) {
+        auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, chosen[i]));
         appendListItem(buffer, column->name);
-        values[c] = std::make_unique<char[]>(kBindSize + 1);
-        mdb_bind_column(table, static_cast<int>(c + 1), values[c].get(), &lengths[c]);
+        values[i] = std::make_unique<char[]>(kBindSize + 1);
+        mdb_bind_column(table, static_cast<int>(chosen[i] + 1), values[i].get(), &lengths[i]);
     }
     endFrame(buffer, frame);
 
@@ -51,16 +77,18 @@ bool StreamTable(MdbTableDef* table, FrameWriter& out) {
     std::uint32_t rows = 0;
     while (mdb_fetch_row(table)) {
         frame = beginFrame(buffer, kRow);
-        appendU32(buffer, columnCount);
-        for (unsigned c = 0; c < columnCount; ++c) {
-            std::size_t length = lengths[c] > 0 ? static_cast<std::size_t>(lengths[c]) : 0;
-            length = std::min(length, std::strlen(values[c].get()));
-            appendListItem(buffer, std::string_view(values[c].get(), length));
+        appendU32(buffer, width);
+        for (std::uint32_t i = 0; i < width; ++i) {
+            std::size_t length = lengths[i] > 0 ? static_cast<std::size_t>(lengths[i]) : 0;
+            length = std::min(length, std::strlen(values[i].get()));
+            appendListItem(buffer, std::string_view(values[i].get(), length));
         }
         endFrame(buffer, frame);
         ++rows;
         if (!out.flushIfLarge()) return false;
     }
+    complete = rows == table->num_rows;
+    if (!complete) return true;
     std::string count;
     appendU32(count, rows);
     appendFrame(buffer, kTableEnd, count);

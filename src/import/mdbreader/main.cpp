@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -86,6 +87,27 @@ int CheckFile(const char* path, const std::string& password, FrameWriter& out) {
     return 0;
 }
 
+struct TableRequest {
+    std::string name;
+    std::vector<std::string> columns;  // empty: every column
+};
+
+// "NAME" or "NAME=COLUMN,COLUMN,...".
+TableRequest ParseTableRequest(const std::string& argument) {
+    TableRequest request;
+    const std::size_t equals = argument.find(mdbstream::kColumnsFollow);
+    request.name = argument.substr(0, equals);
+    if (equals == std::string::npos) return request;
+    std::size_t at = equals + 1;
+    while (at <= argument.size()) {
+        std::size_t comma = argument.find(mdbstream::kColumnSeparator, at);
+        if (comma == std::string::npos) comma = argument.size();
+        if (comma > at) request.columns.push_back(argument.substr(at, comma - at));
+        at = comma + 1;
+    }
+    return request;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -110,16 +132,22 @@ int main(int argc, char** argv) {
     mdbstream::appendFrame(out.buffer(), mdbstream::kOpened, {});
 
     for (int i = 2; i < argc; ++i) {
-        MdbTableDef* table = mdb_read_table_by_name(mdb, argv[i], MDB_TABLE);
+        const TableRequest request = ParseTableRequest(argv[i]);
+        MdbTableDef* table = mdb_read_table_by_name(mdb, const_cast<char*>(request.name.c_str()), MDB_TABLE);
         if (!table) {
             mdb_close(mdb);
-            return Fail(out, MdbFailure::MissingTable, argv[i]);
+            return Fail(out, MdbFailure::MissingTable, request.name);
         }
-        const bool sent = StreamTable(table, out);
+        bool complete = false;
+        const bool sent = StreamTable(table, request.columns, out, complete);
         mdb_free_tabledef(table);
         if (!sent) {
             mdb_close(mdb);
             return 3;
+        }
+        if (!complete) {
+            mdb_close(mdb);
+            return Fail(out, MdbFailure::DamagedTable, request.name);
         }
     }
     mdb_close(mdb);

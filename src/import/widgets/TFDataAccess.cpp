@@ -12,6 +12,7 @@ void TFDataAccess::SetDbPath(const QString& path) {
 }
 
 void TFDataAccess::ReportLoginFailure(const LoginResult& result) {
+    emit aboutToReport();
     ui_.message(QStringLiteral("Błąd"), result.message,
                 result.errorIcon() ? MessageIcon::Error : MessageIcon::Warning);
 }

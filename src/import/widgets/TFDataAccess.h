@@ -22,6 +22,8 @@ public:
 
 signals:
     void dbPathChanged(const QString& path);
+    // Just before a message is shown: a window that stays on top gets out of its way.
+    void aboutToReport();
 
 protected:
     void ReportLoginFailure(const LoginResult& result) override;

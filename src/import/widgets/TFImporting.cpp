@@ -1,12 +1,15 @@
 #include "import/widgets/TFImporting.h"
 
 #include "import/widgets/TFDataAccess.h"
+#include "import/DatabaseError.h"
 #include "import/PlatnikReaders.h"
 #include "store/Workspace.h"
 #include "ui/MainView.h"
 #include "ui/UserInterface.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
@@ -37,6 +40,14 @@ TFImporting::TFImporting(Workspace& workspace, MainView& mainView, TFDataAccess&
     frame->setContentsMargins(30, 25, 30, 25);
     frame->addWidget(largeText(QStringLiteral("Trwa importowanie danych z Programu Płatnika...")));
     frame->addWidget(largeText(QStringLiteral("Proszę czekać!")));
+    frame->addSpacing(10);
+    btnPrzerwij_ = new QPushButton(QStringLiteral("Przerwij"));
+    btnPrzerwij_->setObjectName(QStringLiteral("btnPrzerwij"));
+    frame->addWidget(btnPrzerwij_, 0, Qt::AlignCenter);
+    connect(btnPrzerwij_, &QPushButton::clicked, this, &TFImporting::btnPrzerwijClick);
+    // While the reading runs only this window takes input: the import's window events are
+    // handled then so that "Przerwij" can be pressed.
+    setWindowModality(Qt::ApplicationModal);
     setStyleSheet(QStringLiteral("QDialog#FImporting { border: 2px solid palette(dark); }"));
 
     timer_ = new QTimer(this);
@@ -44,6 +55,8 @@ TFImporting::TFImporting(Workspace& workspace, MainView& mainView, TFDataAccess&
     timer_->setInterval(50);
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &TFImporting::Timer1Timer);
+    // A failed login is reported while this window shows: it must not cover the message.
+    connect(&dataAccess_, &TFDataAccess::aboutToReport, this, &QWidget::hide);
 }
 
 void TFImporting::StartImport() {
@@ -65,26 +78,62 @@ void TFImporting::RunImport() {
 
 void TFImporting::Timer1Timer() {
     timer_->stop();
-    bool failed = false;
+    cancelRequested_ = false;
+    btnPrzerwij_->setEnabled(true);
+    PlatnikConnection& connection = dataAccess_.ADOConnection();
+    connection.setShouldStop([this] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return cancelRequested_;
+    });
+    enum class Outcome { Read, Failed, Cancelled, TooLarge } outcome = Outcome::Read;
+    QString limitMessage;
     try {
         readChosenData();
+    } catch (const ReadingCancelled&) {
+        outcome = Outcome::Cancelled;
+    } catch (const RecordLimitError& error) {
+        outcome = Outcome::TooLarge;
+        limitMessage = error.message();
     } catch (...) {
-        failed = true;
+        outcome = Outcome::Failed;
     }
+    connection.setShouldStop({});
+    btnPrzerwij_->setEnabled(false);
     // The table must show what the register holds, also what was read before a failure.
     try {
         if (!workspace_.taxpayers.empty())
             mainView_.RefreshView(ViewMode::vmTabela);
     } catch (...) {
-        failed = true;
+        if (outcome == Outcome::Read) outcome = Outcome::Failed;
     }
     restoreCursor();
-    if (failed)
-        ui_.message(QStringLiteral("Fiskon"),  // the application's title
-                    QStringLiteral("Prawdopodobnie baza jest otwarta w innym programie, "
-                                   "uniemożliwiając odczyt!"),
-                    MessageIcon::None);
+    switch (outcome) {
+        case Outcome::Read:
+            break;
+        case Outcome::Failed:
+            reportAfterHiding(QStringLiteral("Fiskon") /* the application's title */, kReadingErrorMessage, MessageIcon::None);
+            break;
+        case Outcome::Cancelled:
+            reportAfterHiding(QStringLiteral("Informacja"),
+                              QStringLiteral("Import danych przerwano. Dane odczytane przed przerwaniem "
+                                             "pozostały w programie."),
+                              MessageIcon::Information);
+            break;
+        case Outcome::TooLarge:
+            reportAfterHiding(QStringLiteral("Błąd"), limitMessage, MessageIcon::Warning);
+            break;
+    }
     done(QDialog::Accepted);
+}
+
+void TFImporting::reportAfterHiding(const QString& title, const QString& text, MessageIcon icon) {
+    hide();
+    ui_.message(title, text, icon);
+}
+
+void TFImporting::btnPrzerwijClick() {
+    cancelRequested_ = true;
+    btnPrzerwij_->setEnabled(false);
 }
 
 void TFImporting::readChosenData() {

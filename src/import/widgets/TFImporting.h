@@ -1,11 +1,13 @@
 #pragma once
 
+#include "ui/UserInterface.h"
+
 #include <QDialog>
 
+class QPushButton;
 class QTimer;
 class MainView;
 class TFDataAccess;
-class UserInterface;
 struct Workspace;
 
 // The waiting window of a database import. Whoever shows it sets what to read and starts its
@@ -33,6 +35,9 @@ public:
     void Timer1Timer();
     // The window cannot be closed before the reading has run.
     void reject() override;
+    // "Przerwij": stops the reading; what was read before stays, as after a reading failure.
+    void btnPrzerwijClick();
+    bool cancelRequested() const { return cancelRequested_; }
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -40,11 +45,15 @@ protected:
 private:
     void readChosenData();
     void restoreCursor();
+    // Shows a message with this window out of the way (it stays on top of everything).
+    void reportAfterHiding(const QString& title, const QString& text, MessageIcon icon);
 
     Workspace& workspace_;
     MainView& mainView_;
     TFDataAccess& dataAccess_;
     UserInterface& ui_;
     QTimer* timer_ = nullptr;
+    QPushButton* btnPrzerwij_ = nullptr;
     bool waitCursorSet_ = false;
+    bool cancelRequested_ = false;
 };

@@ -403,14 +403,18 @@ private slots:
 
     void openWithoutUsableRecordsReportsOnce_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("no Parametry") << QByteArray("[s1]\r\nnazwisko=A\r\nimie1=B\r\n");
-        QTest::newRow("count not a number") << QByteArray("[s1]\r\nnazwisko=A\r\nimie1=B\r\n[Parametry]\r\nLiczbaRekordow=abc\r\n");
-        QTest::newRow("count 0") << QByteArray("[Parametry]\r\nLiczbaRekordow=0\r\n");
-        QTest::newRow("records without names") << QByteArray("[s1]\r\nnazwisko=A\r\n[Parametry]\r\nLiczbaRekordow=1\r\n");
-        QTest::newRow("not text at all") << QByteArray("\x00\x01\x02\xff", 4);
+        QTest::addColumn<bool>("failsKeepingTheRegister");
+        QTest::newRow("no Parametry") << QByteArray("[s1]\r\nnazwisko=A\r\nimie1=B\r\n") << false;
+        QTest::newRow("count not a number")
+            << QByteArray("[s1]\r\nnazwisko=A\r\nimie1=B\r\n[Parametry]\r\nLiczbaRekordow=abc\r\n") << true;
+        QTest::newRow("count 0") << QByteArray("[Parametry]\r\nLiczbaRekordow=0\r\n") << false;
+        QTest::newRow("records without names")
+            << QByteArray("[s1]\r\nnazwisko=A\r\n[Parametry]\r\nLiczbaRekordow=1\r\n") << false;
+        QTest::newRow("not text at all") << QByteArray("\x00\x01\x02\xff", 4) << false;
     }
     void openWithoutUsableRecordsReportsOnce() {
         QFETCH(QByteArray, content);
+        QFETCH(bool, failsKeepingTheRegister);
         fillFive();  // the table showed data before
         const QString file = dir_.filePath("zly.txt");
         QFile f(file);
@@ -423,8 +427,30 @@ private slots:
         QCOMPARE(ui_->count(UiCall::Message), 1);
         QCOMPARE(ui_->last().text, QStringLiteral("Wskazany plik nie zawierał przydatnych danych!"));
         QCOMPARE(ui_->last().title, QStringLiteral("Informacja"));
-        QVERIFY(main_->taxpayers().empty());
-        QCOMPARE(table()->model()->rowCount(), 0);
+        // A file that fails to load costs nothing of the register the user had.
+        const int left = failsKeepingTheRegister ? 5 : 0;
+        QCOMPARE(main_->taxpayers().count(), left);
+        QCOMPARE(table()->model()->rowCount(), left);
+    }
+
+    // A file with more taxpayers than a register may hold: the limit's message, and the register
+    // and its table as they were.
+    void openBeyondTheLimitKeepsTheRegister() {
+        fillFive();
+        main_->workspace().taxpayers.setRecordLimit(6);
+        const QString file = dir_.filePath("duzy.txt");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        for (int n = 1; n <= 7; ++n) f.write(QStringLiteral("[s%1]\r\nnazwisko=N%1\r\nimie1=I\r\n").arg(n).toLatin1());
+        f.write("[Parametry]\r\nLiczbaRekordow=7\r\n");
+        f.close();
+        ui_->fileNames.push_back(file);
+        main_->Open();
+        QCOMPARE(ui_->count(UiCall::Message), 1);
+        QCOMPARE(ui_->last().text, RecordLimitMessage(6));
+        QCOMPARE(ui_->last().title, QStringLiteral("Błąd"));
+        QCOMPARE(main_->taxpayers().count(), 5);
+        QCOMPARE(table()->model()->rowCount(), 5);
     }
 
     void openCancelledChangesNothing() {

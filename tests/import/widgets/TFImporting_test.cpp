@@ -2,6 +2,8 @@
 // window is told.
 #include "ImportRig.h"
 
+#include <QElapsedTimer>
+#include <QPushButton>
 #include <QtTest/QtTest>
 
 namespace {
@@ -26,6 +28,8 @@ private slots:
     void failedLoginReadsNothingAndSaysNoMore();
     void waitsUntilDrawnAndRunsOncePerStart();
     void cannotBeClosedBeforeTheReading();
+    void przerwijStopsTheHelperAndKeepsTheRegister();
+    void databaseBeyondTheLimitAddsNothing();
 };
 
 void TFImportingTest::readsPersonsAndPayerAndShowsTheTable() {
@@ -93,6 +97,8 @@ void TFImportingTest::readingErrorKeepsWhatWasThereAndWhatWasRead() {
                                           "uniemożliwiając odczyt!"));
     QCOMPARE(message.icon, MessageIcon::None);
     QCOMPARE(message.title, QStringLiteral("Fiskon"));
+    // The waiting window, which stays on top, was out of the way when the message opened.
+    QCOMPARE(message.hiddenBehind, QStringList());
 
     const QStringList names = taxpayerNames(rig.workspace);
     QVERIFY(names.contains(QStringLiteral("ADAMSKI JAN")));
@@ -120,8 +126,10 @@ void TFImportingTest::failedLoginReadsNothingAndSaysNoMore() {
 
     // Each reader tried to log in and was told why it could not.
     QCOMPARE(rig.ui.count(UiCall::Message), 2);
-    for (const UiCall& call : rig.ui.callsOf(UiCall::Message))
+    for (const UiCall& call : rig.ui.callsOf(UiCall::Message)) {
         QVERIFY(call.text.startsWith(kLoginErrorStart));
+        QCOMPARE(call.hiddenBehind, QStringList());  // not under the waiting window
+    }
     QCOMPARE(taxpayerNames(rig.workspace), QStringList{QStringLiteral("ADAMSKI JAN")});
     QVERIFY(rig.workspace.payer.nazwa.empty());
     QCOMPARE(rig.view.modes, std::vector<ViewMode>{ViewMode::vmTabela});
@@ -158,6 +166,69 @@ void TFImportingTest::cannotBeClosedBeforeTheReading() {
 
     QVERIFY(rig.waitForImport());
     QVERIFY(!rig.workspace.payer.nazwa.empty());
+}
+
+// A helper that logs in and then reads a table for ever: "Przerwij" stops it at once, the register
+// keeps what it had (and what was read before), and the message is not hidden.
+void TFImportingTest::przerwijStopsTheHelperAndKeepsTheRegister() {
+    ImportRig rig;
+    rig.workspace.taxpayers.Add(person("ADAMSKI", "JAN"));
+    const QString login = rig.dir.filePath(QStringLiteral("login"));
+    {
+        QFile file(login);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("H\x0c\0\0\0FISKON-MDB/1O\0\0\0\0Z\0\0\0\0", 27));
+    }
+    const QString reader = rig.dir.filePath(QStringLiteral("reader.sh"));
+    {
+        QFile file(reader);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nif [ $# -eq 1 ]; then exec cat '" + login.toUtf8() + "'; fi\nexec sleep 60\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    rig.dataAccess.ADOConnection().setReaderProgram(reader);
+    rig.dataAccess.SetDbPath(fixture("basic.mdb"));
+    rig.dataAccess.SetDbPassword(kPassword);
+    rig.importing.ImportTaxpayers = true;
+    rig.importing.ImportPayer = true;
+
+    auto* przerwij = rig.importing.findChild<QPushButton*>(QStringLiteral("btnPrzerwij"));
+    QVERIFY(przerwij);
+    QCOMPARE(przerwij->text(), QStringLiteral("Przerwij"));
+    QTimer::singleShot(500, przerwij, [przerwij] { QTest::mouseClick(przerwij, Qt::LeftButton); });
+    QElapsedTimer clock;
+    clock.start();
+    rig.importing.StartImport();
+    QVERIFY(rig.waitForImport());
+    QVERIFY2(clock.elapsed() < 30'000, "the helper was not stopped");
+
+    QCOMPARE(rig.ui.count(UiCall::Message), 1);
+    const UiCall& message = rig.ui.last();
+    QCOMPARE(message.text, QStringLiteral("Import danych przerwano. Dane odczytane przed przerwaniem "
+                                          "pozostały w programie."));
+    QCOMPARE(message.hiddenBehind, QStringList());
+    QCOMPARE(taxpayerNames(rig.workspace), QStringList{QStringLiteral("ADAMSKI JAN")});
+    QVERIFY(rig.workspace.payer.nazwa.empty());  // the payer was not read after the stop
+    QCOMPARE(rig.view.modes, std::vector<ViewMode>{ViewMode::vmTabela});
+}
+
+// The database holds more persons than the register may: the limit's message, and the register
+// as the user had it.
+void TFImportingTest::databaseBeyondTheLimitAddsNothing() {
+    ImportRig rig;
+    rig.workspace.taxpayers.setRecordLimit(5);
+    rig.workspace.taxpayers.Add(person("ADAMSKI", "JAN"));
+    rig.dataAccess.SetDbPath(fixture("basic.mdb"));
+    rig.dataAccess.SetDbPassword(kPassword);
+    rig.importing.ImportTaxpayers = true;
+
+    rig.importing.StartImport();
+    QVERIFY(rig.waitForImport());
+
+    QCOMPARE(rig.ui.count(UiCall::Message), 1);
+    QCOMPARE(rig.ui.last().text, RecordLimitMessage(5));
+    QCOMPARE(rig.ui.last().hiddenBehind, QStringList());
+    QCOMPARE(taxpayerNames(rig.workspace), QStringList{QStringLiteral("ADAMSKI JAN")});
 }
 
 QTEST_MAIN(TFImportingTest)
