@@ -7,6 +7,7 @@
 // - the batch's baseline without the link: the same documents drawn each into a PDF of its own.
 // Compare them with formvel_bench's bare renderer figure.
 
+#include "GuiBenchmarkMain.h"
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
 #include "forms/FieldList.h"
@@ -208,11 +209,4 @@ BENCHMARK(BM_CliPdfOfTheFirm)->Unit(benchmark::kMillisecond)->Iterations(2)->Use
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarksWithGui(argc, argv); }

@@ -2,6 +2,7 @@
 // baseline: the same texts, rectangles and lines drawn with a bare QPainter into the same PDF writer
 // (positions worked out before the clock starts).
 
+#include "GuiBenchmarkMain.h"
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
 #include "formvel/FormRenderer.h"
@@ -160,11 +161,4 @@ BENCHMARK(BM_FormRendererPdf)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarksWithGui(argc, argv); }
