@@ -20,8 +20,9 @@ inline void* allocate(std::size_t bytes) {
     return block;
 }
 
-inline void release(void* block, std::size_t bytes) noexcept {
-    ::operator delete(block, bytes);
+inline void release(void* block, std::size_t /*bytes*/) noexcept {
+    // Unsized: clang offers the sized form only with -fsized-deallocation.
+    ::operator delete(block);
     liveBlocks().fetch_sub(1, std::memory_order_relaxed);
 }
 
