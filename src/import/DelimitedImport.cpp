@@ -105,9 +105,9 @@ bool ImportDelimitedText(TaxpayerRegister& taxpayers, std::string_view text, cha
 }
 
 bool ImportDelimited(TaxpayerRegister& taxpayers, const QString& fileName, char separator) {
-    const std::optional<std::string> text = ReadWholeFile(fileName);
+    const std::optional<FileBytes> text = ReadWholeFileBytes(fileName);
     if (!text)
         throw FileError(file_error_text::cannotRead(
             fileName, file_error_text::reasonForErrno(ENOENT, QStringLiteral("nie ma takiego pliku"))));
-    return ImportDelimitedText(taxpayers, *text, separator);
+    return ImportDelimitedText(taxpayers, text->view(), separator);
 }

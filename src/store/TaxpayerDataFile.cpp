@@ -184,9 +184,9 @@ bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* f
 }
 
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure) {
-    std::optional<std::string> bytes;
+    std::optional<FileBytes> bytes;
     try {
-        bytes = ReadWholeFile(fileName);
+        bytes = ReadWholeFileBytes(fileName);
     } catch (const FileError& error) {
         if (failure) *failure = error.message();
         return false;
@@ -195,7 +195,9 @@ bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString*
         taxpayers.Clear();
         return true;
     }
-    return LoadFromText(taxpayers, ToCp1250FromFileText(std::move(*bytes)), failure);
+    const std::string_view text = bytes->view();
+    if (IsCertainlyUtf8(text)) return LoadFromText(taxpayers, ToCp1250FromFileText(std::string(text)), failure);
+    return LoadFromText(taxpayers, text, failure);
 }
 
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName) {

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -18,9 +20,9 @@ QString tooBig(std::int64_t maxBytes) {
     return QStringLiteral("plik jest za duży (więcej niż %1 MB)").arg(maxBytes / (1024 * 1024));
 }
 
-}  // namespace
-
-std::optional<std::string> ReadWholeFile(const QString& fileName, std::int64_t maxBytes) {
+// Reads the file into `bytes` (a std::string or a FileBytes).
+template <typename Bytes>
+std::optional<Bytes> readWhole(const QString& fileName, std::int64_t maxBytes) {
     const QFileInfo info(fileName);
     if (!info.exists()) {
         if (info.isSymLink()) fail(fileName, QStringLiteral("dowiązanie wskazuje nieistniejący plik"));
@@ -37,7 +39,7 @@ std::optional<std::string> ReadWholeFile(const QString& fileName, std::int64_t m
         fail(fileName, file_error_text::reasonForErrno(errorNumber, file.errorString()));
     }
     // The file may have grown since it was measured: never read beyond the limit.
-    std::string bytes;
+    Bytes bytes;
     bytes.resize(static_cast<std::size_t>(info.size()));
     std::int64_t done = 0;
     auto readInto = [&](char* at, qint64 room) {
@@ -68,4 +70,32 @@ std::optional<std::string> ReadWholeFile(const QString& fileName, std::int64_t m
     if (done > maxBytes) fail(fileName, tooBig(maxBytes));
     bytes.resize(static_cast<std::size_t>(done));
     return bytes;
+}
+
+}  // namespace
+
+void FileBytes::resize(std::size_t size) {
+    if (size > capacity_) {
+        // A file that grows while read grows its buffer by doubling, as a string would.
+        const std::size_t capacity = capacity_ == 0 ? size : std::max(size, 2 * capacity_);
+        std::unique_ptr<char[]> larger = std::make_unique_for_overwrite<char[]>(capacity);
+        if (size_ > 0) std::memcpy(larger.get(), data_.get(), size_);
+        data_ = std::move(larger);
+        capacity_ = capacity;
+    }
+    size_ = size;
+}
+
+void FileBytes::append(const char* bytes, std::size_t count) {
+    const std::size_t at = size_;
+    resize(size_ + count);
+    std::memcpy(data_.get() + at, bytes, count);
+}
+
+std::optional<std::string> ReadWholeFile(const QString& fileName, std::int64_t maxBytes) {
+    return readWhole<std::string>(fileName, maxBytes);
+}
+
+std::optional<FileBytes> ReadWholeFileBytes(const QString& fileName, std::int64_t maxBytes) {
+    return readWhole<FileBytes>(fileName, maxBytes);
 }
