@@ -57,13 +57,22 @@ MdbStreamResult PlatnikConnection::runReader(const QStringList& tables, int time
 }
 
 LoginResult PlatnikConnection::TestLogin() {
+    const LoginResult result = Login();
+    Close();
+    return result;
+}
+
+LoginResult PlatnikConnection::Login() {
     PrepareConnection();
     if (!FileExists(dbPath_))
         return {LoginResult::Outcome::NoFile, QStringLiteral("Błędnie wskazany plik bazy danych!")};
     QString providerMessage;
     try {
         const MdbStreamResult result = runReader({}, loginTimeoutMs_);
-        if (result.status == MdbStreamResult::Status::Complete) return {};
+        if (result.status == MdbStreamResult::Status::Complete) {
+            connected_ = true;
+            return {};
+        }
         providerMessage = DatabaseFailureText(result.failure, QString::fromUtf8(result.detail), dbPath_);
     } catch (const DatabaseError& error) {
         providerMessage = error.message();

@@ -81,6 +81,9 @@ public:
     void PrepareConnection();
     // Checks the file and the password; always leaves the connection closed.
     LoginResult TestLogin();
+    // Checks the file and the password like TestLogin, but leaves the connection open when the
+    // login works: one run of the reader where TestLogin followed by Open takes two.
+    LoginResult Login();
     // Opens the connection again after a successful TestLogin and leaves it open. Throws
     // DatabaseError when that second opening fails (the file went away meanwhile, for instance).
     void Open();

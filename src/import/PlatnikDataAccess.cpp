@@ -8,6 +8,7 @@ bool PlatnikDataAccess::TestLogin() {
 }
 
 bool PlatnikDataAccess::OpenDatabase() {
-    if (TestLogin()) connection_.Open();
+    const LoginResult result = connection_.Login();
+    if (!result.ok()) ReportLoginFailure(result);
     return connection_.IsConnected();
 }

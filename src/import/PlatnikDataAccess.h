@@ -18,8 +18,9 @@ public:
     void PrepareConnection() { connection_.PrepareConnection(); }
     // Tries a login and reports a failure; the connection is closed afterwards in every case.
     bool TestLogin();
-    // TestLogin, then opens the connection and leaves it open. A failure of that second opening
-    // is thrown (DatabaseError) to the caller.
+    // Logs in like TestLogin (a failure is reported) and leaves the connection open when the
+    // login works. A database that fails after the login (the file went away, for instance)
+    // fails the first table opened (DatabaseError).
     bool OpenDatabase();
 
     bool IsConnected() const { return connection_.IsConnected(); }
