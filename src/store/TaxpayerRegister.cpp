@@ -6,29 +6,55 @@
 #include <string>
 #include <string_view>
 
+namespace {
+
+char foldPolishCapital(char c) {
+    switch (static_cast<unsigned char>(c)) {
+    case 0xA5: return 'A';  // Ą
+    case 0xC6: return 'C';  // Ć
+    case 0xCA: return 'E';  // Ę
+    case 0xD1: return 'N';  // Ń
+    case 0xD3: return 'O';  // Ó
+    case 0xAF: return 'Z';  // Ż
+    default: return c;
+    }
+}
+
+// The text a record is sorted by, before its folding (folded only for the names).
+std::string_view sortedText(const TaxpayerRecord& record, TaxpayerSortKey key) {
+    switch (key) {
+    case TaxpayerSortKey::SortByNazwisko: return record.nazwisko.view();
+    case TaxpayerSortKey::SortByImie: return record.imie1.view();
+    case TaxpayerSortKey::SortByPesel: return record.pesel.view();
+    }
+    return {};
+}
+
+// TaxpayerSortKeyText(a) < TaxpayerSortKeyText(b), without making the two texts.
+bool sortKeyLess(const TaxpayerRecord& a, const TaxpayerRecord& b, TaxpayerSortKey key) {
+    const std::string_view x = sortedText(a, key);
+    const std::string_view y = sortedText(b, key);
+    const bool fold = key != TaxpayerSortKey::SortByPesel;
+    const std::size_t common = std::min(x.size(), y.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto cx = static_cast<unsigned char>(fold ? foldPolishCapital(x[i]) : x[i]);
+        const auto cy = static_cast<unsigned char>(fold ? foldPolishCapital(y[i]) : y[i]);
+        if (cx != cy) return cx < cy;
+    }
+    return x.size() < y.size();
+}
+
+}  // namespace
+
 std::string FoldPolishCapitals(std::string_view text) {
     std::string folded(text);
-    for (char& c : folded) {
-        switch (static_cast<unsigned char>(c)) {
-        case 0xA5: c = 'A'; break;  // Ą
-        case 0xC6: c = 'C'; break;  // Ć
-        case 0xCA: c = 'E'; break;  // Ę
-        case 0xD1: c = 'N'; break;  // Ń
-        case 0xD3: c = 'O'; break;  // Ó
-        case 0xAF: c = 'Z'; break;  // Ż
-        default: break;
-        }
-    }
+    for (char& c : folded) c = foldPolishCapital(c);
     return folded;
 }
 
 std::string TaxpayerSortKeyText(const TaxpayerRecord& record, TaxpayerSortKey key) {
-    switch (key) {
-    case TaxpayerSortKey::SortByNazwisko: return FoldPolishCapitals(record.nazwisko.view());
-    case TaxpayerSortKey::SortByImie: return FoldPolishCapitals(record.imie1.view());
-    case TaxpayerSortKey::SortByPesel: return record.pesel.str();
-    }
-    return {};
+    const std::string_view text = sortedText(record, key);
+    return key == TaxpayerSortKey::SortByPesel ? std::string(text) : FoldPolishCapitals(text);
 }
 
 void TaxpayerRegister::ClearRecord(TaxpayerRecord& record) { record = TaxpayerRecord{}; }
@@ -107,6 +133,13 @@ void TaxpayerRegister::DeleteAt(int index) {
 void TaxpayerRegister::Sort(TaxpayerSortKey key) {
     sortKey_ = key;
     if (records_.size() < 2) return;
+    // Records already in order (a file the program wrote, read back under the same key) stay
+    // where they are; finding that needs no key texts.
+    const auto less = [key](const auto& a, const auto& b) { return sortKeyLess(*a, *b, key); };
+    if (std::is_sorted(records_.begin(), records_.end(), less)) {
+        invalidateIdIndex();
+        return;
+    }
     std::vector<std::string> keys;
     keys.reserve(records_.size());
     for (const auto& record : records_) keys.push_back(TaxpayerSortKeyText(*record, key));
