@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AtomTable.h"
 #include "platform/WindowSystem.h"
 
 #include <map>
@@ -37,26 +38,9 @@ public:
     }
     void unregisterWindow(WindowHandle window) override { windows_.erase(window); }
 
-    Atom addAtom(const QByteArray& name) override {
-        if (name.isEmpty() || name.size() > 255) return 0;
-        for (auto& [atom, entry] : atoms_)
-            if (entry.first == name) {
-                ++entry.second;
-                return atom;
-            }
-        atoms_[++lastAtom_] = {name, 1};
-        return lastAtom_;
-    }
-    QByteArray atomName(Atom atom, int bufferSize) override {
-        const auto it = atoms_.find(atom);
-        return it == atoms_.end() ? QByteArray() : it->second.first.left(bufferSize - 1);
-    }
-    Atom deleteAtom(Atom atom) override {
-        const auto it = atoms_.find(atom);
-        if (it == atoms_.end()) return atom;
-        if (--it->second.second == 0) atoms_.erase(it);
-        return 0;
-    }
+    Atom addAtom(const QByteArray& name) override { return atoms_.table().add(name); }
+    QByteArray atomName(Atom atom, int bufferSize) override { return atoms_.table().name(atom, bufferSize); }
+    Atom deleteAtom(Atom atom) override { return atoms_.table().remove(atom); }
     int startProcess(const QString&, int) override { return 2; }
     QString profileString(const QString&, const QString&, const QString& fallback) override { return fallback; }
     void pumpMessages() override {}
@@ -64,11 +48,10 @@ public:
     bool handleOneMessage() override { return false; }
     void sleep(int) override {}
 
-    std::size_t atomCount() const { return atoms_.size(); }
+    std::size_t atomCount() { return static_cast<std::size_t>(atoms_.table().count()); }
 
 private:
     std::map<WindowHandle, LocalWindow> windows_;
-    std::map<Atom, std::pair<QByteArray, int>> atoms_;
+    LocalAtomTable atoms_;
     WindowHandle lastHandle_ = 0x100;
-    Atom lastAtom_ = 0xC000 - 1;
 };
