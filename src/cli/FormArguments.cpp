@@ -3,6 +3,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/ImportArguments.h"
+#include "forms/ControlCharacters.h"
 #include "store/Cp1250.h"
 #include "store/PayerRecord.h"
 
@@ -49,6 +50,10 @@ QByteArray parseName(const QString& option, const QString& text) {
     const std::string bytes = cp1250::fromUnicode(upper, '?', &lossless);
     if (!lossless)
         throw UsageError(QStringLiteral("--%1 zawiera znaki, których formularz nie przyjmuje.").arg(option));
+    // A line break would cut the field list; the forms program would refuse all of it.
+    if (HasControlCharacters(bytes))
+        throw UsageError(QStringLiteral("--%1 zawiera znak sterujący (np. koniec wiersza albo tabulację), którego formularz nie przyjmuje.")
+                             .arg(option));
     if (upper.size() > kFillerNameLength)
         throw UsageError(QStringLiteral("--%1 może mieć najwyżej %2 znaków.").arg(option).arg(kFillerNameLength));
     return QByteArray::fromStdString(bytes);
@@ -94,6 +99,10 @@ FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QStrin
 
 bool OpenFormWorkspace(Workspace& workspace, const FormRequest& request, QTextStream& err) {
     workspace.taxpayers.Sort(request.sortKey);  // the key the opened file is sorted by
+    if (!QFileInfo::exists(request.files.front())) {
+        err << QStringLiteral("Nie ma pliku danych podatników „%1”.").arg(request.files.front()) << '\n';
+        return false;
+    }
     if (!OpenTaxpayersForCommand(workspace.taxpayers, request.files.front(), err)) return false;
     if (request.payerFile.isEmpty()) return true;
     // The payer form only ever loads a file the user picked; a missing one is a mistake here.

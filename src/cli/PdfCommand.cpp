@@ -7,6 +7,7 @@
 
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
+#include "forms/ControlCharacters.h"
 #include "forms/TSterFormVEL.h"
 #include "store/Cp1250.h"
 
@@ -78,12 +79,18 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
             err << QStringLiteral("Program formularzy nie zna formularza %1.").arg(QString::fromLatin1(symbol)) << '\n';
             return kExitFailure;
         }
-        // As the print dialog sends it: formatted and calculated.
-        document.form->setFields(JoinLines(lines), FormDocument::AutoFormat | FormDocument::Calculate);
         const TaxpayerRecord& taxpayer = *taxpayers.current();
-        for (const QByteArray& finding : SplitLines(document.form->errors()))
-            err << QStringLiteral("%1 %2 %3: %4").arg(position).arg(text(taxpayer.nazwisko), text(taxpayer.imie1), text(finding))
+        // Findings go to a terminal: a control character in them is shown, not obeyed.
+        const QString who = EscapeControlCharacters(
+            QStringLiteral("%1 %2 %3").arg(position).arg(text(taxpayer.nazwisko), text(taxpayer.imie1)));
+        // As the print dialog sends it: formatted and calculated.
+        if (!document.form->setFields(JoinLines(lines), FormDocument::AutoFormat | FormDocument::Calculate)) {
+            err << QStringLiteral("Program formularzy odrzucił listę pól podatnika %1: nie powstał żaden plik PDF.").arg(who)
                 << '\n';
+            return kExitFailure;
+        }
+        for (const QByteArray& finding : SplitLines(document.form->errors()))
+            err << who << QStringLiteral(": ") << EscapeControlCharacters(text(finding)) << '\n';
         documents.push_back(std::move(document));
     }
 

@@ -28,14 +28,28 @@ const CliCommand* findCommand(const QString& name) {
     return nullptr;
 }
 
+QString commandUsage(const CliCommand& command) {
+    return QStringLiteral("Użycie: fiskon-cli %1 %2").arg(QString::fromUtf8(command.name), QString::fromUtf8(command.arguments));
+}
+
+// "--help" or "-h" among the options (before "--").
+bool asksForHelp(const QStringList& arguments) {
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--")) return false;
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) return true;
+    }
+    return false;
+}
+
 int runCommand(const CliCommand& command, const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    if (asksForHelp(arguments)) {
+        out << commandUsage(command) << '\n' << QString::fromUtf8(command.summary) << '\n';
+        return kExitSuccess;
+    }
     try {
         return command.run(arguments, out, err);
     } catch (const UsageError& error) {
-        err << error.message() << '\n'
-            << QStringLiteral("Użycie: fiskon-cli %1 %2")
-                   .arg(QString::fromUtf8(command.name), QString::fromUtf8(command.arguments))
-            << '\n';
+        err << error.message() << '\n' << commandUsage(command) << '\n';
         return kExitUsage;
     } catch (const FileError& error) {
         err << error.message() << '\n';

@@ -37,7 +37,7 @@ std::optional<Atom> nextAtom(QByteArrayView text) {
 
 }  // namespace
 
-QList<Atom> MakeAtomChain(WindowSystem& system, const QByteArray& text) {
+std::optional<QList<Atom>> MakeAtomChain(WindowSystem& system, const QByteArray& text) {
     const qsizetype pieces = text.size() / kChainPiece + 1;
     QList<Atom> atoms;
     atoms.reserve(pieces);
@@ -55,6 +55,10 @@ QList<Atom> MakeAtomChain(WindowSystem& system, const QByteArray& text) {
             name.append(digits, written.ptr - digits);
         }
         next = system.addAtom(name);
+        if (next == 0 && !name.isEmpty()) {  // only the empty last piece of whole pieces makes no atom
+            DeleteAtomChain(system, atoms);
+            return std::nullopt;
+        }
         atoms.append(next);
     }
     return atoms;

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <optional>
+
 // Long texts between Fiskon and the forms program travel as chains of global atoms: pieces of 240
 // bytes, each but the last followed by the byte 1 and the decimal number of the next piece's atom.
 
@@ -12,8 +14,10 @@
 inline constexpr int kChainPiece = 240;
 
 // Makes the atoms of `text`, the last piece first. The chain's head is the last atom of the
-// result (0 for an empty text, whose one empty piece makes no atom).
-QList<Atom> MakeAtomChain(WindowSystem& system, const QByteArray& text);
+// result (0 for an empty text, whose one empty piece makes no atom). No value when the atom table
+// refuses a piece (full): the atoms made until then are deleted again, so nothing is left behind
+// and no chain with pieces missing can be sent.
+std::optional<QList<Atom>> MakeAtomChain(WindowSystem& system, const QByteArray& text);
 Atom chainHead(const QList<Atom>& atoms);
 void DeleteAtomChain(WindowSystem& system, const QList<Atom>& atoms);
 

@@ -1,5 +1,7 @@
 #include "forms/FieldList.h"
 
+#include "forms/ControlCharacters.h"
+
 #include <array>
 
 namespace {
@@ -104,6 +106,17 @@ void SetEditionSymbols(EditionSymbols& symbols, int yearIndex) {
         symbols.pit11 = "PIT118B_14";
         symbols.pit40 = "PIT40_14";
     }
+}
+
+std::optional<QString> FillerNamesProblem(const FieldListChoices& choices) {
+    const auto problem = [](const char* which) {
+        return QStringLiteral("%1 osoby wypełniającej formularz zawiera znak sterujący (np. koniec wiersza albo "
+                              "tabulację). Popraw je i spróbuj ponownie.")
+            .arg(QString::fromUtf8(which));
+    };
+    if (HasControlCharacters(choices.fillerSurname)) return problem("Nazwisko");
+    if (HasControlCharacters(choices.fillerFirstName)) return problem("Imię");
+    return std::nullopt;
 }
 
 QByteArray FormatBirthDate(std::string_view dataUr) {

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QString>
 
 #include <optional>
 #include <string_view>
@@ -36,6 +37,11 @@ struct FieldListChoices {
     QByteArray fillerSurname;
     QByteArray taxYear = "    ";  // PIT-40's tax year as the field shows it: four characters
 };
+
+// Why the person filling in cannot go into a field list (a control character, e.g. a pasted line
+// break, would cut the list and the forms program would refuse all of it): a Polish sentence;
+// none when both names can.
+std::optional<QString> FillerNamesProblem(const FieldListChoices& choices);
 
 // dataUr (yyyy-mm-dd) as the forms want a birth date: "dd-mm yyyy". A text of fewer than ten
 // characters goes unchanged.

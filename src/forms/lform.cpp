@@ -98,18 +98,22 @@ void setPages(std::int32_t reply, std::uint16_t& firstPage, std::uint16_t& lastP
     lastPage = hiWord(static_cast<std::uint32_t>(reply));
 }
 
+// The text's length when the forms program took it whole; 0 when it was not sent (the atom table
+// refused a piece) or the forms program refused it (reply 0), so that the caller sees the failure.
 int sendChain(FormId id, const QByteArray& text, std::uint32_t wParam) {
     if (!haveWindow() || id == 0) return 0;
     WindowSystem& system = *state().system;
-    const QList<Atom> chain = MakeAtomChain(system, text);
+    const std::optional<QList<Atom>> chain = MakeAtomChain(system, text);
+    if (!chain) return 0;
+    std::int32_t reply = 0;
     try {
-        send(wParam, withAtom(id, chainHead(chain)));
+        reply = send(wParam, withAtom(id, chainHead(*chain)));
     } catch (...) {
-        DeleteAtomChain(system, chain);
+        DeleteAtomChain(system, *chain);
         throw;
     }
-    DeleteAtomChain(system, chain);
-    return static_cast<int>(text.size());
+    DeleteAtomChain(system, *chain);
+    return reply != 0 ? static_cast<int>(text.size()) : 0;
 }
 
 int readReply(std::uint32_t wParam, FormId id, QByteArray* buffer, int capacity) {

@@ -41,15 +41,8 @@ std::optional<QByteArray> ReadRequestChain(WindowSystem& system, Atom head, int 
 
 Atom MakeReplyChain(WindowSystem& system, const QByteArray& text) {
     if (text.isEmpty()) return 0;
-    QList<Atom> atoms = MakeAtomChain(system, text);
-    // The empty last piece of a text of whole pieces makes no atom; any other 0 is a refusal.
-    if (text.size() % kChainPiece == 0 && !atoms.isEmpty() && atoms.front() == 0) atoms.removeFirst();
-    if (atoms.isEmpty() || atoms.contains(Atom(0))) {
-        atoms.removeAll(Atom(0));
-        DeleteAtomChain(system, atoms);
-        return 0;
-    }
-    return chainHead(atoms);
+    const std::optional<QList<Atom>> atoms = MakeAtomChain(system, text);
+    return atoms ? chainHead(*atoms) : Atom{0};
 }
 
 QList<QByteArray> RequestLines(const QByteArray& text) {

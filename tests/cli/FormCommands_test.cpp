@@ -4,6 +4,7 @@
 #include "support/RunCli.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -72,7 +73,7 @@ TEST(FieldsCommand, RefusesWhatItCannotDo) {
     };
     const Case cases[] = {
         {fields({"--form", "pit11", "--record", "5"}), 1, "Rejestr nie ma rekordu numer 5 (liczba rekordów: 4).\n"},
-        {{"fields", example("brak.txt"), "--form", "pit11"}, 1, "Wskazany plik nie zawierał przydatnych danych!\n"},
+        {{"fields", example("brak.txt"), "--form", "pit11"}, 1, "Nie ma pliku danych podatników „"},
         {fields({"--form", "pit11", "--payer", example("brak.txt")}), 1, nullptr},
         {fields({"--form", "pit12"}), 2, "--form przyjmuje „pit11” albo „pit40”, a nie „pit12”.\n"},
         {fields({}), 2, "Brakuje opcji --form pit11|pit40.\n"},
@@ -81,6 +82,9 @@ TEST(FieldsCommand, RefusesWhatItCannotDo) {
         {fields({"--form", "pit40", "--edition", "2007"}), 2, nullptr},
         {fields({"--form", "pit11", "--strike", "pit40"}), 2, nullptr},
         {fields({"--form", "pit11", "--surname", "日本"}), 2, nullptr},
+        // A line break would cut the field list in two.
+        {fields({"--form", "pit11", "--surname", "NOWAK\nKOWALSKI"}), 2, "--surname zawiera znak sterujący"},
+        {fields({"--form", "pit40", "--first-name", "ANNA\t"}), 2, "--first-name zawiera znak sterujący"},
         {fields({"--form", "pit11", "--records", "1"}), 2, "Nieznana opcja „--records”.\n"},
         {fields({"--form", "pit11", example("platnik.txt")}), 2, nullptr},
     };
@@ -96,6 +100,17 @@ TEST(FieldsCommand, RefusesWhatItCannotDo) {
             EXPECT_TRUE(run.err.contains(QStringLiteral("Użycie: fiskon-cli fields")));
         }
     }
+}
+
+TEST(FormCommands, PrintTheirUsageOnRequest) {
+    for (const char* command : {"fields", "pdf"})
+        for (const char* help : {"--help", "-h"}) {
+            const CliRun run = RunCli({QString::fromLatin1(command), QString::fromLatin1(help)});
+            EXPECT_EQ(run.exitCode, 0) << command << help;
+            EXPECT_TRUE(run.out.startsWith(QStringLiteral("Użycie: fiskon-cli %1 ").arg(QString::fromLatin1(command))))
+                << run.out.toStdString();
+            EXPECT_FALSE(run.err.contains(QStringLiteral("Użycie")));
+        }
 }
 
 namespace {
@@ -151,6 +166,7 @@ TEST(PdfCommand, RefusesWhatItCannotDo) {
         {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--records", "1;2"}, 2},
         {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--record", "1", "--records", "2"}, 2},
         {{"pdf", example("podatnicy.txt"), "--form", "pit11"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit40", "--surname", "NOWAK\r\nKOWALSKI"}, 2},
         {{"pdf", example("podatnicy.txt"), out, "--each", dir.path(), "--form", "pit11"}, 2},
         {{"pdf", example("podatnicy.txt"), dir.filePath(QStringLiteral("brak/x.pdf")), "--form", "pit11"}, 1},
         {{"pdf", example("podatnicy.txt"), example("platnik.txt"), "--payer", example("platnik.txt"), "--form", "pit11"}, 2},
@@ -160,4 +176,23 @@ TEST(PdfCommand, RefusesWhatItCannotDo) {
         EXPECT_EQ(run.exitCode, exitCode) << arguments.join(' ').toStdString() << "\n" << run.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(out));
     }
+}
+
+// A control character in a taxpayer's name reaches the terminal written out, not obeyed.
+TEST(PdfCommand, FindingsShowControlCharactersAsText) {
+    QTemporaryDir dir;
+    QFile source(example("podatnicy.txt"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QByteArray data = source.readAll();
+    data.replace("nazwisko=\xA5" "CKI\r\n", "nazwisko=\xA5" "C\x1B[2JKI\r\n");  // "ĄC", ESC "[2J" (clear screen), "KI"
+    const QString input = dir.filePath(QStringLiteral("podatnicy.txt"));
+    QFile copy(input);
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.write(data);
+    copy.close();
+    const CliRun run =
+        RunCli({"pdf", input, dir.filePath(QStringLiteral("x.pdf")), "--form", "pit11", "--records", "1"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1 ĄC\\x1B[2JKI ŁUKASZ: Poz. 19"))) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QChar(0x1B)));
 }

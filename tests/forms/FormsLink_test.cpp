@@ -71,7 +71,7 @@ TEST_F(FormsLink, FieldListTravelsAsAChainOf240BytePiecesAndEveryAtomIsDeletedAf
 TEST_F(FormsLink, ChainPiecesAreCutAsTheProtocolSays) {
     // 480 bytes: the first piece holds 240 bytes, the byte 1 and the second piece's atom; the
     // last piece (empty) makes no atom.
-    const QList<Atom> chain = MakeAtomChain(forms, repeated(480));
+    const QList<Atom> chain = MakeAtomChain(forms, repeated(480)).value();
     ASSERT_EQ(chain.size(), 3);
     EXPECT_EQ(chain[0], 0);
     EXPECT_EQ(forms.atomName(chain[1], 256), repeated(480).mid(240));

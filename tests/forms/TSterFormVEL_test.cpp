@@ -191,24 +191,53 @@ TEST_F(FormController, SendsWhatChangedOrEverythingWhenForced) {
     }
 }
 
-TEST_F(FormController, AFailedTransferRaisesAndStaysPending) {
-    const std::pair<std::function<void(TSterFormVEL&)>, QString> cases[] = {
-        {[](TSterFormVEL& v) { v.SetFields({"p1=A"}); }, QStringLiteral("Błąd transmisji danych do formularza.")},
-        {[](TSterFormVEL& v) { v.SetTaxScale({"0;1"}); }, QStringLiteral("Błąd transmisji skali podatkowej do formularza.")},
+// A transfer fails when no forms window is known, when the atom table cannot hold the chain and
+// when the forms program refuses the text: the controller raises, shows nothing, leaves no atom
+// behind and keeps the part pending.
+TEST_F(FormController, AFailedTransferRaisesShowsNothingAndStaysPending) {
+    const QByteArray longLine = "p19=" + QByteArray(600, 'N');  // three pieces
+    struct Case {
+        const char* failure;
+        std::function<void(TSterFormVEL&)> change;
+        QString message;
     };
-    for (const auto& [change, message] : cases) {
+    const QString fieldsFailed = QStringLiteral("Błąd transmisji danych do formularza.");
+    const QString scaleFailed = QStringLiteral("Błąd transmisji skali podatkowej do formularza.");
+    const auto fields = [&](TSterFormVEL& v) { v.SetFields({"p1=A", longLine}); };
+    const auto scale = [&](TSterFormVEL& v) { v.SetTaxScale({"0;1", longLine}); };
+    const Case cases[] = {
+        {"no window", fields, fieldsFailed}, {"no window", scale, scaleFailed},
+        {"table full", fields, fieldsFailed}, {"table full", scale, scaleFailed},
+        {"refused", fields, fieldsFailed}, {"refused", scale, scaleFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failure);
         TSterFormVEL& vel = active();
-        lform::LinkShutdown();  // the link knows no forms window any more; the controller keeps its form
-        lform::setWindowSystem(&forms);
-        change(vel);
+        const std::string failure = c.failure;
+        if (failure == "no window") {
+            lform::LinkShutdown();  // the link knows no forms window any more; the controller keeps its form
+            lform::setWindowSystem(&forms);
+        } else if (failure == "table full") {
+            forms.atomsLeft = 2;
+        } else {
+            forms.fieldsAccepted = 0;
+            forms.replies[9] = 0;
+        }
+        c.change(vel);
         for (int attempt = 0; attempt < 2; ++attempt) {  // still pending after the failure
             try {
-                vel.SendData(false);
+                vel.Show();
                 ADD_FAILURE() << "no error raised";
             } catch (const ESterFormVEL& error) {
-                EXPECT_EQ(error.message(), message);
+                EXPECT_EQ(error.message(), c.message);
             }
         }
+        const Codes codes = forms.codes();
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), 3), 0);  // nothing shown
+        EXPECT_EQ(forms.atoms(), 0);
+        forms.atomsLeft = -1;
+        forms.fieldsAccepted = 1;
+        forms.replies.clear();
     }
 }
 

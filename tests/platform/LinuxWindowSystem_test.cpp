@@ -106,7 +106,7 @@ TEST_F(WindowSystemBetweenProcesses, WindowFoundByExactClassAnswersMessagesAndAt
 
     // A chain of 20,000 bytes read by the other process.
     QByteArray text(20'000, 'x');
-    const QList<Atom> chain = MakeAtomChain(*system, text);
+    const QList<Atom> chain = MakeAtomChain(*system, text).value();
     EXPECT_EQ(send(peer, 5, makeLong(1, chainHead(chain))), 20'000);
     DeleteAtomChain(*system, chain);
 

@@ -59,7 +59,7 @@ int runWindow(const QByteArray& className) {
             QByteArray text;
             for (int line = 0; text.size() < 1000; ++line) text += "Błąd w polu p" + QByteArray::number(line) + "\r\n";
             text.truncate(1000);
-            const QList<Atom> chain = MakeAtomChain(system, text);
+            const QList<Atom> chain = MakeAtomChain(system, text).value_or(QList<Atom>{});
             return chain.isEmpty() ? 0 : chain.last();
         }
         default: return 0;

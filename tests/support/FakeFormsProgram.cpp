@@ -85,6 +85,7 @@ std::int32_t FakeFormsProgram::answer(const FakeRequest& request) {
         if (formWindowWaits != 0) formWindows_[form] = formWindowWaits;
         return static_cast<std::int32_t>(form);
     }
+    case 5: return fieldsAccepted;
     case 6: return replyChain(fieldsReply);
     case 8: return printReply;
     case 9: return oldPrintDialogReply;  // the print dialog of version 3; ignored after a tax scale
@@ -153,7 +154,11 @@ WindowHandle FakeFormsProgram::registerWindow(const LocalWindow& window) {
 
 void FakeFormsProgram::unregisterWindow(WindowHandle window) { localWindows_.erase(window); }
 
-Atom FakeFormsProgram::addAtom(const QByteArray& name) { return atoms_.table().add(name); }
+Atom FakeFormsProgram::addAtom(const QByteArray& name) {
+    if (atomsLeft == 0) return 0;  // the table is full
+    if (atomsLeft > 0) --atomsLeft;
+    return atoms_.table().add(name);
+}
 
 QByteArray FakeFormsProgram::atomName(Atom atom, int bufferSize) { return atoms_.table().name(atom, bufferSize); }
 

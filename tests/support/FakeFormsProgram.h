@@ -66,6 +66,7 @@ public:
     // calls, or until closeFormWindows() when negative. showRefused: the reply is 0.
     int formWindowWaits = 1;
     bool showRefused = false;
+    std::int32_t fieldsAccepted = 1;     // code 5: 0 refuses the field list
     std::int32_t printReply = 1;         // code 8
     std::int32_t oldPrintDialogReply = makeLong(1, 2);  // code 9 (the print dialog of version 3)
     std::int32_t printDialogOpened = 1;  // code 13
@@ -95,6 +96,7 @@ public:
     int sleptMilliseconds = 0;           // sleep() adds here and returns at once
 
     int atoms() const { return atoms_.table().count(); }
+    int atomsLeft = -1;                  // atoms the table still makes for the link; negative: no limit
     // Codes of the recorded requests, in order.
     std::vector<int> codes() const;
 

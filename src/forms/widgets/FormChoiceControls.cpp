@@ -135,14 +135,6 @@ QPlainTextEdit* NewFieldListMemo(QWidget* parent) {
     return memo;
 }
 
-QByteArrayList MemoLines(const QPlainTextEdit& memo) {
-    QByteArrayList lines;
-    if (memo.document()->isEmpty()) return lines;
-    for (const QString& line : memo.toPlainText().split(u'\n'))
-        lines.push_back(QByteArray::fromStdString(cp1250::fromUnicode(line)));
-    return lines;
-}
-
 void SetMemoLines(QPlainTextEdit& memo, const QByteArrayList& lines) {
     QStringList text;
     text.reserve(lines.size());

@@ -48,8 +48,8 @@ QToolButton* NewPickerButton(QWidget* parent, const char* name);
 
 // "Memo1": the hidden field list, one line per box, never wrapped.
 QPlainTextEdit* NewFieldListMemo(QWidget* parent);
-// The memo's lines as code page 1250 bytes, and lines put into it.
-QByteArrayList MemoLines(const QPlainTextEdit& memo);
+// Lines put into the memo, for display only: its text does not give the same bytes back (a
+// no-break space reads as a plain one), so what goes to the forms is kept apart.
 void SetMemoLines(QPlainTextEdit& memo, const QByteArrayList& lines);
 
 // Field texts as the forms get them (code page 1250); masked fields with their blanks.

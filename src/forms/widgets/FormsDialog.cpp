@@ -83,7 +83,20 @@ void FormsDialog::choosePit11() {
 void FormsDialog::takeOverEmptyFields(FormsDialog& other) {
     if (eNazwisko_->text().isEmpty()) eNazwisko_->setText(other.eNazwisko().text());
     if (eImie_->text().isEmpty()) eImie_->setText(other.eImie().text());
-    if (!MaskedFieldFilled(MaskedFieldText(*eRok_))) eRok_->setText(other.eRok().text());
+    if (!MaskedFieldFilled(MaskedFieldText(*eRok_))) copyMaskedText(other.eRok(), *eRok_);
+}
+
+void FormsDialog::copyMaskedText(const QLineEdit& from, QLineEdit& to) {
+    to.setText(MaskedFieldText(from));
+}
+
+bool FormsDialog::fillerNamesUsable() {
+    FieldListChoices person;
+    person.fillerSurname = FieldBytes(*eNazwisko_);
+    person.fillerFirstName = FieldBytes(*eImie_);
+    const std::optional<QString> problem = FillerNamesProblem(person);
+    if (problem) ui_.message(QStringLiteral("Błąd"), *problem, MessageIcon::Error);
+    return !problem;
 }
 
 void FormsDialog::pickYear(QLineEdit& field) {

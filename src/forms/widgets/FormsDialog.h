@@ -47,6 +47,11 @@ protected:
                        std::function<void()> action);
     // Takes the other dialog's person and tax year where this one's fields are empty.
     void takeOverEmptyFields(FormsDialog& other);
+    // Copies a masked field's text as it shows, blanks in place ("  06" stays "  06").
+    static void copyMaskedText(const QLineEdit& from, QLineEdit& to);
+    // False, with the reason in an error box, when the typed person filling in cannot go into a
+    // field list (a pasted line break would cut it).
+    bool fillerNamesUsable();
     // The date picker on today's date; its date into the field as "yyyy" or dd-mm-yyyy.
     void pickYear(QLineEdit& field);
     void pickDate(QLineEdit& field);

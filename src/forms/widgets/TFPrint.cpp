@@ -98,13 +98,14 @@ void TFPrint::btnPrintClick() {
 }
 
 void TFPrint::printSelected() {
+    if (!fillerNamesUsable()) return;
     VEL_->setParentWindow(parentWindow_.handle());
     VEL_->SetActive(false);
     SetEditionSymbols(CurrentEditionSymbols(), cbRok_->currentIndex());
     const bool strikePit11 = StrikePit11(*strike_);
     const FormKind kind = choice_.kind();
     // The forms are built from the show-form dialog's person and tax year.
-    FVEL_.eRok().setText(eRok_->text());
+    copyMaskedText(*eRok_, FVEL_.eRok());
     FVEL_.eNazwisko().setText(eNazwisko_->text());
     FVEL_.eImie().setText(eImie_->text());
     VEL_->SetAutoFormat(true);
@@ -117,12 +118,13 @@ void TFPrint::printSelected() {
     bool first = true;
     for (const int row : mainView_.selectedRows()) {  // ascending: table order
         workspace_.taxpayers.SelectByIndex(row);
-        const QByteArray symbol = FVEL_.BuildFieldList(*Memo1_, kind, strikePit11).value_or(QByteArray());
+        QByteArrayList lines;
+        const QByteArray symbol = FVEL_.BuildFieldList(lines, *Memo1_, kind, strikePit11).value_or(QByteArray());
         VEL_->SetSymbol(symbol);
         VEL_->SetIdentyfikator(symbol);
         // From the second document on this sends the list read back after the previous one again.
         VEL_->SendData(true);
-        VEL_->SetFields(MemoLines(*Memo1_));
+        VEL_->SetFields(lines);
         VEL_->SetActive(true);  // the form made for the first document serves them all
         // The forms program's print dialog for the first document; the others are printed with
         // the printer and range chosen there. Cancelling it stops the batch: nothing is printed

@@ -67,14 +67,14 @@ void TFVEL::btnClearClick() {
     choice_.rbPIT11->setChecked(true);
 }
 
-std::optional<QByteArray> TFVEL::BuildFieldList(QPlainTextEdit& memo, FormKind kind, bool strikePit11) const {
+std::optional<QByteArray> TFVEL::BuildFieldList(QByteArrayList& lines, QPlainTextEdit& memo, FormKind kind,
+                                                bool strikePit11) const {
     FieldListChoices choices;
     choices.kind = kind;
     choices.strikePit11 = strikePit11;
     choices.fillerFirstName = FieldBytes(*eImie_);
     choices.fillerSurname = FieldBytes(*eNazwisko_);
     choices.taxYear = FieldBytes(*eRok_);
-    QByteArrayList lines;
     const std::optional<QByteArray> symbol = ::BuildFieldList(lines, choices, workspace_.taxpayers.current(),
                                                               workspace_.payer, CurrentEditionSymbols());
     SetMemoLines(memo, lines);
@@ -86,10 +86,12 @@ void TFVEL::btnShowClick() {
 }
 
 void TFVEL::showTheForm() {
+    if (!fillerNamesUsable()) return;
     const FormKind kind = choice_.kind();
     const bool strikePit11 = StrikePit11(*strike_);
     SetEditionSymbols(CurrentEditionSymbols(), cbRok_->currentIndex());
-    const std::optional<QByteArray> symbol = BuildFieldList(*Memo1_, kind, strikePit11);
+    QByteArrayList lines;
+    const std::optional<QByteArray> symbol = BuildFieldList(lines, *Memo1_, kind, strikePit11);
     if (kind == FormKind::None || !symbol) return;
     VEL_->setParentWindow(parentWindow_.handle());
     VEL_->SetActive(false);
@@ -98,7 +100,7 @@ void TFVEL::showTheForm() {
     VEL_->SetCalculate(false);  // AutoFormat stays on
     VEL_->Convert = true;
     VEL_->ReadOnly = true;
-    VEL_->SetFields(MemoLines(*Memo1_));
+    VEL_->SetFields(lines);
     VEL_->SaveQuery = false;
     VEL_->SetActive(true);
     VEL_->Show();  // returns when the user has closed the form

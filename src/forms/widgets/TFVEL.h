@@ -22,9 +22,12 @@ public:
     // The print dialog, whose person and tax year this one takes over while its own are empty.
     void setPrintDialog(TFPrint* print) { print_ = print; }
 
-    // The field list of the register's current taxpayer into `memo`, with this dialog's person
-    // and tax year; the form's edition symbol (none for FormKind::None).
-    std::optional<QByteArray> BuildFieldList(QPlainTextEdit& memo, FormKind kind, bool strikePit11) const;
+    // The field list of the register's current taxpayer into `lines`, with this dialog's person
+    // and tax year, and shown in `memo`; the form's edition symbol (none for FormKind::None).
+    // The forms get `lines`: the memo's text is for the eye only (it holds a no-break space as a
+    // plain one).
+    std::optional<QByteArray> BuildFieldList(QByteArrayList& lines, QPlainTextEdit& memo, FormKind kind,
+                                             bool strikePit11) const;
 
     void FormCreate();
     void FormShow() override;

@@ -273,6 +273,68 @@ private slots:
         print->hide();
     }
 
+    // Both dialogs send the bytes the field list was built with (a no-break space, A0 in code
+    // page 1250, stays one), and neither sends a person whose name holds a control character:
+    // the user is told why and nothing reaches the forms program.
+    void dialogsSendTheBuiltListAndRefuseControlCharactersInTheName() {
+        workspace->taxpayers.at(0).ulica = "ALEJA\xA0" "3\xA0MAJA";
+        view->selection = {0};
+        struct Case {
+            FormsDialog* dialog;
+            const char* button;
+            QString surname;
+            bool sent;
+        };
+        const Case cases[] = {
+            {vel.get(), "btnShow", QStringLiteral("NOWAK"), true},
+            {print.get(), "btnPrint", QStringLiteral("NOWAK"), true},
+            {vel.get(), "btnShow", QStringLiteral("NOWAK\nKOWALSKI"), false},
+            {print.get(), "btnPrint", QStringLiteral("NOWAK\tKOWALSKI"), false},
+        };
+        for (const Case& c : cases) {
+            forms->requests.clear();
+            ui->clearCalls();
+            c.dialog->show();
+            workspace->taxpayers.SelectByIndex(0);
+            field(*c.dialog, "eNazwisko")->setText(c.surname);
+            click(*c.dialog, c.button);
+            c.dialog->hide();
+            if (c.sent) {
+                QCOMPARE(ui->calls.size(), size_t(0));
+                QCOMPARE(surnamesSent(*forms, "p27="), QList<QByteArray>{"ALEJA\xA0" "3\xA0MAJA"});
+            } else {
+                QCOMPARE(count(*forms, 5), 0);
+                QCOMPARE(ui->calls.size(), size_t(1));
+                QCOMPARE(ui->last().title, QStringLiteral("Błąd"));
+                QCOMPARE(ui->last().text, QStringLiteral("Nazwisko osoby wypełniającej formularz zawiera znak sterujący "
+                                                         "(np. koniec wiersza albo tabulację). Popraw je i spróbuj ponownie."));
+            }
+        }
+    }
+
+    // A partly typed tax year keeps its blanks in place when it goes to the other dialog.
+    void aPartlyTypedTaxYearCopiesAsItShows() {
+        view->selection = {0};
+        QLineEdit* year = field(*vel, "eRok");
+        year->setCursorPosition(2);
+        QTest::keyClicks(year, QStringLiteral("06"));
+        QCOMPARE(year->displayText(), QStringLiteral("  06"));
+        print->show();  // empty here: taken from the show-form dialog
+        QCOMPARE(field(*print, "eRok")->displayText(), QStringLiteral("  06"));
+        print->hide();
+
+        year->clear();
+        print->show();
+        click(*print, "rbPIT40");
+        field(*print, "eRok")->clear();
+        field(*print, "eRok")->setCursorPosition(1);
+        QTest::keyClicks(field(*print, "eRok"), QStringLiteral("7"));
+        click(*print, "btnPrint");  // printing hands the print dialog's tax year to the forms
+        print->hide();
+        QCOMPARE(year->displayText(), QStringLiteral(" 7  "));
+        QCOMPARE(surnamesSent(*forms, "p4="), QList<QByteArray>{" 7  "});
+    }
+
     void errorReachesTheStandardBoxAndStopsTheBatch() {
         forms->running = false;
         forms->appearsOnStart = false;

@@ -142,9 +142,10 @@ private slots:
         auto* memo = print->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
         for (int row = 0; row < 3; ++row) {
             workspace.taxpayers.SelectByIndex(row);
-            const QByteArray symbol = vel->BuildFieldList(*memo, FormKind::Pit11, true).value_or(QByteArray());
+            QByteArrayList lines;
+            const QByteArray symbol = vel->BuildFieldList(lines, *memo, FormKind::Pit11, true).value_or(QByteArray());
             controller.SetSymbol(symbol);
-            controller.SetFields(MemoLines(*memo));
+            controller.SetFields(lines);
             controller.SetActive(true);
             QVERIFY(controller.Print());
             controller.FinishDocument();
