@@ -1,6 +1,7 @@
 #include "formvel/FieldListText.h"
 
 #include "store/Cp1250.h"
+#include "store/LegacyTextEncoding.h"
 
 #include <QStringList>
 
@@ -22,19 +23,29 @@ bool IsBoxName(const QByteArray& key) {
 
 }  // namespace
 
-std::optional<FieldAssignments> ParseFieldList(const QByteArray& text) {
+std::optional<FieldAssignments> ParseFieldList(const QByteArray& text, int* badLine) {
     FieldAssignments assignments;
+    int number = 0;
+    const auto refuse = [&] {
+        if (badLine) *badLine = number;
+        return std::nullopt;
+    };
     for (QByteArray line : text.split('\n')) {
+        ++number;
         if (line.endsWith('\r')) line.chop(1);
         if (line.isEmpty()) continue;
         const qsizetype equals = line.indexOf('=');
-        if (equals <= 0) return std::nullopt;
+        if (equals <= 0) return refuse();
         const QByteArray key = line.left(equals);
-        if (!IsBoxName(key)) return std::nullopt;
+        if (!IsBoxName(key)) return refuse();
         const QByteArray value = line.mid(equals + 1);
         assignments.emplace_back(key, cp1250::toUnicode(std::string_view(value.constData(), static_cast<std::size_t>(value.size()))));
     }
     return assignments;
+}
+
+QByteArray FieldListFileText(const QByteArray& bytes) {
+    return QByteArray::fromStdString(ToCp1250FromFileText(bytes.toStdString()));
 }
 
 QByteArray ComposeFieldList(const FieldAssignments& assignments) {

@@ -1,6 +1,7 @@
 #include "FormSamples.h"
 
 #include "edit/AmountCalculations.h"
+#include "formvel/FieldListText.h"
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
 #include "formvel/FormPrinting.h"
@@ -74,6 +75,35 @@ TEST(FormDocument, MalformedFieldListChangesNothing) {
     EXPECT_EQ(document->value("p20"), "KOWALSKI");
     EXPECT_TRUE(document->setFields("", 0));  // an empty list is a list: it empties the form
     EXPECT_EQ(document->value("p20"), "");
+}
+
+// A field list file in UTF-8 (as an editor elsewhere writes it) reads as the same letters as one
+// in code page 1250; a line that is not an assignment is named by its number.
+TEST(FieldListText, FilesInEitherEncodingReadAlikeAndABadLineIsNamed) {
+    const QByteArray cp1250Text = Bytes(QStringLiteral("p19=ŻÓŁTOWSKA\r\np20=ELŻBIETA\r\n"));
+    struct Case {
+        QByteArray file;
+        int badLine;  // 0: the list is good
+    };
+    const Case cases[] = {
+        {cp1250Text, 0},
+        {QStringLiteral("p19=ŻÓŁTOWSKA\r\np20=ELŻBIETA\r\n").toUtf8(), 0},
+        {"\xEF\xBB\xBF" + QStringLiteral("p19=ŻÓŁTOWSKA\np20=ELŻBIETA\n").toUtf8(), 0},  // with a byte order mark
+        {"p19=NOWAK\r\n\r\nx20=ANNA\r\n", 3},
+        {"p19=NOWAK\nANNA\n", 2},
+    };
+    for (const Case& c : cases) {
+        int badLine = 0;
+        const auto assignments = ParseFieldList(FieldListFileText(c.file), &badLine);
+        EXPECT_EQ(badLine, c.badLine) << c.file.constData();
+        if (c.badLine != 0) {
+            EXPECT_FALSE(assignments);
+            continue;
+        }
+        ASSERT_TRUE(assignments);
+        EXPECT_EQ(ComposeFieldList(*assignments), "p19=" + Bytes(QStringLiteral("ŻÓŁTOWSKA")) + "\r\np20=" +
+                                                      Bytes(QStringLiteral("ELŻBIETA")) + "\r\n");
+    }
 }
 
 TEST(FormDocument, OwnTaxScaleReplacesTheBuiltInOne) {

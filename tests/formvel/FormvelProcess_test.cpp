@@ -143,6 +143,59 @@ TEST(FormvelProcess, FiskonsLinkDrivesTheProgram) {
     qputenv("HOME", oldHome);
 }
 
+// Only no arguments or "/SERWER" start the server. Anything else is answered and the program ends
+// at once, registering no window: help and version (exit 0), a bad command line (Polish usage,
+// exit 2), a field list file that does not exist or has a bad line (exit 1, naming the cause).
+TEST(FormvelProcess, CommandLineIsAnsweredWithoutStartingAServer) {
+    QTemporaryDir runtime;
+    QTemporaryDir files;
+    const QString badList = files.filePath(QStringLiteral("lista.txt"));
+    QFile list(badList);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("p19=NOWAK\r\nx20=ANNA\r\n");
+    list.close();
+    const QString pdf = files.filePath(QStringLiteral("x.pdf"));
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        bool onStdout;  // the text goes to standard output, not to the error stream
+        QString text;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, true, QStringLiteral("Użycie:")},
+        {{"-h"}, 0, true, QStringLiteral("formvel --pdf SYMBOL PLIK WYNIK.pdf")},
+        {{"--version"}, 0, true, QStringLiteral("formvel ")},
+        {{"--formularz"}, 2, false, QStringLiteral("--formularz – zła liczba argumentów.\nUżycie:")},
+        {{"--pdf", "PIT40_14", badList}, 2, false, QStringLiteral("Użycie:")},
+        {{"--nieznana"}, 2, false, QStringLiteral("nieznana opcja albo argument „--nieznana”")},
+        {{"/SERWER", "--help"}, 2, false, QStringLiteral("Użycie:")},
+        {{"--pdf", "PIT40_14", files.filePath(QStringLiteral("brak.txt")), pdf}, 1, false, QStringLiteral("nie istnieje")},
+        {{"--pdf", "PIT40_14", badList, pdf}, 1, false, QStringLiteral("wiersz 2 pliku")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        QProcess formvel;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("FISKON_WINDOWS_DIR", runtime.path());
+        formvel.setProcessEnvironment(environment);
+        formvel.start(QStringLiteral(FORMVEL_PATH), c.arguments);
+        const bool ended = formvel.waitForFinished(8000);
+        if (!ended) {
+            formvel.kill();
+            formvel.waitForFinished();
+        }
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(formvel.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(formvel.exitCode(), c.exitCode);
+        const QString out = QString::fromUtf8(formvel.readAllStandardOutput());
+        const QString err = QString::fromUtf8(formvel.readAllStandardError());
+        EXPECT_TRUE((c.onStdout ? out : err).contains(c.text)) << out.toStdString() << err.toStdString();
+        EXPECT_EQ(QDir(runtime.path()).entryList({QStringLiteral("w????")}, QDir::Files | QDir::System), QStringList{});
+        EXPECT_FALSE(QFileInfo::exists(pdf));
+    }
+}
+
 // The server variant answers under both classes, in one process.
 TEST(FormvelProcess, ServerVariantAnswersUnderBothClasses) {
     QTemporaryDir runtime;
