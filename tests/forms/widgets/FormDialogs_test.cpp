@@ -11,7 +11,9 @@
 #include "support/ScriptedUserInterface.h"
 #include "ui/MainView.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QDate>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -275,33 +277,47 @@ private slots:
 
     // Both dialogs send the bytes the field list was built with (a no-break space, A0 in code
     // page 1250, stays one), and neither sends a person whose name holds a control character:
-    // the user is told why and nothing reaches the forms program.
+    // the user is told why and nothing reaches the forms program. A list the forms program
+    // refuses reaches the standard error box, and nothing is shown or printed.
     void dialogsSendTheBuiltListAndRefuseControlCharactersInTheName() {
         workspace->taxpayers.at(0).ulica = "ALEJA\xA0" "3\xA0MAJA";
         view->selection = {0};
+        enum Outcome { Sent, NameRefused, ListRefused };
         struct Case {
             FormsDialog* dialog;
             const char* button;
             QString surname;
-            bool sent;
+            Outcome outcome;
         };
         const Case cases[] = {
-            {vel.get(), "btnShow", QStringLiteral("NOWAK"), true},
-            {print.get(), "btnPrint", QStringLiteral("NOWAK"), true},
-            {vel.get(), "btnShow", QStringLiteral("NOWAK\nKOWALSKI"), false},
-            {print.get(), "btnPrint", QStringLiteral("NOWAK\tKOWALSKI"), false},
+            {vel.get(), "btnShow", QStringLiteral("NOWAK"), Sent},
+            {print.get(), "btnPrint", QStringLiteral("NOWAK"), Sent},
+            {vel.get(), "btnShow", QStringLiteral("NOWAK\nKOWALSKI"), NameRefused},
+            {print.get(), "btnPrint", QStringLiteral("NOWAK\tKOWALSKI"), NameRefused},
+            {vel.get(), "btnShow", QStringLiteral("NOWAK"), ListRefused},
+            {print.get(), "btnPrint", QStringLiteral("NOWAK"), ListRefused},
         };
         for (const Case& c : cases) {
             forms->requests.clear();
+            forms->fieldsAccepted = c.outcome == ListRefused ? 0 : 1;
             ui->clearCalls();
             c.dialog->show();
             workspace->taxpayers.SelectByIndex(0);
-            field(*c.dialog, "eNazwisko")->setText(c.surname);
+            QLineEdit* surname = field(*c.dialog, "eNazwisko");
+            surname->clear();
+            QGuiApplication::clipboard()->setText(c.surname);  // pasted, as a user brings a line break in
+            surname->paste();
+            QCOMPARE(surname->text(), c.surname);
             click(*c.dialog, c.button);
             c.dialog->hide();
-            if (c.sent) {
+            if (c.outcome == Sent) {
                 QCOMPARE(ui->calls.size(), size_t(0));
                 QCOMPARE(surnamesSent(*forms, "p27="), QList<QByteArray>{"ALEJA\xA0" "3\xA0MAJA"});
+            } else if (c.outcome == ListRefused) {
+                QCOMPARE(ui->calls.size(), size_t(1));
+                QCOMPARE(ui->last().title, QStringLiteral("Fiskon"));
+                QCOMPARE(ui->last().text, QStringLiteral("Błąd transmisji danych do formularza."));
+                for (int code : {3, 8, 13}) QCOMPARE(count(*forms, code), 0);
             } else {
                 QCOMPARE(count(*forms, 5), 0);
                 QCOMPARE(ui->calls.size(), size_t(1));
