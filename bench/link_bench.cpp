@@ -95,6 +95,22 @@ void BM_RequestRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_RequestRoundTrip);
 
+// Waiting for the forms program's print dialog, which the user finishes after 100 ms: the CPU
+// time this program spends on it, and how often it asked the forms program meanwhile.
+void BM_PrintDialogWait(benchmark::State& state) {
+    if (!peers().ready) return state.SkipWithError("the peer process did not start");
+    std::int64_t polls = 0;
+    for (auto _ : state) {
+        std::uint16_t first = 0;
+        std::uint16_t last = 0;
+        lform::RunPrintDialog(1, "PIT-11", 0, first, last);
+        polls += first;
+    }
+    state.counters["polls_per_dialog"] =
+        benchmark::Counter(static_cast<double>(polls), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_PrintDialogWait)->Unit(benchmark::kMillisecond)->Iterations(10);
+
 void BM_RequestRoundTripBaseline_SocketEcho(benchmark::State& state) {
     if (!peers().ready) return state.SkipWithError("the peer process did not start");
     const QByteArray bytes(kRequestBytes, 'r');

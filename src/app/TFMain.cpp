@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,9 +31,23 @@ const QString kTaxpayerFilterSave =
 constexpr int kColumnWidth = 150;
 constexpr int kLastColumnWidth = 250;
 
+// A shortcut as the menus name it: the keys as they are printed on the keyboard ("Alt+Enter",
+// "Insert", "Delete") rather than Qt's short names ("Alt+Return", "Ins", "Del").
+QString ShortcutName(const QKeySequence& shortcut) {
+    static const QHash<QString, QString> kKeyNames = {
+        {QStringLiteral("Return"), QStringLiteral("Enter")},
+        {QStringLiteral("Ins"), QStringLiteral("Insert")},
+        {QStringLiteral("Del"), QStringLiteral("Delete")},
+    };
+    QStringList keys = shortcut.toString(QKeySequence::PortableText).split(QLatin1Char('+'));
+    for (QString& key : keys) key = kKeyNames.value(key, key);
+    return keys.join(QLatin1Char('+'));
+}
+
+// A menu command; its shortcut's name follows the caption after a tab, where the menus show it.
 QAction* makeAction(QObject* parent, const char* name, const QString& caption,
                     const QKeySequence& shortcut = {}) {
-    auto* action = new QAction(caption, parent);
+    auto* action = new QAction(shortcut.isEmpty() ? caption : caption + QLatin1Char('\t') + ShortcutName(shortcut), parent);
     action->setObjectName(QString::fromLatin1(name));
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     return action;
@@ -84,7 +99,7 @@ void TFMain::createActions() {
     MMnuExit_ = makeAction(this, "MMnuExit", QStringLiteral("&Wyjście z programu"),
                            QKeySequence(Qt::ALT | Qt::Key_F4));
 
-    MMnuEditData_ = makeAction(this, "MMnuEditData", QStringLiteral("&Edytuj dane"));
+    MMnuEditData_ = makeAction(this, "MMnuEditData", QStringLiteral("&Edytuj dane"), QKeySequence(Qt::ALT | Qt::Key_Return));
     MMnuEditData_->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
     MMnuShowData_ = makeAction(this, "MMnuShowData", QStringLiteral("&Wyświetl dane na formularzu"),
                                QKeySequence(Qt::Key_F5));

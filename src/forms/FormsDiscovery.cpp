@@ -1,6 +1,7 @@
 // Finding the forms program, or starting it and waiting for its window.
 #include "forms/LinkState.h"
 #include "forms/lform.h"
+#include "platform/ProcessStart.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,7 +26,8 @@ QString executableName() {
 }
 
 // Starts the program minimized and waits for a window of the current class, handling the
-// program's own messages meanwhile; the wait ends when the start failed, when the started
+// program's own messages meanwhile but not the user's input (a second click on "Pokaż" or "Drukuj"
+// would start a second program and leave a form behind); the wait ends when the start failed, when the started
 // program has ended (after one more look: it may have handed over to a running one) or after
 // kStartWaitMs.
 void startAndWait(const QString& commandLine) {
@@ -35,7 +37,7 @@ void startAndWait(const QString& commandLine) {
         const bool running = link.system->startedProcessRunning();
         link.formsWindow = link.system->findWindow(link.windowClass);
         if (link.formsWindow != 0 || !running) return;
-        link.system->pumpMessages();
+        link.system->pumpRequests();
         if (waited >= kStartWaitMs) return;
         link.system->sleep(kStartPollMs);
     }
@@ -53,8 +55,10 @@ WindowHandle seekUnder(const char* windowClass) {
 }  // namespace
 
 bool CheckServerMarker() {
+    // A server program in the current folder runs only when no one but the user (or root) could
+    // have put it there.
     const QDir current = QDir::current();
-    if (!QFileInfo::exists(current.filePath(QString::fromLatin1(kServerExecutable))) ||
+    if (!isTrustedProgram(current.filePath(QString::fromLatin1(kServerExecutable))) ||
         !QFileInfo::exists(current.filePath(QString::fromLatin1(kServerMarker))))
         return false;
     state().serverMode = true;

@@ -157,6 +157,9 @@ std::uint16_t TSterFormVEL::Show() {
         // The forms program may have lost the form: try once more with a fresh one.
         SetActive(false);
         SetActive(true);
+        // The fresh form knows nothing yet: the tax scale and the field list go to it again.
+        SendData(true);
+        if (resendPending_) Resend();
         window = lform::ShowForm(formId_, caption_, parentWindow_, flags);
     }
     if (window != 0) {

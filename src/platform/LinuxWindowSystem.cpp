@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 #include <limits>
 
 namespace {
@@ -66,7 +67,7 @@ bool LinuxWindowSystem::ensureServer() {
     if (server_) return server_->listening();
     if (folder().isEmpty()) return false;
     server_ = std::make_unique<WindowServer>(socketPathIn(folder()),
-                                             [this](const MessageFrame& frame) { return handle(frame); });
+                                             [this](const MessageFrame& frame, std::uint64_t sender) { return handle(frame, sender); });
     return server_->listening();
 }
 
@@ -102,14 +103,24 @@ bool LinuxWindowSystem::isWindow(WindowHandle window) {
     return false;
 }
 
-std::optional<std::int32_t> LinuxWindowSystem::handle(const MessageFrame& frame) {
+bool LinuxWindowSystem::senderConnected(std::uint64_t sender) const {
+    return sender == 0 || (server_ && server_->connected(sender));
+}
+
+std::optional<std::int32_t> LinuxWindowSystem::handle(const MessageFrame& frame, std::uint64_t sender) {
     const auto found = windows_.find(frame.window);
     if (found == windows_.end()) return std::nullopt;
     // A copy: the procedure may unregister its own window.
     const LocalWindow window = found->second;
     switch (frame.kind) {
-    case MessageFrame::Request:
-        return window.procedure ? window.procedure(frame.message, frame.wParam, frame.lParam) : 0;
+    case MessageFrame::Request: {
+        if (!window.procedure) return 0;
+        // Procedures nest (one may wait in a loop that handles the next message).
+        const std::uint64_t outer = std::exchange(sender_, sender);
+        const std::int32_t result = window.procedure(frame.message, frame.wParam, frame.lParam);
+        sender_ = outer;
+        return result;
+    }
     case MessageFrame::Enable:
         if (window.enable) window.enable(frame.lParam != 0);
         return 1;
@@ -259,6 +270,8 @@ QString LinuxWindowSystem::profileString(const QString& section, const QString& 
 }
 
 void LinuxWindowSystem::pumpMessages() { QCoreApplication::processEvents(); }
+
+void LinuxWindowSystem::pumpRequests() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 void LinuxWindowSystem::waitMessage() {
     // The timer is the event that ends the wait when nothing else comes.

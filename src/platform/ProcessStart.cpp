@@ -2,9 +2,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -13,16 +17,31 @@ QString executableAt(const QString& path) {
     return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
 }
 
+// Owned by this user or root, and writable by nobody else.
+bool ownedSafely(const QByteArray& path, bool folder) {
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0) return false;
+    if (folder ? !S_ISDIR(info.st_mode) : !S_ISREG(info.st_mode)) return false;
+    return (info.st_uid == ::getuid() || info.st_uid == 0) && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 QString resolve(const QString& program) {
     if (program.contains(QLatin1Char('/'))) return executableAt(program);
-    for (const QString& folder : {QCoreApplication::applicationDirPath(), QDir::currentPath()}) {
-        if (folder.isEmpty()) continue;
-        if (QString found = executableAt(QDir(folder).filePath(program)); !found.isEmpty()) return found;
-    }
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (!programFolder.isEmpty())
+        if (QString found = executableAt(QDir(programFolder).filePath(program)); !found.isEmpty()) return found;
+    if (QString found = executableAt(QDir::current().filePath(program)); !found.isEmpty() && isTrustedProgram(found))
+        return found;
     return QStandardPaths::findExecutable(program);
 }
 
 }  // namespace
+
+bool isTrustedProgram(const QString& path) {
+    const QFileInfo info(path);
+    return ownedSafely(QFile::encodeName(info.absoluteFilePath()), false) &&
+           ownedSafely(QFile::encodeName(info.absolutePath()), true);
+}
 
 CommandLine parseCommandLine(const QString& commandLine) {
     const QStringList words = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);

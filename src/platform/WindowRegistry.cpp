@@ -13,6 +13,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -37,19 +38,24 @@ bool makePrivateFolder(const QByteArray& path) {
     return true;
 }
 
-QByteArray readSmallFile(const QString& path) {
+QByteArray readSmallFile(const QString& path, struct stat* identity = nullptr) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return {};
     struct stat info {};
     QByteArray content;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid()) {
+        if (identity != nullptr) *identity = info;
         content.resize(kLargestEntry);
         const ssize_t got = ::read(fd, content.data(), static_cast<size_t>(kLargestEntry));
         content.resize(got > 0 ? got : 0);
     }
     ::close(fd);
     return content;
+}
+
+QByteArray entryContent(qint64 owner, const QString& socketPath, const QByteArray& className) {
+    return QByteArray::number(owner) + '\n' + QFile::encodeName(socketPath) + '\n' + className;
 }
 
 bool writeNewFile(const QString& path, const QByteArray& content) {
@@ -102,8 +108,7 @@ QString WindowRegistry::entryPath(WindowHandle handle) const {
 
 WindowHandle WindowRegistry::add(const QByteArray& className, const QString& socketPath) {
     if (folder_.isEmpty()) return 0;
-    const QByteArray content =
-        QByteArray::number(::getpid()) + '\n' + QFile::encodeName(socketPath) + '\n' + className;
+    const QByteArray content = entryContent(::getpid(), socketPath, className);
     if (content.size() > kLargestEntry) return 0;
     const WindowHandle span = kLastHandle - kFirstHandle + 1;
     const WindowHandle start = QRandomGenerator::global()->bounded(span);
@@ -126,7 +131,8 @@ void WindowRegistry::remove(WindowHandle handle) {
 
 std::optional<WindowRegistry::Entry> WindowRegistry::read(WindowHandle handle) const {
     if (folder_.isEmpty() || handle < kFirstHandle || handle > kLastHandle) return std::nullopt;
-    const QByteArray content = readSmallFile(entryPath(handle));
+    struct stat identity {};
+    const QByteArray content = readSmallFile(entryPath(handle), &identity);
     const qsizetype first = content.indexOf('\n');
     const qsizetype second = first < 0 ? -1 : content.indexOf('\n', first + 1);
     if (second < 0) return std::nullopt;
@@ -136,6 +142,8 @@ std::optional<WindowRegistry::Entry> WindowRegistry::read(WindowHandle handle) c
     entry.owner = content.left(first).toLongLong(&numeric);
     entry.socketPath = QFile::decodeName(content.mid(first + 1, second - first - 1));
     entry.className = content.mid(second + 1);
+    entry.device = static_cast<quint64>(identity.st_dev);
+    entry.inode = static_cast<quint64>(identity.st_ino);
     if (!numeric || entry.owner <= 0 || entry.socketPath.isEmpty()) return std::nullopt;
     return entry;
 }
@@ -160,7 +168,28 @@ bool WindowRegistry::ownerAlive(const Entry& entry) {
 }
 
 void WindowRegistry::removeStale(const Entry& entry) {
-    remove(entry.handle);
+    if (folder_.isEmpty()) return;
+    // Another process may clean up the same entry and claim the handle between our reading and
+    // our removing: the entry is first moved aside under a name of our own (atomic), and only
+    // when the file moved is the one read is it removed; a fresh entry goes back in its place.
+    const QByteArray path = QFile::encodeName(entryPath(entry.handle));
+    const QByteArray aside = QFile::encodeName(
+        folder_ + QStringLiteral("/stale-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate64(), 0, 16));
+    if (::rename(path.constData(), aside.constData()) != 0) return;  // gone already
+    // The same file (an inode may be reused at once, so its content too).
+    struct stat moved {};
+    const QByteArray content = readSmallFile(QFile::decodeName(aside), &moved);
+    const bool same = static_cast<quint64>(moved.st_dev) == entry.device &&
+                      static_cast<quint64>(moved.st_ino) == entry.inode &&
+                      content == entryContent(entry.owner, entry.socketPath, entry.className);
+    if (!same) {
+        // Put back without replacing: should a third process have claimed the handle too, its
+        // entry is the one that stays.
+        if (::renameat2(AT_FDCWD, aside.constData(), AT_FDCWD, path.constData(), RENAME_NOREPLACE) != 0)
+            ::unlink(aside.constData());
+        return;
+    }
+    ::unlink(aside.constData());
     const bool ownerGone = entry.owner > 0 && entry.owner <= std::numeric_limits<pid_t>::max() &&
                            ::kill(static_cast<pid_t>(entry.owner), 0) != 0;
     // Only a socket in our own folder, of a process that is gone.

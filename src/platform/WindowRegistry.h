@@ -20,6 +20,9 @@ public:
         QByteArray className;
         qint64 owner = 0;
         QString socketPath;
+        // The entry file as it was read (device and inode): which file a clean-up may remove.
+        quint64 device = 0;
+        quint64 inode = 0;
     };
 
     // The runtime folder of the user's windows, made when missing: $FISKON_WINDOWS_DIR, else
@@ -39,7 +42,8 @@ public:
 
     // True while the owner process lives and takes connections on its socket.
     static bool ownerAlive(const Entry& entry);
-    // Removes the entry of a dead owner and its socket file.
+    // Removes the entry of a dead owner and its socket file: that very entry only. When another
+    // process has cleaned it up and claimed the handle anew meanwhile, the new entry stays.
     void removeStale(const Entry& entry);
 
 private:

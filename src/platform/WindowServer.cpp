@@ -7,10 +7,12 @@
 
 class WindowServer::Connection : public QObject {
 public:
-    Connection(QLocalSocket* accepted, QObject* parent) : QObject(parent), socket(accepted) {
+    Connection(QLocalSocket* accepted, std::uint64_t number, QObject* parent)
+        : QObject(parent), socket(accepted), sender(number) {
         socket->setParent(this);
     }
     QLocalSocket* socket;
+    std::uint64_t sender;
     MessageFrameReader reader;
     bool busy = false;  // a frame of this connection is being handled (maybe in a nested loop)
 };
@@ -32,7 +34,7 @@ void WindowServer::accept() {
             socket->deleteLater();
             continue;
         }
-        auto* connection = new Connection(socket, this);
+        auto* connection = new Connection(socket, ++lastSender_, this);
         connect(socket, &QLocalSocket::readyRead, connection, [this, connection] { serve(connection); });
         connect(socket, &QLocalSocket::disconnected, connection, [connection] {
             if (!connection->busy) connection->deleteLater();
@@ -54,7 +56,7 @@ void WindowServer::serve(Connection* connection) {
                 connection->socket->abort();
                 break;
             }
-            const std::optional<std::int32_t> result = handler_(*frame);
+            const std::optional<std::int32_t> result = handler_(*frame, connection->sender);
             // The handler may have run a nested event loop in which the peer went away.
             if (!alive) return;
             connection->socket->write((result ? MessageFrame::reply(*result) : MessageFrame::noWindow()).encode());
@@ -75,4 +77,10 @@ void WindowServer::serveWaiting() {
     for (Connection* connection : findChildren<Connection*>(Qt::FindDirectChildrenOnly)) connections.append(connection);
     for (const QPointer<Connection>& connection : connections)
         if (connection && !connection->busy) connection->socket->waitForReadyRead(0);
+}
+
+bool WindowServer::connected(std::uint64_t sender) const {
+    for (const Connection* connection : findChildren<Connection*>(Qt::FindDirectChildrenOnly))
+        if (connection->sender == sender) return connection->socket->state() == QLocalSocket::ConnectedState;
+    return false;
 }

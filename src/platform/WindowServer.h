@@ -17,8 +17,9 @@ class QLocalSocket;
 // connections that break the frame rules are dropped.
 class WindowServer : public QObject {
 public:
-    // The answer to a frame; none when the frame names no window of this process.
-    using Handler = std::function<std::optional<std::int32_t>(const MessageFrame& frame)>;
+    // The answer to a frame; none when the frame names no window of this process. `sender`
+    // numbers the connection the frame came on: from 1 up, never reused in this process.
+    using Handler = std::function<std::optional<std::int32_t>(const MessageFrame& frame, std::uint64_t sender)>;
 
     WindowServer(const QString& socketPath, Handler handler);
     ~WindowServer() override;
@@ -30,6 +31,9 @@ public:
     // own SendMessage waits).
     void serveWaiting();
 
+    // Whether the connection of that number is still open.
+    bool connected(std::uint64_t sender) const;
+
 private:
     class Connection;
     void accept();
@@ -38,4 +42,5 @@ private:
     QLocalServer server_;
     QString socketPath_;
     Handler handler_;
+    std::uint64_t lastSender_ = 0;
 };

@@ -55,6 +55,12 @@ public:
                                      std::int32_t lParam) = 0;
     virtual bool enableWindow(WindowHandle window, bool enable) = 0;
     virtual bool setForegroundWindow(WindowHandle window) = 0;
+    // Who sent the message a window procedure of this process is handling now: one number for
+    // every message that comes over one connection of another process, never reused; 0 for this
+    // process's own messages and outside a procedure.
+    virtual std::uint64_t messageSender() const { return 0; }
+    // Whether that sender can still send (0, this process, always can).
+    virtual bool senderConnected(std::uint64_t sender) const { return sender == 0; }
 
     // Registers a window of this process; other processes find it by class until it is
     // unregistered or this process ends. Returns its handle, 0 when it could not be registered.
@@ -82,6 +88,10 @@ public:
     virtual QString profileString(const QString& section, const QString& key, const QString& fallback) = 0;
     // PeekMessage loop: handles every event waiting now, then returns.
     virtual void pumpMessages() = 0;
+    // The same without the user's input (mouse, keys), which waits until the program takes
+    // input again: the messages of other processes are answered, the user's clicks do not
+    // re-enter the operation that waits.
+    virtual void pumpRequests() { pumpMessages(); }
     // GetMessage + dispatch: waits for the next event (at most a short while, so that a caller's
     // loop can check its condition) and handles it.
     virtual void waitMessage() = 0;

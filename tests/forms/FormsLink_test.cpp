@@ -312,6 +312,7 @@ protected:
     void touch(const QString& name) {
         QFile file(folder.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ReadOther);
     }
 };
 
@@ -331,17 +332,21 @@ TEST_F(Discovery, StartsFromTheProfilesFolderOrTheServerMarkerPair) {
         QStringList started;
         bool connected;
         QByteArray classSought;
+        QString writableByOthers;  // "velsrv" or "." (the folder); empty: neither
     };
     for (const Case& c : std::vector<Case>{
-             {"katalog without separator", "/opt/vel", {}, {}, {"/opt/vel/formvel /SERWER"}, true, "Tformularze_VEL"},
-             {"katalog with separator", "/opt/vel/", {}, {}, {"/opt/vel/formvel /SERWER"}, true, "Tformularze_VEL"},
-             {"nothing configured", "", {}, {}, {}, false, "Tformularze_VEL"},
-             {"velsrv without velsrv.ok", "", {"velsrv"}, {}, {}, false, "Tformularze_VEL"},
-             {"marker pair", "", {"velsrv", "velsrv.ok"}, {}, {"velsrv /SERWER"}, true, "Tformularze_VEL"},
+             {"katalog without separator", "/opt/vel", {}, {}, {"/opt/vel/formvel /SERWER"}, true, "Tformularze_VEL", {}},
+             {"katalog with separator", "/opt/vel/", {}, {}, {"/opt/vel/formvel /SERWER"}, true, "Tformularze_VEL", {}},
+             {"nothing configured", "", {}, {}, {}, false, "Tformularze_VEL", {}},
+             {"velsrv without velsrv.ok", "", {"velsrv"}, {}, {}, false, "Tformularze_VEL", {}},
+             {"marker pair", "", {"velsrv", "velsrv.ok"}, {}, {"velsrv /SERWER"}, true, "Tformularze_VEL", {}},
              {"katalog fails, marker pair", "/opt/vel", {"velsrv", "velsrv.ok"}, {2},
-              {"/opt/vel/formvel /SERWER", "velsrv /SERWER"}, true, "Tformularze_VEL"},
+              {"/opt/vel/formvel /SERWER", "velsrv /SERWER"}, true, "Tformularze_VEL", {}},
              {"both fail", "/opt/vel", {"velsrv", "velsrv.ok"}, {2, 2},
-              {"/opt/vel/formvel /SERWER", "velsrv /SERWER"}, false, "Tformularze_VEL"},
+              {"/opt/vel/formvel /SERWER", "velsrv /SERWER"}, false, "Tformularze_VEL", {}},
+             // Someone else could have planted the pair: nothing is started.
+             {"velsrv writable by others", "", {"velsrv", "velsrv.ok"}, {}, {}, false, "Tformularze_VEL", "velsrv"},
+             {"folder writable by its group", "", {"velsrv", "velsrv.ok"}, {}, {}, false, "Tformularze_VEL", "."},
          }) {
         SCOPED_TRACE(c.name);
         lform::LinkShutdown();
@@ -354,14 +359,19 @@ TEST_F(Discovery, StartsFromTheProfilesFolderOrTheServerMarkerPair) {
         forms.profile["formularze/katalog"] = c.katalog;
         for (const QString& name : {QStringLiteral("velsrv"), QStringLiteral("velsrv.ok")}) QFile::remove(name);
         for (const QString& file : c.files) touch(file);
+        const QFile::Permissions folderMode = QFile::permissions(folder.path());
+        if (c.writableByOthers == "velsrv")
+            QFile::setPermissions(folder.filePath("velsrv"), QFile::permissions(folder.filePath("velsrv")) | QFile::WriteOther);
+        if (c.writableByOthers == ".") QFile::setPermissions(folder.path(), folderMode | QFile::WriteGroup);
 
         EXPECT_EQ(lform::ConnectFormsProgram(false), c.connected);
+        QFile::setPermissions(folder.path(), folderMode);
         EXPECT_EQ(forms.startedCommands, c.started);
         EXPECT_EQ(forms.profileReads, QStringList{"formularze/katalog"});
         EXPECT_EQ(lform::detail::state().windowClass, c.classSought);
         for (int show : forms.startShowCommands) EXPECT_EQ(show, 6);
         // The marker pair switches the link to server mode, whose discovery reads no profile.
-        if (c.files.size() == 2) {
+        if (c.files.size() == 2 && c.writableByOthers.isEmpty()) {
             EXPECT_TRUE(lform::detail::state().serverMode);
             forms.die();
             forms.profileReads.clear();

@@ -299,9 +299,31 @@ TEST_F(FormController, ShowRetriesOnceWithAFreshForm) {
     TSterFormVEL& vel = make();
     vel.SetSymbol("PIT40_14");
     EXPECT_EQ(vel.Show(), 0);  // no error: the show could not be done
-    EXPECT_EQ(forms.codes(), (Codes{1, 3, 2, 1, 3, 6, 17}));
-    EXPECT_EQ(forms.requests[4].low(), 2);  // the second show is of the new form
+    EXPECT_EQ(forms.codes(), (Codes{1, 3, 2, 1, 5, 10, 3, 6, 17}));
+    EXPECT_EQ(forms.requests[6].low(), 2);  // the second show is of the new form
     EXPECT_EQ(vel.formId(), 2);
+}
+
+// The forms program dies after the form was made and filled: the retry starts it again and the
+// new form gets the tax scale and the field list before it is shown.
+TEST_F(FormController, ShowAfterTheFormsProgramDiedFillsTheFreshForm) {
+    forms.profile["formularze/katalog"] = "/opt/formularze";
+    TSterFormVEL& vel = make();
+    vel.SetSymbol("PIT40_14");
+    vel.SetTaxScale({"0;3091;19"});
+    vel.SetFields({"p19=NOWAK", "p20=ANNA"});
+    vel.SetActive(true);
+    vel.SendData(false);
+    forms.die();
+    forms.requests.clear();
+    vel.Show();
+    ASSERT_EQ(forms.startedCommands, QStringList{"/opt/formularze/formvel /SERWER"});
+    EXPECT_EQ(forms.codes(), (Codes{1, 9, 5, 10, 3, 10, 11, 6, 17}));
+    EXPECT_EQ(forms.requests[1].text, "0;3091;19\r\n");
+    EXPECT_EQ(forms.requests[2].text, "p19=NOWAK\r\np20=ANNA\r\n");
+    EXPECT_EQ(forms.requests[2].low(), 2);
+    EXPECT_EQ(forms.requests[4].low(), 2);
+    EXPECT_EQ(vel.Fields(), (QByteArrayList{"p19=NOWAK", "p20=ANNA"}));  // the empty reply changes nothing
 }
 
 TEST_F(FormController, ShowResendsTheFormsOwnValuesWhenTheFormAsksForIt) {

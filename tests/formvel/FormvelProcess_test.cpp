@@ -80,6 +80,52 @@ TEST(FormvelProcess, CreateFillShowCloseReadBackRelease) {
     qunsetenv("FISKON_WINDOWS_DIR");
 }
 
+// Two Fiskons share one forms program: the first one's release (it closes) leaves the second
+// one's form, its window and its print dialog alone; the program ends with the last release.
+TEST(FormvelProcess, ReleaseEndsTheProgramOnlyWhenNoOtherClientHoldsAForm) {
+    QTemporaryDir runtime;
+    QTemporaryDir home;
+    qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(runtime.path()));
+    LinuxWindowSystem first;   // two connections, as two processes have
+    LinuxWindowSystem second;
+    QProcess formvel;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("FISKON_WINDOWS_DIR", runtime.path());
+    environment.insert("HOME", home.path());
+    formvel.setProcessEnvironment(environment);
+    formvel.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    formvel.start(QStringLiteral(FORMVEL_PATH), {QStringLiteral("/SERWER")});
+    ASSERT_TRUE(formvel.waitForStarted());
+    WindowHandle server = 0;
+    ASSERT_TRUE(WaitFor([&] { return (server = first.findWindow("Tformularze_VEL")) != 0; }));
+    ProtocolClient one(first, server);
+    ProtocolClient two(second, server);
+
+    const int ones = one.create("PIT40_14");
+    const int twos = two.create("PIT118B_14");
+    ASSERT_GT(ones, 0);
+    ASSERT_GT(twos, 0);
+    const auto window = static_cast<WindowHandle>(two.sendText(3, twos, "Formularz PIT-11\r\n0\r\n0\r\n"));
+    ASSERT_NE(window, 0u);
+    ASSERT_EQ(two.sendText(13, twos, "0\r\n\r\n\r\nPIT-11\r\n"), 1);  // its print dialog is open
+
+    // The first Fiskon closes: its form goes, then the release.
+    EXPECT_EQ(one.send(2, ones), 0);
+    one.send(4, 0);
+    EXPECT_FALSE(formvel.waitForFinished(1500));
+    EXPECT_TRUE(second.isWindow(window));
+    EXPECT_EQ(two.send(12, twos), 0);  // the dialog still open
+    EXPECT_EQ(two.sendChain(5, twos, "p19=NOWAK\r\n", 0), 1);
+
+    // The last one goes, its form and dialog still open: its release takes them with it and
+    // the program ends.
+    two.send(4, 0);
+    EXPECT_TRUE(formvel.waitForFinished(10000));
+    EXPECT_EQ(formvel.exitCode(), 0);
+    qunsetenv("FISKON_WINDOWS_DIR");
+}
+
 // Fiskon's own link finds the program through "win.ini", starts it and drives it: create, fields
 // with options, state, show (the call waits until the window closes), read-back, errors, print,
 // range, end of document, destroy, release.

@@ -224,6 +224,38 @@ TEST(RuntimeFolder, IsMadePrivateAndIsNeverALink) {
     qunsetenv("FISKON_WINDOWS_DIR");
 }
 
+// A clean-up removes the entry it judged stale, never a fresh one that another process made for
+// the same handle in between (after removing the stale one itself).
+TEST(WindowRegistryCleanUp, RemovesOnlyTheEntryJudgedStale) {
+    QTemporaryDir folder;
+    WindowRegistry registry(folder.path());
+    const QString path = folder.filePath("w1234");
+    auto write = [&](const QByteArray& content) {
+        QFile::remove(path);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    struct Case { const char* name; bool reclaimed; };
+    for (const Case& c : {Case{"untouched since read", false}, Case{"claimed anew meanwhile", true}}) {
+        SCOPED_TRACE(c.name);
+        write("999999999\n" + QFile::encodeName(folder.filePath("s1")) + "\nTdead_VEL");  // no such process
+        const auto stale = registry.read(0x1234);
+        ASSERT_TRUE(stale);
+        ASSERT_FALSE(WindowRegistry::ownerAlive(*stale));
+        if (c.reclaimed)
+            write(QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
+                  QFile::encodeName(folder.filePath("s2")) + "\nTfresh_VEL");
+        registry.removeStale(*stale);
+        const auto left = registry.read(0x1234);
+        EXPECT_EQ(left.has_value(), c.reclaimed);
+        if (left) {
+            EXPECT_EQ(left->className, "Tfresh_VEL");
+        }
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), c.reclaimed ? QStringList{"w1234"} : QStringList());
+    }
+}
+
 TEST(CommandLine, ProgramPathMayHoldSpacesAndBareNamesAreSoughtInTheCurrentFolder) {
     application();
     QTemporaryDir folder;
@@ -235,6 +267,8 @@ TEST(CommandLine, ProgramPathMayHoldSpacesAndBareNamesAreSoughtInTheCurrentFolde
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
+    QFile::setPermissions(folder.filePath("forms program"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
     CommandLine parsed = parseCommandLine(program + " /SERWER");
     EXPECT_EQ(parsed.program, program);
     EXPECT_EQ(parsed.arguments, QStringList{"/SERWER"});
@@ -242,6 +276,13 @@ TEST(CommandLine, ProgramPathMayHoldSpacesAndBareNamesAreSoughtInTheCurrentFolde
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder.filePath("forms program"));
     parsed = parseCommandLine("velsrv /SERWER");
+    // A program in the current folder that someone else could have put there is not started.
+    const QFile::Permissions mode = QFile::permissions(program);
+    QFile::setPermissions(program, mode | QFile::WriteGroup);
+    EXPECT_NE(parseCommandLine("velsrv /SERWER").program, program);
+    EXPECT_FALSE(isTrustedProgram(program));
+    QFile::setPermissions(program, mode);
+    EXPECT_TRUE(isTrustedProgram(program));
     QDir::setCurrent(previous);
     EXPECT_EQ(parsed.program, program);
     EXPECT_TRUE(parseCommandLine("/nonexistent/velsrv /SERWER").program.isEmpty());

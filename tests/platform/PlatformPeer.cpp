@@ -8,6 +8,7 @@
 #include "platform/LinuxWindowSystem.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
@@ -27,6 +28,8 @@ int runWindow(const QByteArray& className) {
     LinuxWindowSystem system;
     bool enabled = true;
     int foreground = 0;
+    QElapsedTimer dialogOpened;
+    int dialogPolls = 0;
     LocalWindow window;
     window.className = className;
     window.enable = [&](bool enable) { enabled = enable; };
@@ -35,7 +38,9 @@ int runWindow(const QByteArray& className) {
         if (message != kFormsMessage) return -1;
         const auto atom = hiWord(static_cast<std::uint32_t>(lParam));
         switch (wParam & 0xFF) {
-        case 0: return static_cast<std::int32_t>(wParam >> 8) * 1000 + lParam;
+        case 0:  // the version request (5) or, with values, an echo of them
+            if (wParam == 0 && lParam == 0) return 5;
+            return static_cast<std::int32_t>(wParam >> 8) * 1000 + lParam;
         case 1: {  // reads and deletes the atom, answers with an atom of its own
             const QByteArray name = system.atomName(atom, 256);
             system.deleteAtom(atom);
@@ -55,6 +60,11 @@ int runWindow(const QByteArray& className) {
             const std::int32_t answer = system.sendMessage(static_cast<WindowHandle>(lParam), kFormsMessage, 0, 5);
             return answer + 1;
         }
+        // A print dialog that the user finishes 100 ms after it opened; the range's first page
+        // tells how often it was asked whether it was finished.
+        case 13: dialogOpened.start(); dialogPolls = 0; return 1;
+        case 12: ++dialogPolls; return dialogOpened.hasExpired(100) ? 1 : 0;
+        case 11: return makeLong(static_cast<std::uint16_t>(dialogPolls), 1);
         case 17: {  // an error list of 1,000 characters as a reply chain, which the reader deletes
             QByteArray text;
             for (int line = 0; text.size() < 1000; ++line) text += "Błąd w polu p" + QByteArray::number(line) + "\r\n";

@@ -70,6 +70,7 @@ std::int32_t FakeFormsProgram::sendMessage(WindowHandle window, std::uint32_t me
         request.lines = splitLines(request.text);
     }
     requests.push_back(request);
+    if (onRequest) onRequest(requests.back());
     return answer(requests.back());
 }
 
@@ -182,7 +183,12 @@ QString FakeFormsProgram::profileString(const QString& section, const QString& k
     return profile.value(name, fallback);
 }
 
-void FakeFormsProgram::pumpMessages() { ++pumps; }
+void FakeFormsProgram::pumpMessages() {
+    ++pumps;
+    if (onUserInput) onUserInput();
+}
+
+void FakeFormsProgram::pumpRequests() { ++pumps; }
 
 void FakeFormsProgram::ageFormWindows() {
     for (auto it = formWindows_.begin(); it != formWindows_.end();) {

@@ -81,6 +81,11 @@ public:
     void closeFormWindows();
     // Called on each waitMessage / handleOneMessage, before the form windows age.
     std::function<void()> onWait;
+    // What the user does when the program takes input (pumpMessages); pumpRequests leaves it
+    // waiting.
+    std::function<void()> onUserInput;
+    // Called as each request arrives, before it is answered.
+    std::function<void(const FakeRequest&)> onRequest;
 
     // --- what happened ----------------------------------------------------------------------
     std::vector<FakeRequest> requests;
@@ -116,6 +121,7 @@ public:
     bool startedProcessRunning() override { return !startedProgramEnds; }
     QString profileString(const QString& section, const QString& key, const QString& fallback) override;
     void pumpMessages() override;
+    void pumpRequests() override;
     void waitMessage() override;
     bool handleOneMessage() override;
     void sleep(int milliseconds) override;

@@ -9,6 +9,7 @@
 #include "store/Workspace.h"
 #include "ui/ErrorMessage.h"
 #include "ui/UserInterface.h"
+#include "ui/WindowOpening.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -167,9 +168,7 @@ void TFPlatnik::buildControls() {
 void TFPlatnik::eChange() { modified_ = true; }
 
 void TFPlatnik::showEvent(QShowEvent* event) {
-    // Restoring the minimised window shows it again (a spontaneous show): the typed edits stay.
-    if (!event->spontaneous())
-        FormShow();
+    if (IsWindowOpening(*event)) FormShow();  // a restored window keeps the typed edits
     QDialog::showEvent(event);
 }
 

@@ -3,10 +3,15 @@
 #include "forms/TSterFormVEL.h"
 #include "forms/widgets/FormEditions.h"
 #include "forms/widgets/TFVEL.h"
+#include "store/Cp1250.h"
 #include "store/Workspace.h"
 #include "ui/MainView.h"
+#include "ui/UserInterface.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,7 +45,21 @@ TFPrint::TFPrint(Workspace& workspace, MainView& mainView, TFVEL& showForm, User
     connect(btn2_, &QToolButton::clicked, this, &TFPrint::btn2Click);
     connect(btn3_, &QToolButton::clicked, this, &TFPrint::btn3Click);
 
-    buildControls("RadioGroup2", "Label2", "Label3", "btnPrint", QStringLiteral("Drukuj"), {GroupBox2},
+    pnlPostep_ = new QWidget(this);
+    pnlPostep_->setObjectName(QStringLiteral("pnlPostep"));
+    lblPostep_ = new QLabel(pnlPostep_);
+    lblPostep_->setObjectName(QStringLiteral("lblPostep"));
+    btnPrzerwij_ = new QPushButton(QStringLiteral("Przerwij"), pnlPostep_);
+    btnPrzerwij_->setObjectName(QStringLiteral("btnPrzerwij"));
+    btnPrzerwij_->setAutoDefault(false);
+    auto* progress = new QHBoxLayout(pnlPostep_);
+    progress->setContentsMargins(0, 0, 0, 0);
+    progress->addWidget(lblPostep_, 1);
+    progress->addWidget(btnPrzerwij_);
+    pnlPostep_->hide();
+    connect(btnPrzerwij_, &QPushButton::clicked, this, &TFPrint::btnPrzerwijClick);
+
+    buildControls("RadioGroup2", "Label2", "Label3", "btnPrint", QStringLiteral("Drukuj"), {GroupBox2, pnlPostep_},
                   [this] { btnPrintClick(); });
     showPeriod(true);
     showForm.setPrintDialog(this);
@@ -94,7 +113,39 @@ void TFPrint::btnClearClick() {
 }
 
 void TFPrint::btnPrintClick() {
+    if (printing_) return;
+    setPrinting(true);
+    const auto done = qScopeGuard([this] { setPrinting(false); });
     reportingErrors([this] { printSelected(); });  // a failure stops the batch
+}
+
+void TFPrint::btnPrzerwijClick() {
+    stopRequested_ = true;
+}
+
+void TFPrint::reject() {
+    if (printing_)
+        btnPrzerwijClick();
+    else
+        FormsDialog::reject();
+}
+
+void TFPrint::setPrinting(bool printing) {
+    printing_ = printing;
+    stopRequested_ = false;
+    if (printing) {
+        for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (child == pnlPostep_ || !child->isEnabled()) continue;
+            child->setEnabled(false);
+            lockedForBatch_.append(child);
+        }
+    } else {
+        for (const QPointer<QWidget>& child : std::as_const(lockedForBatch_))
+            if (child) child->setEnabled(true);
+        lockedForBatch_.clear();
+    }
+    lblPostep_->clear();
+    pnlPostep_->setVisible(printing);
 }
 
 void TFPrint::printSelected() {
@@ -115,9 +166,28 @@ void TFPrint::printSelected() {
     VEL_->SaveQuery = false;
     if (kind == FormKind::None) return;
 
+    const std::vector<int> rows = mainView_.selectedRows();  // ascending: table order
+    const int total = static_cast<int>(rows.size());
+    int printedCount = 0;
     bool first = true;
-    for (const int row : mainView_.selectedRows()) {  // ascending: table order
-        workspace_.taxpayers.SelectByIndex(row);
+    for (int index = 0; index < total; ++index) {
+        if (index > 0) {
+            // The user's "Przerwij" arrives between documents: what is printed stays printed.
+            QCoreApplication::processEvents();
+            if (stopRequested_) {
+                ui_.message(QStringLiteral("Informacja"),
+                            QStringLiteral("Wydrukowano %1 z %2 dokumentów.").arg(printedCount).arg(total),
+                            MessageIcon::Information);
+                return;
+            }
+        }
+        workspace_.taxpayers.SelectByIndex(rows[static_cast<std::size_t>(index)]);
+        const TaxpayerRecord* taxpayer = workspace_.taxpayers.current();
+        const QString name = taxpayer == nullptr ? QString()
+                                                 : (cp1250::toUnicode(taxpayer->nazwisko) + QLatin1Char(' ') +
+                                                    cp1250::toUnicode(taxpayer->imie1)).trimmed();
+        lblPostep_->setText(QStringLiteral("Drukowanie %1 z %2: %3").arg(index + 1).arg(total).arg(name));
+        lblPostep_->repaint();
         QByteArrayList lines;
         const QByteArray symbol = FVEL_.BuildFieldList(lines, *Memo1_, kind, strikePit11).value_or(QByteArray());
         VEL_->SetSymbol(symbol);
@@ -131,6 +201,7 @@ void TFPrint::printSelected() {
         // that the user did not confirm.
         const bool printed = first ? VEL_->PrintDialog() : VEL_->Print();
         VEL_->FinishDocument();
+        if (printed) ++printedCount;
         if (first && !printed) return;
         first = false;
     }

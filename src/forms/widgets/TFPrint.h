@@ -2,10 +2,14 @@
 
 #include "forms/widgets/FormsDialog.h"
 
+#include <QList>
+#include <QPointer>
+
 #include <array>
 
 class MainView;
 class QLabel;
+class QPushButton;
 class QToolButton;
 class TFVEL;
 struct Workspace;
@@ -13,8 +17,10 @@ struct Workspace;
 // "Drukowanie N dokumentów..": prints the chosen form for every taxpayer selected in the main
 // window's table, in table order, through the forms program; its print dialog comes up once, for
 // the first document, and the later ones are printed with the range chosen there (cancelled, it
-// ends the batch). The person
-// filling in and the tax year are shared with the show-form dialog, which builds the forms.
+// ends the batch). While it prints, the dialog says which document it is at ("Drukowanie 37 z 412:
+// NOWAK ANNA") and "Przerwij" stops the batch after the current document; the user is then told
+// how many were printed. The person filling in and the tax year are shared with the show-form
+// dialog, which builds the forms.
 //
 // The period fields (PIT-11/8B) are offered and cleared but reach no form: each PIT-11/8B takes
 // its period from its taxpayer's record.
@@ -32,9 +38,14 @@ public:
     void btn3Click();
     void btnClearClick() override;
     void btnPrintClick();
+    void btnPrzerwijClick();
+    // Closing the dialog while it prints stops the batch as "Przerwij" does.
+    void reject() override;
 
 private:
     void printSelected();
+    // Shows the progress row and leaves only "Przerwij" usable while a batch runs.
+    void setPrinting(bool printing);
     void showPeriod(bool period);
     // The period: its labels, fields and date pickers.
     std::array<QWidget*, 6> periodControls() const;
@@ -49,4 +60,10 @@ private:
     QLineEdit* eDo_ = nullptr;
     QToolButton* btn2_ = nullptr;
     QToolButton* btn3_ = nullptr;
+    QWidget* pnlPostep_ = nullptr;
+    QLabel* lblPostep_ = nullptr;
+    QPushButton* btnPrzerwij_ = nullptr;
+    QList<QPointer<QWidget>> lockedForBatch_;
+    bool printing_ = false;
+    bool stopRequested_ = false;
 };

@@ -86,6 +86,11 @@ int FormsRequestHandler::openWindowCount() const {
 std::int32_t FormsRequestHandler::handle(std::uint32_t message, std::uint32_t wParam, std::int32_t lParam) {
     if (message != kFormsMessage) return 0;
     emit requestArrived();
+    struct InProgress {
+        int& count;
+        explicit InProgress(int& counter) : count(++counter) {}
+        ~InProgress() { --count; }
+    } inProgress(requestsInProgress_);
     const int code = static_cast<int>(wParam & 0xFF);
     const int options = static_cast<int>((wParam >> 8) & 0xFF);
     switch (code) {
@@ -97,9 +102,11 @@ std::int32_t FormsRequestHandler::handle(std::uint32_t message, std::uint32_t wP
         return destroy(lParam);
     case kShow:
         return show(lParam);
-    case kRelease:
-        QTimer::singleShot(0, this, &FormsRequestHandler::releaseRequested);
+    case kRelease: {
+        const std::uint64_t client = system_.messageSender();
+        QTimer::singleShot(0, this, [this, client] { release(client); });
         return 1;
+    }
     case kSetFields:
         return setFields(lParam, options);
     case kGetFields:
@@ -156,18 +163,35 @@ std::int32_t FormsRequestHandler::create(std::int32_t lParam) {
     Form& form = forms_[id];
     form.document = std::move(document);
     form.identifier = lines[1];
+    form.owner = system_.messageSender();
     return id;
 }
 
 std::int32_t FormsRequestHandler::destroy(std::int32_t lParam) {
     const auto it = forms_.find(lParam);
     if (it == forms_.end()) return 0;  // no such form: nothing left to destroy
-    printJobs_->forget(it->second.document.get());
-    const bool hadWindow = it->second.window != nullptr;
-    closeWindow(it->second);
-    forms_.erase(it);
-    if (hadWindow && openWindowCount() == 0) QTimer::singleShot(0, this, &FormsRequestHandler::lastWindowClosed);
+    erase(it);
     return 0;
+}
+
+void FormsRequestHandler::erase(std::map<int, Form>::iterator form) {
+    printJobs_->forget(form->second.document.get());
+    const bool hadWindow = form->second.window != nullptr;
+    closeWindow(form->second);
+    forms_.erase(form);
+    if (hadWindow && openWindowCount() == 0) QTimer::singleShot(0, this, &FormsRequestHandler::lastWindowClosed);
+}
+
+void FormsRequestHandler::release(std::uint64_t client) {
+    // The program is shared by every Fiskon of the user: one that goes takes its own forms (and
+    // those of clients already gone) with it, and the program ends only when nobody else holds a
+    // form here or waits for an answer (a request of another client still in progress).
+    for (auto it = forms_.begin(); it != forms_.end();) {
+        const auto next = std::next(it);
+        if (it->second.owner == client || !system_.senderConnected(it->second.owner)) erase(it);
+        it = next;
+    }
+    if (forms_.empty() && requestsInProgress_ == 0) emit releaseRequested();
 }
 
 void FormsRequestHandler::closeWindow(Form& form) {

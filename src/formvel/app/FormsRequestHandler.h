@@ -38,7 +38,8 @@ public:
     const FormPrintJobs& printJobs() const { return *printJobs_; }
 
 signals:
-    // Release (code 4) arrived.
+    // Release (code 4) arrived and no other client holds a form here or waits for a reply: the
+    // program may end. The releasing client's own forms are gone by then.
     void releaseRequested();
     // The last form window that was open is gone (closed by the user or with its form).
     void lastWindowClosed();
@@ -51,6 +52,7 @@ private:
         QByteArray identifier;
         QPointer<FormWindow> window;
         WindowHandle windowHandle = 0;
+        std::uint64_t owner = 0;  // the client that created it (WindowSystem::messageSender)
     };
 
     // The text of a print or print-dialog request: parent line, first page, last page, caption,
@@ -67,6 +69,8 @@ private:
     std::optional<PrintText> readPrintText(std::int32_t lParam) const;
     std::int32_t create(std::int32_t lParam);
     std::int32_t destroy(std::int32_t lParam);
+    void erase(std::map<int, Form>::iterator form);
+    void release(std::uint64_t client);
     std::int32_t show(std::int32_t lParam);
     std::int32_t setFields(std::int32_t lParam, int options);
     std::int32_t getFields(std::int32_t lParam, bool convert);
@@ -80,5 +84,6 @@ private:
     WindowSystem& system_;
     std::map<int, Form> forms_;
     int lastFormId_ = 0;
+    int requestsInProgress_ = 0;  // nested while a request waits in a loop of its own
     std::unique_ptr<FormPrintJobs> printJobs_;
 };

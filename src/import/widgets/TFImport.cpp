@@ -6,6 +6,7 @@
 #include "import/widgets/TFDataAccess.h"
 #include "import/widgets/RememberDbPath.h"
 #include "ui/UserInterface.h"
+#include "ui/WindowOpening.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -146,7 +147,7 @@ void TFImport::btnDalejClick() {
 }
 
 void TFImport::showEvent(QShowEvent* event) {
-    ShowDbPath(dataAccess_.DbPath());
+    if (IsWindowOpening(*event)) ShowDbPath(dataAccess_.DbPath());
     QDialog::showEvent(event);
 }
 

@@ -4,6 +4,7 @@
 #include "import/widgets/ImportWizard.h"
 #include "import/widgets/TFDataAccess.h"
 #include "ui/UserInterface.h"
+#include "ui/WindowOpening.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -101,10 +102,12 @@ TFImport1::TFImport1(int& importStep, TFDataAccess& dataAccess, UserInterface& u
 }
 
 void TFImport1::showEvent(QShowEvent* event) {
-    cbShowPassword_->setChecked(true);
-    EHaslo_->clear();
-    EHaslo_->setEchoMode(QLineEdit::Password);
-    EHaslo_->setFocus();
+    if (IsWindowOpening(*event)) {
+        cbShowPassword_->setChecked(true);
+        EHaslo_->clear();
+        EHaslo_->setEchoMode(QLineEdit::Password);
+        EHaslo_->setFocus();
+    }
     QDialog::showEvent(event);
 }
 

@@ -6,6 +6,7 @@
 #include "import/widgets/TFImporting.h"
 #include "store/Workspace.h"
 #include "ui/UserInterface.h"
+#include "ui/WindowOpening.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -91,7 +92,7 @@ TFOpen::TFOpen(Workspace& workspace, TFDataAccess& dataAccess, TFImporting& impo
 }
 
 void TFOpen::showEvent(QShowEvent* event) {
-    FormShow();
+    if (IsWindowOpening(*event)) FormShow();
     QDialog::showEvent(event);
 }
 

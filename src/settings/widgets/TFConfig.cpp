@@ -1,5 +1,7 @@
 #include "settings/widgets/TFConfig.h"
 
+#include "ui/WindowOpening.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -100,7 +102,7 @@ bool TFConfig::SetShowInitialScreenParam(bool show) {
 }
 
 void TFConfig::showEvent(QShowEvent* event) {
-    FormShow();
+    if (IsWindowOpening(*event)) FormShow();  // a restored window keeps the unsaved ticks
     QDialog::showEvent(event);
 }
 

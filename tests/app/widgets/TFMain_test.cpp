@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStyleOptionMenuItem>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -178,6 +179,34 @@ private slots:
         }
         main_->findChild<QToolButton*>("btnHelp")->click();
         QCOMPARE(ui_->count(UiCall::Help, QString()), 1);
+    }
+
+    // What the menus show beside each command: the keys by their keyboard names.
+    void menusNameTheShortcutsAsTheKeyboardDoes() {
+        struct Probe : QMenu {
+            using QMenu::initStyleOption;
+        };
+        const std::pair<const char*, const char*> rows[] = {
+            {"MMnuEditData", "&Edytuj dane\tAlt+Enter"},  {"MMnuAddData", "Dod&aj dane\tInsert"},
+            {"MMnuDelData", "&Usuń wybrany rekord\tDelete"}, {"TMnuEdit", "&Edycja danych\tAlt+Enter"},
+            {"TMnuAddRecord", "&Dodaj rekord\tInsert"},     {"TMnuDelRecord", "&Usuń rekord(y)\tDelete"},
+            {"MMnuPrintData", "&Drukuj wybrane dane\tCtrl+P"}, {"MMnuDelAllData", "U&suń wszystkie dane"},
+        };
+        for (const auto& [name, shown] : rows) {
+            auto* action = main_->findChild<QAction*>(QString::fromLatin1(name));
+            QVERIFY2(action, name);
+            QVERIFY2(!action->associatedObjects().isEmpty(), name);
+            QMenu* menu = nullptr;
+            for (QObject* object : action->associatedObjects())
+                if (auto* candidate = qobject_cast<QMenu*>(object)) menu = candidate;
+            QVERIFY2(menu, name);
+            QStyleOptionMenuItem option;
+            static_cast<Probe*>(menu)->initStyleOption(&option, action);
+            QCOMPARE(option.text, QString::fromUtf8(shown));
+        }
+        // The keys still act: Alt+Enter as Alt with either Enter key.
+        QCOMPARE(main_->findChild<QAction*>("MMnuEditData")->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)}));
     }
 
     void tableIsBuiltWithItsColumnsAndRows() {

@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QDate>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -242,6 +243,23 @@ private slots:
         QCOMPARE(forms->requests[2].lines.mid(1, 2), (QList<QByteArray>{"pSKR.01=00", "pSKR.02=01"}));
     }
 
+    // While the link waits for the forms program it has started, a second click on "Pokaż"
+    // does not start a second program nor make a second form.
+    void clicksWhileTheFormsProgramStartsWaitForTheStart() {
+        forms->running = false;
+        forms->seeksBeforeAppearing = 3;
+        forms->profile[QStringLiteral("formularze/katalog")] = QStringLiteral("/opt/formularze");
+        int clicks = 0;
+        forms->onUserInput = [&] {
+            if (clicks++ == 0) click(*vel, "btnShow");
+        };
+        click(*vel, "btnShow");
+        forms->onUserInput = nullptr;
+        QCOMPARE(forms->startedCommands, QStringList{"/opt/formularze/formvel /SERWER"});
+        QCOMPARE(count(*forms, 1), 1);
+        QCOMPARE(count(*forms, 3), 1);
+    }
+
     void printBatchGoesInTableOrderWithOnePrintDialog() {
         view->selection = {0, 2, 3};  // MainView gives the rows ascending, whatever the clicking order
         print->show();
@@ -349,6 +367,35 @@ private slots:
         print->hide();
         QCOMPARE(year->displayText(), QStringLiteral(" 7  "));
         QCOMPARE(surnamesSent(*forms, "p4="), QList<QByteArray>{" 7  "});
+    }
+
+    // "Przerwij" during the second of five documents: that one is finished, no other is begun,
+    // and the user learns that two were printed.
+    void przerwijStopsTheBatchAfterTheCurrentDocument() {
+        workspace->taxpayers.Add(person("ELIASZ", "ADA"));
+        view->selection = {0, 1, 2, 3, 4};
+        print->show();
+        QStringList progress;
+        forms->onRequest = [&](const FakeRequest& request) {
+            if (request.code != 8 && request.code != 13) return;
+            progress << control<QLabel>(*print, "lblPostep")->text();
+            QVERIFY(control<QWidget>(*print, "btnPrzerwij")->isVisible());
+            QVERIFY(!control<QWidget>(*print, "btnPrint")->isEnabled());
+            if (request.code == 8)  // the user clicks while the second document prints
+                QTimer::singleShot(0, print.get(), [this] { click(*print, "btnPrzerwij"); });
+        };
+        click(*print, "btnPrint");
+        forms->onRequest = nullptr;
+        QCOMPARE(progress, (QStringList{"Drukowanie 1 z 5: ADAMSKI JAN", "Drukowanie 2 z 5: BORUCKA EWA"}));
+        QCOMPARE(count(*forms, 13) + count(*forms, 8), 2);
+        QCOMPARE(count(*forms, 15), 2);
+        QCOMPARE(ui->calls.size(), size_t(1));
+        QCOMPARE(ui->last().title, QStringLiteral("Informacja"));
+        QCOMPARE(ui->last().text, QStringLiteral("Wydrukowano 2 z 5 dokumentów."));
+        QCOMPARE(ui->last().icon, MessageIcon::Information);
+        QVERIFY(!control<QWidget>(*print, "btnPrzerwij")->isVisible());
+        QVERIFY(control<QWidget>(*print, "btnPrint")->isEnabled());
+        print->hide();
     }
 
     void errorReachesTheStandardBoxAndStopsTheBatch() {

@@ -32,6 +32,8 @@ private slots:
     void importChoiceSetsFlagsAndStartsTheReading_data();
     void importChoiceSetsFlagsAndStartsTheReading();
     void closingStepThreeImportsNothing();
+    void restoringAMinimisedWindowKeepsWhatWasTyped_data();
+    void restoringAMinimisedWindowKeepsWhatWasTyped();
 };
 
 void ImportWizardStepsTest::nextIsEnabledOnlyForAnExistingFile_data() {
@@ -314,6 +316,49 @@ void ImportWizardStepsTest::closingStepThreeImportsNothing() {
     QVERIFY(rig.workspace.taxpayersSaved);
     QVERIFY(rig.workspace.payerSaved);
     QVERIFY(rig.view.modes.empty());
+}
+
+void ImportWizardStepsTest::restoringAMinimisedWindowKeepsWhatWasTyped_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("quick import: password and Pamiętaj") << "quick" << "ePass" << "cbPath";
+    QTest::newRow("quick import: path") << "quick" << "ePath" << "cbHidePass";
+    QTest::newRow("wizard step 1: path") << "step1" << "ESciezka" << "cbPath";
+    QTest::newRow("wizard step 2: password") << "step2" << "EHaslo" << "cbShowPassword";
+}
+
+// Minimised and restored (the window system shows it again), a window keeps what the user typed
+// and ticked; opened again, it starts afresh.
+void ImportWizardStepsTest::restoringAMinimisedWindowKeepsWhatWasTyped() {
+    QFETCH(QString, window);
+    QFETCH(QString, edit);
+    QFETCH(QString, box);
+    ImportRig rig;
+    rig.dataAccess.SetDbPath(fixture("nopass.mdb"));
+    QDialog& dialog = window == "quick" ? static_cast<QDialog&>(rig.quick)
+                      : window == "step1" ? static_cast<QDialog&>(rig.step1)
+                                          : static_cast<QDialog&>(rig.step2);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* field = dialog.findChild<QLineEdit*>(edit);
+    auto* tick = dialog.findChild<QCheckBox*>(box);
+    const QString opened = field->text();
+    const bool openedTick = tick->isChecked();
+    field->setText(QStringLiteral("/wpisane/przez użytkownika.mdb"));
+    tick->click();
+
+    dialog.showMinimized();
+    QVERIFY(dialog.isMinimized());
+    dialog.showNormal();
+
+    QCOMPARE(field->text(), QStringLiteral("/wpisane/przez użytkownika.mdb"));
+    QCOMPARE(tick->isChecked(), !openedTick);
+    dialog.close();
+    dialog.show();
+    QCOMPARE(field->text(), opened);
+    if (window != "step1") QCOMPARE(tick->isChecked(), openedTick);  // step 1 keeps its "Pamiętaj"
+    dialog.close();
 }
 
 QTEST_MAIN(ImportWizardStepsTest)
