@@ -84,6 +84,11 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
         for (const QByteArray& finding : SplitLines(document.form->errors()))
             err << QStringLiteral("%1 %2 %3: %4").arg(position).arg(text(taxpayer.nazwisko), text(taxpayer.imie1), text(finding))
                 << '\n';
+        // A form whose amounts could not be calculated is not put on paper with stale totals.
+        if (const auto& failure = document.form->calculationError()) {
+            err << QStringLiteral("Rekord nr %1: %2 Nie zapisano pliku PDF.").arg(position).arg(failure->message) << '\n';
+            return kExitFailure;
+        }
         documents.push_back(std::move(document));
     }
 
