@@ -151,9 +151,16 @@ public:
             !WriteFile(path("fiskon.ppd"), kPpd, readable))
             return fail(error, QStringLiteral("cannot write the configuration"));
 
+        // A copy of cupsd runs: where AppArmor is enforced, the system's profile for /usr/sbin/cupsd
+        // keeps that one to the system's own folders and backends.
+        const QString program = path(QStringLiteral("cupsd"));
+        if (!QFile::copy(Cupsd(), program) ||
+            !QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther))
+            return fail(error, QStringLiteral("cannot copy %1").arg(Cupsd()));
         cupsd_.setProcessChannelMode(QProcess::MergedChannels);
         cupsd_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        cupsd_.start(Cupsd(), {QStringLiteral("-f"), QStringLiteral("-c"), path("conf/cupsd.conf"), QStringLiteral("-s"),
+        cupsd_.start(program, {QStringLiteral("-f"), QStringLiteral("-c"), path("conf/cupsd.conf"), QStringLiteral("-s"),
                                path("conf/cups-files.conf")});
         if (!cupsd_.waitForStarted(10000)) return fail(error, QStringLiteral("cupsd did not start: ") + cupsd_.errorString());
         qputenv("CUPS_SERVER", socket().toLocal8Bit());
