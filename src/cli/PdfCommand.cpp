@@ -91,6 +91,11 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
         }
         for (const QByteArray& finding : SplitLines(document.form->errors()))
             err << who << QStringLiteral(": ") << EscapeControlCharacters(text(finding)) << '\n';
+        // A form whose amounts could not be calculated is not put on paper with stale totals.
+        if (const auto& failure = document.form->calculationError()) {
+            err << QStringLiteral("Rekord nr %1: %2 Nie zapisano pliku PDF.").arg(position).arg(failure->message) << '\n';
+            return kExitFailure;
+        }
         documents.push_back(std::move(document));
     }
 

@@ -46,7 +46,11 @@ std::string FormatAmount(double value);
 
 // value / 0.01 rounded to the nearest whole number (halves to even), times 0.01: 12.345 gives 12.34.
 double RoundToCents(double value);
-// The nearest whole number, halves to even.
+// Whole złoty as the tax law rounds tax bases and amounts of tax: endings under 50 groszy are
+// dropped, endings of 50 groszy and more raised (37000,50 gives 37001). The value is first taken
+// to whole grosze as RoundToCents does, so binary noise of a computation (37000,4999999 for
+// 37000,50) does not decide it. A negative value goes by its magnitude (-2,50 gives -3). The one
+// rounding to whole złoty of the edit form, fiskon-cli and the forms program.
 double RoundToWhole(double value);
 
 // The result of leaving an amount box.
@@ -74,8 +78,8 @@ std::string RowIncome(std::string_view a, std::string_view b, std::string_view c
 std::string AmountSum(std::string_view a1, std::string_view a2 = {}, std::string_view a3 = {},
                       std::string_view a4 = {}, std::string_view a5 = {}, std::string_view a6 = {},
                       std::string_view a7 = {}, std::string_view a8 = {});
-// Income a less deductions b and c: "0,00" when exactly 0, else the whole-złoty rounding
-// formatted ("37000,00", "-500,00"); not limited at zero.
+// Income a less deductions b and c rounded to whole złoty and formatted ("37000,00"); a tax base
+// is never negative, so "0,00" when a - b - c is 0 or below.
 std::string TaxBase(std::string_view a, std::string_view b, std::string_view c);
 // The PIT-40 tax of a tax base by the progressive scale, never negative ("5169,92").
 std::string ComputeTax(std::string_view base);

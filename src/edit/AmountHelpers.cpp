@@ -44,7 +44,7 @@ std::string AmountSum(std::string_view a1, std::string_view a2, std::string_view
 
 std::string TaxBase(std::string_view a, std::string_view b, std::string_view c) {
     const double base = SignedSum({a}, {b, c});
-    if (base == 0.0) return "0,00";
+    if (!(base > 0.0)) return "0,00";  // deductions above the income leave no base, not a negative one
     return FormatAmount(RoundToWhole(base));
 }
 

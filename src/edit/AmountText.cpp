@@ -142,7 +142,11 @@ std::string FormatAmount(double value) {
 
 double RoundToCents(double value) { return std::nearbyint(value / 0.01) * 0.01; }
 
-double RoundToWhole(double value) { return std::nearbyint(value); }
+double RoundToWhole(double value) {
+    // Decided on whole grosze, so that a computed 37000,4999999 counts as the 50 groszy it stands for.
+    const double grosze = std::nearbyint(value / 0.01);
+    return std::copysign(std::floor((std::fabs(grosze) + 50.0) / 100.0), value);
+}
 
 NormalizedAmount NormalizeAmount(std::string_view typed) {
     if (typed.empty()) return {};

@@ -17,9 +17,24 @@ public:
     }
 
     void setText(int box, const std::string& text) override {
+        lastWritten = box;
         const int index = IndexOf(box);
         if (index >= 0) values_.set(index, QString::fromStdString(text));
     }
+
+    // The formulas write their boxes in box-number order: the one that failed is the first
+    // computed box after the last one written.
+    int failedBox() const {
+        int failed = -1;
+        for (std::size_t i = 0; i < layout_.boxes.size(); ++i) {
+            const FormBox& box = layout_.boxes[i];
+            if (box.computed && box.number > lastWritten && (failed < 0 || box.number < layout_.boxes[static_cast<std::size_t>(failed)].number))
+                failed = static_cast<int>(i);
+        }
+        return failed;
+    }
+
+    int lastWritten = 0;
 
 private:
     int IndexOf(int box) const { return layout_.indexOf("p" + QByteArray::number(box)); }
@@ -30,13 +45,14 @@ private:
 
 }  // namespace
 
-bool CalculateForm(const FormLayout& layout, FormValues& values, const std::optional<FormTaxScale>& scale) {
-    FormValues result = values;
-    FormAmountBoxes boxes(layout, result);
+bool CalculateForm(const FormLayout& layout, FormValues& values, const std::optional<FormTaxScale>& scale,
+                   CalculationError* error) {
+    FormAmountBoxes boxes(layout, values);
     try {
         if (layout.isPit40) {
             RecomputePit40Page(boxes);
             if (scale) {
+                boxes.lastWritten = 68;  // the own scale's tax and what follows it, once more
                 boxes.setText(69, scale->Tax(boxes.text(68)));
                 boxes.setText(71, AmountSum(boxes.text(69), boxes.text(70)));
                 boxes.setText(74, DueTax(boxes.text(71), boxes.text(73)));
@@ -46,9 +62,9 @@ bool CalculateForm(const FormLayout& layout, FormValues& values, const std::opti
         } else {
             RecomputePit11Page(boxes);
         }
-    } catch (const ConversionError&) {
+    } catch (const ConversionError& failure) {
+        if (error) *error = {boxes.failedBox(), failure.message()};
         return false;
     }
-    values = std::move(result);
     return true;
 }

@@ -153,9 +153,18 @@ void FormDocument::recalculate() {
 
 void FormDocument::recheck() {
     findings_ = ValidateForm(layout_, values_);
-    if (options_ & ErrorLevel1) {
+    calculationError_.reset();
+    if (options_ & (Calculate | ErrorLevel1)) {
         FormValues calculated = values_;
-        if (CalculateForm(layout_, calculated, scale_)) {
+        CalculationError error;
+        if (!CalculateForm(layout_, calculated, scale_, &error)) {
+            // Never an empty or stale total without a word: the user learns where and why.
+            const QString where = error.box >= 0
+                                      ? QStringLiteral("Poz. %1").arg(layout_.boxes[static_cast<std::size_t>(error.box)].number)
+                                      : QStringLiteral("Obliczenia");
+            findings_.push_back({error.box, where + QStringLiteral(": nie można wyliczyć kwoty – ") + error.message});
+            calculationError_ = std::move(error);
+        } else if (options_ & ErrorLevel1) {
             const auto more = CrossCheckForm(layout_, values_, calculated);
             findings_.insert(findings_.end(), more.begin(), more.end());
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formvel/FormCalculation.h"
 #include "formvel/FormLayout.h"
 #include "formvel/FormTaxScale.h"
 #include "formvel/FormValidation.h"
@@ -59,6 +60,9 @@ public:
     void restoreValues(const FormValues& values);
 
     const std::vector<FormFinding>& findings() const { return findings_; }
+    // Why the calculation the form asks for (Calculate or ErrorLevel 1) could not be done; it is
+    // also among the findings. No value when it could.
+    const std::optional<CalculationError>& calculationError() const { return calculationError_; }
     QStringList errorLines() const;
     bool boxHasError(int boxIndex) const;
 
@@ -80,6 +84,7 @@ private:
     std::optional<FormTaxScale> scale_;
     int options_ = AutoFormat | Calculate;
     std::vector<FormFinding> findings_;
+    std::optional<CalculationError> calculationError_;
     std::vector<bool> errorBoxes_;
     int revision_ = 0;
 };

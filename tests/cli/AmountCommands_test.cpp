@@ -100,12 +100,22 @@ TEST_F(RecomputeCommand, PositionIsTheRegisterPositionAfterOpening) {
     EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
 }
 
-TEST_F(RecomputeCommand, ResultBeyondTheRangeIsRefused) {
-    write("in.txt", section(1, "Abel", "p40_35=900000000000000\r\np40_39=900000000000000\r\n") + parameters(1));
+// The edit form's calculation and the forms program's refuse the same record alike: no file, the
+// record and the conversion error named, never an empty total.
+TEST_F(RecomputeCommand, ResultBeyondTheRangeIsRefusedAlsoOnTheForm) {
+    write("in.txt", section(1, "Abel", "p40_35=10,00\r\n") +
+                        section(2, "Nowak", "p40_35=9000000000000,00\r\np40_39=9000000000000,00\r\n") + parameters(2));
     const CliRun run = RunCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 1"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 2: Kwota 18000000000000,00 jest zbyt duża"))) << run.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
+
+    const CliRun pdf = RunCli({QStringLiteral("pdf"), path("in.txt"), path("out.pdf"), QStringLiteral("--form"), QStringLiteral("pit40")});
+    EXPECT_EQ(pdf.exitCode, 1);
+    EXPECT_TRUE(pdf.err.contains(QStringLiteral("2 Nowak Jan: Poz. 37: nie można wyliczyć kwoty – Kwota 18000000000000,00 jest zbyt duża")))
+        << pdf.err.toStdString();
+    EXPECT_TRUE(pdf.err.contains(QStringLiteral("Rekord nr 2: Kwota 18000000000000,00 jest zbyt duża"))) << pdf.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("out.pdf")));
 }
 
 TEST_F(RecomputeCommand, BadInputsAndCommandLines) {

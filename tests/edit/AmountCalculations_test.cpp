@@ -94,15 +94,16 @@ TEST(FormatAmount, RefusesWhatFifteenDigitsCannotWriteWithItsGrosze) {
         EXPECT_THROW(FormatAmount(value), ConversionError) << value;
 }
 
-TEST(Rounding, CentsAndWholeGoToEven) {
+TEST(Rounding, CentsGoToEvenWholeZlotyHalvesGoUp) {
     EXPECT_DOUBLE_EQ(RoundToCents(12.345), 12.34);
     EXPECT_DOUBLE_EQ(RoundToCents(0.005), 0.0);
     EXPECT_DOUBLE_EQ(RoundToCents(-1.006), -1.01);
-    EXPECT_EQ(RoundToWhole(0.5), 0.0);
-    EXPECT_EQ(RoundToWhole(1.5), 2.0);
-    EXPECT_EQ(RoundToWhole(2.5), 2.0);
-    EXPECT_EQ(RoundToWhole(-2.5), -2.0);
+    EXPECT_EQ(RoundToWhole(0.5), 1.0);
+    EXPECT_EQ(RoundToWhole(2.5), 3.0);
+    EXPECT_EQ(RoundToWhole(0.49), 0.0);
+    EXPECT_EQ(RoundToWhole(-2.5), -3.0);
     EXPECT_EQ(RoundToWhole(37023.6), 37024.0);
+    EXPECT_EQ(RoundToWhole(0.7 - 0.2), 1.0);  // 0.49999999999999994: fifty groszy all the same
 }
 
 TEST(ReadAmount, ReadsStoredTextAndRefusesTheRest) {
@@ -141,8 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TaxCase{"50000", "10397,28"}, TaxCase{"74048", "17611,68"},
                       TaxCase{"100000", "27992,48"}, TaxCase{"2000", "0,00"}, TaxCase{"0", "0,00"},
                       TaxCase{"", "0,00"}, TaxCase{"-500,00", "0,00"}, TaxCase{"2790", "0,02"},
-                      // The rounded base chooses the bracket, the exact base is taxed.
-                      TaxCase{"37023,50", "6504,33"}, TaxCase{"37023,49", "6504,38"},
                       TaxCase{"33665,00", "5866,27"}));
 
 TEST(ComputeTax, UnreadableOrHugeBaseThrows) {
@@ -167,17 +166,50 @@ TEST(BoxHelpers, DifferencesAndSums) {
     EXPECT_EQ(AmountSum("0,1", "0,2", "-0,3"), "0,00");
 }
 
-TEST(BoxHelpers, TaxBaseAndDueTax) {
-    EXPECT_EQ(TaxBase("40000,50", "3000,25", ""), "37000,00");
-    EXPECT_EQ(TaxBase("5000,00", "3000,00", "2000,00"), "0,00");
-    EXPECT_EQ(TaxBase("5000,00", "5500,00", ""), "-500,00");
-    EXPECT_EQ(TaxBase("100,50", "", ""), "100,00");  // halves to even
-    EXPECT_EQ(TaxBase("101,50", "", ""), "102,00");
-    EXPECT_EQ(TaxBase("0,30", "", ""), "0,00");
-    EXPECT_EQ(DueTax("5169,92", "500,00"), "4670");
-    EXPECT_EQ(DueTax("5169,92", "5169,92"), "0");
-    EXPECT_EQ(DueTax("5169,92", "6000"), "0");
-    EXPECT_EQ(DueTax("0,40", ""), "0");
+// Tax bases and amounts of tax in whole złoty as the tax law rounds them: endings under 50 groszy
+// dropped, 50 groszy and more raised; a tax base is never negative.
+struct WholeZlotyCase {
+    const char* helper;  // "TaxBase" (a, b, c), "DueTax" (a, b) or "ComputeTax" (a)
+    std::string a, b, c;
+    std::string expected;
+};
+
+class WholeZlotyTest : public ::testing::TestWithParam<WholeZlotyCase> {};
+
+TEST_P(WholeZlotyTest, RoundsAsTheLawDoes) {
+    const WholeZlotyCase& c = GetParam();
+    const std::string helper = c.helper;
+    const std::string result = helper == "TaxBase" ? TaxBase(c.a, c.b, c.c)
+                               : helper == "DueTax" ? DueTax(c.a, c.b)
+                                                    : ComputeTax(c.a);
+    EXPECT_EQ(result, c.expected) << helper << "(" << c.a << ", " << c.b << ", " << c.c << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WholeZlotyTest,
+    ::testing::Values(WholeZlotyCase{"TaxBase", "40000,50", "3000,25", "", "37000,00"},
+                      WholeZlotyCase{"TaxBase", "37000,50", "", "", "37001,00"},
+                      WholeZlotyCase{"TaxBase", "40000,75", "3000,00", "0,25", "37001,00"},
+                      WholeZlotyCase{"TaxBase", "100,49", "", "", "100,00"},
+                      WholeZlotyCase{"TaxBase", "101,50", "", "", "102,00"},
+                      WholeZlotyCase{"TaxBase", "0,30", "", "", "0,00"},
+                      WholeZlotyCase{"TaxBase", "5000,00", "3000,00", "2000,00", "0,00"},
+                      WholeZlotyCase{"TaxBase", "5000,00", "5500,00", "", "0,00"},  // never negative
+                      WholeZlotyCase{"TaxBase", "0,10", "0,60", "", "0,00"},
+                      WholeZlotyCase{"DueTax", "5169,92", "500,00", "", "4670"},
+                      WholeZlotyCase{"DueTax", "5204,50", "", "", "5205"},
+                      WholeZlotyCase{"DueTax", "5704,50", "500,00", "", "5205"},
+                      WholeZlotyCase{"DueTax", "5204,49", "", "", "5204"},
+                      WholeZlotyCase{"DueTax", "0,50", "", "", "1"},
+                      WholeZlotyCase{"DueTax", "0,40", "", "", "0"},
+                      WholeZlotyCase{"DueTax", "5169,92", "5169,92", "", "0"},
+                      WholeZlotyCase{"DueTax", "5169,92", "6000", "", "0"},
+                      // The base rounded to whole złoty chooses the bracket; the exact base is taxed.
+                      WholeZlotyCase{"ComputeTax", "37023,50", "", "", "6504,33"},
+                      WholeZlotyCase{"ComputeTax", "37023,49", "", "", "6504,38"},
+                      WholeZlotyCase{"ComputeTax", "74047,50", "", "", "17611,48"}));
+
+TEST(BoxHelpers, ToPayAndOverpaid) {
     EXPECT_EQ(AmountDiff("4670", "6000,00"), "0,00");
     EXPECT_EQ(AmountDiff("6000,00", "4670"), "1330,00");
     EXPECT_EQ(AmountDiff("4670", "4000,00"), "670,00");

@@ -120,12 +120,42 @@ TEST(FormDocument, OwnTaxScaleReplacesTheBuiltInOne) {
     // A flat 10% replaces it.
     ASSERT_TRUE(document->setTaxScale("0;10;0,00\r\n"));
     EXPECT_EQ(document->value("p69"), "3 366,50");
-    EXPECT_EQ(document->fields(true).contains("p74=866\r\n"), true) << document->fields(true).constData();
+    // 3366,50 less 2500,00 paid: 866,50 of tax due, raised to 867 as the law rounds.
+    EXPECT_EQ(document->fields(true).contains("p74=867\r\n"), true) << document->fields(true).constData();
     for (const char* bad : {"0;19\r\n", "0;x;1\r\n", "0;120;0\r\n", "100;10;0\r\n50;20;0\r\n"})
         EXPECT_FALSE(document->setTaxScale(bad)) << bad;
     EXPECT_EQ(document->value("p69"), "3 366,50");
     ASSERT_TRUE(document->setTaxScale(""));
     EXPECT_EQ(document->value("p69"), "5 866,27");
+}
+
+// The form rounds and refuses as the edit form does: halves of a złoty go up (also in choosing
+// the bracket of an own scale), a tax base is never negative, and a total beyond the program's
+// range is a finding naming the box, not an empty box.
+TEST(FormDocument, CalculatesAsTheEditFormWithItsRoundingAndItsRefusals) {
+    const int calculate = FormDocument::AutoFormat | FormDocument::Calculate;
+    auto document = Filled("PIT40_14", "p35=40000,75\r\np66=3000,25\r\np73=100,00\r\n", calculate);
+    EXPECT_EQ(document->value("p68"), "37 001,00");
+    ASSERT_TRUE(document->setTaxScale("0;10;0,00\r\n37001;20;5000,00\r\n"));
+    EXPECT_EQ(document->value("p69"), "5 000,00");  // 37001 chooses the second bracket
+    EXPECT_EQ(document->value("p74"), "4 900");
+    const auto scale = FormTaxScale::Parse("0;10;0,00\n37001;20;5000,00", nullptr);
+    ASSERT_TRUE(scale);
+    EXPECT_EQ(scale->Tax("37000,50"), "4999,90");
+    EXPECT_EQ(scale->Tax("37000,49"), "3700,05");
+
+    document = Filled("PIT40_14", "p35=5000,00\r\np66=5500,00\r\n", calculate);
+    EXPECT_EQ(document->value("p68"), "0,00");
+    EXPECT_FALSE(Text(document->errors()).contains("Poz. 68")) << Text(document->errors()).toStdString();
+
+    document = Filled("PIT40_14", "p35=9000000000000,00\r\np39=9000000000000,00\r\np62=1,00\r\n", calculate);
+    ASSERT_TRUE(document->calculationError());
+    EXPECT_TRUE(Text(document->errors()).contains("Poz. 37: nie można wyliczyć kwoty – Kwota 18000000000000,00 jest zbyt duża"))
+        << Text(document->errors()).toStdString();
+    EXPECT_EQ(document->value("p62"), "1,00");  // not reached: keeps what it had
+    ASSERT_TRUE(document->setFields("p35=10,00\r\n", calculate));
+    EXPECT_FALSE(document->calculationError());
+    EXPECT_FALSE(Text(document->errors()).contains("nie można wyliczyć"));
 }
 
 struct ValidationCase {

@@ -44,6 +44,10 @@ int ShowFieldListFile(const QString& symbol, const QString& path, const QString&
         return kFormvelExitFailure;
     }
     if (!pdfPath.isEmpty()) {
+        if (const auto& failure = document->calculationError()) {
+            std::fprintf(stderr, "formvel: %s Nie zapisano pliku PDF.\n", qPrintable(failure->message));
+            return 1;
+        }
         QString error;
         if (writeFormsPdf(pdfPath, {document.get()}, &error)) return 0;
         std::fprintf(stderr, "formvel: %s\n", qPrintable(error));

@@ -9,13 +9,12 @@
 #include "forms/widgets/TFVEL.h"
 #include "platform/LinuxWindowSystem.h"
 #include "store/Workspace.h"
+#include "support/RealFormsProgram.h"
 #include "support/ScriptedUserInterface.h"
 #include "ui/MainView.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -49,62 +48,32 @@ TaxpayerRecord taxpayer(const char* surname, const char* firstName, const char* 
     return record;
 }
 
-QString pdfText(const QString& path) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 }  // namespace
 
 class FormsEndToEndTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir runtime;
-    QTemporaryDir home;
-    std::unique_ptr<LinuxWindowSystem> system;
-    Workspace workspace;
     NoView view;
-    ScriptedUserInterface ui;
-    std::unique_ptr<TFCalendar> calendar;
-    std::unique_ptr<TFVEL> vel;
-    std::unique_ptr<TFPrint> print;
+    RealFormsProgramRig rig;
+    Workspace& workspace = rig.workspace;
+    ScriptedUserInterface& ui = rig.ui;
+    std::unique_ptr<LinuxWindowSystem>& system = rig.system;
+    std::unique_ptr<TFVEL>& vel = rig.vel;
+    std::unique_ptr<TFPrint>& print = rig.print;
 
 private slots:
     void initTestCase() {
         // A window folder, a profile naming the built forms program and a home of this test's own.
-        qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(runtime.path()));
-        const QString profile = home.filePath(QStringLiteral("win.ini"));
-        QFile file(profile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[formularze]\r\nkatalog=" + QFile::encodeName(QStringLiteral(FORMVEL_DIR)) + "\r\n");
-        file.close();
-        qputenv("FISKON_WININI", QFile::encodeName(profile));
-        qputenv("HOME", QFile::encodeName(home.path()));
-        qunsetenv("XDG_DOCUMENTS_DIR");
-        qunsetenv("XDG_CONFIG_HOME");
-        system = std::make_unique<LinuxWindowSystem>();
-        lform::setWindowSystem(system.get());
-
+        QVERIFY(rig.start(QStringLiteral(FORMVEL_DIR), view));
         workspace.payer.NIP = "677-120-03-49";
         workspace.payer.rodzaj = 1;
         workspace.payer.nazwa = "FIRMA TESTOWA";
         workspace.taxpayers.Add(taxpayer("ADAMSKI", "JAN", "1000,00"));
         workspace.taxpayers.Add(taxpayer("BORUCKA", "EWA", "2000,00"));
         workspace.taxpayers.Add(taxpayer("CEGLARZ", "OLA", "3000,00"));
-        calendar = std::make_unique<TFCalendar>();
-        vel = std::make_unique<TFVEL>(workspace, ui, *calendar);
-        print = std::make_unique<TFPrint>(workspace, view, *vel, ui, *calendar);
     }
 
-    void cleanupTestCase() {
-        print.reset();
-        vel.reset();
-        lform::LinkShutdown();  // releases the forms program, which ends
-        lform::setWindowSystem(nullptr);
-        system.reset();
-    }
+    void cleanupTestCase() { rig.stop(); }
 
     void showOpensTheFormAndReturnsWhenItIsClosed() {
         workspace.taxpayers.SelectByIndex(1);
@@ -136,26 +105,14 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) QSKIP("no pdftotext");
         // What a batch does after its first document, for all three: no print dialog is needed,
         // and with no printer the forms program writes each document into a PDF file.
-        TSterFormVEL& controller = print->VEL();
-        controller.SetActive(false);
-        controller.SilentPrint = true;
-        auto* memo = print->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
-        for (int row = 0; row < 3; ++row) {
-            workspace.taxpayers.SelectByIndex(row);
-            QByteArrayList lines;
-            const QByteArray symbol = vel->BuildFieldList(lines, *memo, FormKind::Pit11, true).value_or(QByteArray());
-            controller.SetSymbol(symbol);
-            controller.SetFields(lines);
-            controller.SetActive(true);
-            QVERIFY(controller.Print());
-            controller.FinishDocument();
-        }
-        const QDir documents(home.filePath(QStringLiteral("Documents")));
+        QVERIFY(PrintSilently(print->VEL(), *vel, *print->findChild<QPlainTextEdit*>(QStringLiteral("Memo1")),
+                              workspace.taxpayers, 3));
+        const QDir documents(rig.home.filePath(QStringLiteral("Documents")));
         const QStringList files = documents.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
         QCOMPARE(files.size(), 3);
         QStringList surnames;
         for (const QString& name : files) {
-            const QString text = pdfText(documents.filePath(name));
+            const QString text = PdfFileText(documents.filePath(name));
             for (const char* surname : {"ADAMSKI", "BORUCKA", "CEGLARZ"})
                 if (text.contains(QString::fromLatin1(surname))) surnames << QString::fromLatin1(surname);
         }
