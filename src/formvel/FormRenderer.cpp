@@ -61,10 +61,10 @@ QFont MakeFont(int pixelSize, bool bold) {
     font.setBold(bold);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::PreferOutline);
-    // Any letter spacing turns the shaper's ligatures off: "fi" stays two letters, so the PDF's
-    // text is found and copied as typed. A 1/20 of a page unit a letter changes nothing visible.
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
+    // No shaping, so no ligatures: "fi" stays two letters, and the PDF's text is found and copied as
+    // typed. (Letter spacing would do it too, but the PDF engine spaces the letters wider than the
+    // font's measure says, and lines measured to fit ran past their boxes on paper.)
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferNoShaping));
     return font;
 }
 
