@@ -523,17 +523,16 @@ void DrawValue(QPainter& painter, const ValueSlot& slot, const QString& value) {
     const FittedValue fit = FitValue(value, slot.valueArea);
     const QFontMetricsF& fm = ValueMetrics(fit.step);
     painter.setFont(ValueFont(fit.step));
-    if (!fit.whole) {  // listed as a finding; on the page it stays inside its box
-        painter.save();
-        painter.setClipRect(slot.frame);
-    }
-    double baseline = slot.valueArea.bottom() - fm.descent() - 4 - (Count(fit.lines) - 1) * fm.lineSpacing();
+    // Lines end at the area's foot. A value that cannot fit (a finding of the form's check) begins at
+    // the area's top and shows the lines that fit, so the caption above stays readable.
+    double baseline = fit.whole ? slot.valueArea.bottom() - fm.descent() - 4 - (Count(fit.lines) - 1) * fm.lineSpacing()
+                                : slot.valueArea.top() + fm.ascent();
     for (const QString& line : fit.lines) {
+        if (!fit.whole && baseline + fm.descent() > slot.valueArea.bottom()) break;
         const double x = slot.alignRight ? slot.valueArea.right() - fm.horizontalAdvance(line) : slot.valueArea.left();
         painter.drawText(QPointF(x, baseline), line);
         baseline += fm.lineSpacing();
     }
-    if (!fit.whole) painter.restore();
 }
 
 void DrawTick(QPainter& painter, const QRectF& square, const QPen& pen) {
