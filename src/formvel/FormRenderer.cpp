@@ -10,6 +10,7 @@
 #include <QPen>
 
 #include <array>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -96,7 +97,8 @@ const QFont& ValueFont(int step) {
 }
 
 // Breaks a value into lines no wider than `width`: between words, and a word wider than a line
-// between its letters. Nothing is dropped but the blanks at the breaks.
+// between its letters. Nothing is dropped but blanks: those at the breaks, and runs of blanks
+// become one.
 QStringList WrapValue(const QString& text, const QFontMetricsF& fm, double width) {
     QStringList lines;
     QString line;

@@ -5,6 +5,7 @@
 #include "formvel/FormRenderer.h"
 #include "store/Cp1250.h"
 
+#include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -184,6 +185,21 @@ TEST(FormTemplate, EveryTextStaysInsideTheFrameAndEachValueInItsBox) {
                     EXPECT_TRUE(inBox) << edition.symbol << " page " << page + 1 << ": " << drawn.text.toStdString();
                 }
                 EXPECT_GT(values, 25) << edition.symbol << " page " << page + 1;
+            }
+            // On screen: no pixel is darkened outside the frame (its lines' half width allowed).
+            for (double zoom : {0.35, 1.0}) {
+                QImage image(QSizeF(kPageWidth * zoom, kPageHeight * zoom).toSize(), QImage::Format_RGB32);
+                image.fill(Qt::white);
+                QPainter painter(&image);
+                BeginFormPage(painter, QRectF(0, 0, image.width(), image.height()));
+                DrawFormPage(painter, *document, page, {true, -1});
+                const QRect inside = painter.combinedTransform().mapRect(FormFrame().adjusted(-3, -3, 3, 3)).toAlignedRect();
+                painter.end();
+                int outside = 0;
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x = 0; x < image.width(); ++x)
+                        if (!inside.contains(x, y) && image.pixel(x, y) != qRgb(255, 255, 255)) ++outside;
+                EXPECT_EQ(outside, 0) << edition.symbol << " page " << page + 1 << " zoom " << zoom;
             }
         }
     }
