@@ -97,8 +97,8 @@ const QFont& ValueFont(int step) {
 }
 
 // Breaks a value into lines no wider than `width`: between words, and a word wider than a line
-// between its letters. Nothing is dropped but blanks: those at the breaks, and runs of blanks
-// become one.
+// between its letters, its first letters on the line begun. Nothing is dropped but blanks: those at
+// the breaks, and runs of blanks become one.
 QStringList WrapValue(const QString& text, const QFontMetricsF& fm, double width) {
     QStringList lines;
     QString line;
@@ -108,14 +108,22 @@ QStringList WrapValue(const QString& text, const QFontMetricsF& fm, double width
             line = candidate;
             continue;
         }
-        if (!line.isEmpty()) lines << line;
-        line = word;
-        while (line.size() > 1 && fm.horizontalAdvance(line) > width) {
-            qsizetype n = line.size() - 1;
-            while (n > 1 && fm.horizontalAdvance(line.left(n)) > width) --n;
-            lines << line.left(n);
-            line = line.mid(n);
+        if (fm.horizontalAdvance(word) <= width) {
+            lines << line;
+            line = word;
+            continue;
         }
+        QString rest = word;
+        QString begun = line.isEmpty() ? QString() : line + u' ';
+        while (fm.horizontalAdvance(begun + rest) > width) {
+            qsizetype n = rest.size();
+            while (n > 0 && fm.horizontalAdvance(begun + rest.left(n)) > width) --n;
+            if (n == 0 && begun.isEmpty()) n = 1;  // not even one letter fits: it stands alone
+            lines << (n == 0 ? begun.trimmed() : begun + rest.left(n));
+            rest = rest.mid(n);
+            begun.clear();
+        }
+        line = begun + rest;
     }
     if (!line.isEmpty()) lines << line;
     return lines;
@@ -334,8 +342,9 @@ private:
             captions.push_back(Wrap(box.kind == BoxKind::Tick ? QString::number(box.number) + QStringLiteral(".") : Numbered(box),
                                     FontRole::Caption, width - 2 * kPad));
             height = std::max(height, Count(captions.back()) * LineHeight(FontRole::Caption) + 70);
-            // A text across the page (an office, a name) has room for three lines of the smallest type.
-            if (box.kind == BoxKind::Text && box.span == 24)
+            // A text box has room for three lines of the smallest type: the longest text the register
+            // keeps, even of the widest letters, fits whole.
+            if (box.kind == BoxKind::Text)
                 height = std::max(height, Count(captions.back()) * LineHeight(FontRole::Caption) + 3 * ValueMetrics(kValueSizeCount - 1).lineSpacing() + 20);
         }
         double x = kMargin;

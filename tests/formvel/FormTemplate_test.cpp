@@ -34,13 +34,10 @@ const Edition kEditions[] = {
     {"PIT40_14", "PIT-40(14)", 8, 22, 35, 76},
 };
 
-// Upper-case Polish words, wide letters among them, cut to `length` characters.
+// The box's number and then the widest letter, `length` characters in all.
 QString Longest(int box, int length) {
-    QString text;
-    while (text.size() < length) text += QStringLiteral("%1 WÓŁCZYMĄKA-MAZOWSZE ŻWIR ").arg(box);
-    text.truncate(length);
-    if (text.endsWith(u' ')) text[length - 1] = u'W';
-    return text;
+    QString text = QString::number(box) + u' ';
+    return text + QString(length - text.size(), u'W');
 }
 
 // A form with the longest value the register keeps in each of its boxes.
