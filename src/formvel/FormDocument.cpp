@@ -3,7 +3,10 @@
 #include "formvel/AmountDisplay.h"
 #include "formvel/FieldListText.h"
 #include "formvel/FormCalculation.h"
+#include "formvel/FormRenderer.h"
 #include "store/Cp1250.h"
+
+#include <QGuiApplication>
 
 #include <algorithm>
 
@@ -154,6 +157,11 @@ void FormDocument::recalculate() {
 void FormDocument::recheck() {
     findings_ = ValidateForm(layout_, values_);
     calculationError_.reset();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {  // the measure needs the fonts
+        const auto unfit = FitForm(layout_, values_,
+                                   [this](int box, const QString& value) { return ValueFitsBox(layout_, box, value); });
+        findings_.insert(findings_.end(), unfit.begin(), unfit.end());
+    }
     if (options_ & (Calculate | ErrorLevel1)) {
         FormValues calculated = values_;
         CalculationError error;

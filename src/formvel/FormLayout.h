@@ -70,15 +70,12 @@ struct FormTitle {
 struct FormLayout {
     QByteArray symbol;      // "PIT118B_14"
     QString formName;       // "PIT-11/8B" (window titles, file names)
-    QString editionNote;    // "wzór obowiązujący za rok 2006"
-    std::vector<FormTitle> titles;
-    QString legalBasis;
+    std::vector<FormTitle> titles;  // the full titles and the other fixed texts: FormTemplateTexts
     int pageCount = 2;
     std::vector<FormSection> sections;
     std::vector<FormBox> boxes;
     QStringList amountColumns;  // the four column heads of the amount table
     std::vector<AmountTableRow> amountRows;
-    QString signatureCaption;   // the unnumbered box for the signature
 
     const FormBox* box(const QByteArray& key) const;
     const FormBox* boxByNumber(int number) const;

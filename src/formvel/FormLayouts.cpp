@@ -1,12 +1,14 @@
 #include "formvel/FormLayout.h"
 
+#include "formvel/FormTemplateTexts.h"
+
 #include <QHash>
 
 #include <map>
 #include <memory>
 
-// The two forms as tables. Each edition pair (2005, 2006) shares its boxes; only the symbol and the
-// edition note differ.
+// The two forms as tables. Each edition pair (2005, 2006) shares its boxes; the fixed texts of each
+// edition (its mark, titles, legal basis) stand in FormTemplateTexts.
 
 namespace {
 
@@ -125,8 +127,8 @@ const AmountRowData kPit11AmountRows[] = {
     {"1. Wynagrodzenie ze stosunku pracy, stosunku służbowego, a także zasiłki pieniężne z ubezpieczenia "
      "społecznego wypłacone przez zakład pracy",
      34, 35, 36, 37, false},
-    {"w tym przychody, do których zastosowano odliczenie kosztów uzyskania przychodów na podstawie art. 22 "
-     "ust. 9 pkt 3 ustawy",
+    {"1a. Przychody nieujęte w poz. 34, do których zastosowano koszty uzyskania przychodów na podstawie "
+     "art. 22 ust. 9 pkt 3 ustawy (dochód z wierszy 1 i 1a łącznie w poz. 36)",
      38, 39, 0, 0, false},
     {"2. Dniówki obrachunkowe i udziały w dochodzie podzielnym rolniczej spółdzielni produkcyjnej", 40, 0, 41,
      42, false},
@@ -220,8 +222,8 @@ const AmountRowData kPit40AmountRows[] = {
     {"1. Wynagrodzenie ze stosunku pracy, stosunku służbowego, a także zasiłki pieniężne z ubezpieczenia "
      "społecznego wypłacone przez zakład pracy",
      35, 36, 37, 38, false},
-    {"w tym przychody, do których zastosowano odliczenie kosztów uzyskania przychodów na podstawie art. 22 "
-     "ust. 9 pkt 3 ustawy",
+    {"1a. Przychody nieujęte w poz. 35, do których zastosowano koszty uzyskania przychodów na podstawie "
+     "art. 22 ust. 9 pkt 3 ustawy (dochód z wierszy 1 i 1a łącznie w poz. 37)",
      39, 40, 0, 0, false},
     {"2. Dniówki obrachunkowe i udziały w dochodzie podzielnym rolniczej spółdzielni produkcyjnej", 41, 0, 42,
      43, false},
@@ -231,7 +233,7 @@ const AmountRowData kPit40AmountRows[] = {
     {"6. Prawa majątkowe (w tym prawa autorskie i inne prawa, o których mowa w art. 18 ustawy)", 54, 55, 56,
      57, false},
     {"7. Inne źródła, niewymienione w wierszach od 1 do 6", 58, 59, 60, 61, false},
-    {"8. RAZEM (suma kwot z wierszy od 1 do 7)", 62, 63, 64, 65, true},
+    {"8. RAZEM (suma kwot z wierszy od 1 do 7, łącznie z wierszem 1a)", 62, 63, 64, 65, true},
 };
 
 // Computed boxes of the amount table (the "Dochód" column and the totals).
@@ -299,25 +301,16 @@ std::unique_ptr<FormLayout> Build(const SectionRow (&sections)[NS], const BoxRow
     return layout;
 }
 
-std::unique_ptr<FormLayout> BuildPit11(const QByteArray& symbol, const QString& year) {
+std::unique_ptr<FormLayout> BuildPit11(const QByteArray& symbol) {
     auto layout = Build(kPit11Sections, kPit11Boxes, kPit11Addresses, kPit11AmountRows, kPit11ComputedTableBoxes,
                         {QStringLiteral("Przychód"), QStringLiteral("Koszty uzyskania przychodu"),
                          QStringLiteral("Dochód"), QStringLiteral("Zaliczka pobrana przez płatnika")});
     layout->symbol = symbol;
     layout->formName = QStringLiteral("PIT-11/8B");
-    layout->editionNote = QStringLiteral("Wzór formularza PIT-11/PIT-8B na rok %1").arg(year);
     layout->titles = {
-        {QStringLiteral("PIT-11"), QStringLiteral("INFORMACJA O DOCHODACH ORAZ O POBRANYCH ZALICZKACH NA PODATEK DOCHODOWY"),
-         "pSKR.01"},
-        {QStringLiteral("PIT-8B"),
-         QStringLiteral("INFORMACJA O PRZYCHODACH Z INNYCH ŹRÓDEŁ ORAZ O DOCHODACH I POBRANYCH ZALICZKACH NA "
-                        "PODATEK DOCHODOWY"),
-         "pSKR.02"},
+        {QStringLiteral("PIT-11"), TemplateTextOf(symbol, TemplateText::FirstTitle), "pSKR.01"},
+        {QStringLiteral("PIT-8B"), TemplateTextOf(symbol, TemplateText::SecondTitle), "pSKR.02"},
     };
-    layout->legalBasis = QStringLiteral(
-        "Podstawa prawna: art. 35 ust. 1, art. 39 ust. 1 i art. 42 ust. 2 ustawy z dnia 26 lipca 1991 r. o podatku "
-        "dochodowym od osób fizycznych (zwanej dalej „ustawą”). Niewłaściwy tytuł formularza skreśla się.");
-    layout->signatureCaption = QStringLiteral("Data wypełnienia oraz podpis płatnika lub osoby reprezentującej płatnika");
     layout->payerNipBox = 1;
     layout->taxpayerNipBox = 19;
     layout->periodFromBox = 4;
@@ -327,19 +320,13 @@ std::unique_ptr<FormLayout> BuildPit11(const QByteArray& symbol, const QString& 
     return layout;
 }
 
-std::unique_ptr<FormLayout> BuildPit40(const QByteArray& symbol, const QString& year) {
+std::unique_ptr<FormLayout> BuildPit40(const QByteArray& symbol) {
     auto layout = Build(kPit40Sections, kPit40Boxes, kPit40Addresses, kPit40AmountRows, kPit40ComputedTableBoxes,
                         {QStringLiteral("Przychód"), QStringLiteral("Koszty uzyskania przychodu"),
                          QStringLiteral("Dochód"), QStringLiteral("Pobrana zaliczka na podatek dochodowy")});
     layout->symbol = symbol;
     layout->formName = QStringLiteral("PIT-40");
-    layout->editionNote = QStringLiteral("Wzór formularza PIT-40 na rok %1").arg(year);
-    layout->titles = {{QStringLiteral("PIT-40"),
-                       QStringLiteral("ROCZNE OBLICZENIE PODATKU OD DOCHODU UZYSKANEGO PRZEZ PODATNIKA"), {}}};
-    layout->legalBasis = QStringLiteral(
-        "Podstawa prawna: art. 37 ustawy z dnia 26 lipca 1991 r. o podatku dochodowym od osób fizycznych (zwanej "
-        "dalej „ustawą”).");
-    layout->signatureCaption = QStringLiteral("Data wypełnienia oraz podpis płatnika lub osoby reprezentującej płatnika");
+    layout->titles = {{QStringLiteral("PIT-40"), TemplateTextOf(symbol, TemplateText::FirstTitle), {}}};
     layout->payerNipBox = 1;
     layout->taxpayerNipBox = 18;
     layout->taxpayerSurnameBox = 19;
@@ -351,10 +338,8 @@ std::unique_ptr<FormLayout> BuildPit40(const QByteArray& symbol, const QString& 
 const std::map<QByteArray, std::unique_ptr<FormLayout>>& Layouts() {
     static const auto layouts = [] {
         std::map<QByteArray, std::unique_ptr<FormLayout>> all;
-        all["PIT118B_C"] = BuildPit11("PIT118B_C", QStringLiteral("2005"));
-        all["PIT118B_14"] = BuildPit11("PIT118B_14", QStringLiteral("2006"));
-        all["PIT40_13"] = BuildPit40("PIT40_13", QStringLiteral("2005"));
-        all["PIT40_14"] = BuildPit40("PIT40_14", QStringLiteral("2006"));
+        for (const char* symbol : {"PIT118B_C", "PIT118B_14"}) all[symbol] = BuildPit11(symbol);
+        for (const char* symbol : {"PIT40_13", "PIT40_14"}) all[symbol] = BuildPit40(symbol);
         return all;
     }();
     return layouts;

@@ -1,6 +1,7 @@
 #include "formvel/FormRenderer.h"
 
 #include "formvel/FormDocument.h"
+#include "formvel/FormTemplateTexts.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -9,6 +10,7 @@
 #include <QPen>
 
 #include <array>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,17 +20,26 @@ namespace {
 constexpr double kMargin = 100;
 constexpr double kContentWidth = kPageWidth - 2 * kMargin;
 constexpr double kFooterY = 2895;
+constexpr double kFrameBottom = 2930;
 constexpr double kHeadingHeight = 50;
 constexpr double kBoxHeight = 100;
 constexpr double kSquare = 32;
 constexpr double kPad = 10;
 constexpr double kLineGap = 4;
 constexpr double kWideValueWidth = 430;
-constexpr double kTableCaptionWidth = 760;
+constexpr double kTableCaptionWidth = 680;
+constexpr double kLegalLabelWidth = 250;
+constexpr double kEditionMarkWidth = 330;
+
+// Value sizes, tried from the first: a value that does not fit its box on one line gets smaller type,
+// then lines. The last is the smallest that stays readable on paper: 2.2 mm, about 6.2 pt.
+constexpr int kValueSizes[] = {34, 30, 27, 24, 22};
+constexpr int kValueSizeCount = static_cast<int>(std::size(kValueSizes));
 
 const QColor kHeadingFill(0xE4, 0xE4, 0xE4);
 const QColor kDisabledFill(0xD0, 0xD0, 0xD0);
 const QColor kTitleFill(0xF2, 0xF2, 0xF2);
+const QColor kOfficeFill(0xC8, 0xC8, 0xC8);  // the office's boxes: the template's dark fields
 
 QString LoadedFamily() {
     static const QString family = [] {
@@ -51,10 +62,10 @@ QFont MakeFont(int pixelSize, bool bold) {
     font.setBold(bold);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::PreferOutline);
-    // Any letter spacing turns the shaper's ligatures off: "fi" stays two letters, so the PDF's
-    // text is found and copied as typed. A 1/20 of a page unit a letter changes nothing visible.
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
+    // No shaping, so no ligatures: "fi" stays two letters, and the PDF's text is found and copied as
+    // typed. (Letter spacing would do it too, but the PDF engine spaces the letters wider than the
+    // font's measure says, and lines measured to fit ran past their boxes on paper.)
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferNoShaping));
     return font;
 }
 
@@ -65,6 +76,76 @@ const QFontMetricsF& Metrics(FontRole role) {
         return all;
     }();
     return metrics[static_cast<std::size_t>(role)];
+}
+
+const QFontMetricsF& ValueMetrics(int step) {
+    static const auto metrics = [] {
+        std::vector<QFontMetricsF> all;
+        for (int size : kValueSizes) all.emplace_back(MakeFont(size, false));
+        return all;
+    }();
+    return metrics[static_cast<std::size_t>(step)];
+}
+
+const QFont& ValueFont(int step) {
+    static const auto fonts = [] {
+        std::vector<QFont> all;
+        for (int size : kValueSizes) all.push_back(MakeFont(size, false));
+        return all;
+    }();
+    return fonts[static_cast<std::size_t>(step)];
+}
+
+// Breaks a value into lines no wider than `width`: between words, and a word wider than a line
+// between its letters, its first letters on the line begun. Nothing is dropped but blanks: those at
+// the breaks, and runs of blanks become one.
+QStringList WrapValue(const QString& text, const QFontMetricsF& fm, double width) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QString candidate = line.isEmpty() ? word : line + u' ' + word;
+        if (fm.horizontalAdvance(candidate) <= width) {
+            line = candidate;
+            continue;
+        }
+        if (fm.horizontalAdvance(word) <= width) {
+            lines << line;
+            line = word;
+            continue;
+        }
+        QString rest = word;
+        QString begun = line.isEmpty() ? QString() : line + u' ';
+        while (fm.horizontalAdvance(begun + rest) > width) {
+            qsizetype n = rest.size();
+            while (n > 0 && fm.horizontalAdvance(begun + rest.left(n)) > width) --n;
+            if (n == 0 && begun.isEmpty()) n = 1;  // not even one letter fits: it stands alone
+            lines << (n == 0 ? begun.trimmed() : begun + rest.left(n));
+            rest = rest.mid(n);
+            begun.clear();
+        }
+        line = begun + rest;
+    }
+    if (!line.isEmpty()) lines << line;
+    return lines;
+}
+
+// How a value is written into its area: the size (index into kValueSizes) and the lines.
+struct FittedValue {
+    int step = 0;
+    QStringList lines;
+    bool whole = true;  // false: even the smallest type in lines overflows the area
+};
+
+FittedValue FitValue(const QString& value, const QRectF& area) {
+    for (int step = 0; step < kValueSizeCount; ++step)
+        if (ValueMetrics(step).horizontalAdvance(value) <= area.width()) return {step, {value}, true};
+    for (int step = 0; step < kValueSizeCount; ++step) {
+        const QFontMetricsF& fm = ValueMetrics(step);
+        QStringList lines = WrapValue(value, fm, area.width());
+        if (static_cast<double>(lines.size()) * fm.lineSpacing() + 4 <= area.height()) return {step, lines, true};
+        if (step == kValueSizeCount - 1) return {step, lines, false};
+    }
+    return {};
 }
 
 // Breaks a text into lines no wider than `width` (a word longer than the width stands alone).
@@ -108,7 +189,7 @@ public:
                     amountTable();
                 else
                     rows(section.id, 0, 1000);
-                if (&section == &layout_.sections.back()) signature();
+                if (&section == &layout_.sections.back()) closing();
             }
             footer(page);
         }
@@ -136,14 +217,31 @@ private:
         return box.number > 0 ? QString::number(box.number) + QStringLiteral(". ") + box.caption : box.caption;
     }
 
+    QString fixed(TemplateText which) const { return TemplateTextOf(layout_.symbol, which); }
+
+    // A box of the template that no value fills: its caption, shaded when it is the office's.
+    void fixedBox(const QRectF& area, const QString& caption, bool office) {
+        if (office) fill(area, kOfficeFill);
+        frame(area);
+        text(Wrap(caption, FontRole::Caption, area.width() - 2 * kPad), FontRole::Caption, area.left() + kPad, area.top() + 4);
+    }
+
     void head() {
-        // Box 1 and the form's name.
+        // The edition mark, and beside it the banner with the filling instructions.
+        const QStringList banner =
+            Wrap(fixed(TemplateText::Banner) + u' ' + fixed(TemplateText::Instruction), FontRole::SmallBold,
+                 kContentWidth - kEditionMarkWidth - kPad);
+        text({fixed(TemplateText::EditionMark)}, FontRole::Heading, kMargin, y_);
+        y_ += std::max(LineHeight(FontRole::Heading), text(banner, FontRole::SmallBold, kMargin + kEditionMarkWidth, y_ + 2)) + kPad;
+        // Box 1, and the office's boxes 2 and 3 beside it.
+        const double rowTop = y_;
         rows("0", 0, 9);
-        y_ += 2 * kPad;
-        const double nameTop = kMargin;
-        text({layout_.formName}, FontRole::FormName, kMargin + kContentWidth * 0.62, nameTop + 10);
-        text({layout_.editionNote}, FontRole::Small, kMargin + kContentWidth * 0.62,
-             nameTop + 10 + LineHeight(FontRole::FormName));
+        const FormBox* nip = layout_.boxByNumber(layout_.payerNipBox);
+        const double officeLeft = kMargin + kContentWidth * (nip ? nip->span : 10) / 24.0;
+        const double officeWidth = (kMargin + kContentWidth - officeLeft) / 2;
+        fixedBox(QRectF(officeLeft, rowTop, officeWidth, y_ - rowTop), fixed(TemplateText::DocumentNumber), true);
+        fixedBox(QRectF(officeLeft + officeWidth, rowTop, officeWidth, y_ - rowTop), fixed(TemplateText::Status), true);
+        y_ += kPad;
         // The titles, each struck out through its box.
         const double nameWidth = 300;
         for (const FormTitle& title : layout_.titles) {
@@ -174,10 +272,37 @@ private:
             }
             y_ += height;
         }
+        const QString titleNote = fixed(TemplateText::TitleNote);
+        if (!titleNote.isEmpty()) y_ += text({titleNote}, FontRole::Small, kMargin + kPad, y_ + 4) + 4;
         y_ += kPad;
         rows("0", 10, 1000);
-        y_ += 6;
-        y_ += text(Wrap(layout_.legalBasis, FontRole::Small, kContentWidth), FontRole::Small, kMargin, y_) + kPad;
+        legalBlock();
+    }
+
+    // "Podstawa prawna", "Składający", "Termin składania", "Miejsce składania": the label in bold in
+    // its column, the text beside it.
+    void legalBlock() {
+        y_ += kPad;
+        const TemplateText parts[] = {TemplateText::LegalBasis, TemplateText::Submitter, TemplateText::Deadline,
+                                      TemplateText::Place};
+        std::vector<std::pair<QString, QStringList>> lines;
+        double height = 2 * kPad;
+        for (TemplateText part : parts) {
+            const QString whole = fixed(part);
+            const qsizetype colon = whole.indexOf(QStringLiteral(": "));
+            lines.emplace_back(whole.left(colon + 1), Wrap(whole.mid(colon + 2), FontRole::Small,
+                                                           kContentWidth - kLegalLabelWidth - 2 * kPad));
+            height += Count(lines.back().second) * LineHeight(FontRole::Small);
+        }
+        const QRectF area(kMargin, y_, kContentWidth, height);
+        fill(area, kTitleFill);
+        frame(area);
+        double y = y_ + kPad;
+        for (const auto& [label, wording] : lines) {
+            text({label}, FontRole::SmallBold, kMargin + kPad, y);
+            y += text(wording, FontRole::Small, kMargin + kPad + kLegalLabelWidth, y);
+        }
+        y_ += height;
     }
 
     void sectionHeading(const FormSection& section) {
@@ -217,6 +342,10 @@ private:
             captions.push_back(Wrap(box.kind == BoxKind::Tick ? QString::number(box.number) + QStringLiteral(".") : Numbered(box),
                                     FontRole::Caption, width - 2 * kPad));
             height = std::max(height, Count(captions.back()) * LineHeight(FontRole::Caption) + 70);
+            // A text box has room for three lines of the smallest type: the longest text the register
+            // keeps, even of the widest letters, fits whole.
+            if (box.kind == BoxKind::Text)
+                height = std::max(height, Count(captions.back()) * LineHeight(FontRole::Caption) + 3 * ValueMetrics(kValueSizeCount - 1).lineSpacing() + 20);
         }
         double x = kMargin;
         for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -235,7 +364,8 @@ private:
                 slot.squares.push_back(square);
                 text({box.choices.value(0)}, FontRole::Caption, square.right() + kPad, square.top() + 4);
             } else {
-                slot.valueArea = QRectF(x + kPad, y_ + height - 50, width - 2 * kPad, 44);
+                const double top = y_ + 6 + Count(captions[i]) * LineHeight(FontRole::Caption);
+                slot.valueArea = QRectF(x + kPad, top, width - 2 * kPad, y_ + height - 6 - top);
                 slot.alignRight = box.isAmount();
             }
             geometry_.valueSlots.push_back(slot);
@@ -291,7 +421,8 @@ private:
         slot.box = index;
         slot.page = page_;
         slot.frame = valueBox;
-        slot.valueArea = QRectF(valueBox.left() + kPad, y_ + height - 50, kWideValueWidth - 2 * kPad, 44);
+        const double top = y_ + 6 + LineHeight(FontRole::Caption);
+        slot.valueArea = QRectF(valueBox.left() + kPad, top, kWideValueWidth - 2 * kPad, y_ + height - 6 - top);
         slot.alignRight = true;
         geometry_.valueSlots.push_back(slot);
         y_ += height;
@@ -336,7 +467,8 @@ private:
                 slot.box = layout_.indexOf("p" + QByteArray::number(cells[c]));
                 slot.page = page_;
                 slot.frame = cell;
-                slot.valueArea = QRectF(cell.left() + kPad, cell.bottom() - 50, columnWidth - 2 * kPad, 44);
+                const double top = y_ + 6 + LineHeight(FontRole::Caption);
+                slot.valueArea = QRectF(cell.left() + kPad, top, columnWidth - 2 * kPad, cell.bottom() - 6 - top);
                 slot.alignRight = true;
                 geometry_.valueSlots.push_back(slot);
             }
@@ -344,18 +476,30 @@ private:
         }
     }
 
-    void signature() {
-        const QRectF area(kMargin, y_, kContentWidth, 170);
-        frame(area);
-        text(Wrap(layout_.signatureCaption, FontRole::Caption, kContentWidth - 2 * kPad), FontRole::Caption, kMargin + kPad, y_ + 4);
-        y_ += 170;
+    // The date and signature boxes, then the office's section.
+    void closing() {
+        const double split = kMargin + kContentWidth / 3;
+        fixedBox(QRectF(kMargin, y_, split - kMargin, 130), fixed(TemplateText::FillDate), false);
+        fixedBox(QRectF(split, y_, kMargin + kContentWidth - split, 130), fixed(TemplateText::Signature), false);
+        y_ += 130 + kPad;
+        const QRectF bar(kMargin, y_, kContentWidth, kHeadingHeight);
+        fill(bar, kOfficeFill);
+        frame(bar);
+        text({fixed(TemplateText::OfficeSection)}, FontRole::Heading, kMargin + kPad,
+             y_ + (kHeadingHeight - Metrics(FontRole::Heading).height()) / 2);
+        y_ += kHeadingHeight;
+        fixedBox(QRectF(kMargin, y_, kContentWidth, 110), fixed(TemplateText::OfficeRemarks), true);
+        y_ += 110;
+        const double half = kContentWidth / 2;
+        fixedBox(QRectF(kMargin, y_, half, 110), fixed(TemplateText::OfficeOfficer), true);
+        fixedBox(QRectF(kMargin + half, y_, half, 110), fixed(TemplateText::OfficeSignature), true);
+        y_ += 110;
     }
 
     void footer(int page) {
         line(QLineF(kMargin, kFooterY - 20, kPageWidth - kMargin, kFooterY - 20));
-        text({layout_.editionNote}, FontRole::Small, kMargin, kFooterY);
-        const QString pageText = QStringLiteral("%1   Strona %2 z %3").arg(layout_.formName).arg(page).arg(layout_.pageCount);
-        text({pageText}, FontRole::Small, kPageWidth - kMargin - Metrics(FontRole::Small).horizontalAdvance(pageText), kFooterY);
+        text({QStringLiteral("%1  %2/%3").arg(fixed(TemplateText::EditionMark)).arg(page).arg(layout_.pageCount)},
+             FontRole::SmallBold, kMargin, kFooterY);
     }
 
     const FormLayout& layout_;
@@ -387,20 +531,19 @@ void DrawStepOn(QPainter& painter, const DrawStep& step, const QPen& framePen) {
 }
 
 void DrawValue(QPainter& painter, const ValueSlot& slot, const QString& value) {
-    FontRole role = FontRole::Value;
-    double width = Metrics(role).horizontalAdvance(value);
-    QString shown = value;
-    if (width > slot.valueArea.width()) {
-        role = FontRole::ValueSmall;
-        width = Metrics(role).horizontalAdvance(value);
-        if (width > slot.valueArea.width()) {  // still too long: cut with an ellipsis rather than run over
-            shown = Metrics(role).elidedText(value, Qt::ElideRight, slot.valueArea.width());
-            width = Metrics(role).horizontalAdvance(shown);
-        }
+    const FittedValue fit = FitValue(value, slot.valueArea);
+    const QFontMetricsF& fm = ValueMetrics(fit.step);
+    painter.setFont(ValueFont(fit.step));
+    // Lines end at the area's foot. A value that cannot fit (a finding of the form's check) begins at
+    // the area's top and shows the lines that fit, so the caption above stays readable.
+    double baseline = fit.whole ? slot.valueArea.bottom() - fm.descent() - 4 - (Count(fit.lines) - 1) * fm.lineSpacing()
+                                : slot.valueArea.top() + fm.ascent();
+    for (const QString& line : fit.lines) {
+        if (!fit.whole && baseline + fm.descent() > slot.valueArea.bottom()) break;
+        const double x = slot.alignRight ? slot.valueArea.right() - fm.horizontalAdvance(line) : slot.valueArea.left();
+        painter.drawText(QPointF(x, baseline), line);
+        baseline += fm.lineSpacing();
     }
-    const double x = slot.alignRight ? slot.valueArea.right() - width : slot.valueArea.left();
-    painter.setFont(FormFont(role));
-    painter.drawText(QPointF(x, slot.valueArea.bottom() - Metrics(role).descent() - 4), shown);
 }
 
 void DrawTick(QPainter& painter, const QRectF& square, const QPen& pen) {
@@ -417,8 +560,8 @@ const QFont& FormFont(FontRole role) {
         std::array<QFont, static_cast<std::size_t>(FontRole::Count)> all;
         all[static_cast<std::size_t>(FontRole::Caption)] = MakeFont(21, false);
         all[static_cast<std::size_t>(FontRole::Small)] = MakeFont(19, false);
+        all[static_cast<std::size_t>(FontRole::SmallBold)] = MakeFont(19, true);
         all[static_cast<std::size_t>(FontRole::Value)] = MakeFont(34, false);
-        all[static_cast<std::size_t>(FontRole::ValueSmall)] = MakeFont(24, false);
         all[static_cast<std::size_t>(FontRole::Heading)] = MakeFont(24, true);
         all[static_cast<std::size_t>(FontRole::Title)] = MakeFont(28, true);
         all[static_cast<std::size_t>(FontRole::FormName)] = MakeFont(58, true);
@@ -503,6 +646,13 @@ int BoxAt(const FormLayout& layout, int page, const QPointF& point, int* choice)
         return slot.box;
     }
     return -1;
+}
+
+QRectF FormFrame() { return QRectF(kMargin, kMargin, kContentWidth, kFrameBottom - kMargin); }
+
+bool ValueFitsBox(const FormLayout& layout, int boxIndex, const QString& value) {
+    const ValueSlot* slot = SlotOf(layout, boxIndex);
+    return !slot || slot->valueArea.isEmpty() || FitValue(value, slot->valueArea).whole;
 }
 
 const ValueSlot* SlotOf(const FormLayout& layout, int boxIndex) {

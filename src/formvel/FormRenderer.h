@@ -24,7 +24,7 @@ class QPainter;
 inline constexpr double kPageWidth = 2100;
 inline constexpr double kPageHeight = 2970;
 
-enum class FontRole { Caption, Small, Value, ValueSmall, Heading, Title, FormName, Count };
+enum class FontRole { Caption, Small, SmallBold, Value, Heading, Title, FormName, Count };
 
 // One drawing step of a page's fixed part.
 struct DrawStep {
@@ -75,5 +75,10 @@ void BeginFormPage(QPainter& painter, const QRectF& deviceRect);
 // The box (index into the layout's boxes) at a point of a page, -1 when none; for a Choice box
 // `choice` gets the 1-based choice whose square holds the point (0 when none).
 int BoxAt(const FormLayout& layout, int page, const QPointF& point, int* choice = nullptr);
+// The rectangle that holds everything drawn on a page (page units): the form's frame.
+QRectF FormFrame();
+// True when the value can be written whole into the box (smaller type and lines if need be); also
+// true for boxes that show no text (coded boxes, boxes not drawn).
+bool ValueFitsBox(const FormLayout& layout, int boxIndex, const QString& value);
 // The slot of a box; nullptr when the box is not drawn.
 const ValueSlot* SlotOf(const FormLayout& layout, int boxIndex);

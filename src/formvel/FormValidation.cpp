@@ -174,3 +174,16 @@ std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValu
     }
     return findings;
 }
+
+std::vector<FormFinding> FitForm(const FormLayout& layout, const FormValues& values,
+                                 const std::function<bool(int box, const QString& value)>& fits) {
+    std::vector<FormFinding> findings;
+    for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
+        const int index = static_cast<int>(i);
+        if (layout.boxes[i].isCoded() || values.at(index).isEmpty() || fits(index, values.at(index))) continue;
+        Add(findings, index, layout.boxes[i],
+            QStringLiteral("wartość nie mieści się w polu formularza nawet najmniejszym pismem – na wydruku "
+                           "nie byłaby widoczna w całości; należy ją skrócić."));
+    }
+    return findings;
+}

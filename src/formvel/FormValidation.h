@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // One finding of the check of a form: the box (index into the layout's boxes) and a Polish
@@ -23,6 +24,11 @@ std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues
 // typed boxes (`calculated`); a difference of a grosz or more is a finding.
 std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValues& values,
                                         const FormValues& calculated);
+
+// Values the printed form cannot show whole: `fits` (the renderer's measure) tells whether a box's
+// value fits its box. A value is never cut silently; one that does not fit is a finding.
+std::vector<FormFinding> FitForm(const FormLayout& layout, const FormValues& values,
+                                 const std::function<bool(int box, const QString& value)>& fits);
 
 // True for a NIP of ten digits (hyphens and blanks between them allowed) whose check digit fits.
 bool IsValidNip(const QString& nip);

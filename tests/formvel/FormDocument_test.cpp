@@ -268,7 +268,7 @@ TEST(FormPdf, EveryValueOfBothFormsIsInTheText) {
     printer.setOutputFileName(second);
     EXPECT_EQ(PrintFormPages(printer, *pit11, 2, 2), 1);
     EXPECT_EQ(PdfPageCount(second), 1);
-    EXPECT_TRUE(PdfText(second).contains("Strona 2 z 2"));
+    EXPECT_TRUE(PdfText(second).simplified().contains("PIT-11/8B(14) 2/2"));
     EXPECT_FALSE(writeFormsPdf(dir.filePath("brak/x.pdf"), {pit11.get()}, &error));
     EXPECT_TRUE(error.contains("folder nie istnieje"));
 }

@@ -44,8 +44,8 @@ QByteArray FullPit40Fields() {
     return Encode(lines);
 }
 
-QString PdfText(const QString& path, int firstPage, int lastPage) {
-    QStringList arguments = {QStringLiteral("-layout")};
+QString PdfText(const QString& path, int firstPage, int lastPage, const QString& mode) {
+    QStringList arguments = {mode};
     if (firstPage > 0) arguments << QStringLiteral("-f") << QString::number(firstPage);
     if (lastPage > 0) arguments << QStringLiteral("-l") << QString::number(lastPage);
     arguments << path << QStringLiteral("-");

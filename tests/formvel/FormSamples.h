@@ -8,6 +8,7 @@ QByteArray FullPit11Fields();
 QByteArray FullPit40Fields();
 
 // The text of a PDF file as pdftotext gives it (pages first..last, 0 for all); empty on failure.
-QString PdfText(const QString& path, int firstPage = 0, int lastPage = 0);
+// `mode` is pdftotext's: "-layout" keeps the page's arrangement, "-raw" the drawing order.
+QString PdfText(const QString& path, int firstPage = 0, int lastPage = 0, const QString& mode = QStringLiteral("-layout"));
 // The number of pages of a PDF file (pdfinfo); 0 on failure.
 int PdfPageCount(const QString& path);

@@ -148,7 +148,9 @@ bool FormPageView::editBox(int boxIndex) {
     QFont font = editor_->font();
     font.setPixelSize(std::max(9, static_cast<int>(30 * unitScale())));
     editor_->setFont(font);
-    editor_->setGeometry(widgetRect(slot->page, slot->valueArea.adjusted(-6, -10, 6, 6)));
+    // One line at the foot of the value's area (which reaches up to the caption, for values in lines).
+    const QRectF line(slot->valueArea.left(), slot->valueArea.bottom() - 44, slot->valueArea.width(), 44);
+    editor_->setGeometry(widgetRect(slot->page, line.adjusted(-6, -10, 6, 6)));
     editor_->show();
     editor_->setFocus();
     editor_->selectAll();
