@@ -58,7 +58,7 @@ struct FormGeometry {
 const FormGeometry& GeometryOf(const FormLayout& layout);
 
 // The fonts of the forms: DejaVu Sans, loaded from the system's font files when the font
-// database does not know it.
+// database does not know it. Each thread has its own (a font is not shared between threads).
 const QFont& FormFont(FontRole role);
 
 struct RenderOptions {

@@ -5,6 +5,7 @@
 #include "formvel/app/FormsRequestHandler.h"
 #include "formvel/app/FormsServerLifetime.h"
 #include "platform/LinuxWindowSystem.h"
+#include "store/SameFile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QTranslator>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 // formvel: Fiskon's forms program. Started by Fiskon as "formvel /SERWER" (or, as the server variant,
@@ -31,6 +33,10 @@ constexpr int kQuietMilliseconds = 30000;
 // on the form of that edition, formatted and calculated; the program ends with the window.
 // "formvel --pdf SYMBOL PLIK WYNIK.pdf" writes that form into a PDF file instead.
 int ShowFieldListFile(const QString& symbol, const QString& path, const QString& pdfPath) {
+    if (!pdfPath.isEmpty() && (IsSameFile(pdfPath, path) || QFileInfo(pdfPath).absoluteFilePath() == QFileInfo(path).absoluteFilePath())) {
+        std::fprintf(stderr, "formvel: plik PDF nie może zastąpić listy pól %s.\n", qPrintable(QDir::toNativeSeparators(path)));
+        return 2;
+    }
     auto document = FormDocument::create(symbol.toLatin1());
     if (!document) {
         std::fprintf(stderr, "formvel: nieznany formularz %s (znane: PIT118B_C, PIT118B_14, PIT40_13, PIT40_14).\n",
@@ -72,6 +78,7 @@ bool HasServerSwitch(const QStringList& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write, with a message, instead
     // Writing a PDF needs no screen.
     if (argc > 1 && qstrcmp(argv[1], "--pdf") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
