@@ -321,3 +321,19 @@ TEST(PdfCommand, RefusesOutputsItMustNotReplace) {
     EXPECT_TRUE(readFile(planted).startsWith("%PDF"));
     EXPECT_EQ(QDir(eachFolder).entryList(QDir::Files), QStringList{"01_P01_IMIĘB.pdf"});
 }
+
+// On a terminal the command shows how far it is, on one line redrawn in place.
+TEST(PdfCommand, ShowsProgressOnATerminal) {
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty()) GTEST_SKIP() << "no script";
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    writeFile(data, registerOf(20));
+    const QString command = QStringLiteral("'%1' pdf '%2' '%3' --form pit11 --jobs 2")
+                                .arg(QStringLiteral(FISKON_CLI_PATH), data, dir.filePath(QStringLiteral("wynik.pdf")));
+    QProcess terminal;  // script runs the command on a pseudo-terminal of its own
+    terminal.start(QStringLiteral("script"), {"-qec", command, "/dev/null"});
+    ASSERT_TRUE(terminal.waitForFinished(120000));
+    const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
+    EXPECT_EQ(terminal.exitCode(), 0) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\rFormularze: 20 z 20 (100%)"))) << shown.toStdString();
+}
