@@ -14,10 +14,10 @@
 #include "store/SameFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -45,10 +45,7 @@ QStringList sourceFiles(const FormRequest& request) {
 }
 
 bool sameAsSource(const QString& output, const QStringList& sources) {
-    for (const QString& source : sources)
-        if (IsSameFile(output, source) || QFileInfo(source).absoluteFilePath() == QFileInfo(output).absoluteFilePath())
-            return true;
-    return false;
+    return std::any_of(sources.begin(), sources.end(), [&](const QString& source) { return IsSameFile(output, source); });
 }
 
 }  // namespace

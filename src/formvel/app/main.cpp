@@ -33,7 +33,7 @@ constexpr int kQuietMilliseconds = 30000;
 // on the form of that edition, formatted and calculated; the program ends with the window.
 // "formvel --pdf SYMBOL PLIK WYNIK.pdf" writes that form into a PDF file instead.
 int ShowFieldListFile(const QString& symbol, const QString& path, const QString& pdfPath) {
-    if (!pdfPath.isEmpty() && (IsSameFile(pdfPath, path) || QFileInfo(pdfPath).absoluteFilePath() == QFileInfo(path).absoluteFilePath())) {
+    if (IsSameFile(pdfPath, path)) {
         std::fprintf(stderr, "formvel: plik PDF nie może zastąpić listy pól %s.\n", qPrintable(QDir::toNativeSeparators(path)));
         return 2;
     }
@@ -78,7 +78,7 @@ bool HasServerSwitch(const QStringList& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write, with a message, instead
+    std::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit a write fails (with a message), not the program
     // Writing a PDF needs no screen.
     if (argc > 1 && qstrcmp(argv[1], "--pdf") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
