@@ -1,6 +1,8 @@
 // Forms output for a whole firm, 1,000 taxpayers, each figure also per document:
 // - what fiskon-cli pdf does: the field lists, the forms program's documents formatted and
 //   calculated, all drawn into one PDF;
+// - the same as fiskon-cli pdf runs it, on one thread and on every core, into one PDF and into a
+//   file per document (--jobs 1 against --jobs N: the speed-up);
 // - a print batch through the link to our real forms program, as the print dialog runs it after
 //   its first document (list sent again, new list, silent print, end of document); with no printer
 //   the forms program writes each document into a PDF file of its own.
@@ -10,6 +12,7 @@
 #include "GuiBenchmarkMain.h"
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
+#include "formvel/FormPdfBatch.h"
 #include "forms/FieldList.h"
 #include "forms/TSterFormVEL.h"
 #include "platform/LinuxWindowSystem.h"
@@ -20,6 +23,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -98,6 +102,46 @@ void BM_CliPdfOfTheFirm(benchmark::State& state) {
     }
     perDocument(state);
 }
+
+// fiskon-cli pdf as it runs: the batch drawn on `jobs` threads (the first argument), into one PDF
+// (second argument 0) or each document into a file of its own (1). Run with one job and with every
+// core in the same run: the speed-up is the ratio of the two times.
+void BM_CliPdfBatch(benchmark::State& state) {
+    Workspace& workspace = firm();
+    EditionSymbols symbols;
+    SetEditionSymbols(symbols, kDefaultFormYearIndex);
+    QTemporaryDir dir;
+    const bool each = state.range(1) != 0;
+    QByteArrayList lines;
+    FormPdfBatch batch;
+    batch.count = kDocuments;
+    batch.jobs = static_cast<int>(state.range(0));
+    batch.source = [&](int row) {
+        FormPdfSource source;
+        source.symbol = BuildFieldList(lines, choices(), &workspace.taxpayers.at(row), workspace.payer, symbols).value_or("");
+        source.fields = JoinLines(lines);
+        source.options = FormDocument::AutoFormat | FormDocument::Calculate;
+        if (each) source.path = dir.filePath(QStringLiteral("%1.pdf").arg(row));
+        return source;
+    };
+    batch.drawn = [](int, const FormPdfOutcome&) {};
+    for (auto _ : state) {
+        try {
+            if (each)
+                WriteEachFormPdf(batch);
+            else
+                WriteFormsPdfBatch(dir.filePath(QStringLiteral("firma.pdf")), batch);
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+    perDocument(state);
+}
+void CliPdfBatchArguments(benchmark::internal::Benchmark* benchmark) {
+    for (const int each : {0, 1})
+        for (const int jobs : {1, std::max(2, QThread::idealThreadCount())}) benchmark->Args({jobs, each});
+}
+BENCHMARK(BM_CliPdfBatch)->Apply(CliPdfBatchArguments)->ArgNames({"jobs", "each"})->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // The baseline of the batch below without the link: the same documents, each drawn into a PDF file
 // of its own, as the forms program does when it prints with no printer.

@@ -16,8 +16,8 @@ std::span<const CliCommand> CliCommands() {
                    "Importuje podatników z pliku tekstowego z wartościami rozdzielonymi znakiem.", &RunImportDelimitedCommand},
         CliCommand{"fields", "WEJŚCIE --form pit11|pit40 [--payer PLIK_PŁATNIKA] [--record N] [--edition 2005|2006] [--strike pit11|pit8b] [--tax-year RRRR] [--first-name IMIĘ] [--surname NAZWISKO] [--sort nazwisko|imie|pesel]",
                    "Wypisuje symbol formularza i listę pól jednego podatnika, jak trafiają do programu formularzy.", &RunFieldsCommand},
-        CliCommand{"pdf", "WEJŚCIE WYJŚCIE.pdf --form pit11|pit40 [opcje jak w fields] [--records all|LISTA] [--each KATALOG]",
-                   "Rysuje formularze wybranych podatników (domyślnie wszystkich) do jednego pliku PDF albo do pliku na podatnika.", &RunPdfCommand},
+        CliCommand{"pdf", "WEJŚCIE WYJŚCIE.pdf --form pit11|pit40 [opcje jak w fields] [--records all|LISTA] [--each KATALOG] [--jobs N]",
+                   "Rysuje formularze wybranych podatników (domyślnie wszystkich) do jednego pliku PDF albo do pliku na podatnika, na N rdzeniach (domyślnie wszystkich).", &RunPdfCommand},
     };
     return commands;
 }

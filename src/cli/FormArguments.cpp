@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <QThread>
 
 #include <algorithm>
 
@@ -94,7 +95,18 @@ FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QStrin
     }
     if (parsed.has(QStringLiteral("records"))) request.recordsOption = parsed.value(QStringLiteral("records"));
     if (parsed.has(QStringLiteral("each"))) request.eachDirectory = parsed.value(QStringLiteral("each"));
+    if (parsed.has(QStringLiteral("jobs"))) request.jobsOption = parsed.value(QStringLiteral("jobs"));
     return request;
+}
+
+int ParseJobCount(const std::optional<QString>& text) {
+    constexpr int kMostJobs = 256;
+    if (!text) return std::max(1, QThread::idealThreadCount());
+    bool ok = false;
+    const int jobs = text->toInt(&ok);
+    if (!ok || jobs < 1 || jobs > kMostJobs)
+        throw UsageError(QStringLiteral("--jobs przyjmuje liczbę wątków od 1 do %1, a nie „%2”.").arg(kMostJobs).arg(*text));
+    return jobs;
 }
 
 bool OpenFormWorkspace(Workspace& workspace, const FormRequest& request, QTextStream& err) {

@@ -24,11 +24,16 @@ struct FormRequest {
     std::optional<QString> recordOption;    // --record N
     std::optional<QString> recordsOption;   // --records all|LIST (pdf)
     std::optional<QString> eachDirectory;   // --each DIR (pdf)
+    std::optional<QString> jobsOption;      // --jobs N (pdf)
 };
 
 // Parses the form options and the positional files; the option names beyond the common ones
 // (without dashes) are given by the command. Throws UsageError for a malformed command line.
 FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QString>& extraOptions);
+
+// The number of threads of --jobs: a positive number (at most 256); without the option the number
+// of the machine's cores. Throws UsageError for anything else.
+int ParseJobCount(const std::optional<QString>& text);
 
 // Opens the register as Open does (the sort key set first) and loads the payer as the payer
 // form's Load does (no file: an empty payer). False, with the reason printed, when the register

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -75,6 +76,9 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // A file-size limit (ulimit -f) makes a write fail with "plik jest za duży" instead of ending
+    // the program half-way through the write.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -2,13 +2,17 @@
 
 #include "formvel/FormDocument.h"
 #include "formvel/FormRenderer.h"
+#include "store/AtomicFileWriter.h"
+#include "store/FileErrors.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+
+#include <string_view>
 
 int DrawFormPages(QPainter& painter, QPagedPaintDevice& device, const FormDocument& document, int firstPage,
                   int lastPage, bool& firstOnDevice) {
@@ -28,38 +32,74 @@ int DrawFormPages(QPainter& painter, QPagedPaintDevice& device, const FormDocume
     return drawn;
 }
 
-bool writeFormsPdf(const QString& path, const std::vector<const FormDocument*>& documents, QString* error) {
-    auto fail = [&](const QString& message) {
-        if (error) *error = message;
-        return false;
-    };
-    if (documents.empty()) return fail(QStringLiteral("Nie ma żadnego formularza do zapisania."));
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists())
-        return fail(QStringLiteral("Nie można zapisać pliku „%1”: folder nie istnieje.").arg(QDir::toNativeSeparators(path)));
-    const QString temporary = path + QStringLiteral(".part");
+QString FormEditionLabel(const FormDocument& document) {
+    const QByteArray symbol = document.layout().symbol;
+    const QByteArray edition = symbol.mid(symbol.lastIndexOf('_') + 1);
+    return QStringLiteral("%1(%2)").arg(document.layout().formName, QString::fromLatin1(edition));
+}
+
+QString FormPdfTitle(const QStringList& editionLabels, int documents, const QString& onlyTaxpayer) {
+    const QString forms = editionLabels.join(QStringLiteral(", "));
+    if (documents > 1) return QStringLiteral("%1 – podatnicy: %2").arg(forms).arg(documents);
+    return onlyTaxpayer.isEmpty() ? forms : QStringLiteral("%1 – %2").arg(forms, onlyTaxpayer);
+}
+
+QString FormPdfTitle(const std::vector<const FormDocument*>& documents) {
+    QStringList labels;
+    for (const FormDocument* document : documents)
+        if (const QString label = FormEditionLabel(*document); !labels.contains(label)) labels << label;
+    const QString taxpayer = documents.size() == 1 ? documents.front()->taxpayerName() : QString();
+    return FormPdfTitle(labels, static_cast<int>(documents.size()), taxpayer);
+}
+
+QByteArray RenderFormsPdf(const std::vector<FormPdfPages>& pages, const QString& title) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);  // an open device: the painter's start cannot fail
     {
-        QPdfWriter writer(temporary);
+        QPdfWriter writer(&buffer);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         writer.setResolution(600);
         writer.setCreator(QStringLiteral("Fiskon – formularze"));
-        writer.setTitle(documents.front()->layout().formName);
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return fail(QStringLiteral("Nie można zapisać pliku „%1”: brak uprawnień albo miejsca na dysku.")
-                            .arg(QDir::toNativeSeparators(path)));
+        writer.setTitle(title);
+        QPainter painter(&writer);
         bool first = true;
-        for (const FormDocument* document : documents) DrawFormPages(painter, writer, *document, 1, document->pageCount(), first);
-        if (!painter.end()) {
-            QFile::remove(temporary);
-            return fail(QStringLiteral("Nie udało się zapisać pliku „%1”.").arg(QDir::toNativeSeparators(path)));
-        }
+        for (const FormPdfPages& part : pages)
+            DrawFormPages(painter, writer, *part.document, part.firstPage, part.lastPage, first);
     }
-    QFile::remove(path);
-    if (!QFile::rename(temporary, path)) {
-        QFile::remove(temporary);
-        return fail(QStringLiteral("Nie można zapisać pliku „%1”: brak uprawnień albo plik jest zajęty.")
-                        .arg(QDir::toNativeSeparators(path)));
+    return buffer.data();
+}
+
+namespace {
+
+bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
+    try {
+        WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        return true;
+    } catch (const FileError& failure) {
+        if (error) *error = failure.message();
+        return false;
     }
-    return true;
+}
+
+}  // namespace
+
+bool writeFormsPdf(const QString& path, const std::vector<const FormDocument*>& documents, QString* error) {
+    if (documents.empty()) {
+        if (error) *error = QStringLiteral("Nie ma żadnego formularza do zapisania.");
+        return false;
+    }
+    std::vector<FormPdfPages> pages;
+    for (const FormDocument* document : documents) pages.push_back({document, 1, document->pageCount()});
+    return writeBytes(path, RenderFormsPdf(pages, FormPdfTitle(documents)), error);
+}
+
+int WriteFormPdfPages(const QString& path, const FormDocument& document, int firstPage, int lastPage, QString* error) {
+    const int first = std::max(1, firstPage);
+    const int last = std::min(document.pageCount(), lastPage);
+    if (first > last) {
+        if (error) *error = QStringLiteral("Formularz nie ma stron %1–%2.").arg(firstPage).arg(lastPage);
+        return 0;
+    }
+    const QByteArray bytes = RenderFormsPdf({{&document, first, last}}, FormPdfTitle({&document}));
+    return writeBytes(path, bytes, error) ? last - first + 1 : 0;
 }

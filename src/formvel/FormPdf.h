@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -8,9 +9,35 @@ class FormDocument;
 class QPagedPaintDevice;
 class QPainter;
 
-// Writes the documents into one PDF, each starting on a new page; false with a Polish message on
-// failure. Text stays text (DejaVu Sans embedded, searchable); lines are vectors.
+// PDF files of the forms. Every PDF the programs write is drawn into memory first and then goes
+// through the program's one safe writer (WriteFileAtomically): a uniquely named temporary file in
+// the target's folder, every write checked, renamed over the target at the end. A failure leaves
+// what stood at the target as it was, and what is not a regular file there (a folder, a device, a
+// pipe) or a read-only file is refused. Text stays text (DejaVu Sans embedded, searchable); lines
+// are vectors.
+
+// "PIT-40(14)": the form's name and its edition (the edition symbol's last part).
+QString FormEditionLabel(const FormDocument& document);
+// The document title of a PDF: "PIT-40(14) – NOWAK ANNA" for one document; for several, the
+// editions they use and the number of documents ("PIT-11/8B(14) – podatnicy: 250").
+QString FormPdfTitle(const QStringList& editionLabels, int documents, const QString& onlyTaxpayer);
+QString FormPdfTitle(const std::vector<const FormDocument*>& documents);
+
+// One PDF in memory: pages firstPage..lastPage (1-based, clipped) of each document, each document
+// from a new page, with the given document title.
+struct FormPdfPages {
+    const FormDocument* document = nullptr;
+    int firstPage = 1;
+    int lastPage = 999;
+};
+QByteArray RenderFormsPdf(const std::vector<FormPdfPages>& pages, const QString& title);
+
+// Writes the documents into one PDF; false with a Polish message (naming the file and the cause)
+// on failure.
 bool writeFormsPdf(const QString& path, const std::vector<const FormDocument*>& documents, QString* error);
+// Writes pages firstPage..lastPage of one document into a PDF file (printing into a file); the
+// number of pages written, 0 with a Polish message on failure.
+int WriteFormPdfPages(const QString& path, const FormDocument& document, int firstPage, int lastPage, QString* error);
 
 // Draws pages firstPage..lastPage (1-based, clipped to the document) of one document on a paged
 // device that a painter is already open on, a new device page before every page but the first

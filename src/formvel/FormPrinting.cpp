@@ -8,15 +8,57 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
-int PrintFormPages(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage) {
+#include <cstdio>
+
+namespace {
+
+// Keeps Qt's own English warnings about a painter that could not start ("QPainter::begin():
+// Returned false") from the user while a print starts; the caller reports the failure in Polish.
+class QuietPainterStart {
+public:
+    QuietPainterStart() : previous_(qInstallMessageHandler(&QuietPainterStart::filter)) { current() = previous_; }
+    ~QuietPainterStart() { qInstallMessageHandler(previous_); }
+    QuietPainterStart(const QuietPainterStart&) = delete;
+    QuietPainterStart& operator=(const QuietPainterStart&) = delete;
+
+private:
+    static QtMessageHandler& current() {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void filter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (message.startsWith(QLatin1String("QPainter::begin"))) return;
+        if (current())
+            current()(type, context, message);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+    QtMessageHandler previous_;
+};
+
+}  // namespace
+
+int PrintFormPages(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage, QString* error) {
+    // Into a file: through the safe writer, never over a file half-written.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return WriteFormPdfPages(printer.outputFileName(), document, firstPage, lastPage, error);
     printer.setFullPage(true);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
-    if (printer.docName().isEmpty()) printer.setDocName(document.layout().formName);
+    if (printer.docName().isEmpty()) printer.setDocName(FormPdfTitle({&document}));
     QPainter painter;
-    if (!painter.begin(&printer)) return 0;
+    bool started = false;
+    {
+        const QuietPainterStart quiet;
+        started = painter.begin(&printer);
+    }
+    if (!started) {
+        if (error) *error = QStringLiteral("Nie można rozpocząć drukowania na drukarce %1.").arg(printer.printerName());
+        return 0;
+    }
     bool first = true;
     const int pages = DrawFormPages(painter, printer, document, firstPage, lastPage, first);
     painter.end();
@@ -57,10 +99,17 @@ QString FallbackPdfPath(const FormDocument& document) {
     return UniqueFilePath(QDir(folder).filePath(name + QStringLiteral(".pdf")));
 }
 
-QString BatchSiblingPath(const QString& chosen, const FormDocument& document) {
+QString BatchSiblingPath(const QString& chosen, const QString& firstTaxpayer, const FormDocument& document) {
     const QFileInfo info(chosen);
     QString taxpayer = FileNamePart(document.taxpayerName());
     if (taxpayer.isEmpty()) taxpayer = QStringLiteral("formularz");
+    // "PIT-11-8B_NOWAK_ANNA.pdf" chosen for the first: "PIT-11-8B_" + the later taxpayer.
+    QString stem = info.completeBaseName();
+    const QString first = FileNamePart(firstTaxpayer);
+    if (!first.isEmpty()) {
+        const QRegularExpression named(u'_' + QRegularExpression::escape(first) + QStringLiteral(R"((?: \(\d+\))?$)"));
+        stem.remove(named);
+    }
     const QString suffix = info.suffix().isEmpty() ? QStringLiteral(".pdf") : u'.' + info.suffix();
-    return UniqueFilePath(info.dir().filePath(info.completeBaseName() + u'_' + taxpayer + suffix));
+    return UniqueFilePath(info.dir().filePath(stem + u'_' + taxpayer + suffix));
 }

@@ -10,8 +10,10 @@ class QPrinter;
 // for one.
 
 // Prints pages firstPage..lastPage (1-based; 999 or anything past the end means to the last page)
-// on the printer; the number of pages printed, 0 when the printer could not be started.
-int PrintFormPages(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage);
+// on the printer; the number of pages printed, 0 (with a Polish message) when the printer could
+// not be started. A printer set up to print into a PDF file writes it through the safe writer.
+int PrintFormPages(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage,
+                   QString* error = nullptr);
 
 // The printers the system offers, in the order the printer index counts them.
 QStringList AvailablePrinterNames();
@@ -26,6 +28,7 @@ QString FileNamePart(const QString& text);
 // named after the form and the taxpayer.
 QString FallbackPdfPath(const FormDocument& document);
 
-// The file of a later document of a batch whose first went to `chosen`: beside it, named after the
-// chosen file and the taxpayer, never one that exists.
-QString BatchSiblingPath(const QString& chosen, const FormDocument& document);
+// The file of a later document of a batch whose first (of `firstTaxpayer`) went to `chosen`:
+// beside it, named after the chosen file with the first taxpayer's name replaced by this document's
+// taxpayer, never one that exists.
+QString BatchSiblingPath(const QString& chosen, const QString& firstTaxpayer, const FormDocument& document);

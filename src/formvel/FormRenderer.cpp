@@ -69,8 +69,9 @@ QFont MakeFont(int pixelSize, bool bold) {
     return font;
 }
 
+// Fonts and their metrics are kept per thread: PDF batches draw on several threads at once.
 const QFontMetricsF& Metrics(FontRole role) {
-    static const auto metrics = [] {
+    thread_local const auto metrics = [] {
         std::vector<QFontMetricsF> all;
         for (int i = 0; i < static_cast<int>(FontRole::Count); ++i) all.emplace_back(FormFont(static_cast<FontRole>(i)));
         return all;
@@ -556,7 +557,7 @@ void DrawTick(QPainter& painter, const QRectF& square, const QPen& pen) {
 }  // namespace
 
 const QFont& FormFont(FontRole role) {
-    static const auto fonts = [] {
+    thread_local const auto fonts = [] {
         std::array<QFont, static_cast<std::size_t>(FontRole::Count)> all;
         all[static_cast<std::size_t>(FontRole::Caption)] = MakeFont(21, false);
         all[static_cast<std::size_t>(FontRole::Small)] = MakeFont(19, false);

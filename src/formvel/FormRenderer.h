@@ -20,6 +20,9 @@ class QPainter;
 //
 // What does not depend on the values (frames, captions, headings) is laid out once per edition
 // and kept; a page is then that list of drawing steps plus the values.
+//
+// PDF batches draw on several threads at once: what is kept between calls is either made once and
+// then only read (layouts, under a lock) or kept per thread (fonts and their metrics).
 
 inline constexpr double kPageWidth = 2100;
 inline constexpr double kPageHeight = 2970;
@@ -58,7 +61,7 @@ struct FormGeometry {
 const FormGeometry& GeometryOf(const FormLayout& layout);
 
 // The fonts of the forms: DejaVu Sans, loaded from the system's font files when the font
-// database does not know it.
+// database does not know it. Each thread has its own (a font is not shared between threads).
 const QFont& FormFont(FontRole role);
 
 struct RenderOptions {

@@ -20,15 +20,26 @@ WriteDeviceWrapper& deviceWrapper() {
     throw FileError(file_error_text::cannotWrite(fileName, reason));
 }
 
+// Why what stands at the target must not be replaced; empty when nothing stands in the way. A
+// device or a pipe is left as it is, and so is a file marked read-only (no write permission for its
+// owner), even for a user whose rights would allow replacing it.
+QString refusalOf(const QFileInfo& target) {
+    if (target.isDir()) return QStringLiteral("wskazano folder, a nie plik");
+    if (target.exists() && !target.isFile()) return QStringLiteral("to nie jest zwykły plik");
+    if (target.isFile() && (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
+        return QStringLiteral("plik jest tylko do odczytu");
+    if (target.isSymLink() && !target.exists()) return QStringLiteral("dowiązanie symboliczne wskazuje plik, którego nie ma");
+    return QString();
+}
+
 // Why the temporary file could not be made, judged from the target and its folder first (more
 // telling than the errno of the temporary file) and from errno otherwise.
 QString openFailureReason(const QFileInfo& target, int errorNumber, const QString& platformText) {
-    if (target.isDir()) return QStringLiteral("wskazano folder, a nie plik");
+    if (const QString refusal = refusalOf(target); !refusal.isEmpty()) return refusal;
     const QFileInfo folder(target.absolutePath());
     if (!folder.exists()) return QStringLiteral("folder „%1” nie istnieje").arg(folder.filePath());
     if (!folder.isDir()) return QStringLiteral("„%1” nie jest folderem").arg(folder.filePath());
     if (!folder.isWritable()) return QStringLiteral("brak uprawnień do zapisu w folderze „%1”").arg(folder.filePath());
-    if (target.exists() && !target.isFile()) return QStringLiteral("to nie jest zwykły plik");
     return file_error_text::reasonForErrno(errorNumber, platformText);
 }
 
@@ -41,8 +52,7 @@ ScopedWriteDeviceWrapper::~ScopedWriteDeviceWrapper() { deviceWrapper() = std::m
 
 void WriteFileAtomically(const QString& fileName, const std::function<std::string_view()>& nextChunk) {
     const QFileInfo target(fileName);
-    if (target.exists() && !target.isFile())
-        fail(fileName, openFailureReason(target, 0, QString()));
+    if (const QString refusal = refusalOf(target); !refusal.isEmpty()) fail(fileName, refusal);
 
     QSaveFile file(fileName);  // an uncommitted save file is removed, the target untouched
     errno = 0;

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -170,6 +172,8 @@ TEST(PdfCommand, RefusesWhatItCannotDo) {
         {{"pdf", example("podatnicy.txt"), out, "--each", dir.path(), "--form", "pit11"}, 2},
         {{"pdf", example("podatnicy.txt"), dir.filePath(QStringLiteral("brak/x.pdf")), "--form", "pit11"}, 1},
         {{"pdf", example("podatnicy.txt"), example("platnik.txt"), "--payer", example("platnik.txt"), "--form", "pit11"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--jobs", "0"}, 2},
+        {{"pdf", example("podatnicy.txt"), out, "--form", "pit11", "--jobs", "dwa"}, 2},
     };
     for (const auto& [arguments, exitCode] : cases) {
         const CliRun run = RunCli(arguments);
@@ -195,4 +199,176 @@ TEST(PdfCommand, FindingsShowControlCharactersAsText) {
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("1 ĄC\\x1B[2JKI ŁUKASZ: Poz. 19"))) << run.err.toStdString();
     EXPECT_FALSE(run.err.contains(QChar(0x1B)));
+}
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(nie ma pliku)");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A register of `count` taxpayers with distinct names, in sort order, in code page 1250; the third
+// surname holds a control character.
+QByteArray registerOf(int count) {
+    QByteArray text;
+    for (int n = 1; n <= count; ++n) {
+        const QByteArray surname = n == 3 ? QByteArray("P03\x01TAB") : "P" + QByteArray::number(n).rightJustified(2, '0');
+        text += "[s" + QByteArray::number(n) + "]\r\nnazwisko=" + surname + "\r\nimie1=IMI\xCA" + QByteArray(1, char('A' + n)) +
+                "\r\nnip=676-234-51-89\r\np11_34=" + QByteArray::number(1000 + n) + ",00\r\np40_35=" +
+                QByteArray::number(2000 + n) + ",00\r\n\r\n";
+    }
+    return text + "[Parametry]\r\nLiczbaRekordow=" + QByteArray::number(count) + "\r\n";
+}
+
+// A PDF with its creation date masked: two runs of the same work give the same bytes.
+QByteArray withoutDate(QByteArray pdf) {
+    static const QRegularExpression date(QStringLiteral(R"(/CreationDate \(D:[0-9Z+'-]*\))"));
+    return QString::fromLatin1(pdf).replace(date, QStringLiteral("/CreationDate ()")).toLatin1();
+}
+
+}  // namespace
+
+// Several jobs draw exactly what one draws: the single PDF in register order (its parts joined),
+// and each taxpayer's own file under that taxpayer's name.
+TEST(PdfCommand, ManyJobsGiveTheOutputOfOne) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "no pdftotext";
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    writeFile(data, registerOf(20));
+    std::map<QString, QByteArray> single;
+    std::map<QString, std::map<QString, QByteArray>> each;
+    for (const QString jobs : {"1", "2", "3"}) {
+        const QString pdf = dir.filePath(QStringLiteral("jobs%1.pdf").arg(jobs));
+        CliRun run = RunCli({"pdf", data, pdf, "--form", "pit40", "--jobs", jobs});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(QStringLiteral("Formularze:")));  // no progress line off a terminal
+        single[jobs] = withoutDate(readFile(pdf));
+        const QString folder = dir.filePath(QStringLiteral("each%1").arg(jobs));
+        run = RunCli({"pdf", data, "--each", folder, "--form", "pit11", "--jobs", jobs});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name))
+            each[jobs][name] = withoutDate(readFile(QDir(folder).filePath(name)));
+    }
+    EXPECT_TRUE(single["1"] == single["2"] && single["1"] == single["3"]);
+    EXPECT_TRUE(each["1"] == each["2"] && each["1"] == each["3"]);
+
+    // Forty pages, each taxpayer's two in register order.
+    const QString text = pdfText(dir.filePath(QStringLiteral("jobs2.pdf")));
+    EXPECT_EQ(text.count(u'\f'), 40);
+    static const QRegularExpression surname(QStringLiteral("P(\\d\\d)"));
+    QStringList order;
+    for (auto it = surname.globalMatch(text); it.hasNext();) {
+        const QString number = it.next().captured(1);
+        if (order.isEmpty() || order.back() != number) order << number;
+    }
+    QStringList expected;
+    for (int n = 1; n <= 20; ++n) expected << QString::number(n).rightJustified(2, u'0');
+    EXPECT_EQ(order, expected);
+
+    ASSERT_EQ(each["1"].size(), 20u);
+    EXPECT_EQ(each["1"].begin()->first, QStringLiteral("01_P01_IMIĘB.pdf"));
+    EXPECT_TRUE(each["1"].count(QStringLiteral("03_P03_TAB_IMIĘD.pdf")));  // the control character made "_"
+    EXPECT_EQ(each["1"].rbegin()->first, QStringLiteral("20_P20_IMIĘU.pdf"));
+    const QString sixth = pdfText(dir.filePath(QStringLiteral("each2/06_P06_IMIĘG.pdf")));
+    EXPECT_TRUE(sixth.contains(QStringLiteral("P06")) && !sixth.contains(QStringLiteral("P05")));
+
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {dir.filePath(QStringLiteral("each3/06_P06_IMIĘG.pdf"))});
+    info.waitForFinished(60000);
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QStringLiteral("PIT-11/8B(14) – P06 IMIĘG")));
+}
+
+// A write that fails part-way (here a file-size limit) keeps the PDF that stood there, names the
+// cause and fails; no temporary file is left.
+TEST(PdfCommand, AFailedWriteKeepsTheOldFile) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    writeFile(data, registerOf(20));
+    const QString pdf = dir.filePath(QStringLiteral("wynik.pdf"));
+    writeFile(pdf, "%PDF poprzedni, dobry plik");
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"), {"-c", "ulimit -f 40; exec \"$0\" \"$@\"", QStringLiteral(FISKON_CLI_PATH),
+                                              "pdf", data, pdf, "--form", "pit11", "--jobs", "2"});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Nie można zapisać pliku „%1”: plik jest za duży.").arg(pdf))) << err.toStdString();
+    EXPECT_EQ(readFile(pdf), "%PDF poprzedni, dobry plik");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"dane.txt", "wynik.pdf"}));
+}
+
+// What stands at the output and must not be replaced is refused and left as it is; a link planted
+// where a temporary file could go is never followed.
+TEST(PdfCommand, RefusesOutputsItMustNotReplace) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    const QByteArray register20 = registerOf(20);
+    writeFile(data, register20);
+    const QString readOnly = dir.filePath(QStringLiteral("tylko.pdf"));
+    writeFile(readOnly, "tylko do odczytu");
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    const QString fifo = dir.filePath(QStringLiteral("kolejka.pdf"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mkfifo"), {fifo}), 0);
+    const QString linkToData = dir.filePath(QStringLiteral("dowiazanie.pdf"));
+    QFile::link(data, linkToData);
+    const QString victim = dir.filePath(QStringLiteral("cudzy.txt"));
+    writeFile(victim, "cudzy plik");
+    const QString planted = dir.filePath(QStringLiteral("nowy.pdf"));
+    for (const char* suffix : {".part", ".tmp", "~"}) QFile::link(victim, planted + QString::fromLatin1(suffix));
+    // A data file named as --each would name the first taxpayer's PDF.
+    const QString eachFolder = dir.filePath(QStringLiteral("osobno"));
+    QDir().mkpath(eachFolder);
+    const QString dataInFolder = eachFolder + QStringLiteral("/01_P01_IMIĘB.pdf");
+    writeFile(dataInFolder, register20);
+
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        QString message;
+    };
+    const Case cases[] = {
+        {{data, "/dev/null"}, 1, QStringLiteral("„/dev/null”: to nie jest zwykły plik.")},
+        {{data, fifo}, 1, QStringLiteral("to nie jest zwykły plik.")},
+        {{data, readOnly}, 1, QStringLiteral("plik jest tylko do odczytu.")},
+        {{data, dir.path()}, 1, QStringLiteral("wskazano folder, a nie plik.")},
+        {{data, linkToData}, 2, QStringLiteral("Plik PDF nie może zastąpić pliku danych")},
+        {{dataInFolder, "--each", eachFolder}, 1, QStringLiteral("zastąpiłby plik danych")},
+        {{data, planted}, 0, QString()},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(QStringList{"pdf"} + c.arguments + QStringList{"--form", "pit11"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString() << "\n" << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+    }
+    EXPECT_EQ(readFile(data), register20);
+    EXPECT_EQ(readFile(dataInFolder), register20);
+    EXPECT_EQ(readFile(readOnly), "tylko do odczytu");
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());  // still the pipe
+    EXPECT_EQ(readFile(victim), "cudzy plik");
+    EXPECT_TRUE(readFile(planted).startsWith("%PDF"));
+    EXPECT_EQ(QDir(eachFolder).entryList(QDir::Files), QStringList{"01_P01_IMIĘB.pdf"});
+}
+
+// On a terminal the command shows how far it is, on one line redrawn in place.
+TEST(PdfCommand, ShowsProgressOnATerminal) {
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty()) GTEST_SKIP() << "no script";
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    writeFile(data, registerOf(20));
+    const QString command = QStringLiteral("'%1' pdf '%2' '%3' --form pit11 --jobs 2")
+                                .arg(QStringLiteral(FISKON_CLI_PATH), data, dir.filePath(QStringLiteral("wynik.pdf")));
+    QProcess terminal;  // script runs the command on a pseudo-terminal of its own
+    terminal.start(QStringLiteral("script"), {"-qec", command, "/dev/null"});
+    ASSERT_TRUE(terminal.waitForFinished(120000));
+    const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
+    EXPECT_EQ(terminal.exitCode(), 0) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\rFormularze: 20 z 20 (100%)"))) << shown.toStdString();
 }

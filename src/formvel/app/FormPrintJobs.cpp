@@ -23,7 +23,8 @@ FormPrintJobs::~FormPrintJobs() {
 }
 
 int FormPrintJobs::printOn(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage) {
-    const int pages = PrintFormPages(printer, document, firstPage, lastPage);
+    printError_.clear();
+    const int pages = PrintFormPages(printer, document, firstPage, lastPage, &printError_);
     lastOutputFile_ = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
     return pages;
 }
@@ -36,7 +37,8 @@ bool FormPrintJobs::print(FormDocument& document, FormWindow* window, const Requ
     QString message;
     int pages = 0;
     if (job.chosen && job.printer) {
-        if (!job.chosenFile.isEmpty()) job.printer->setOutputFileName(BatchSiblingPath(job.chosenFile, document));
+        if (!job.chosenFile.isEmpty())
+            job.printer->setOutputFileName(BatchSiblingPath(job.chosenFile, job.chosenTaxpayer, document));
         if (!request.caption.isEmpty()) job.printer->setDocName(request.caption);
         pages = printOn(*job.printer, document, first, last);
         if (!job.chosenFile.isEmpty())
@@ -61,7 +63,7 @@ bool FormPrintJobs::print(FormDocument& document, FormWindow* window, const Requ
             if (!request.silent) message = QStringLiteral("Formularz wysłano do drukarki %1.").arg(name);
         }
     }
-    if (pages == 0) message = QStringLiteral("Nie udało się wydrukować formularza.");
+    if (pages == 0) message = failureMessage();
     else job.range = std::make_pair(first, first + pages - 1);
     if (window && !message.isEmpty()) window->showStatus(message);
     return pages > 0;
@@ -128,16 +130,21 @@ void FormPrintJobs::dialogClosed(FormDocument* document, QPointer<FormWindow> wi
     const int pages = printOn(printer, *document, first, last);
     job.chosen = pages > 0;
     job.chosenFile = lastOutputFile_;
+    job.chosenTaxpayer = document->taxpayerName();
     job.documents = 0;
     if (pages > 0) job.range = std::make_pair(first, last);
     if (window) {
         if (pages == 0)
-            window->showStatus(QStringLiteral("Nie udało się wydrukować formularza."));
+            window->showStatus(failureMessage());
         else if (!job.chosenFile.isEmpty())
             window->showStatus(QStringLiteral("Formularz zapisano w pliku %1.").arg(Native(job.chosenFile)));
         else
             window->showStatus(QStringLiteral("Formularz wysłano do drukarki %1.").arg(printer.printerName()));
     }
+}
+
+QString FormPrintJobs::failureMessage() const {
+    return printError_.isEmpty() ? QStringLiteral("Nie udało się wydrukować formularza.") : printError_;
 }
 
 bool FormPrintJobs::dialogFinished(const FormDocument* document) const {

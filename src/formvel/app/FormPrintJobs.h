@@ -57,13 +57,16 @@ private:
         bool chosen = false;
         bool finished = true;
         QString chosenFile;
+        QString chosenTaxpayer;  // of the document printed through the dialog
         std::optional<std::pair<int, int>> range;
         int documents = 0;
     };
 
     void dialogClosed(FormDocument* document, QPointer<FormWindow> window, int result);
     int printOn(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage);
+    QString failureMessage() const;
 
     std::map<const FormDocument*, Job> jobs_;
     QString lastOutputFile_;
+    QString printError_;  // why the last print failed
 };

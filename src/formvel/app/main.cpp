@@ -8,14 +8,17 @@
 #include "formvel/app/FormsRequestHandler.h"
 #include "formvel/app/FormsServerLifetime.h"
 #include "platform/LinuxWindowSystem.h"
+#include "store/SameFile.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 // formvel: Fiskon's forms program. Started by Fiskon as "formvel /SERWER" (or, as the server variant,
@@ -31,6 +34,10 @@ constexpr int kQuietMilliseconds = 30000;
 // on the form of that edition, formatted and calculated; the program ends with the window.
 // "formvel --pdf SYMBOL PLIK WYNIK.pdf" writes that form into a PDF file instead.
 int ShowFieldListFile(const QString& symbol, const QString& path, const QString& pdfPath) {
+    if (IsSameFile(pdfPath, path)) {
+        std::fprintf(stderr, "formvel: plik PDF nie może zastąpić listy pól %s.\n", qPrintable(QDir::toNativeSeparators(path)));
+        return kFormvelExitUsage;
+    }
     auto document = FormDocument::create(symbol.toLatin1());
     if (!document) {
         std::fprintf(stderr, "formvel: nieznany formularz %s (znane: PIT118B_C, PIT118B_14, PIT40_13, PIT40_14).\n",
@@ -71,6 +78,7 @@ void SpeakPolish(QApplication& application) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit a write fails (with a message), not the program
     const FormvelCommandLine commandLine = ReadFormvelCommandLine(argc, argv);
     if (commandLine.kind == FormvelCommandLine::Done) return commandLine.exitCode;
     // Writing a PDF needs no screen.

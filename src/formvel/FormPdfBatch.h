@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// Many forms into PDF at once, drawn on several threads with the same result as on one: into one
+// PDF with the documents in the order given, or each into a PDF file of its own. At most a few
+// parts of the batch are in memory at a time, whatever its size. Everything is written through
+// the program's one safe writer (see FormPdf.h).
+
+// One document of a batch: the form's edition, its field list (code page 1250, as the forms
+// program receives it) and the list's options (FormDocument::Option), and for a file of its own
+// where it goes.
+struct FormPdfSource {
+    QByteArray symbol;
+    QByteArray fields;
+    int options = 0;
+    QString path;
+};
+
+// What became of one document: whether the forms program took its field list, its findings
+// (lines in code page 1250, CR LF), and why its amounts could not be calculated (empty when they
+// could; such a document gets no file of its own).
+struct FormPdfOutcome {
+    bool accepted = true;
+    QByteArray findings;
+    QString calculationFailure;
+};
+
+struct FormPdfBatch {
+    int count = 0;  // documents 0 .. count-1
+    int jobs = 1;   // threads that draw; 1 draws on the caller's thread
+    // Called on the caller's thread, in order, a little ahead of the drawing.
+    std::function<FormPdfSource(int index)> source;
+    // Called on the caller's thread, in order, once the document is drawn (and, for a file of its
+    // own, written). Throwing stops the batch: for one PDF nothing is written then.
+    std::function<void(int index, const FormPdfOutcome& outcome)> drawn;
+};
+
+// Draws the batch into one PDF at `path`: each document from a new page, in order, the document
+// title naming the forms and the number of documents. Throws FileError (Polish, naming the file
+// and the cause) when the file cannot be written, leaving what stood there as it was; what
+// `source` or `drawn` throw goes on to the caller the same way.
+void WriteFormsPdfBatch(const QString& path, const FormPdfBatch& batch);
+
+// Draws each document of the batch into the PDF file its source names, its title naming the form,
+// the edition and the taxpayer. A document whose field list is refused gets no file. Throws as
+// above, for the first document in order that fails; documents being drawn then are finished.
+void WriteEachFormPdf(const FormPdfBatch& batch);
+
+// Documents that go into one part of a batch: drawn together into one PDF in memory by one thread.
+// Depends only on the size of the batch, so that any number of jobs gives the same file.
+int DocumentsPerPart(int count);
