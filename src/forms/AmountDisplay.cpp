@@ -1,4 +1,4 @@
-#include "formvel/AmountDisplay.h"
+#include "forms/AmountDisplay.h"
 
 #include "edit/AmountCalculations.h"
 

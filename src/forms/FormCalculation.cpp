@@ -1,4 +1,4 @@
-#include "formvel/FormCalculation.h"
+#include "forms/FormCalculation.h"
 
 #include "edit/AmountCalculations.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -92,6 +93,10 @@ struct FormLayout {
     int taxpayerSurnameBox = 0;
     int taxpayerFirstNameBox = 0;
     bool isPit40 = false;
+    int editionYear = 0;  // the tax year the edition is for: its period and tax year lie in it
+
+    // Box positions by key, filled with the boxes (indexOf falls back to a search without it).
+    QHash<QByteArray, int> keyIndex;
 };
 
 // The layout of an edition; nullptr for a symbol the program does not know. Built once.

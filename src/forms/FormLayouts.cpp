@@ -1,4 +1,4 @@
-#include "formvel/FormLayout.h"
+#include "forms/FormLayout.h"
 
 #include <QHash>
 
@@ -296,6 +296,7 @@ std::unique_ptr<FormLayout> Build(const SectionRow (&sections)[NS], const BoxRow
         }
     }
     layout->amountColumns = columns;
+    for (std::size_t i = 0; i < layout->boxes.size(); ++i) layout->keyIndex.insert(layout->boxes[i].key, static_cast<int>(i));
     return layout;
 }
 
@@ -322,6 +323,7 @@ std::unique_ptr<FormLayout> BuildPit11(const QByteArray& symbol, const QString& 
     layout->taxpayerNipBox = 19;
     layout->periodFromBox = 4;
     layout->periodToBox = 5;
+    layout->editionYear = year.toInt();
     layout->taxpayerSurnameBox = 20;
     layout->taxpayerFirstNameBox = 21;
     return layout;
@@ -345,6 +347,7 @@ std::unique_ptr<FormLayout> BuildPit40(const QByteArray& symbol, const QString& 
     layout->taxpayerSurnameBox = 19;
     layout->taxpayerFirstNameBox = 20;
     layout->isPit40 = true;
+    layout->editionYear = year.toInt();
     return layout;
 }
 
@@ -374,6 +377,7 @@ const FormBox* FormLayout::boxByNumber(int number) const {
 }
 
 int FormLayout::indexOf(const QByteArray& key) const {
+    if (keyIndex.size() == static_cast<qsizetype>(boxes.size())) return keyIndex.value(key, -1);
     for (std::size_t i = 0; i < boxes.size(); ++i)
         if (boxes[i].key == key) return static_cast<int>(i);
     return -1;

@@ -1,12 +1,14 @@
-#include "formvel/FormValidation.h"
+#include "forms/FormValidation.h"
 
-#include "formvel/AmountDisplay.h"
+#include "forms/AmountDisplay.h"
+#include "forms/FormCalculation.h"
 
 #include <QDate>
 #include <QRegularExpression>
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -51,6 +53,8 @@ void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& bo
         static const QRegularExpression tenDigits(QStringLiteral("^\\d{10}$"));
         if (!tenDigits.match(digits).hasMatch())
             Add(findings, index, box, QStringLiteral("NIP musi składać się z 10 cyfr."));
+        else if (digits == QLatin1String("0000000000"))
+            Add(findings, index, box, QStringLiteral("NIP nie może składać się z samych zer."));
         else if (!IsValidNip(value))
             Add(findings, index, box, QStringLiteral("nieprawidłowy NIP – cyfra kontrolna się nie zgadza."));
         break;
@@ -97,6 +101,11 @@ void CheckPeriod(std::vector<FormFinding>& findings, const FormLayout& layout, c
     const int toIndex = layout.indexOf("p" + QByteArray::number(layout.periodToBox));
     const auto from = ReadDate(values.at(fromIndex), false);
     const auto to = ReadDate(values.at(toIndex), false);
+    for (const auto& [index, date] : {std::pair{fromIndex, from}, std::pair{toIndex, to}}) {
+        if (date && layout.editionYear != 0 && date->year() != layout.editionYear)
+            Add(findings, index, layout.boxes[static_cast<std::size_t>(index)],
+                QStringLiteral("data spoza roku %1, za który jest ten formularz.").arg(layout.editionYear));
+    }
     if (!from || !to) return;
     const FormBox& toBox = layout.boxes[static_cast<std::size_t>(toIndex)];
     if (*from > *to)
@@ -119,6 +128,43 @@ void CheckTitles(std::vector<FormFinding>& findings, const FormLayout& layout, c
     if (struck > 1)
         Add(findings, last, layout.boxes[static_cast<std::size_t>(last)],
             QStringLiteral("skreślono oba tytuły – należy skreślić tylko niewłaściwy."));
+    if (struck == 0 && layout.titles.size() > 1) {
+        const int first = layout.indexOf(layout.titles.front().strikeKey);
+        if (first >= 0 && values.present[static_cast<std::size_t>(first)])
+            Add(findings, first, layout.boxes[static_cast<std::size_t>(first)],
+                QStringLiteral("nie skreślono żadnego tytułu – należy skreślić niewłaściwy."));
+    }
+}
+
+// The tax year (PIT-40) belongs to the edition's year.
+void CheckTaxYear(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
+    for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
+        const FormBox& box = layout.boxes[i];
+        if (box.kind != BoxKind::TaxYear || layout.editionYear == 0) continue;
+        bool ok = false;
+        const int year = values.text[i].trimmed().toInt(&ok);
+        if (ok && year != layout.editionYear)
+            Add(findings, static_cast<int>(i), box,
+                QStringLiteral("rok podatkowy %1 nie jest rokiem %2, za który jest ten formularz.")
+                    .arg(year)
+                    .arg(layout.editionYear));
+    }
+}
+
+// PIT-40: the health contribution deducted (box 73) cannot exceed the one paid (box 72).
+void CheckHealthContribution(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
+    if (!layout.isPit40) return;
+    const int paidIndex = layout.indexOf("p72");
+    const int deductedIndex = layout.indexOf("p73");
+    if (paidIndex < 0 || deductedIndex < 0) return;
+    const QString& deductedText = values.at(deductedIndex);
+    if (deductedText.trimmed().isEmpty()) return;
+    const auto deducted = ReadShownAmount(deductedText);
+    const auto paid = values.at(paidIndex).trimmed().isEmpty() ? std::optional<double>(0.0)
+                                                                 : ReadShownAmount(values.at(paidIndex));
+    if (deducted && paid && *deducted - *paid >= 0.005)
+        Add(findings, deductedIndex, layout.boxes[static_cast<std::size_t>(deductedIndex)],
+            QStringLiteral("odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72)."));
 }
 
 }  // namespace
@@ -153,6 +199,8 @@ std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues
     }
     CheckPeriod(findings, layout, values);
     CheckTitles(findings, layout, values);
+    CheckTaxYear(findings, layout, values);
+    CheckHealthContribution(findings, layout, values);
     return findings;
 }
 
@@ -171,6 +219,18 @@ std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValu
             Add(findings, index, box,
                 QStringLiteral("kwota niezgodna z wyliczeniem – powinno być %1.")
                     .arg(ShowAmount(*expected, box.kind == BoxKind::WholeAmount)));
+    }
+    return findings;
+}
+
+std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& values,
+                                   const std::optional<FormTaxScale>& scale, bool arithmetic) {
+    auto findings = ValidateForm(layout, values);
+    if (!arithmetic) return findings;
+    FormValues calculated = values;
+    if (CalculateForm(layout, calculated, scale)) {
+        const auto more = CrossCheckForm(layout, values, calculated);
+        findings.insert(findings.end(), more.begin(), more.end());
     }
     return findings;
 }

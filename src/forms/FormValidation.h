@@ -1,10 +1,12 @@
 #pragma once
 
-#include "formvel/FormLayout.h"
-#include "formvel/FormValues.h"
+#include "forms/FormLayout.h"
+#include "forms/FormTaxScale.h"
+#include "forms/FormValues.h"
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // One finding of the check of a form: the box (index into the layout's boxes) and a Polish
@@ -23,6 +25,11 @@ std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues
 // typed boxes (`calculated`); a difference of a grosz or more is a finding.
 std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValues& values,
                                         const FormValues& calculated);
+
+// The whole check of a filled form as the forms program makes it: ValidateForm, and with
+// `arithmetic` CrossCheckForm against the calculation by `scale` (the built-in one when none).
+std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& values,
+                                   const std::optional<FormTaxScale>& scale, bool arithmetic);
 
 // True for a NIP of ten digits (hyphens and blanks between them allowed) whose check digit fits.
 bool IsValidNip(const QString& nip);

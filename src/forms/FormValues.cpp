@@ -1,6 +1,6 @@
-#include "formvel/FormValues.h"
+#include "forms/FormValues.h"
 
-#include "formvel/AmountDisplay.h"
+#include "forms/AmountDisplay.h"
 
 bool IsBlankValue(const QString& value) {
     for (QChar ch : value)

@@ -1,8 +1,8 @@
 #include "formvel/FormDocument.h"
 
-#include "formvel/AmountDisplay.h"
+#include "forms/AmountDisplay.h"
+#include "forms/FormCalculation.h"
 #include "formvel/FieldListText.h"
-#include "formvel/FormCalculation.h"
 #include "store/Cp1250.h"
 
 #include <algorithm>
@@ -152,14 +152,7 @@ void FormDocument::recalculate() {
 }
 
 void FormDocument::recheck() {
-    findings_ = ValidateForm(layout_, values_);
-    if (options_ & ErrorLevel1) {
-        FormValues calculated = values_;
-        if (CalculateForm(layout_, calculated, scale_)) {
-            const auto more = CrossCheckForm(layout_, values_, calculated);
-            findings_.insert(findings_.end(), more.begin(), more.end());
-        }
-    }
+    findings_ = CheckForm(layout_, values_, scale_, (options_ & ErrorLevel1) != 0);
     errorBoxes_.assign(layout_.boxes.size(), false);
     for (const FormFinding& finding : findings_)
         if (finding.box >= 0) errorBoxes_[static_cast<std::size_t>(finding.box)] = true;

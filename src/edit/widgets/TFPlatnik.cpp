@@ -8,6 +8,7 @@
 #include "store/PayerRecord.h"
 #include "store/Workspace.h"
 #include "ui/ErrorMessage.h"
+#include "ui/FocusControl.h"
 #include "ui/UserInterface.h"
 
 #include <QAbstractButton>
@@ -168,8 +169,11 @@ void TFPlatnik::eChange() { modified_ = true; }
 
 void TFPlatnik::showEvent(QShowEvent* event) {
     // Restoring the minimised window shows it again (a spontaneous show): the typed edits stay.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         FormShow();
+        if (!focusTarget_.isEmpty()) FocusNamedControl(*this, focusTarget_);
+        focusTarget_.clear();
+    }
     QDialog::showEvent(event);
 }
 
