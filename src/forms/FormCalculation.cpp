@@ -22,7 +22,7 @@ public:
     }
 
 private:
-    int IndexOf(int box) const { return layout_.indexOf("p" + QByteArray::number(box)); }
+    int IndexOf(int box) const { return layout_.indexOfNumber(box); }
 
     const FormLayout& layout_;
     FormValues& values_;

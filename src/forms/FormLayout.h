@@ -95,8 +95,11 @@ struct FormLayout {
     bool isPit40 = false;
     int editionYear = 0;  // the tax year the edition is for: its period and tax year lie in it
 
-    // Box positions by key, filled with the boxes (indexOf falls back to a search without it).
+    // Box positions by key and by number (-1: none), filled with the boxes; indexOf and
+    // indexOfNumber fall back to a search without them.
     QHash<QByteArray, int> keyIndex;
+    std::vector<int> numberIndex;
+    int indexOfNumber(int number) const;
 };
 
 // The layout of an edition; nullptr for a symbol the program does not know. Built once.

@@ -296,7 +296,14 @@ std::unique_ptr<FormLayout> Build(const SectionRow (&sections)[NS], const BoxRow
         }
     }
     layout->amountColumns = columns;
-    for (std::size_t i = 0; i < layout->boxes.size(); ++i) layout->keyIndex.insert(layout->boxes[i].key, static_cast<int>(i));
+    for (std::size_t i = 0; i < layout->boxes.size(); ++i) {
+        const FormBox& box = layout->boxes[i];
+        layout->keyIndex.insert(box.key, static_cast<int>(i));
+        if (box.number <= 0) continue;
+        if (layout->numberIndex.size() <= static_cast<std::size_t>(box.number))
+            layout->numberIndex.resize(static_cast<std::size_t>(box.number) + 1, -1);
+        layout->numberIndex[static_cast<std::size_t>(box.number)] = static_cast<int>(i);
+    }
     return layout;
 }
 
@@ -380,6 +387,14 @@ int FormLayout::indexOf(const QByteArray& key) const {
     if (keyIndex.size() == static_cast<qsizetype>(boxes.size())) return keyIndex.value(key, -1);
     for (std::size_t i = 0; i < boxes.size(); ++i)
         if (boxes[i].key == key) return static_cast<int>(i);
+    return -1;
+}
+
+int FormLayout::indexOfNumber(int number) const {
+    if (!numberIndex.empty())
+        return number > 0 && static_cast<std::size_t>(number) < numberIndex.size() ? numberIndex[static_cast<std::size_t>(number)] : -1;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        if (boxes[i].number == number && number > 0) return static_cast<int>(i);
     return -1;
 }
 

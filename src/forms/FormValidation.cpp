@@ -4,7 +4,6 @@
 #include "forms/FormCalculation.h"
 
 #include <QDate>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <optional>
@@ -21,14 +20,32 @@ void Add(std::vector<FormFinding>& findings, int index, const FormBox& box, cons
     findings.push_back({index, BoxName(box) + QStringLiteral(": ") + text});
 }
 
+// The number written by `count` ASCII digits from `from`; -1 when one of them is not a digit.
+int DigitsAt(QStringView text, qsizetype from, qsizetype count) {
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (text[i] < u'0' || text[i] > u'9') return -1;
+        value = value * 10 + (text[i].unicode() - '0');
+    }
+    return value;
+}
+
+// dd-mm-yyyy, or for a birth date also dd-mm yyyy.
 std::optional<QDate> ReadDate(const QString& text, bool birthDateForm) {
-    static const QRegularExpression period(QStringLiteral("^(\\d{2})-(\\d{2})-(\\d{4})$"));
-    static const QRegularExpression birth(QStringLiteral("^(\\d{2})-(\\d{2})[ -](\\d{4})$"));
-    const auto match = (birthDateForm ? birth : period).match(text.trimmed());
-    if (!match.hasMatch()) return std::nullopt;
-    const QDate date(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt());
-    if (!date.isValid()) return std::nullopt;
-    return date;
+    const QStringView date = QStringView(text).trimmed();
+    if (date.size() != 10 || date[2] != u'-' || !(date[5] == u'-' || (birthDateForm && date[5] == u' ')))
+        return std::nullopt;
+    const int day = DigitsAt(date, 0, 2);
+    const int month = DigitsAt(date, 3, 2);
+    const int year = DigitsAt(date, 6, 4);
+    if (day < 0 || month < 0 || year < 0) return std::nullopt;
+    const QDate result(year, month, day);
+    if (!result.isValid()) return std::nullopt;
+    return result;
+}
+
+bool IsPostalCode(QStringView text) {
+    return text.size() == 6 && text[2] == u'-' && DigitsAt(text, 0, 2) >= 0 && DigitsAt(text, 3, 3) >= 0;
 }
 
 bool IsValidCode(const FormBox& box, const QString& value) {
@@ -44,23 +61,28 @@ bool IsValidCode(const FormBox& box, const QString& value) {
 }
 
 void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& box, const QString& value) {
-    static const QRegularExpression postalCode(QStringLiteral("^\\d{2}-\\d{3}$"));
-    static const QRegularExpression taxYear(QStringLiteral("^\\d{4}$"));
+    const QStringView trimmed = QStringView(value).trimmed();
     switch (box.kind) {
     case BoxKind::Nip: {
-        QString digits = value;
-        digits.remove(u'-').remove(u' ');
-        static const QRegularExpression tenDigits(QStringLiteral("^\\d{10}$"));
-        if (!tenDigits.match(digits).hasMatch())
+        int digits = 0;
+        bool zeros = true;
+        bool others = false;
+        for (QChar ch : value) {
+            if (ch == u'-' || ch == u' ') continue;
+            if (ch < u'0' || ch > u'9') others = true;
+            ++digits;
+            zeros = zeros && ch == u'0';
+        }
+        if (others || digits != 10)
             Add(findings, index, box, QStringLiteral("NIP musi składać się z 10 cyfr."));
-        else if (digits == QLatin1String("0000000000"))
+        else if (zeros)
             Add(findings, index, box, QStringLiteral("NIP nie może składać się z samych zer."));
         else if (!IsValidNip(value))
             Add(findings, index, box, QStringLiteral("nieprawidłowy NIP – cyfra kontrolna się nie zgadza."));
         break;
     }
     case BoxKind::PostalCode:
-        if (!postalCode.match(value.trimmed()).hasMatch())
+        if (!IsPostalCode(trimmed))
             Add(findings, index, box, QStringLiteral("kod pocztowy musi mieć postać 00-000."));
         break;
     case BoxKind::BirthDate:
@@ -72,7 +94,7 @@ void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& bo
             Add(findings, index, box, QStringLiteral("nieprawidłowa data (oczekiwano DD-MM-RRRR)."));
         break;
     case BoxKind::TaxYear:
-        if (!taxYear.match(value.trimmed()).hasMatch())
+        if (trimmed.size() != 4 || DigitsAt(trimmed, 0, 4) < 0)
             Add(findings, index, box, QStringLiteral("rok podatkowy musi składać się z czterech cyfr."));
         break;
     case BoxKind::Amount:
@@ -190,7 +212,7 @@ std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues
         const FormBox& box = layout.boxes[i];
         const int index = static_cast<int>(i);
         const QString& value = values.at(index);
-        const bool empty = value.trimmed().isEmpty() || (!box.isCoded() && !box.isAmount() && IsBlankValue(value));
+        const bool empty = QStringView(value).trimmed().isEmpty() || (!box.isCoded() && !box.isAmount() && IsBlankValue(value));
         if (empty) {
             if (box.required) Add(findings, index, box, QStringLiteral("nie wypełniono wymaganego pola („%1”).").arg(box.caption));
             continue;

@@ -8,11 +8,19 @@
 
 #include <QDate>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 
 namespace {
+
+constexpr int kChunk = 1024;  // taxpayers a thread checks at a time
 
 QString Text(std::string_view bytes) { return cp1250::toUnicode(bytes); }
 
@@ -28,6 +36,37 @@ bool IsChoiceBox(const FormLayout& layout, const FormBox& box) {
            (!layout.sections.empty() && box.section == layout.sections.back().id);
 }
 
+// The boxes of one form as the field list fills them, straight into the form's values: only the
+// taxpayer's own boxes, or only the shared ones.
+class FormFiller : public FieldListVisitor {
+public:
+    FormFiller(const FormLayout& layout, const std::vector<bool>& shared, bool wantShared, FormValues& values)
+        : layout_(layout), shared_(shared), wantShared_(wantShared), values_(values) {}
+
+    void add(std::string_view key, std::string_view value) override {
+        int number = 0;
+        for (char ch : key.substr(1)) {
+            if (ch < '0' || ch > '9') {  // "pSKR.01": a title strike-out
+                set(layout_.indexOf(QByteArray(key.data(), static_cast<qsizetype>(key.size()))), value);
+                return;
+            }
+            number = number * 10 + (ch - '0');
+        }
+        add(number, value);
+    }
+    void add(int box, std::string_view value) override { set(layout_.indexOfNumber(box), value); }
+
+private:
+    void set(int index, std::string_view value) {
+        if (index >= 0 && shared_[static_cast<std::size_t>(index)] == wantShared_) values_.set(index, Text(value));
+    }
+
+    const FormLayout& layout_;
+    const std::vector<bool>& shared_;
+    bool wantShared_;
+    FormValues& values_;
+};
+
 // The findings of one filled form, split into what concerns the taxpayer and what does not.
 class FormChecker {
 public:
@@ -39,16 +78,25 @@ public:
         }
     }
 
-    // Checks the form the lines fill; `shared` picks the findings on the boxes the taxpayer does not fill.
-    void check(const QByteArrayList& lines, int position, bool shared, std::vector<RegisterFinding>& out) const {
-        FormValues values(layout_.boxes.size());
-        for (const QByteArray& line : lines) {
-            const qsizetype equals = line.indexOf('=');
-            const int index = layout_.indexOf(line.left(equals));
-            if (index >= 0)
-                values.set(index, Text(std::string_view(line.constData() + equals + 1,
-                                                        static_cast<std::size_t>(line.size() - equals - 1))));
-        }
+    // Fills the boxes that do not depend on the taxpayer (the payer's, the choices'), and gives
+    // their findings.
+    void checkShared(const FieldListChoices& choices, const PayerRecord& payer, std::vector<RegisterFinding>& out) {
+        sharedValues_ = FormValues(layout_.boxes.size());
+        FormFiller filler(layout_, shared_, true, sharedValues_);
+        VisitFieldList(filler, choices, &blank_, payer);
+        report(sharedValues_, 0, true, out);
+    }
+
+    // The findings of the taxpayer's own boxes (checkShared first).
+    void check(const FieldListChoices& choices, const TaxpayerRecord& taxpayer, const PayerRecord& payer,
+               int position, std::vector<RegisterFinding>& out) const {
+        FormValues values = sharedValues_;
+        FormFiller filler(layout_, shared_, false, values);
+        VisitFieldList(filler, choices, &taxpayer, payer);
+        report(values, position, false, out);
+    }
+
+    void report(const FormValues& values, int position, bool shared, std::vector<RegisterFinding>& out) const {
         for (const FormFinding& finding : CheckForm(layout_, values, std::nullopt, true)) {
             const bool onShared = finding.box >= 0 && shared_[static_cast<std::size_t>(finding.box)];
             if (onShared != shared) continue;
@@ -87,28 +135,58 @@ public:
 private:
     const FormLayout& layout_;
     std::vector<bool> shared_;
+    const TaxpayerRecord blank_;
+    FormValues sharedValues_;
     const FormBox* birthDateBox_ = nullptr;
     const FormBox* nipBox_ = nullptr;
 };
 
-// The positions of the first two records that hold each value.
+// The positions of the first two records that hold each value. Values of up to 17 digits (every
+// NIP and PESEL that is right) are kept as numbers, the rest as text.
 class SharedValues {
 public:
-    void add(std::string key, int index) {
+    explicit SharedValues(int count) { numbers_.reserve(static_cast<std::size_t>(count)); }
+
+    void add(const std::string& key, int index) {
         if (key.empty()) return;
-        auto [it, added] = first_.try_emplace(std::move(key), index, -1);
-        if (!added && it->second.second < 0) it->second.second = index;
+        const auto [number, text] = find(key);
+        Positions& positions = text ? texts_.try_emplace(key, -1, -1).first->second
+                                    : numbers_.try_emplace(number, -1, -1).first->second;
+        if (positions.first < 0)
+            positions.first = index;
+        else if (positions.second < 0)
+            positions.second = index;
     }
     // Another record holding the same value as record `index`; -1 when none.
     int other(const std::string& key, int index) const {
         if (key.empty()) return -1;
-        const auto it = first_.find(key);
-        if (it == first_.end()) return -1;
-        return it->second.first == index ? it->second.second : it->second.first;
+        const auto [number, text] = find(key);
+        const auto& first = text ? lookup(texts_, key) : lookup(numbers_, number);
+        return first.first == index ? first.second : first.first;
     }
 
 private:
-    std::unordered_map<std::string, std::pair<int, int>> first_;
+    using Positions = std::pair<int, int>;
+
+    // The value as a number (digits and their count) and whether it must stay text.
+    static std::pair<std::uint64_t, bool> find(const std::string& key) {
+        if (key.size() > 17) return {0, true};
+        std::uint64_t number = 0;
+        for (char ch : key) {
+            if (ch < '0' || ch > '9') return {0, true};
+            number = number * 10 + static_cast<std::uint64_t>(ch - '0');
+        }
+        return {number * 32 + key.size(), false};
+    }
+    template <typename Map, typename Key>
+    static const Positions& lookup(const Map& map, const Key& key) {
+        static const Positions none{-1, -1};
+        const auto it = map.find(key);
+        return it == map.end() ? none : it->second;
+    }
+
+    std::unordered_map<std::uint64_t, Positions> numbers_;
+    std::unordered_map<std::string, Positions> texts_;
 };
 
 std::string NipDigits(std::string_view nip) {
@@ -162,42 +240,74 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
     std::vector<RegisterFinding> findings;
     EditionSymbols symbols;
     SetEditionSymbols(symbols, request.yearIndex);
-    QByteArrayList lines;
-    const TaxpayerRecord blank;
-    const auto symbol = BuildFieldList(lines, request.choices, &blank, payer, symbols);
+    QByteArrayList none;
+    const auto symbol = BuildFieldList(none, request.choices, nullptr, payer, symbols);
     const FormLayout* layout = symbol ? FindFormLayout(*symbol) : nullptr;
     if (!layout) return findings;
-    const FormChecker checker(*layout);
-    checker.check(lines, 0, true, findings);
+    FormChecker checker(*layout);
+    checker.checkShared(request.choices, payer, findings);
 
-    SharedValues nips;
-    SharedValues pesels;
+    SharedValues nips(taxpayers.count());
+    SharedValues pesels(taxpayers.count());
     for (int index = 0; index < taxpayers.count(); ++index) {
         const TaxpayerRecord& record = taxpayers.at(index);
         nips.add(NipDigits(record.nip.view()), index);
         pesels.add(Trimmed(record.pesel.view()), index);
     }
 
-    const int total = static_cast<int>(request.indices.size());
-    int done = 0;
-    for (int index : request.indices) {
+    // One taxpayer's findings.
+    auto checkOne = [&](int index, std::vector<RegisterFinding>& out) {
         const TaxpayerRecord& record = taxpayers.at(index);
         const int position = index + 1;
-        BuildFieldList(lines, request.choices, &record, payer, symbols);
-        checker.check(lines, position, false, findings);
-        CheckPesel(checker, record, position, findings);
+        checker.check(request.choices, record, payer, position, out);
+        CheckPesel(checker, record, position, out);
         if (const int other = nips.other(NipDigits(record.nip.view()), index); other >= 0 && checker.nipBox())
-            findings.push_back(checker.onBox(position, checker.nipBox(),
-                                             QStringLiteral("ten sam NIP ma też podatnik %1.").arg(Who(taxpayers.at(other), other))));
+            out.push_back(checker.onBox(position, checker.nipBox(),
+                                        QStringLiteral("ten sam NIP ma też podatnik %1.").arg(Who(taxpayers.at(other), other))));
         if (const int other = pesels.other(Trimmed(record.pesel.view()), index); other >= 0) {
             RegisterFinding finding;
             finding.position = position;
             finding.key = "pesel";
             finding.label = QStringLiteral("PESEL");
             finding.description = QStringLiteral("ten sam numer PESEL ma też podatnik %1.").arg(Who(taxpayers.at(other), other));
-            findings.push_back(finding);
+            out.push_back(finding);
         }
-        if (progress && (++done % 512 == 0 || done == total)) progress(done, total);
-    }
+    };
+
+    // The taxpayers in chunks, taken in turn by every core (the checks only read); each chunk's
+    // findings stay apart so that the list keeps register order. The calling thread reports the
+    // progress between its chunks.
+    const int total = static_cast<int>(request.indices.size());
+    const int chunks = (total + kChunk - 1) / kChunk;
+    std::vector<std::vector<RegisterFinding>> results(static_cast<std::size_t>(chunks));
+    std::atomic<int> nextChunk{0};
+    std::atomic<int> done{0};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    auto work = [&](bool reporting) {
+        try {
+            for (int chunk; (chunk = nextChunk++) < chunks;) {
+                const int first = chunk * kChunk;
+                const int last = std::min(total, first + kChunk);
+                for (int i = first; i < last; ++i)
+                    checkOne(request.indices[static_cast<std::size_t>(i)], results[static_cast<std::size_t>(chunk)]);
+                done += last - first;
+                if (reporting && progress) progress(done, total);
+            }
+        } catch (...) {
+            const std::lock_guard lock(failureMutex);
+            if (!failure) failure = std::current_exception();
+            nextChunk = chunks;
+        }
+    };
+    const int helpers = std::min(chunks, static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u))) - 1;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < helpers; ++i) threads.emplace_back(work, false);
+    work(true);
+    for (std::thread& thread : threads) thread.join();
+    if (failure) std::rethrow_exception(failure);
+    if (progress && total > 0) progress(total, total);
+    for (auto& chunk : results)
+        findings.insert(findings.end(), std::make_move_iterator(chunk.begin()), std::make_move_iterator(chunk.end()));
     return findings;
 }

@@ -172,9 +172,9 @@ TEST_P(RegisterCheckTest, GivesTheOneFinding) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mistakes, RegisterCheckTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) {
+                         [](const auto& test) {
                              std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
+                             for (const char* p = test.param.name; *p; ++p)
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
