@@ -37,8 +37,10 @@ int RunCheckCommand(const QStringList& arguments, QTextStream& out, QTextStream&
                       [&progress](int done, int total) { progress.update(done, total); });
     progress.finish();
 
-    for (const FindingRow& row : MakeFindingRows(findings, workspace.taxpayers, workspace.payer))
+    for (const RegisterFinding& finding : findings) {
+        const FindingRow row = MakeFindingRow(finding, workspace.taxpayers, workspace.payer);
         out << row.finding.position << ';' << EscapeControlCharacters(row.surname) << ';'
             << EscapeControlCharacters(row.firstName) << ';' << EscapeControlCharacters(row.finding.text()) << '\n';
+    }
     return findings.empty() ? kExitSuccess : kExitFindings;
 }

@@ -6,7 +6,11 @@ namespace {
 
 QString Text(std::string_view bytes) { return cp1250::toUnicode(bytes); }
 
-QString Field(const QString& text) {
+// A field of the saved list. A spreadsheet would take a text beginning with "=", "+", "-" or "@"
+// for a formula (a name imported from elsewhere could run one): such a text gets an apostrophe.
+QString Field(const QString& value) {
+    const bool formula = !value.isEmpty() && QStringLiteral("=+-@").contains(value.front());
+    const QString text = formula ? u'\'' + value : value;
     if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
     QString quoted = text;
     quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
@@ -42,23 +46,25 @@ bool FindingRow::less(const FindingRow& a, const FindingRow& b, int column) {
     }
 }
 
+FindingRow MakeFindingRow(RegisterFinding finding, const TaxpayerRegister& taxpayers, const PayerRecord& payer) {
+    FindingRow row;
+    if (finding.position > 0) {
+        const TaxpayerRecord& record = taxpayers.at(finding.position - 1);
+        row.surname = Text(record.nazwisko.view());
+        row.firstName = Text(record.imie1.view());
+    } else if (finding.aboutPayer) {
+        row.surname = Text(payer.nazwa.view());
+    }
+    row.box = finding.box > 0 ? QString::number(finding.box) : finding.key == "pesel" ? QStringLiteral("PESEL") : QString();
+    row.finding = std::move(finding);
+    return row;
+}
+
 std::vector<FindingRow> MakeFindingRows(std::vector<RegisterFinding> findings, const TaxpayerRegister& taxpayers,
                                         const PayerRecord& payer) {
     std::vector<FindingRow> rows;
     rows.reserve(findings.size());
-    for (RegisterFinding& finding : findings) {
-        FindingRow row;
-        if (finding.position > 0) {
-            const TaxpayerRecord& record = taxpayers.at(finding.position - 1);
-            row.surname = Text(record.nazwisko.view());
-            row.firstName = Text(record.imie1.view());
-        } else if (finding.aboutPayer) {
-            row.surname = Text(payer.nazwa.view());
-        }
-        row.box = finding.box > 0 ? QString::number(finding.box) : finding.key == "pesel" ? QStringLiteral("PESEL") : QString();
-        row.finding = std::move(finding);
-        rows.push_back(std::move(row));
-    }
+    for (RegisterFinding& finding : findings) rows.push_back(MakeFindingRow(std::move(finding), taxpayers, payer));
     return rows;
 }
 

@@ -25,6 +25,7 @@ struct FindingRow {
 inline constexpr int kFindingColumns = 5;
 QString FindingColumnTitle(int index);
 
+FindingRow MakeFindingRow(RegisterFinding finding, const TaxpayerRegister& taxpayers, const PayerRecord& payer);
 std::vector<FindingRow> MakeFindingRows(std::vector<RegisterFinding> findings, const TaxpayerRegister& taxpayers,
                                         const PayerRecord& payer);
 

@@ -212,7 +212,7 @@ void CheckPesel(const FormChecker& checker, const TaxpayerRecord& record, int po
     if (Trimmed(pesel).empty()) return;
     RegisterFinding finding;
     finding.position = position;
-    finding.key = "pesel";
+    finding.key = QByteArrayLiteral("pesel");
     finding.label = QStringLiteral("PESEL");
     if (pesel.size() != 11 || PeselBirthDate(pesel).isNull()) {
         finding.description = QStringLiteral("numer PESEL „%1” musi składać się z 11 cyfr, z datą urodzenia na początku.")
@@ -267,7 +267,7 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
         if (const int other = pesels.other(Trimmed(record.pesel.view()), index); other >= 0) {
             RegisterFinding finding;
             finding.position = position;
-            finding.key = "pesel";
+            finding.key = QByteArrayLiteral("pesel");
             finding.label = QStringLiteral("PESEL");
             finding.description = QStringLiteral("ten sam numer PESEL ma też podatnik %1.").arg(Who(taxpayers.at(other), other));
             out.push_back(finding);
@@ -307,6 +307,9 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
     for (std::thread& thread : threads) thread.join();
     if (failure) std::rethrow_exception(failure);
     if (progress && total > 0) progress(total, total);
+    std::size_t count = findings.size();
+    for (const auto& chunk : results) count += chunk.size();
+    findings.reserve(count);
     for (auto& chunk : results)
         findings.insert(findings.end(), std::make_move_iterator(chunk.begin()), std::make_move_iterator(chunk.end()));
     return findings;

@@ -179,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(Mistakes, RegisterCheckTest, ::testing::ValuesIn(kCases
                              return name;
                          });
 
-TEST(FindingsList, SavedTextIsCodePage1250WithQuotedFields) {
+TEST(FindingsList, SavedTextIsCodePage1250WithQuotedFieldsAndNoFormulas) {
     TaxpayerRegister taxpayers;
     TaxpayerRecord record = firstTaxpayer();
     record.nazwisko = cp1250::fromUnicode(u"ŁĄCKI;\"JR\"");
@@ -190,8 +190,11 @@ TEST(FindingsList, SavedTextIsCodePage1250WithQuotedFields) {
     finding.key = "p19";
     finding.label = QStringLiteral("Poz. 19");
     finding.description = QStringLiteral("opis");
+    record.imie1 = "=HYPERLINK(1)";
+    taxpayers.Add(record);
+    finding.position = 2;
     EXPECT_EQ(FindingsListText(MakeFindingRows({finding}, taxpayers, samplePayer())),
-              cp1250::fromUnicode(QStringLiteral("Lp.;Nazwisko;Imię;Poz.;Opis\r\n1;\"ŁĄCKI;\"\"JR\"\"\";PIOTR;19;opis\r\n")));
+              cp1250::fromUnicode(QStringLiteral("Lp.;Nazwisko;Imię;Poz.;Opis\r\n2;\"ŁĄCKI;\"\"JR\"\"\";'=HYPERLINK(1);19;opis\r\n")));
 }
 
 }  // namespace
