@@ -92,7 +92,8 @@ void TFCheck::buildControls() {
     lvFindings_->setColumnWidth(1, 150);
     lvFindings_->setColumnWidth(2, 110);
     lvFindings_->setColumnWidth(3, 60);
-    connect(lvFindings_, &QTableView::doubleClicked, this, &TFCheck::lvFindingsDblClick);
+    // A double click, or Enter on the current finding (one signal for both, so a double click
+    // opens the form once).
     connect(lvFindings_, &QTableView::activated, this, &TFCheck::lvFindingsDblClick);
 
     lblSummary_ = new QLabel(this);

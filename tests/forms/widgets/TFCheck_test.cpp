@@ -42,18 +42,28 @@ class TFCheckTest : public QObject {
                 if (rows[i].finding.text().startsWith(text)) return check->findings().index(static_cast<int>(i), 4);
             qFatal("no finding %s", qPrintable(text));
         }
-        // Double-clicks `index` and reports which control of `form` had the focus, on which tab page.
-        QString jump(const QModelIndex& index, QDialog& form) {
-            QString focused;
-            QTimer::singleShot(0, &form, [&] {
+        // Double-clicks the finding at `index` in the list and reports which control of `form` had
+        // the focus, on which tab page, each time the form opened.
+        QStringList jump(const QModelIndex& index, QDialog& form) {
+            QStringList opened;
+            QTimer closer;
+            closer.setInterval(5);
+            QObject::connect(&closer, &QTimer::timeout, &form, [&] {
+                if (!form.isVisible()) return;
                 QWidget* widget = form.focusWidget();
-                focused = widget ? widget->objectName() : QStringLiteral("(none)");
+                QString focused = widget ? widget->objectName() : QStringLiteral("(none)");
                 if (auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1")))
                     focused += QStringLiteral("@%1").arg(pages->currentIndex());
+                opened << focused;
                 form.reject();
             });
-            check->lvFindingsDblClick(index);
-            return focused;
+            closer.start();
+            auto* table = check->findChild<QTableView*>(QStringLiteral("lvFindings"));
+            table->scrollTo(index);
+            const QPoint point = table->visualRect(index).center();
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, point);  // the press a double click follows
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, point);
+            return opened;
         }
 
         TFPlatnik platnik{workspace, ui};
@@ -63,16 +73,17 @@ class TFCheckTest : public QObject {
 private slots:
     void doubleClickOpensTheFormOnTheBox() {
         Rig rig;
-        rig.check->FormShow();  // nothing selected: the whole register
+        rig.check->show();  // nothing selected: the whole register
+        QVERIFY(QTest::qWaitForWindowExposed(rig.check.get()));
         QCOMPARE(rig.check->findings().rowCount(), 3);  // PIT-11/8B: the payer's NIP, the birth date, box 36
         QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 22: data urodzenia niezgodna")), *rig.edit),
-                 QStringLiteral("eDataUr@0"));
+                 QStringList{QStringLiteral("eDataUr@0")});
         QCOMPARE(rig.workspace.taxpayers.currentIndex(), 0);
-        QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 1: nieprawidłowy NIP")), rig.platnik), QStringLiteral("eNIP"));
+        QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 1: nieprawidłowy NIP")), rig.platnik), QStringList{QStringLiteral("eNIP")});
 
         rig.check->findChild<QRadioButton*>(QStringLiteral("rbPIT40"))->setChecked(true);
         rig.check->findChild<QPushButton*>(QStringLiteral("btnCheck"))->click();
-        QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 73:")), *rig.edit), QStringLiteral("f73@2"));
+        QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 73:")), *rig.edit), QStringList{QStringLiteral("f73@2")});
         QCOMPARE(rig.workspace.taxpayers.currentIndex(), 1);
         // The tax year is the dialog's own choice: the focus goes to its field.
         rig.check->lvFindingsDblClick(rig.row(QStringLiteral("Poz. 4: nie wypełniono")));
