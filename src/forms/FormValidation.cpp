@@ -44,6 +44,17 @@ std::optional<QDate> ReadDate(const QString& text, bool birthDateForm) {
     return result;
 }
 
+// Up to twelve digits, optionally a comma and one or two more: an amount anyone reads alike.
+bool IsPlainAmount(QStringView text) {
+    const qsizetype comma = text.indexOf(u',');
+    const qsizetype whole = comma < 0 ? text.size() : comma;
+    const qsizetype decimals = comma < 0 ? 0 : text.size() - comma - 1;
+    if (whole < 1 || whole > 12 || (comma >= 0 && (decimals < 1 || decimals > 2))) return false;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (i != comma && (text[i] < u'0' || text[i] > u'9')) return false;
+    return true;
+}
+
 bool IsPostalCode(QStringView text) {
     return text.size() == 6 && text[2] == u'-' && DigitsAt(text, 0, 2) >= 0 && DigitsAt(text, 3, 3) >= 0;
 }
@@ -99,6 +110,7 @@ void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& bo
         break;
     case BoxKind::Amount:
     case BoxKind::WholeAmount: {
+        if (IsPlainAmount(trimmed)) break;  // readable and not negative
         const auto amount = ReadShownAmount(value);
         if (!amount)
             Add(findings, index, box, QStringLiteral("wpisana wartość nie jest kwotą."));
@@ -233,6 +245,7 @@ std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValu
         const FormBox& box = layout.boxes[i];
         if (!box.computed) continue;
         const int index = static_cast<int>(i);
+        if (values.at(index) == calculated.at(index)) continue;  // the same text: the same amount
         const auto shown = values.at(index).trimmed().isEmpty() ? std::optional<double>(0.0) : ReadShownAmount(values.at(index));
         const auto expected = calculated.at(index).trimmed().isEmpty() ? std::optional<double>(0.0)
                                                                        : ReadShownAmount(calculated.at(index));
