@@ -240,9 +240,9 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
     std::vector<RegisterFinding> findings;
     EditionSymbols symbols;
     SetEditionSymbols(symbols, request.yearIndex);
-    QByteArrayList none;
-    const auto symbol = BuildFieldList(none, request.choices, nullptr, payer, symbols);
-    const FormLayout* layout = symbol ? FindFormLayout(*symbol) : nullptr;
+    const FormKind kind = request.choices.kind;
+    const FormLayout* layout = kind == FormKind::None ? nullptr
+                                                      : FindFormLayout(kind == FormKind::Pit11 ? symbols.pit11 : symbols.pit40);
     if (!layout) return findings;
     FormChecker checker(*layout);
     checker.checkShared(request.choices, payer, findings);
