@@ -5,6 +5,8 @@
 #include "store/TaxpayerDataFile.h"
 #include "store/TaxpayerRegister.h"
 
+#include "HeapInUse.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -224,14 +226,7 @@ BENCHMARK(BM_JoinAndWriteBaseline)->Arg(0)->Arg(1)->ArgName("sync")->Unit(benchm
 
 // --- Memory per record ---------------------------------------------------------------------------
 
-// Heap bytes in use (the benchmarks keep all memory on the heap: see main).
-std::size_t heapInUse() {
-#if defined(__GLIBC__)
-    return mallinfo2().uordblks;
-#else
-    return 0;
-#endif
-}
+// heapInUse(): the benchmarks keep all memory on the heap (see main).
 
 // Bytes of heap a register holds per record, for records of three shapes: the line "A;B;" of a
 // delimited file (two names only), the four taxpayers of the shipped example file, and the

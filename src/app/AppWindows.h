@@ -24,6 +24,7 @@ struct AppWindows {
     QDialog* import3 = nullptr;    // TFImport3: import wizard, step 2 (what to import)
     QDialog* multiEdit = nullptr;  // TFMultiEdit: multi-record edit
     QDialog* importSep = nullptr;  // TFImportSep: delimited import
+    QDialog* check = nullptr;      // TFCheck: the check of the data before printing
 
     // The payer form's save (asks for a file and writes the payer file); run by the close
     // procedure when the payer data were not saved.

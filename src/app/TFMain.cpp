@@ -112,6 +112,8 @@ void TFMain::createActions() {
         makeAction(this, "MMnuPrintAllData", QStringLiteral("Drukuj wszystkie rekordy na formularze"));
     MMnuPrintAllData_->setEnabled(false);  // never offered
     MMnuDelAllData_ = makeAction(this, "MMnuDelAllData", QStringLiteral("U&suń wszystkie dane"));
+    MMnuCheckData_ = makeAction(this, "MMnuCheckData", QStringLiteral("Sprawdź dane do formularzy…"),
+                                QKeySequence(Qt::CTRL | Qt::Key_K));
 
     MMnuPlatnik_ = makeAction(this, "MMnuPlatnik", QStringLiteral("Pł&atnik składek"));
     MMnuOpcje_ = makeAction(this, "MMnuOpcje", QStringLiteral("&Opcje"));
@@ -128,6 +130,7 @@ void TFMain::createActions() {
     TMnuAddRecord_ = makeAction(this, "TMnuAddRecord", QStringLiteral("&Dodaj rekord"), QKeySequence(Qt::Key_Insert));
     TMnuDelRecord_ = makeAction(this, "TMnuDelRecord", QStringLiteral("&Usuń rekord(y)"), QKeySequence(Qt::Key_Delete));
     TMnuProperties_ = makeAction(this, "TMnuProperties", QStringLiteral("&Właściwości tabeli"));
+    TMnuCheckData_ = makeAction(this, "TMnuCheckData", QStringLiteral("Sprawdź dane do formularzy…"));
     for (QAction* action : {TMnuPokazForm_, TMnuEdit_, TMnuPrint_, TMnuAddRecord_, TMnuDelRecord_, TMnuProperties_})
         action->setShortcutContext(Qt::WidgetShortcut);
 
@@ -143,6 +146,7 @@ void TFMain::createActions() {
         {TMnuPokazForm_, &TFMain::ShowForm},          {TMnuEdit_, &TFMain::Edit},
         {TMnuPrint_, &TFMain::Print},                 {TMnuAddRecord_, &TFMain::Add},
         {TMnuDelRecord_, &TFMain::DeleteSelected},    {TMnuProperties_, &TFMain::TableProperties},
+        {MMnuCheckData_, &TFMain::CheckData},         {TMnuCheckData_, &TFMain::CheckData},
     };
     for (const auto& [action, command] : commands)
         connect(action, &QAction::triggered, this, [this, command = command] { (this->*command)(); });
@@ -162,6 +166,7 @@ void TFMain::createMenus() {
     mnuEdycja_ = bar->addMenu(QStringLiteral("&Edycja"));
     mnuEdycja_->setObjectName(QStringLiteral("MMnu_Edycja"));
     mnuEdycja_->addActions({MMnuEditData_, MMnuShowData_, MMnuPrintData_, MMnuAddData_, MMnuDelData_});
+    mnuEdycja_->addAction(MMnuCheckData_);
     mnuEdycja_->addSeparator();
     mnuEdycja_->addActions({MMnuPrintAllData_, MMnuDelAllData_});
 
@@ -174,7 +179,7 @@ void TFMain::createMenus() {
 
     tabelaMenu_ = new QMenu(this);
     tabelaMenu_->setObjectName(QStringLiteral("TabelaMenu"));
-    tabelaMenu_->addActions({TMnuPokazForm_, TMnuEdit_, TMnuPrint_});
+    tabelaMenu_->addActions({TMnuPokazForm_, TMnuEdit_, TMnuPrint_, TMnuCheckData_});
     tabelaMenu_->addSeparator();
     tabelaMenu_->addActions({TMnuAddRecord_, TMnuDelRecord_});
     tabelaMenu_->addSeparator();
@@ -226,6 +231,10 @@ void TFMain::createToolbar() {
                                 QStringLiteral("Wyświetla wybrany formularz na ekranie"), &TFMain::ShowForm));
     panel->addWidget(toolButton("btnPrint", toolbar_icons::print(),
                                 QStringLiteral("Drukuje wybrany rekord na formularzu"), &TFMain::Print));
+    panel->addWidget(toolButton("btnCheck", toolbar_icons::check(),
+                                QStringLiteral("Sprawdza dane wybranych podatników (wszystkich, gdy nie wybrano "
+                                               "żadnego) przed drukowaniem"),
+                                &TFMain::CheckData));
     panel->addWidget(toolButton("btnHelp", toolbar_icons::help(), QStringLiteral("Pomoc"), &TFMain::Help));
     addToolBar(Qt::TopToolBarArea, panel);
 }
@@ -385,6 +394,11 @@ void TFMain::Print() {
     if (selectedRows().empty()) return;
     // TFPrint reads the selected rows itself.
     showWindow(windows_.print);
+}
+
+void TFMain::CheckData() {
+    // TFCheck reads the selected rows itself.
+    showWindow(windows_.check);
 }
 
 void TFMain::DeleteSelected() {

@@ -55,6 +55,8 @@ public:
     void Edit();
     void ShowForm();
     void Print();
+    // "Sprawdź dane do formularzy…": the selected taxpayers, all when none is selected.
+    void CheckData();
     void DeleteSelected();
     void DeleteAll();
     void Open();
@@ -126,6 +128,7 @@ private:
     QAction* MMnuDelData_ = nullptr;
     QAction* MMnuPrintAllData_ = nullptr;
     QAction* MMnuDelAllData_ = nullptr;
+    QAction* MMnuCheckData_ = nullptr;
     // items of the bar itself and MMnu_Pomoc
     QAction* MMnuPlatnik_ = nullptr;
     QAction* MMnuOpcje_ = nullptr;
@@ -138,4 +141,5 @@ private:
     QAction* TMnuAddRecord_ = nullptr;
     QAction* TMnuDelRecord_ = nullptr;
     QAction* TMnuProperties_ = nullptr;
+    QAction* TMnuCheckData_ = nullptr;
 };

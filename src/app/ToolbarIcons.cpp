@@ -184,6 +184,16 @@ QIcon print() {
     });
 }
 
+QIcon check() {
+    return draw([](QPainter& p) {
+        sheet(p, QRectF(6, 4, 38, 50));
+        lines(p, 13, 16, 18, 4, 7);
+        p.setPen(QPen(kGreen, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF({QPointF(28, 42), QPointF(38, 54), QPointF(58, 26)}));
+    });
+}
+
 QIcon help() {
     return draw([](QPainter& p) {
         p.setBrush(kBlue);

@@ -12,6 +12,7 @@ QIcon save();     // a floppy disk
 QIcon payer();    // an office building
 QIcon show();     // a form under a magnifying glass
 QIcon print();    // a printer with a sheet
+QIcon check();    // a form with a green tick: check the data before printing
 QIcon help();     // a blue circle with a question mark
 
 }  // namespace toolbar_icons

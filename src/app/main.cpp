@@ -9,6 +9,7 @@
 #include "edit/widgets/TFMultiEdit.h"
 #include "edit/widgets/TFPlatnik.h"
 #include "forms/lform.h"
+#include "forms/widgets/TFCheck.h"
 #include "forms/widgets/TFPrint.h"
 #include "forms/widgets/TFVEL.h"
 #include "import/widgets/TFDataAccess.h"
@@ -110,6 +111,8 @@ int main(int argc, char* argv[]) {
         windows.multiEdit = &FMultiEdit;
         TFImportSep FImportSep(FMain.workspace(), FMain, ui, &FMain);
         windows.importSep = &FImportSep;
+        TFCheck FCheck(FMain.workspace(), FMain, ui, FEdit, FPlatnik, &FVEL, &FMain);
+        windows.check = &FCheck;
 
         // Fills the screen also where no window manager maximises it.
         FMain.resize(FMain.screen()->availableGeometry().size());

@@ -18,6 +18,9 @@ std::span<const CliCommand> CliCommands() {
                    "Wypisuje symbol formularza i listę pól jednego podatnika, jak trafiają do programu formularzy.", &RunFieldsCommand},
         CliCommand{"pdf", "WEJŚCIE WYJŚCIE.pdf --form pit11|pit40 [opcje jak w fields] [--records all|LISTA] [--each KATALOG] [--jobs N]",
                    "Rysuje formularze wybranych podatników (domyślnie wszystkich) do jednego pliku PDF albo do pliku na podatnika, na N rdzeniach (domyślnie wszystkich).", &RunPdfCommand},
+        CliCommand{"check", "WEJŚCIE --form pit11|pit40 [opcje jak w fields] [--records all|LISTA]",
+                   "Sprawdza dane wybranych podatników (domyślnie wszystkich) do formularza; kod wyjścia 3, gdy są uwagi.",
+                   &RunCheckCommand},
     };
     return commands;
 }

@@ -14,6 +14,7 @@ class QTextStream;
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;  // the work could not be done (messages on stderr)
 inline constexpr int kExitUsage = 2;    // bad command line
+inline constexpr int kExitFindings = 3; // check: the data have findings (listed on stdout)
 
 // Thrown by a command for a bad command line; main prints the message and the command's usage.
 class UsageError : public std::runtime_error {
@@ -40,3 +41,4 @@ int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& out, QTex
 int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunFieldsCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunPdfCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunCheckCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);

@@ -10,14 +10,18 @@ QByteArray bytes(std::string_view text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-class Lines {
-public:
-    explicit Lines(QByteArrayList& target) : target_(target) {}
+using Lines = FieldListVisitor;
 
-    void add(const char* box, std::string_view value) { target_.push_back(QByteArray(box) + '=' + bytes(value)); }
-    void add(const char* box, const QByteArray& value) { target_.push_back(QByteArray(box) + '=' + value); }
-    void add(const char* box, const char* value) { add(box, std::string_view(value)); }
-    void add(int box, std::string_view value) { target_.push_back('p' + QByteArray::number(box) + '=' + bytes(value)); }
+// The lines as text: "p19=value".
+class LineList : public FieldListVisitor {
+public:
+    explicit LineList(QByteArrayList& target) : target_(target) {}
+    using FieldListVisitor::add;
+
+    void add(std::string_view key, std::string_view value) override { target_.push_back(bytes(key) + '=' + bytes(value)); }
+    void add(int box, std::string_view value) override {
+        target_.push_back('p' + QByteArray::number(box) + '=' + bytes(value));
+    }
 
 private:
     QByteArrayList& target_;
@@ -124,20 +128,23 @@ QByteArray FormatBirthDate(std::string_view dataUr) {
     return bytes(dataUr.substr(8, 2)) + '-' + bytes(dataUr.substr(5, 2)) + ' ' + bytes(dataUr.substr(0, 4));
 }
 
+void VisitFieldList(FieldListVisitor& visitor, const FieldListChoices& choices, const TaxpayerRecord* taxpayer,
+                    const PayerRecord& payer) {
+    if (!taxpayer) return;
+    if (choices.kind == FormKind::Pit11) addPit11(visitor, choices, *taxpayer, payer);
+    if (choices.kind == FormKind::Pit40) addPit40(visitor, choices, *taxpayer, payer);
+}
+
 std::optional<QByteArray> BuildFieldList(QByteArrayList& target, const FieldListChoices& choices,
                                          const TaxpayerRecord* taxpayer, const PayerRecord& payer,
                                          const EditionSymbols& symbols) {
     target.clear();
-    Lines lines(target);
+    LineList lines(target);
+    VisitFieldList(lines, choices, taxpayer, payer);
     switch (choices.kind) {
-    case FormKind::Pit11:
-        if (taxpayer) addPit11(lines, choices, *taxpayer, payer);
-        return symbols.pit11;
-    case FormKind::Pit40:
-        if (taxpayer) addPit40(lines, choices, *taxpayer, payer);
-        return symbols.pit40;
-    case FormKind::None:
-        break;
+    case FormKind::Pit11: return symbols.pit11;
+    case FormKind::Pit40: return symbols.pit40;
+    case FormKind::None: break;
     }
     return std::nullopt;
 }

@@ -47,6 +47,22 @@ std::optional<QString> FillerNamesProblem(const FieldListChoices& choices);
 // characters goes unchanged.
 QByteArray FormatBirthDate(std::string_view dataUr);
 
+// Receives the boxes of a form in the field list's order: by name ("p1", "pSKR.01") or by number.
+class FieldListVisitor {
+public:
+    virtual ~FieldListVisitor() = default;
+    virtual void add(std::string_view key, std::string_view value) = 0;
+    virtual void add(int box, std::string_view value) = 0;
+
+    void add(const char* key, const QByteArray& value) { add(std::string_view(key), std::string_view(value.data(), static_cast<std::size_t>(value.size()))); }
+    void add(const char* key, const char* value) { add(std::string_view(key), std::string_view(value)); }
+};
+
+// Gives `visitor` the lines BuildFieldList makes, without making them (kind None or no taxpayer:
+// none).
+void VisitFieldList(FieldListVisitor& visitor, const FieldListChoices& choices, const TaxpayerRecord* taxpayer,
+                    const PayerRecord& payer);
+
 // Empties `target` and fills it with the lines of the chosen form for `taxpayer` (none: no
 // lines) and `payer`. Returns the edition symbol of the form; nothing for FormKind::None.
 std::optional<QByteArray> BuildFieldList(QByteArrayList& target, const FieldListChoices& choices,

@@ -1,8 +1,8 @@
 #include "formvel/FormDocument.h"
 
-#include "formvel/AmountDisplay.h"
+#include "forms/AmountDisplay.h"
+#include "forms/FormCalculation.h"
 #include "formvel/FieldListText.h"
-#include "formvel/FormCalculation.h"
 #include "formvel/FormRenderer.h"
 #include "store/Cp1250.h"
 
@@ -155,27 +155,12 @@ void FormDocument::recalculate() {
 }
 
 void FormDocument::recheck() {
-    findings_ = ValidateForm(layout_, values_);
-    calculationError_.reset();
+    findings_ = CheckForm(layout_, values_, scale_, (options_ & Calculate) != 0, (options_ & ErrorLevel1) != 0,
+                          &calculationError_);
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {  // the measure needs the fonts
         const auto unfit = FitForm(layout_, values_,
                                    [this](int box, const QString& value) { return ValueFitsBox(layout_, box, value); });
         findings_.insert(findings_.end(), unfit.begin(), unfit.end());
-    }
-    if (options_ & (Calculate | ErrorLevel1)) {
-        FormValues calculated = values_;
-        CalculationError error;
-        if (!CalculateForm(layout_, calculated, scale_, &error)) {
-            // Never an empty or stale total without a word: the user learns where and why.
-            const QString where = error.box >= 0
-                                      ? QStringLiteral("Poz. %1").arg(layout_.boxes[static_cast<std::size_t>(error.box)].number)
-                                      : QStringLiteral("Obliczenia");
-            findings_.push_back({error.box, where + QStringLiteral(": nie można wyliczyć kwoty – ") + error.message});
-            calculationError_ = std::move(error);
-        } else if (options_ & ErrorLevel1) {
-            const auto more = CrossCheckForm(layout_, values_, calculated);
-            findings_.insert(findings_.end(), more.begin(), more.end());
-        }
     }
     errorBoxes_.assign(layout_.boxes.size(), false);
     for (const FormFinding& finding : findings_)

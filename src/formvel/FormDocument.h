@@ -1,10 +1,10 @@
 #pragma once
 
-#include "formvel/FormCalculation.h"
-#include "formvel/FormLayout.h"
-#include "formvel/FormTaxScale.h"
-#include "formvel/FormValidation.h"
-#include "formvel/FormValues.h"
+#include "forms/FormCalculation.h"
+#include "forms/FormLayout.h"
+#include "forms/FormTaxScale.h"
+#include "forms/FormValidation.h"
+#include "forms/FormValues.h"
 
 #include <QByteArray>
 #include <QString>

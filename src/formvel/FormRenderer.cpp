@@ -1,7 +1,7 @@
 #include "formvel/FormRenderer.h"
 
 #include "formvel/FormDocument.h"
-#include "formvel/FormTemplateTexts.h"
+#include "forms/FormTemplateTexts.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -197,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValidationCase{"PIT118B_14", "p19=123-456-32-19\r\n", 0, "Poz. 19: nieprawidłowy NIP"},
         ValidationCase{"PIT118B_14", "p19=12345\r\n", 0, "Poz. 19: NIP musi składać się z 10 cyfr"},
         ValidationCase{"PIT40_14", "p18=1234563217\r\n", 0, "Poz. 18: nieprawidłowy NIP"},
-        ValidationCase{"PIT40_14", "p1=0000000000\r\n", 0, ""},
+        ValidationCase{"PIT40_14", "p1=0000000000\r\n", 0, "Poz. 1: NIP nie może składać się z samych zer"},
         ValidationCase{"PIT40_14", "p18=   -   -  -  \r\n", 0, "Poz. 18: nie wypełniono"},
         // postal codes
         ValidationCase{"PIT118B_14", "p17=80-888\r\np31=  -   \r\n", 0, ""},
@@ -223,6 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
         // coded choices
         ValidationCase{"PIT118B_14", "p33=0100\r\n", 0, "Poz. 33: nieprawidłowe oznaczenie wyboru"},
         ValidationCase{"PIT118B_14", "pSKR.01=01\r\npSKR.02=01\r\n", 0, "skreślono oba tytuły"},
+        ValidationCase{"PIT118B_14", "pSKR.01=00\r\npSKR.02=00\r\n", 0, "nie skreślono żadnego tytułu"},
         // ErrorLevel 1: arithmetic checks, off without it and quiet when calculated
         ValidationCase{"PIT118B_14", "p34=5000,00\r\np35=1000,00\r\np36=3000,00\r\n", 0, ""},
         ValidationCase{"PIT118B_14", "p34=5000,00\r\np35=1000,00\r\np36=3000,00\r\n", 5,

@@ -151,7 +151,7 @@ TEST(FormvelProcess, FiskonsLinkDrivesTheProgram) {
     ASSERT_GT(id, 0);
     const QByteArray fields =
         "p1=526-025-09-95\r\np4=2006\r\np5=US\r\np7=FIRMA\r\np18=123-456-32-18\r\np19=NOWAK\r\np20=ANNA\r\n"
-        "p35=40000,00\r\np36=1335,00\r\np38=5000,00\r\np66=5000,00\r\np73=2500,00\r\n";
+        "p35=40000,00\r\np36=1335,00\r\np38=5000,00\r\np66=5000,00\r\np72=2600,00\r\np73=2500,00\r\n";
     EXPECT_EQ(lform::SendFields(id, fields, 3), fields.size());
     EXPECT_NE(lform::GetFormState(id), 0);
 

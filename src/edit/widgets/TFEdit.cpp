@@ -10,6 +10,7 @@
 #include "edit/widgets/TFCalendar.h"
 #include "store/Cp1250.h"
 #include "store/Workspace.h"
+#include "ui/FocusControl.h"
 #include "ui/MainView.h"
 #include "ui/UserInterface.h"
 
@@ -155,8 +156,11 @@ void TFEdit::setFormValues(const TaxpayerFormValues& v) {
 }
 
 void TFEdit::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         FormShow();
+        if (!focusTarget_.isEmpty()) FocusNamedControl(*this, focusTarget_);
+        focusTarget_.clear();
+    }
     QDialog::showEvent(event);
 }
 

@@ -42,6 +42,9 @@ public:
     TaxpayerFormValues formValues() const;
     void setFormValues(const TaxpayerFormValues& values);
 
+    // The control (by name) that gets the focus, on its page, when the form next opens.
+    void setFocusTarget(const QString& controlName) { focusTarget_ = controlName; }
+
     void FormShow();
     void ClearFields();
     void btnOKClick();
@@ -103,4 +106,5 @@ private:
     QCheckBox* cbNIP3_ = nullptr;
     QCheckBox* cbPITR_ = nullptr;
     QPushButton* btnOK_ = nullptr;
+    QString focusTarget_;
 };

@@ -8,6 +8,7 @@
 #include "store/PayerRecord.h"
 #include "store/Workspace.h"
 #include "ui/ErrorMessage.h"
+#include "ui/FocusControl.h"
 #include "ui/UserInterface.h"
 #include "ui/WindowOpening.h"
 
@@ -168,7 +169,11 @@ void TFPlatnik::buildControls() {
 void TFPlatnik::eChange() { modified_ = true; }
 
 void TFPlatnik::showEvent(QShowEvent* event) {
-    if (IsWindowOpening(*event)) FormShow();  // a restored window keeps the typed edits
+    if (IsWindowOpening(*event)) {  // a restored window keeps the typed edits
+        FormShow();
+        if (!focusTarget_.isEmpty()) FocusNamedControl(*this, focusTarget_);
+        focusTarget_.clear();
+    }
     QDialog::showEvent(event);
 }
 

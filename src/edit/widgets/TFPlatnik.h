@@ -23,6 +23,9 @@ public:
     // True when a field's text changed since the last save or load.
     bool modified() const { return modified_; }
 
+    // The control (by name) that gets the focus when the form next opens.
+    void setFocusTarget(const QString& controlName) { focusTarget_ = controlName; }
+
     void FormShow();
     void btnOKClick();
     void btnCancelClick();
@@ -49,6 +52,7 @@ private:
     Workspace& workspace_;
     UserInterface& ui_;
     bool modified_ = false;
+    QString focusTarget_;
 
     QButtonGroup* rodzaj_ = nullptr;  // RB1 → 1, RB2 → 2
     QComboBox* eWoj_ = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formvel/FormValues.h"
+#include "forms/FormValues.h"
 
 #include <QMainWindow>
 #include <QString>

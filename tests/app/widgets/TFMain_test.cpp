@@ -163,9 +163,9 @@ private slots:
         QVERIFY(table()->isHidden());
     }
 
-    void toolbarHasEightFlatButtonsInOrder() {
+    void toolbarHasItsFlatButtonsInOrder() {
         const char* names[] = {"btnAdd", "btnImport", "btnOpen", "btnSave",
-                               "btnPlatnik", "btnShow", "btnPrint", "btnHelp"};
+                               "btnPlatnik", "btnShow", "btnPrint", "btnCheck", "btnHelp"};
         int previousX = -1;
         for (const char* name : names) {
             auto* button = main_->findChild<QToolButton*>(name);
@@ -354,6 +354,7 @@ private slots:
         QVERIFY(!action("MMnuPrintAllData")->isEnabled());
         for (const char* name : {"MMnuEditData", "MMnuShowData", "MMnuPrintData", "MMnuDelData"})
             QVERIFY2(!action(name)->isEnabled(), name);
+        QVERIFY(action("MMnuCheckData")->isEnabled());  // no selection: the whole register
         emit menu("MMnu_Edycja")->aboutToHide();
 
         select({2});

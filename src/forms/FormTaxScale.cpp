@@ -1,4 +1,4 @@
-#include "formvel/FormTaxScale.h"
+#include "forms/FormTaxScale.h"
 
 #include "edit/AmountCalculations.h"
 

@@ -1,6 +1,6 @@
-#include "formvel/FormLayout.h"
+#include "forms/FormLayout.h"
 
-#include "formvel/FormTemplateTexts.h"
+#include "forms/FormTemplateTexts.h"
 
 #include <QHash>
 
@@ -298,10 +298,18 @@ std::unique_ptr<FormLayout> Build(const SectionRow (&sections)[NS], const BoxRow
         }
     }
     layout->amountColumns = columns;
+    for (std::size_t i = 0; i < layout->boxes.size(); ++i) {
+        const FormBox& box = layout->boxes[i];
+        layout->keyIndex.insert(box.key, static_cast<int>(i));
+        if (box.number <= 0) continue;
+        if (layout->numberIndex.size() <= static_cast<std::size_t>(box.number))
+            layout->numberIndex.resize(static_cast<std::size_t>(box.number) + 1, -1);
+        layout->numberIndex[static_cast<std::size_t>(box.number)] = static_cast<int>(i);
+    }
     return layout;
 }
 
-std::unique_ptr<FormLayout> BuildPit11(const QByteArray& symbol) {
+std::unique_ptr<FormLayout> BuildPit11(const QByteArray& symbol, int editionYear) {
     auto layout = Build(kPit11Sections, kPit11Boxes, kPit11Addresses, kPit11AmountRows, kPit11ComputedTableBoxes,
                         {QStringLiteral("Przychód"), QStringLiteral("Koszty uzyskania przychodu"),
                          QStringLiteral("Dochód"), QStringLiteral("Zaliczka pobrana przez płatnika")});
@@ -315,12 +323,13 @@ std::unique_ptr<FormLayout> BuildPit11(const QByteArray& symbol) {
     layout->taxpayerNipBox = 19;
     layout->periodFromBox = 4;
     layout->periodToBox = 5;
+    layout->editionYear = editionYear;
     layout->taxpayerSurnameBox = 20;
     layout->taxpayerFirstNameBox = 21;
     return layout;
 }
 
-std::unique_ptr<FormLayout> BuildPit40(const QByteArray& symbol) {
+std::unique_ptr<FormLayout> BuildPit40(const QByteArray& symbol, int editionYear) {
     auto layout = Build(kPit40Sections, kPit40Boxes, kPit40Addresses, kPit40AmountRows, kPit40ComputedTableBoxes,
                         {QStringLiteral("Przychód"), QStringLiteral("Koszty uzyskania przychodu"),
                          QStringLiteral("Dochód"), QStringLiteral("Pobrana zaliczka na podatek dochodowy")});
@@ -332,14 +341,17 @@ std::unique_ptr<FormLayout> BuildPit40(const QByteArray& symbol) {
     layout->taxpayerSurnameBox = 19;
     layout->taxpayerFirstNameBox = 20;
     layout->isPit40 = true;
+    layout->editionYear = editionYear;
     return layout;
 }
 
 const std::map<QByteArray, std::unique_ptr<FormLayout>>& Layouts() {
     static const auto layouts = [] {
         std::map<QByteArray, std::unique_ptr<FormLayout>> all;
-        for (const char* symbol : {"PIT118B_C", "PIT118B_14"}) all[symbol] = BuildPit11(symbol);
-        for (const char* symbol : {"PIT40_13", "PIT40_14"}) all[symbol] = BuildPit40(symbol);
+        all["PIT118B_C"] = BuildPit11("PIT118B_C", 2005);
+        all["PIT118B_14"] = BuildPit11("PIT118B_14", 2006);
+        all["PIT40_13"] = BuildPit40("PIT40_13", 2005);
+        all["PIT40_14"] = BuildPit40("PIT40_14", 2006);
         return all;
     }();
     return layouts;
@@ -359,8 +371,17 @@ const FormBox* FormLayout::boxByNumber(int number) const {
 }
 
 int FormLayout::indexOf(const QByteArray& key) const {
+    if (keyIndex.size() == static_cast<qsizetype>(boxes.size())) return keyIndex.value(key, -1);
     for (std::size_t i = 0; i < boxes.size(); ++i)
         if (boxes[i].key == key) return static_cast<int>(i);
+    return -1;
+}
+
+int FormLayout::indexOfNumber(int number) const {
+    if (!numberIndex.empty())
+        return number > 0 && static_cast<std::size_t>(number) < numberIndex.size() ? numberIndex[static_cast<std::size_t>(number)] : -1;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        if (boxes[i].number == number && number > 0) return static_cast<int>(i);
     return -1;
 }
 

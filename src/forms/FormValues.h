@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formvel/FormLayout.h"
+#include "forms/FormLayout.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "formvel/FormLayout.h"
-#include "formvel/FormTaxScale.h"
-#include "formvel/FormValues.h"
+#include "forms/FormLayout.h"
+#include "forms/FormTaxScale.h"
+#include "forms/FormValues.h"
 
 #include <QString>
 

@@ -1,12 +1,13 @@
-#include "formvel/FormValidation.h"
+#include "forms/FormValidation.h"
 
-#include "formvel/AmountDisplay.h"
+#include "forms/AmountDisplay.h"
+#include "forms/FormCalculation.h"
 
 #include <QDate>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -19,14 +20,43 @@ void Add(std::vector<FormFinding>& findings, int index, const FormBox& box, cons
     findings.push_back({index, BoxName(box) + QStringLiteral(": ") + text});
 }
 
+// The number written by `count` ASCII digits from `from`; -1 when one of them is not a digit.
+int DigitsAt(QStringView text, qsizetype from, qsizetype count) {
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (text[i] < u'0' || text[i] > u'9') return -1;
+        value = value * 10 + (text[i].unicode() - '0');
+    }
+    return value;
+}
+
+// dd-mm-yyyy, or for a birth date also dd-mm yyyy.
 std::optional<QDate> ReadDate(const QString& text, bool birthDateForm) {
-    static const QRegularExpression period(QStringLiteral("^(\\d{2})-(\\d{2})-(\\d{4})$"));
-    static const QRegularExpression birth(QStringLiteral("^(\\d{2})-(\\d{2})[ -](\\d{4})$"));
-    const auto match = (birthDateForm ? birth : period).match(text.trimmed());
-    if (!match.hasMatch()) return std::nullopt;
-    const QDate date(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt());
-    if (!date.isValid()) return std::nullopt;
-    return date;
+    const QStringView date = QStringView(text).trimmed();
+    if (date.size() != 10 || date[2] != u'-' || !(date[5] == u'-' || (birthDateForm && date[5] == u' ')))
+        return std::nullopt;
+    const int day = DigitsAt(date, 0, 2);
+    const int month = DigitsAt(date, 3, 2);
+    const int year = DigitsAt(date, 6, 4);
+    if (day < 0 || month < 0 || year < 0) return std::nullopt;
+    const QDate result(year, month, day);
+    if (!result.isValid()) return std::nullopt;
+    return result;
+}
+
+// Up to twelve digits, optionally a comma and one or two more: an amount anyone reads alike.
+bool IsPlainAmount(QStringView text) {
+    const qsizetype comma = text.indexOf(u',');
+    const qsizetype whole = comma < 0 ? text.size() : comma;
+    const qsizetype decimals = comma < 0 ? 0 : text.size() - comma - 1;
+    if (whole < 1 || whole > 12 || (comma >= 0 && (decimals < 1 || decimals > 2))) return false;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (i != comma && (text[i] < u'0' || text[i] > u'9')) return false;
+    return true;
+}
+
+bool IsPostalCode(QStringView text) {
+    return text.size() == 6 && text[2] == u'-' && DigitsAt(text, 0, 2) >= 0 && DigitsAt(text, 3, 3) >= 0;
 }
 
 bool IsValidCode(const FormBox& box, const QString& value) {
@@ -42,21 +72,28 @@ bool IsValidCode(const FormBox& box, const QString& value) {
 }
 
 void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& box, const QString& value) {
-    static const QRegularExpression postalCode(QStringLiteral("^\\d{2}-\\d{3}$"));
-    static const QRegularExpression taxYear(QStringLiteral("^\\d{4}$"));
+    const QStringView trimmed = QStringView(value).trimmed();
     switch (box.kind) {
     case BoxKind::Nip: {
-        QString digits = value;
-        digits.remove(u'-').remove(u' ');
-        static const QRegularExpression tenDigits(QStringLiteral("^\\d{10}$"));
-        if (!tenDigits.match(digits).hasMatch())
+        int digits = 0;
+        bool zeros = true;
+        bool others = false;
+        for (QChar ch : value) {
+            if (ch == u'-' || ch == u' ') continue;
+            if (ch < u'0' || ch > u'9') others = true;
+            ++digits;
+            zeros = zeros && ch == u'0';
+        }
+        if (others || digits != 10)
             Add(findings, index, box, QStringLiteral("NIP musi składać się z 10 cyfr."));
+        else if (zeros)
+            Add(findings, index, box, QStringLiteral("NIP nie może składać się z samych zer."));
         else if (!IsValidNip(value))
             Add(findings, index, box, QStringLiteral("nieprawidłowy NIP – cyfra kontrolna się nie zgadza."));
         break;
     }
     case BoxKind::PostalCode:
-        if (!postalCode.match(value.trimmed()).hasMatch())
+        if (!IsPostalCode(trimmed))
             Add(findings, index, box, QStringLiteral("kod pocztowy musi mieć postać 00-000."));
         break;
     case BoxKind::BirthDate:
@@ -68,11 +105,12 @@ void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& bo
             Add(findings, index, box, QStringLiteral("nieprawidłowa data (oczekiwano DD-MM-RRRR)."));
         break;
     case BoxKind::TaxYear:
-        if (!taxYear.match(value.trimmed()).hasMatch())
+        if (trimmed.size() != 4 || DigitsAt(trimmed, 0, 4) < 0)
             Add(findings, index, box, QStringLiteral("rok podatkowy musi składać się z czterech cyfr."));
         break;
     case BoxKind::Amount:
     case BoxKind::WholeAmount: {
+        if (IsPlainAmount(trimmed)) break;  // readable and not negative
         const auto amount = ReadShownAmount(value);
         if (!amount)
             Add(findings, index, box, QStringLiteral("wpisana wartość nie jest kwotą."));
@@ -97,6 +135,11 @@ void CheckPeriod(std::vector<FormFinding>& findings, const FormLayout& layout, c
     const int toIndex = layout.indexOf("p" + QByteArray::number(layout.periodToBox));
     const auto from = ReadDate(values.at(fromIndex), false);
     const auto to = ReadDate(values.at(toIndex), false);
+    for (const auto& [index, date] : {std::pair{fromIndex, from}, std::pair{toIndex, to}}) {
+        if (date && layout.editionYear != 0 && date->year() != layout.editionYear)
+            Add(findings, index, layout.boxes[static_cast<std::size_t>(index)],
+                QStringLiteral("data spoza roku %1, za który jest ten formularz.").arg(layout.editionYear));
+    }
     if (!from || !to) return;
     const FormBox& toBox = layout.boxes[static_cast<std::size_t>(toIndex)];
     if (*from > *to)
@@ -119,6 +162,43 @@ void CheckTitles(std::vector<FormFinding>& findings, const FormLayout& layout, c
     if (struck > 1)
         Add(findings, last, layout.boxes[static_cast<std::size_t>(last)],
             QStringLiteral("skreślono oba tytuły – należy skreślić tylko niewłaściwy."));
+    if (struck == 0 && layout.titles.size() > 1) {
+        const int first = layout.indexOf(layout.titles.front().strikeKey);
+        if (first >= 0 && values.present[static_cast<std::size_t>(first)])
+            Add(findings, first, layout.boxes[static_cast<std::size_t>(first)],
+                QStringLiteral("nie skreślono żadnego tytułu – należy skreślić niewłaściwy."));
+    }
+}
+
+// The tax year (PIT-40) belongs to the edition's year.
+void CheckTaxYear(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
+    for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
+        const FormBox& box = layout.boxes[i];
+        if (box.kind != BoxKind::TaxYear || layout.editionYear == 0) continue;
+        bool ok = false;
+        const int year = values.text[i].trimmed().toInt(&ok);
+        if (ok && year != layout.editionYear)
+            Add(findings, static_cast<int>(i), box,
+                QStringLiteral("rok podatkowy %1 nie jest rokiem %2, za który jest ten formularz.")
+                    .arg(year)
+                    .arg(layout.editionYear));
+    }
+}
+
+// PIT-40: the health contribution deducted (box 73) cannot exceed the one paid (box 72).
+void CheckHealthContribution(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
+    if (!layout.isPit40) return;
+    const int paidIndex = layout.indexOf("p72");
+    const int deductedIndex = layout.indexOf("p73");
+    if (paidIndex < 0 || deductedIndex < 0) return;
+    const QString& deductedText = values.at(deductedIndex);
+    if (deductedText.trimmed().isEmpty()) return;
+    const auto deducted = ReadShownAmount(deductedText);
+    const auto paid = values.at(paidIndex).trimmed().isEmpty() ? std::optional<double>(0.0)
+                                                                 : ReadShownAmount(values.at(paidIndex));
+    if (deducted && paid && *deducted - *paid >= 0.005)
+        Add(findings, deductedIndex, layout.boxes[static_cast<std::size_t>(deductedIndex)],
+            QStringLiteral("odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72)."));
 }
 
 }  // namespace
@@ -144,7 +224,7 @@ std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues
         const FormBox& box = layout.boxes[i];
         const int index = static_cast<int>(i);
         const QString& value = values.at(index);
-        const bool empty = value.trimmed().isEmpty() || (!box.isCoded() && !box.isAmount() && IsBlankValue(value));
+        const bool empty = QStringView(value).trimmed().isEmpty() || (!box.isCoded() && !box.isAmount() && IsBlankValue(value));
         if (empty) {
             if (box.required) Add(findings, index, box, QStringLiteral("nie wypełniono wymaganego pola („%1”).").arg(box.caption));
             continue;
@@ -153,6 +233,8 @@ std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues
     }
     CheckPeriod(findings, layout, values);
     CheckTitles(findings, layout, values);
+    CheckTaxYear(findings, layout, values);
+    CheckHealthContribution(findings, layout, values);
     return findings;
 }
 
@@ -163,6 +245,7 @@ std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValu
         const FormBox& box = layout.boxes[i];
         if (!box.computed) continue;
         const int index = static_cast<int>(i);
+        if (values.at(index) == calculated.at(index)) continue;  // the same text: the same amount
         const auto shown = values.at(index).trimmed().isEmpty() ? std::optional<double>(0.0) : ReadShownAmount(values.at(index));
         const auto expected = calculated.at(index).trimmed().isEmpty() ? std::optional<double>(0.0)
                                                                        : ReadShownAmount(calculated.at(index));
@@ -184,6 +267,28 @@ std::vector<FormFinding> FitForm(const FormLayout& layout, const FormValues& val
         Add(findings, index, layout.boxes[i],
             QStringLiteral("wartość nie mieści się w polu formularza nawet najmniejszym pismem – na wydruku "
                            "nie byłaby widoczna w całości; należy ją skrócić."));
+    }
+    return findings;
+}
+
+std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& values,
+                                   const std::optional<FormTaxScale>& scale, bool calculate, bool arithmetic,
+                                   std::optional<CalculationError>* failure) {
+    auto findings = ValidateForm(layout, values);
+    if (failure) failure->reset();
+    if (!calculate && !arithmetic) return findings;
+    FormValues calculated = values;
+    CalculationError error;
+    if (!CalculateForm(layout, calculated, scale, &error)) {
+        // Never an empty or stale total without a word: the user learns where and why.
+        const QString where = error.box >= 0
+                                  ? QStringLiteral("Poz. %1").arg(layout.boxes[static_cast<std::size_t>(error.box)].number)
+                                  : QStringLiteral("Obliczenia");
+        findings.push_back({error.box, where + QStringLiteral(": nie można wyliczyć kwoty – ") + error.message});
+        if (failure) *failure = std::move(error);
+    } else if (arithmetic) {
+        const auto more = CrossCheckForm(layout, values, calculated);
+        findings.insert(findings.end(), more.begin(), more.end());
     }
     return findings;
 }

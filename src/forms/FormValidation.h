@@ -1,11 +1,14 @@
 #pragma once
 
-#include "formvel/FormLayout.h"
-#include "formvel/FormValues.h"
+#include "forms/FormCalculation.h"
+#include "forms/FormLayout.h"
+#include "forms/FormTaxScale.h"
+#include "forms/FormValues.h"
 
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 // One finding of the check of a form: the box (index into the layout's boxes) and a Polish
@@ -29,6 +32,13 @@ std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValu
 // value fits its box. A value is never cut silently; one that does not fit is a finding.
 std::vector<FormFinding> FitForm(const FormLayout& layout, const FormValues& values,
                                  const std::function<bool(int box, const QString& value)>& fits);
+// The whole check of a filled form as the forms program makes it: ValidateForm; with `calculate`
+// or `arithmetic` the calculation by `scale` (the built-in one when none), a calculation that
+// fails being a finding (and handed back in `failure`); with `arithmetic` also CrossCheckForm
+// against the calculated values.
+std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& values,
+                                   const std::optional<FormTaxScale>& scale, bool calculate, bool arithmetic,
+                                   std::optional<CalculationError>* failure = nullptr);
 
 // True for a NIP of ten digits (hyphens and blanks between them allowed) whose check digit fits.
 bool IsValidNip(const QString& nip);

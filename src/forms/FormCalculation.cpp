@@ -1,4 +1,4 @@
-#include "formvel/FormCalculation.h"
+#include "forms/FormCalculation.h"
 
 #include "edit/AmountCalculations.h"
 
@@ -37,7 +37,7 @@ public:
     int lastWritten = 0;
 
 private:
-    int IndexOf(int box) const { return layout_.indexOf("p" + QByteArray::number(box)); }
+    int IndexOf(int box) const { return layout_.indexOfNumber(box); }
 
     const FormLayout& layout_;
     FormValues& values_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -89,6 +90,13 @@ struct FormLayout {
     int taxpayerSurnameBox = 0;
     int taxpayerFirstNameBox = 0;
     bool isPit40 = false;
+    int editionYear = 0;  // the tax year the edition is for: its period and tax year lie in it
+
+    // Box positions by key and by number (-1: none), filled with the boxes; indexOf and
+    // indexOfNumber fall back to a search without them.
+    QHash<QByteArray, int> keyIndex;
+    std::vector<int> numberIndex;
+    int indexOfNumber(int number) const;
 };
 
 // The layout of an edition; nullptr for a symbol the program does not know. Built once.

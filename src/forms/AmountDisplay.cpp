@@ -1,8 +1,10 @@
-#include "formvel/AmountDisplay.h"
+#include "forms/AmountDisplay.h"
 
 #include "edit/AmountCalculations.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -30,18 +32,18 @@ QString WholeText(double value) {
 }  // namespace
 
 std::optional<double> ReadShownAmount(const QString& text) {
-    QString clean;
-    clean.reserve(text.size());
+    std::string clean;
+    clean.reserve(static_cast<std::size_t>(text.size()));
     for (QChar ch : text) {
         if (ch == u' ' || ch == QChar(0x00A0) || ch == QChar(0x202F)) continue;
-        clean += ch;
-    }
-    if (clean.isEmpty()) return std::nullopt;
-    if (!clean.contains(u',') && clean.count(u'.') == 1) clean.replace(u'.', u',');
-    for (QChar ch : clean)
         if (ch.unicode() > 127) return std::nullopt;
+        clean += static_cast<char>(ch.unicode());
+    }
+    if (clean.empty()) return std::nullopt;
+    if (clean.find(',') == std::string::npos && std::count(clean.begin(), clean.end(), '.') == 1)
+        std::replace(clean.begin(), clean.end(), '.', ',');
     try {
-        const double value = ReadAmount(clean.toStdString());
+        const double value = ReadAmount(clean);
         if (!std::isfinite(value) || std::fabs(value) >= kAmountLimit) return std::nullopt;
         return value;
     } catch (const ConversionError&) {

@@ -1,4 +1,4 @@
-#include "formvel/FormTemplateTexts.h"
+#include "forms/FormTemplateTexts.h"
 
 #include <QByteArrayList>
 

@@ -1,0 +1,185 @@
+// The check before printing at the size of a large employer: 100,000 taxpayers with full PIT-11/8B
+// and PIT-40 amounts, every tenth with a mistake (a wrong NIP, a missing postal code, an amount
+// that contradicts its sum). The load of the same file stands beside it; "fiskon-cli check" is
+// the two together, measured also as the real program.
+#include "edit/AmountCalculations.h"
+#include "forms/RegisterCheck.h"
+#include "store/Cp1250.h"
+#include "store/PayerRecord.h"
+#include "store/TaxpayerDataFile.h"
+#include "store/TaxpayerRegister.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include <sys/resource.h>
+
+#include "HeapInUse.h"
+
+namespace {
+
+constexpr int kTaxpayers = 100000;
+
+// A NIP with a fitting check digit made from a serial number.
+std::string validNip(int serial) {
+    static const int weights[9] = {6, 5, 7, 2, 3, 4, 5, 6, 7};
+    for (int attempt = 0;; ++attempt) {
+        std::string digits = std::to_string(100000000 + (serial * 7919 + attempt) % 900000000);
+        int sum = 0;
+        for (int i = 0; i < 9; ++i) sum += weights[i] * (digits[static_cast<std::size_t>(i)] - '0');
+        if (sum % 11 == 10) continue;
+        digits += static_cast<char>('0' + sum % 11);
+        return digits.substr(0, 3) + '-' + digits.substr(3, 3) + '-' + digits.substr(6, 2) + '-' + digits.substr(8);
+    }
+}
+
+TaxpayerRecord makeTaxpayer(int i) {
+    TaxpayerRecord r;
+    r.nazwisko = cp1250::fromUnicode(QStringLiteral("KOWALSKI%1").arg(i));
+    r.imie1 = cp1250::fromUnicode(u"ŁUKASZ");
+    r.nip = i % 10 == 1 ? std::string("123-456-78-90") : validNip(i);
+    r.dataUr = "1980-05-17";
+    r.us = cp1250::fromUnicode(u"Pierwszy Urząd Skarbowy w Łodzi");
+    r.kraj = "POLSKA";
+    r.wojewodztwo = cp1250::fromUnicode(u"ŁÓDZKIE");
+    r.powiat = cp1250::fromUnicode(u"ŁÓDŹ");
+    r.gmina = cp1250::fromUnicode(u"ŁÓDŹ");
+    r.ulica = "PIOTRKOWSKA";
+    r.nrDomu = std::to_string(i % 300 + 1);
+    r.miejsc = cp1250::fromUnicode(u"ŁÓDŹ");
+    r.kodPoczt = i % 10 == 2 ? "" : "90-001";
+    r.poczta = cp1250::fromUnicode(u"ŁÓDŹ");
+    r.pit11_od = "01-01-2006";
+    r.pit11_do = "31-12-2006";
+    r.pit11_33 = 1;
+    r.pit40_34 = 1;
+    const int pay = 30000 + i % 20000;
+    r.p11Box(34) = std::to_string(pay) + ",00";
+    r.p11Box(35) = "1335,00";
+    r.p11Box(36) = std::to_string(pay - 1335) + ",00";
+    r.p11Box(37) = "3120,00";
+    r.p11Box(75) = "4110,00";
+    r.p11Box(76) = "2330,00";
+    r.p40Box(35) = r.p11Box(34).view();
+    r.p40Box(36) = "1335,00";
+    r.p40Box(37) = r.p11Box(36).view();
+    r.p40Box(38) = "3120,00";
+    r.p40Box(72) = "2330,00";
+    r.p40Box(73) = "2006,00";
+    RecomputeRecord(r);  // the derived boxes as the edit form leaves them
+    if (i % 10 == 3) {
+        r.p11Box(36) = std::to_string(pay - 1334) + ",00";
+        r.p40Box(37) = r.p11Box(36).view();
+    }
+    return r;
+}
+
+// The register file and a payer file, written once.
+struct Files {
+    QTemporaryDir dir;
+    QString taxpayers = dir.filePath(QStringLiteral("podatnicy.txt"));
+    QString payer = dir.filePath(QStringLiteral("platnik.txt"));
+
+    Files() {
+        TaxpayerRegister reg;
+        for (int i = 0; i < kTaxpayers; ++i) reg.Add(makeTaxpayer(i));
+        SaveToFile(reg, taxpayers);
+        PayerRecord p;
+        p.NIP = validNip(1);
+        p.rodzaj = 1;
+        p.nazwa = "FIRMA";
+        p.kodPoczt = "90-001";
+        SaveToFile(p, payer);
+    }
+};
+
+const Files& files() {
+    static const Files made;
+    return made;
+}
+
+RegisterCheckRequest request(FormKind kind, int count) {
+    RegisterCheckRequest r;
+    r.choices.kind = kind;
+    r.choices.taxYear = "2006";
+    for (int i = 0; i < count; ++i) r.indices.push_back(i);
+    return r;
+}
+
+void BM_LoadRegister(benchmark::State& state) {
+    const QString& file = files().taxpayers;
+    for (auto _ : state) {
+        TaxpayerRegister reg;
+        benchmark::DoNotOptimize(LoadFromFile(reg, file));
+    }
+}
+BENCHMARK(BM_LoadRegister)->Unit(benchmark::kMillisecond);
+
+void BM_CheckRegister(benchmark::State& state, FormKind kind) {
+    TaxpayerRegister reg;
+    LoadFromFile(reg, files().taxpayers);
+    PayerRecord payer;
+    LoadFromFile(payer, files().payer);
+    const RegisterCheckRequest r = request(kind, reg.count());
+    std::size_t findings = 0;
+    std::size_t heapGrowth = 0;
+    for (auto _ : state) {
+        const std::size_t before = heapInUse();
+        const auto result = CheckRegister(reg, payer, r);
+        heapGrowth = heapInUse() - before;
+        findings = result.size();
+    }
+    state.counters["findings"] = static_cast<double>(findings);
+    state.counters["findingsMB"] = static_cast<double>(heapGrowth) / 1e6;
+    state.counters["perTaxpayer_us"] =
+        benchmark::Counter(static_cast<double>(reg.count()), benchmark::Counter::kIsIterationInvariantRate |
+                                                                 benchmark::Counter::kInvert);
+}
+BENCHMARK_CAPTURE(BM_CheckRegister, pit11, FormKind::Pit11)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK_CAPTURE(BM_CheckRegister, pit40, FormKind::Pit40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+double childCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The whole command as the user runs it: start, load, check, one line per finding.
+void BM_CheckCommand(benchmark::State& state, const char* form) {
+    const QString program = QStringLiteral(FISKON_CLI_PATH);
+    const QStringList arguments = {QStringLiteral("check"), files().taxpayers, QStringLiteral("--form"),
+                                   QString::fromLatin1(form), QStringLiteral("--tax-year"), QStringLiteral("2006"),
+                                   QStringLiteral("--payer"), files().payer};
+    double childSeconds = 0;
+    for (auto _ : state) {
+        const double before = childCpuSeconds();
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        process.waitForFinished(-1);
+        if (process.exitCode() != 3) state.SkipWithError("fiskon-cli check did not report the findings");
+        childSeconds += childCpuSeconds() - before;
+    }
+    // The program's own processor time (both cores together), which a busy machine does not inflate.
+    state.counters["programCPU_ms"] =
+        benchmark::Counter(childSeconds * 1000, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK_CAPTURE(BM_CheckCommand, pit11, "pit11")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_CheckCommand, pit40, "pit40")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

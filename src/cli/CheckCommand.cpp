@@ -1,0 +1,46 @@
+// fiskon-cli check IN --form pit11|pit40 [the options of fields] [--records all|LIST]
+// Checks the chosen taxpayers' forms (all by default) as the main window's "Sprawdź dane do
+// formularzy…" does: one finding a line, "N;NAZWISKO;IMIĘ;Poz. X: opis", N the taxpayer's position
+// from 1 and 0 for what is checked once (the payer, the tax year). Exit code 0 without findings,
+// 3 with some.
+#include "cli/Commands.h"
+#include "cli/FormArguments.h"
+#include "cli/TerminalProgress.h"
+
+#include "forms/ControlCharacters.h"
+#include "forms/FindingsList.h"
+#include "forms/RegisterCheck.h"
+
+#include <QTextStream>
+
+int RunCheckCommand(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    const FormRequest request = ParseFormRequest(arguments, {QStringLiteral("records")});
+    if (request.files.size() != 1)
+        throw UsageError(QStringLiteral("Polecenie check wymaga dokładnie jednego pliku danych podatników."));
+    if (request.recordOption && request.recordsOption)
+        throw UsageError(QStringLiteral("Podaje się --record albo --records, nie oba."));
+
+    Workspace workspace;
+    if (!OpenFormWorkspace(workspace, request, err)) return kExitFailure;
+    const QString chosenText = request.recordOption.value_or(request.recordsOption.value_or(QStringLiteral("all")));
+    const std::optional<std::vector<int>> chosen = ChosenRecords(chosenText, workspace.taxpayers.count(), err);
+    if (!chosen) return kExitFailure;
+
+    RegisterCheckRequest check;
+    check.choices = request.choices;
+    check.yearIndex = request.yearIndex;
+    check.indices.reserve(chosen->size());
+    for (int position : *chosen) check.indices.push_back(position - 1);
+
+    TerminalProgress progress(err, QStringLiteral("Sprawdzono"), static_cast<int>(check.indices.size()));
+    const std::vector<RegisterFinding> findings = CheckRegister(workspace.taxpayers, workspace.payer, check,
+                                                                [&progress](int done, int) { progress.advance(done); });
+    progress.finish();
+
+    for (const RegisterFinding& finding : findings) {
+        const FindingRow row = MakeFindingRow(finding, workspace.taxpayers, workspace.payer);
+        out << row.finding.position << ';' << EscapeControlCharacters(row.surname) << ';'
+            << EscapeControlCharacters(row.firstName) << ';' << EscapeControlCharacters(row.finding.text()) << '\n';
+    }
+    return findings.empty() ? kExitSuccess : kExitFindings;
+}

@@ -1,0 +1,316 @@
+#include "forms/RegisterCheck.h"
+
+#include "forms/FormLayout.h"
+#include "forms/FormValidation.h"
+#include "forms/FormValues.h"
+#include "forms/PeselNumber.h"
+#include "store/Cp1250.h"
+
+#include <QDate>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+
+namespace {
+
+constexpr int kChunk = 1024;  // taxpayers a thread checks at a time
+
+QString Text(std::string_view bytes) { return cp1250::toUnicode(bytes); }
+
+// The payer's boxes: its NIP and the sections of its identity and address.
+bool IsPayerBox(const FormLayout& layout, const FormBox& box) {
+    return box.number == layout.payerNipBox || box.section == "B" || box.section == "B.1";
+}
+
+// Boxes the dialog's choices fill: the title strike-outs, the tax year and the person filling in
+// the form (the last section).
+bool IsChoiceBox(const FormLayout& layout, const FormBox& box) {
+    return box.kind == BoxKind::TitleStrike || box.kind == BoxKind::TaxYear ||
+           (!layout.sections.empty() && box.section == layout.sections.back().id);
+}
+
+// The boxes of one form as the field list fills them, straight into the form's values: only the
+// taxpayer's own boxes, or only the shared ones.
+class FormFiller : public FieldListVisitor {
+public:
+    FormFiller(const FormLayout& layout, const std::vector<bool>& shared, bool wantShared, FormValues& values)
+        : layout_(layout), shared_(shared), wantShared_(wantShared), values_(values) {}
+
+    void add(std::string_view key, std::string_view value) override {
+        int number = 0;
+        for (char ch : key.substr(1)) {
+            if (ch < '0' || ch > '9') {  // "pSKR.01": a title strike-out
+                set(layout_.indexOf(QByteArray(key.data(), static_cast<qsizetype>(key.size()))), value);
+                return;
+            }
+            number = number * 10 + (ch - '0');
+        }
+        add(number, value);
+    }
+    void add(int box, std::string_view value) override { set(layout_.indexOfNumber(box), value); }
+
+private:
+    void set(int index, std::string_view value) {
+        if (index >= 0 && shared_[static_cast<std::size_t>(index)] == wantShared_) values_.set(index, Text(value));
+    }
+
+    const FormLayout& layout_;
+    const std::vector<bool>& shared_;
+    bool wantShared_;
+    FormValues& values_;
+};
+
+// The findings of one filled form, split into what concerns the taxpayer and what does not.
+class FormChecker {
+public:
+    explicit FormChecker(const FormLayout& layout) : layout_(layout) {
+        for (const FormBox& box : layout.boxes) {
+            shared_.push_back(IsPayerBox(layout, box) || IsChoiceBox(layout, box));
+            if (box.kind == BoxKind::BirthDate) birthDateBox_ = &box;
+            if (box.number == layout.taxpayerNipBox) nipBox_ = &box;
+        }
+    }
+
+    // Fills the boxes that do not depend on the taxpayer (the payer's, the choices'), and gives
+    // their findings.
+    void checkShared(const FieldListChoices& choices, const PayerRecord& payer, std::vector<RegisterFinding>& out) {
+        sharedValues_ = FormValues(layout_.boxes.size());
+        FormFiller filler(layout_, shared_, true, sharedValues_);
+        VisitFieldList(filler, choices, &blank_, payer);
+        report(sharedValues_, 0, true, out);
+    }
+
+    // The findings of the taxpayer's own boxes (checkShared first).
+    void check(const FieldListChoices& choices, const TaxpayerRecord& taxpayer, const PayerRecord& payer,
+               int position, std::vector<RegisterFinding>& out) const {
+        FormValues values = sharedValues_;
+        FormFiller filler(layout_, shared_, false, values);
+        VisitFieldList(filler, choices, &taxpayer, payer);
+        report(values, position, false, out);
+    }
+
+    void report(const FormValues& values, int position, bool shared, std::vector<RegisterFinding>& out) const {
+        for (const FormFinding& finding : CheckForm(layout_, values, std::nullopt, true, true)) {
+            const bool onShared = finding.box >= 0 && shared_[static_cast<std::size_t>(finding.box)];
+            if (onShared != shared) continue;
+            out.push_back(make(position, finding));
+        }
+    }
+
+    RegisterFinding make(int position, const FormFinding& finding) const {
+        RegisterFinding result;
+        result.position = position;
+        if (finding.box >= 0) {
+            const FormBox& box = layout_.boxes[static_cast<std::size_t>(finding.box)];
+            result.box = box.number;
+            result.key = box.key;
+            result.aboutPayer = IsPayerBox(layout_, box);
+        }
+        const qsizetype colon = finding.text.indexOf(QStringLiteral(": "));
+        result.label = finding.text.left(colon);
+        result.description = finding.text.mid(colon + 2);
+        return result;
+    }
+
+    RegisterFinding onBox(int position, const FormBox* box, const QString& description) const {
+        RegisterFinding result;
+        result.position = position;
+        result.box = box->number;
+        result.key = box->key;
+        result.label = QStringLiteral("Poz. %1").arg(box->number);
+        result.description = description;
+        return result;
+    }
+
+    const FormBox* birthDateBox() const { return birthDateBox_; }
+    const FormBox* nipBox() const { return nipBox_; }
+
+private:
+    const FormLayout& layout_;
+    std::vector<bool> shared_;
+    const TaxpayerRecord blank_;
+    FormValues sharedValues_;
+    const FormBox* birthDateBox_ = nullptr;
+    const FormBox* nipBox_ = nullptr;
+};
+
+// The positions of the first two records that hold each value. Values of up to 17 digits (every
+// NIP and PESEL that is right) are kept as numbers, the rest as text.
+class SharedValues {
+public:
+    explicit SharedValues(int count) { numbers_.reserve(static_cast<std::size_t>(count)); }
+
+    void add(const std::string& key, int index) {
+        if (key.empty()) return;
+        const auto [number, text] = find(key);
+        Positions& positions = text ? texts_.try_emplace(key, -1, -1).first->second
+                                    : numbers_.try_emplace(number, -1, -1).first->second;
+        if (positions.first < 0)
+            positions.first = index;
+        else if (positions.second < 0)
+            positions.second = index;
+    }
+    // Another record holding the same value as record `index`; -1 when none.
+    int other(const std::string& key, int index) const {
+        if (key.empty()) return -1;
+        const auto [number, text] = find(key);
+        const auto& first = text ? lookup(texts_, key) : lookup(numbers_, number);
+        return first.first == index ? first.second : first.first;
+    }
+
+private:
+    using Positions = std::pair<int, int>;
+
+    // The value as a number (digits and their count) and whether it must stay text.
+    static std::pair<std::uint64_t, bool> find(const std::string& key) {
+        if (key.size() > 17) return {0, true};
+        std::uint64_t number = 0;
+        for (char ch : key) {
+            if (ch < '0' || ch > '9') return {0, true};
+            number = number * 10 + static_cast<std::uint64_t>(ch - '0');
+        }
+        return {number * 32 + key.size(), false};
+    }
+    template <typename Map, typename Key>
+    static const Positions& lookup(const Map& map, const Key& key) {
+        static const Positions none{-1, -1};
+        const auto it = map.find(key);
+        return it == map.end() ? none : it->second;
+    }
+
+    std::unordered_map<std::uint64_t, Positions> numbers_;
+    std::unordered_map<std::string, Positions> texts_;
+};
+
+std::string NipDigits(std::string_view nip) {
+    std::string digits;
+    for (char ch : nip)
+        if (ch != '-' && ch != ' ') digits += ch;
+    return digits;
+}
+
+std::string Trimmed(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    return std::string(text);
+}
+
+QString Who(const TaxpayerRecord& record, int index) {
+    return QStringLiteral("nr %1 (%2 %3)").arg(index + 1).arg(Text(record.nazwisko.view()), Text(record.imie1.view()));
+}
+
+void CheckPesel(const FormChecker& checker, const TaxpayerRecord& record, int position,
+                std::vector<RegisterFinding>& out) {
+    const std::string_view pesel = record.pesel.view();
+    if (Trimmed(pesel).empty()) return;
+    RegisterFinding finding;
+    finding.position = position;
+    finding.key = QByteArrayLiteral("pesel");
+    finding.label = QStringLiteral("PESEL");
+    if (pesel.size() != 11 || PeselBirthDate(pesel).isNull()) {
+        finding.description = QStringLiteral("numer PESEL „%1” musi składać się z 11 cyfr, z datą urodzenia na początku.")
+                                  .arg(Text(pesel));
+        out.push_back(finding);
+        return;
+    }
+    if (!IsValidPesel(pesel)) {
+        finding.description = QStringLiteral("nieprawidłowy numer PESEL – cyfra kontrolna się nie zgadza.");
+        out.push_back(finding);
+        return;
+    }
+    const QDate fromPesel = PeselBirthDate(pesel);
+    const QDate stored = QDate::fromString(Text(record.dataUr.view()), QStringLiteral("yyyy-MM-dd"));
+    if (stored.isValid() && stored != fromPesel && checker.birthDateBox())
+        out.push_back(checker.onBox(position, checker.birthDateBox(),
+                                    QStringLiteral("data urodzenia niezgodna z numerem PESEL (według niego %1).")
+                                        .arg(fromPesel.toString(QStringLiteral("dd-MM-yyyy")))));
+}
+
+}  // namespace
+
+std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, const PayerRecord& payer,
+                                           const RegisterCheckRequest& request, const CheckProgress& progress) {
+    std::vector<RegisterFinding> findings;
+    EditionSymbols symbols;
+    SetEditionSymbols(symbols, request.yearIndex);
+    const FormKind kind = request.choices.kind;
+    const FormLayout* layout = kind == FormKind::None ? nullptr
+                                                      : FindFormLayout(kind == FormKind::Pit11 ? symbols.pit11 : symbols.pit40);
+    if (!layout) return findings;
+    FormChecker checker(*layout);
+    checker.checkShared(request.choices, payer, findings);
+
+    SharedValues nips(taxpayers.count());
+    SharedValues pesels(taxpayers.count());
+    for (int index = 0; index < taxpayers.count(); ++index) {
+        const TaxpayerRecord& record = taxpayers.at(index);
+        nips.add(NipDigits(record.nip.view()), index);
+        pesels.add(Trimmed(record.pesel.view()), index);
+    }
+
+    // One taxpayer's findings.
+    auto checkOne = [&](int index, std::vector<RegisterFinding>& out) {
+        const TaxpayerRecord& record = taxpayers.at(index);
+        const int position = index + 1;
+        checker.check(request.choices, record, payer, position, out);
+        CheckPesel(checker, record, position, out);
+        if (const int other = nips.other(NipDigits(record.nip.view()), index); other >= 0 && checker.nipBox())
+            out.push_back(checker.onBox(position, checker.nipBox(),
+                                        QStringLiteral("ten sam NIP ma też podatnik %1.").arg(Who(taxpayers.at(other), other))));
+        if (const int other = pesels.other(Trimmed(record.pesel.view()), index); other >= 0) {
+            RegisterFinding finding;
+            finding.position = position;
+            finding.key = QByteArrayLiteral("pesel");
+            finding.label = QStringLiteral("PESEL");
+            finding.description = QStringLiteral("ten sam numer PESEL ma też podatnik %1.").arg(Who(taxpayers.at(other), other));
+            out.push_back(finding);
+        }
+    };
+
+    // The taxpayers in chunks, taken in turn by every core (the checks only read); each chunk's
+    // findings stay apart so that the list keeps register order. The calling thread reports the
+    // progress between its chunks.
+    const int total = static_cast<int>(request.indices.size());
+    const int chunks = (total + kChunk - 1) / kChunk;
+    std::vector<std::vector<RegisterFinding>> results(static_cast<std::size_t>(chunks));
+    std::atomic<int> nextChunk{0};
+    std::atomic<int> done{0};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    auto work = [&](bool reporting) {
+        try {
+            for (int chunk; (chunk = nextChunk++) < chunks;) {
+                const int first = chunk * kChunk;
+                const int last = std::min(total, first + kChunk);
+                for (int i = first; i < last; ++i)
+                    checkOne(request.indices[static_cast<std::size_t>(i)], results[static_cast<std::size_t>(chunk)]);
+                done += last - first;
+                if (reporting && progress) progress(done, total);
+            }
+        } catch (...) {
+            const std::lock_guard lock(failureMutex);
+            if (!failure) failure = std::current_exception();
+            nextChunk = chunks;
+        }
+    };
+    const int helpers = std::min(chunks, static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u))) - 1;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < helpers; ++i) threads.emplace_back(work, false);
+    work(true);
+    for (std::thread& thread : threads) thread.join();
+    if (failure) std::rethrow_exception(failure);
+    if (progress && total > 0) progress(total, total);
+    std::size_t count = findings.size();
+    for (const auto& chunk : results) count += chunk.size();
+    findings.reserve(count);
+    for (auto& chunk : results)
+        findings.insert(findings.end(), std::make_move_iterator(chunk.begin()), std::make_move_iterator(chunk.end()));
+    return findings;
+}

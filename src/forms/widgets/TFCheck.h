@@ -1,0 +1,76 @@
+#pragma once
+
+#include "forms/FieldList.h"
+#include "forms/widgets/FormChoiceControls.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class FindingsTableModel;
+class FormsDialog;
+class MainView;
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QModelIndex;
+class QPushButton;
+class QTableView;
+class TFEdit;
+class TFPlatnik;
+class UserInterface;
+struct TaxpayerRecord;
+struct Workspace;
+
+// "Sprawdzanie danych do formularzy": checks the taxpayers selected in the main window (all of
+// them when none is) for the chosen form, with the show-form dialog's choices, as the forms
+// program would, and lists every finding. A double click opens the taxpayer's (or the payer's)
+// form on the control of the box; the list can be sorted, saved and checked again.
+class TFCheck : public QDialog {
+    Q_OBJECT
+public:
+    // `vel`: the show-form dialog, whose person filling in and tax year this one takes over while
+    // its own are empty.
+    TFCheck(Workspace& workspace, MainView& mainView, UserInterface& ui, TFEdit& edit, TFPlatnik& platnik,
+            FormsDialog* vel, QWidget* parent = nullptr);
+
+    const FindingsTableModel& findings() const { return *model_; }
+
+    void FormShow();
+    void rbPIT11Click();
+    void rbPIT40Click();
+    // "Sprawdź ponownie": checks the same taxpayers again with the choices as they stand.
+    void btnCheckClick();
+    // Opens the form that holds what the finding in `row` of the list is about.
+    void lvFindingsDblClick(const QModelIndex& index);
+    void btnSaveClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+
+    Workspace& workspace_;
+    MainView& mainView_;
+    UserInterface& ui_;
+    TFEdit& edit_;
+    TFPlatnik& platnik_;
+    FormsDialog* vel_;
+    std::vector<const TaxpayerRecord*> chosen_;  // empty: the whole register
+    FormKind checkedKind_ = FormKind::None;      // the form the list was made for
+
+    FormChoice choice_;
+    QComboBox* cbRok_ = nullptr;
+    QLineEdit* eNazwisko_ = nullptr;
+    QLineEdit* eImie_ = nullptr;
+    QGroupBox* rgSkreslenie_ = nullptr;
+    QButtonGroup* strike_ = nullptr;
+    QGroupBox* GroupBox2_ = nullptr;
+    QLineEdit* eRok_ = nullptr;
+    QTableView* lvFindings_ = nullptr;
+    FindingsTableModel* model_ = nullptr;
+    QLabel* lblSummary_ = nullptr;
+};

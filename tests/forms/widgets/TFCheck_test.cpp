@@ -1,0 +1,118 @@
+// The check before printing in the main window's dialog: a double click on a finding opens the
+// taxpayer's (or the payer's) form on the page and control of its box; the list sorts and saves.
+
+#include "edit/widgets/EditRig.h"
+#include "edit/widgets/TFPlatnik.h"
+#include "forms/widgets/FindingsTableModel.h"
+#include "forms/widgets/TFCheck.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+
+class TFCheckTest : public QObject {
+    Q_OBJECT
+
+    struct Rig : EditRig {
+        Rig() {
+            TaxpayerRecord first = Person(QStringLiteral("ŻAK"), QStringLiteral("EWA"), "80051712345");
+            first.nip = "676-234-51-89";
+            first.dataUr = "1980-05-18";  // not the PESEL's 17 May
+            first.us = "US GLIWICE";
+            first.kodPoczt = "44-145";
+            workspace.taxpayers.Add(first);
+            TaxpayerRecord second = Person(QStringLiteral("NOWAK"), QStringLiteral("ANNA"));
+            second.nip = "526-025-09-95";
+            second.us = "US KRAKOW";
+            second.p11Box(36) = "5,00";  // income without revenue
+            second.p40Box(72) = "100,00";
+            second.p40Box(73) = "150,00";  // deducted above the paid
+            workspace.taxpayers.Add(second);
+            workspace.payer.NIP = "677-120-03-48";  // wrong check digit
+            workspace.payer.nazwa = "FIRMA";
+            check = std::make_unique<TFCheck>(workspace, view, ui, *edit, platnik, nullptr);
+        }
+        // The row of the first finding whose text begins so.
+        QModelIndex row(const QString& text) const {
+            const auto& rows = check->findings().rows();
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].finding.text().startsWith(text)) return check->findings().index(static_cast<int>(i), 4);
+            qFatal("no finding %s", qPrintable(text));
+        }
+        // Double-clicks the finding at `index` in the list and reports which control of `form` had
+        // the focus, on which tab page, each time the form opened.
+        QStringList jump(const QModelIndex& index, QDialog& form) {
+            QStringList opened;
+            QTimer closer;
+            closer.setInterval(5);
+            QObject::connect(&closer, &QTimer::timeout, &form, [&] {
+                if (!form.isVisible()) return;
+                QWidget* widget = form.focusWidget();
+                QString focused = widget ? widget->objectName() : QStringLiteral("(none)");
+                if (auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1")))
+                    focused += QStringLiteral("@%1").arg(pages->currentIndex());
+                opened << focused;
+                form.reject();
+            });
+            closer.start();
+            auto* table = check->findChild<QTableView*>(QStringLiteral("lvFindings"));
+            table->scrollTo(index);
+            const QPoint point = table->visualRect(index).center();
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, point);  // the press a double click follows
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, point);
+            return opened;
+        }
+
+        TFPlatnik platnik{workspace, ui};
+        std::unique_ptr<TFCheck> check;
+    };
+
+private slots:
+    void doubleClickOpensTheFormOnTheBox() {
+        Rig rig;
+        rig.check->show();  // nothing selected: the whole register
+        QVERIFY(QTest::qWaitForWindowExposed(rig.check.get()));
+        QCOMPARE(rig.check->findings().rowCount(), 3);  // PIT-11/8B: the payer's NIP, the birth date, box 36
+        QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 22: data urodzenia niezgodna")), *rig.edit),
+                 QStringList{QStringLiteral("eDataUr@0")});
+        QCOMPARE(rig.workspace.taxpayers.currentIndex(), 0);
+        QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 1: nieprawidłowy NIP")), rig.platnik), QStringList{QStringLiteral("eNIP")});
+
+        rig.check->findChild<QRadioButton*>(QStringLiteral("rbPIT40"))->setChecked(true);
+        rig.check->findChild<QPushButton*>(QStringLiteral("btnCheck"))->click();
+        QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 73:")), *rig.edit), QStringList{QStringLiteral("f73@2")});
+        QCOMPARE(rig.workspace.taxpayers.currentIndex(), 1);
+        // The tax year is the dialog's own choice: the focus goes to its field.
+        rig.check->lvFindingsDblClick(rig.row(QStringLiteral("Poz. 4: nie wypełniono")));
+        QCOMPARE(rig.check->focusWidget()->objectName(), QStringLiteral("eRok"));
+    }
+
+    void selectionSortAndSavedList() {
+        Rig rig;
+        rig.view.selection = {1};
+        rig.check->FormShow();
+        auto* table = rig.check->findChild<QTableView*>(QStringLiteral("lvFindings"));
+        table->sortByColumn(0, Qt::DescendingOrder);
+        QCOMPARE(rig.check->findings().rows().front().finding.position, 2);
+        QCOMPARE(rig.check->findings().rows().back().finding.position, 0);  // the payer's
+
+        const QString file = rig.dir.filePath(QStringLiteral("uwagi.csv"));
+        rig.ui.fileNames.push_back(file);
+        rig.check->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
+        QCOMPARE(rig.ui.last().defaultSuffix, QStringLiteral("csv"));
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QStringList lines = cp1250::toUnicode(saved.readAll().toStdString()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.front(), QStringLiteral("Lp.;Nazwisko;Imię;Poz.;Opis"));
+        QCOMPARE(lines.size(), rig.check->findings().rowCount() + 2);  // and the empty text after the last CR LF
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("2;NOWAK;ANNA;")), qPrintable(lines.at(1)));
+        QVERIFY2(lines.last().isEmpty() && lines.at(lines.size() - 2).startsWith(QStringLiteral("0;FIRMA;;1;")),
+                 qPrintable(lines.join(u'|')));
+    }
+};
+
+QTEST_MAIN(TFCheckTest)
+#include "TFCheck_test.moc"
