@@ -30,6 +30,17 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds = 20000) {
     return true;
 }
 
+// The forms program as Fiskon starts it, its windows in `runtime`, its home in `home`.
+void StartServer(QProcess& formvel, const QTemporaryDir& runtime, const QTemporaryDir& home) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("FISKON_WINDOWS_DIR", runtime.path());
+    environment.insert("HOME", home.path());
+    formvel.setProcessEnvironment(environment);
+    formvel.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    formvel.start(QStringLiteral(FORMVEL_PATH), {QStringLiteral("/SERWER")});
+}
+
 }  // namespace
 
 // The real program in its own process, through the real window-system layer: Fiskon's requests
@@ -43,13 +54,7 @@ TEST(FormvelProcess, CreateFillShowCloseReadBackRelease) {
     ASSERT_EQ(system.findWindow("Tformularze_VEL"), 0u);
 
     QProcess formvel;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("FISKON_WINDOWS_DIR", runtime.path());
-    environment.insert("HOME", home.path());
-    formvel.setProcessEnvironment(environment);
-    formvel.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    formvel.start(QStringLiteral(FORMVEL_PATH), {QStringLiteral("/SERWER")});
+    StartServer(formvel, runtime, home);
     ASSERT_TRUE(formvel.waitForStarted());
 
     WindowHandle server = 0;
@@ -89,13 +94,7 @@ TEST(FormvelProcess, ReleaseEndsTheProgramOnlyWhenNoOtherClientHoldsAForm) {
     LinuxWindowSystem first;   // two connections, as two processes have
     LinuxWindowSystem second;
     QProcess formvel;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("FISKON_WINDOWS_DIR", runtime.path());
-    environment.insert("HOME", home.path());
-    formvel.setProcessEnvironment(environment);
-    formvel.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    formvel.start(QStringLiteral(FORMVEL_PATH), {QStringLiteral("/SERWER")});
+    StartServer(formvel, runtime, home);
     ASSERT_TRUE(formvel.waitForStarted());
     WindowHandle server = 0;
     ASSERT_TRUE(WaitFor([&] { return (server = first.findWindow("Tformularze_VEL")) != 0; }));
