@@ -73,9 +73,16 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[]) {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// The command speaks to its user through its own Polish messages; Qt's English diagnostics (a
+// missing runtime folder, a font fallback) are not for the user and would mix into the findings.
+void dropQtDiagnostics(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    qInstallMessageHandler(&dropQtDiagnostics);
     // A file-size limit (ulimit -f) makes a write fail with "plik jest za duży" instead of ending
     // the program half-way through the write.
     std::signal(SIGXFSZ, SIG_IGN);
