@@ -46,8 +46,6 @@ public:
     }
     // Gives every chunk back: every block handed out is gone.
     void releaseAll() noexcept;
-    // Bytes of the chunks held.
-    std::size_t heldBytes() const { return held_; }
 
     // The arena the compact fields of records take their blocks from on this thread while a
     // Lending is alive (none otherwise: they take them from the heap).
