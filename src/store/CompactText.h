@@ -13,11 +13,14 @@
 // Code page 1250 text of at most N bytes, like FixedText<N> (a longer text keeps its first N
 // bytes), for fields that are mostly empty or short: a taxpayer's names and address parts are
 // mostly far shorter than their widths. Up to Inline bytes live inside the (Inline + 1)-byte
-// object; a longer text goes to a block of its own, exactly as long as the text.
+// object; a longer text goes to a block of its own, exactly as long as the text (from the heap,
+// or lent by the arena in force: see OutOfLineBytes.h). A moved text takes its block along, so a
+// text with a lent block must not be moved into an object that outlives the arena.
 template <std::size_t N, std::size_t Inline = 11>
 class CompactText {
     static_assert(N > 0 && N <= 255);
-    static_assert(Inline >= sizeof(char*) && Inline < N);
+    // Out of line, the first bytes hold the block's address and the next one whether it is lent.
+    static_assert(Inline > sizeof(char*) && Inline < N);
 
 public:
     static constexpr std::size_t capacity = N;
@@ -61,10 +64,12 @@ public:
             release();
             std::copy_n(copy, size, bytes_);
         } else {
-            auto* block = static_cast<char*>(out_of_line_bytes::allocate(size));
+            bool lent = false;
+            char* const block = out_of_line_bytes::allocate(size, lent);
             std::copy_n(text.data(), size, block);
             release();
             std::memcpy(bytes_, &block, sizeof block);
+            bytes_[kLentFlag] = lent;
         }
         size_ = static_cast<std::uint8_t>(size);
     }
@@ -92,6 +97,8 @@ public:
     friend bool operator==(const CompactText& a, const char* b) { return a.view() == std::string_view(b); }
 
 private:
+    static constexpr std::size_t kLentFlag = sizeof(char*);
+
     bool outOfLine() const { return size_ > kInline; }
     char* block() const {
         char* pointer;
@@ -100,7 +107,7 @@ private:
     }
     const char* data() const { return outOfLine() ? block() : bytes_; }
     void release() {
-        if (outOfLine()) out_of_line_bytes::release(block(), size_);
+        if (outOfLine()) out_of_line_bytes::release(block(), size_, bytes_[kLentFlag] != 0);
         size_ = 0;
     }
     void steal(CompactText& other) {

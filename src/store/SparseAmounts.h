@@ -14,7 +14,8 @@
 // The amount texts of one form's boxes (Count of them, each at most 20 bytes of code page 1250).
 // Most boxes of most taxpayers are empty, so only the filled ones are kept: packed one after the
 // other, in box order, as [box][length][bytes], in one block that exists only while some box
-// holds text. An empty set costs the 16 bytes of the object and nothing more.
+// holds text (from the heap, or lent by the arena in force: see OutOfLineBytes.h; a moved set
+// takes its block along). An empty set costs the 16 bytes of the object and nothing more.
 template <std::size_t Count>
 class SparseAmounts {
     static_assert(Count > 0 && Count < 256);
@@ -163,7 +164,8 @@ public:
         forEach([&](std::size_t, std::string_view text) {
             if (!text.empty()) total += 2 + std::min(text.size(), kWidth);
         });
-        char* block = total ? static_cast<char*>(out_of_line_bytes::allocate(total)) : nullptr;
+        bool lent = false;
+        char* block = total ? out_of_line_bytes::allocate(total, lent) : nullptr;
         std::size_t at = 0;
         forEach([&](std::size_t box, std::string_view text) {
             text = text.substr(0, std::min(text.size(), kWidth));
@@ -177,6 +179,7 @@ public:
         data_ = block;
         used_ = static_cast<std::uint16_t>(total);
         capacity_ = static_cast<std::uint16_t>(total);
+        lent_ = lent;
     }
 
     friend bool operator==(const SparseAmounts& a, const SparseAmounts& b) {
@@ -196,15 +199,17 @@ private:
         std::size_t capacity = capacity_ ? capacity_ : 32;
         while (capacity < needed) capacity *= 2;
         capacity = std::min(capacity, kMaxBytes);
-        char* block = static_cast<char*>(out_of_line_bytes::allocate(capacity));
+        bool lent = false;
+        char* block = out_of_line_bytes::allocate(capacity, lent);
         if (used_) std::memcpy(block, data_, used_);
-        if (data_) out_of_line_bytes::release(data_, capacity_);
+        if (data_) out_of_line_bytes::release(data_, capacity_, lent_);
         data_ = block;
         capacity_ = static_cast<std::uint16_t>(capacity);
+        lent_ = lent;
     }
     void copyFrom(const SparseAmounts& other) {
         if (other.used_ == 0) return;
-        data_ = static_cast<char*>(out_of_line_bytes::allocate(other.used_));
+        data_ = out_of_line_bytes::allocate(other.used_, lent_);
         std::memcpy(data_, other.data_, other.used_);
         used_ = other.used_;
         capacity_ = other.used_;
@@ -213,15 +218,18 @@ private:
         data_ = std::exchange(other.data_, nullptr);
         used_ = std::exchange(other.used_, std::uint16_t{0});
         capacity_ = std::exchange(other.capacity_, std::uint16_t{0});
+        lent_ = std::exchange(other.lent_, false);
     }
     void release() {
-        if (data_) out_of_line_bytes::release(data_, capacity_);
+        if (data_) out_of_line_bytes::release(data_, capacity_, lent_);
         data_ = nullptr;
         used_ = 0;
         capacity_ = 0;
+        lent_ = false;
     }
 
     char* data_ = nullptr;
     std::uint16_t used_ = 0;
     std::uint16_t capacity_ = 0;
+    bool lent_ = false;  // the block is lent by an arena
 };

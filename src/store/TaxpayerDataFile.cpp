@@ -179,6 +179,7 @@ bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* f
         if (failure) *failure = error.message();
         return false;
     }
+    taxpayers.Clear();  // the old records and their blocks go at once
     taxpayers = std::move(loaded);
     return true;
 }

@@ -65,10 +65,9 @@ PackedName pack(const char (&bytes)[16]) {
     return packed;
 }
 
-constexpr std::size_t kFirstAmount = 16;
+constexpr std::size_t kFirstAmount = kFirstAmountKey;
 constexpr std::size_t kP11Count = TaxpayerRecord::kLastP11Box - TaxpayerRecord::kFirstP11Box + 1;
-constexpr std::size_t kP40Count = TaxpayerRecord::kLastP40Box - TaxpayerRecord::kFirstP40Box + 1;
-constexpr std::size_t kAfterAmounts = kFirstAmount + kP11Count + kP40Count;
+static_assert(kAfterAmountKeys == kFirstAmount + kP11Count + TaxpayerRecord::kLastP40Box - TaxpayerRecord::kFirstP40Box + 1);
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -122,13 +121,13 @@ const Key* find(std::string_view name) {
     return nullptr;
 }
 
-const Key* KeyMatcher::find(std::string_view name) {
+// A name that is not the expected key: an amount, or a key out of the file's order.
+const Key* KeyMatcher::findOther(std::string_view name) {
     if (const Key* amount = amountKey(name, keys_)) return amount;
-    const Key* key = expected_ < keys_.size() && keys_[expected_].name == name ? &keys_[expected_]
-                                                                              : taxpayer_file_keys::find(name);
+    const Key* key = taxpayer_file_keys::find(name);
     if (key && key->kind != Kind::Amount) {
-        expected_ = static_cast<std::size_t>(key - keys_.data()) + 1;
-        if (expected_ == kFirstAmount) expected_ = kAfterAmounts;
+        expected_ = static_cast<std::size_t>(key - keys_.data());
+        takeExpected();
     }
     return key;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ByteArena.h"
 #include "store/TaxpayerRecord.h"
 
 #include <cstddef>
@@ -11,7 +12,8 @@
 // Storage of a register's records: blocks of many records instead of one allocation each, so
 // reading a large file costs a few hundred allocations, not one per taxpayer. A record keeps its
 // address until it is released (the register's `current` relies on that); a released place is
-// reused by the next record.
+// reused by the next record. Beside the records the pool keeps the arena that lends the blocks of
+// their texts and amounts while a file is read (see `arena`).
 class TaxpayerRecordPool {
 public:
     struct Release {
@@ -37,8 +39,15 @@ public:
         }
     }
 
-    // Destroys the records (all records of the pool) and gives the memory of all blocks back.
+    // Destroys the records (all records of the pool) and gives the memory of all blocks back,
+    // the arena's too.
     void releaseAll(std::vector<Pointer>& records);
+
+    // The arena for the text and amount blocks of records made in bulk: it lends them while a
+    // ByteArena::Lending of it is alive. A block given up later (a replaced text, a removed
+    // record) stays until releaseAll, so its memory is at most what was made in bulk; later
+    // edits take their blocks from the heap.
+    ByteArena& arena() { return arena_; }
 
 private:
     // The first block is small, for the registers of a few records; the others are bulk blocks.
@@ -59,4 +68,5 @@ private:
         FreePlace* next;
     };
     FreePlace* free_ = nullptr;
+    ByteArena arena_;
 };

@@ -28,7 +28,7 @@ public:
     TaxpayerRegister() = default;
     TaxpayerRegister(TaxpayerRegister&&) = default;
     TaxpayerRegister& operator=(TaxpayerRegister&&) = default;
-    ~TaxpayerRegister() { records_.clear(); }  // the records go back to the pool before it goes
+    ~TaxpayerRegister() { Clear(); }  // the records go back to the pool before it goes
 
     static void ClearRecord(TaxpayerRecord& record);
 
@@ -39,13 +39,24 @@ public:
     bool Add(const TaxpayerRecord& record);
     bool Add(TaxpayerRecord&& record);
     // The same for a record that `fill(TaxpayerRecord&)` writes into an empty record made right
-    // in the register's storage (no copy of the record is made).
+    // in the register's storage (no copy of the record is made). The blocks of the longer texts
+    // and the amounts written by `fill` are lent by the register's own arena, and all go at once
+    // when the register is emptied; `fill` makes no other text that outlives it. A text edited
+    // later takes a block from the heap (the arena keeps the old one until the register is
+    // emptied); the blocks of a refused record are taken again by the next one.
     template <typename Fill>
     bool AddFilled(Fill&& fill) {
         checkRoom();
-        TaxpayerRecordPool::Pointer record = pool().make();
-        fill(*record);
-        return adopt(std::move(record));
+        TaxpayerRecordPool& records = pool();
+        const ByteArena::Mark mark = records.arena().mark();
+        TaxpayerRecordPool::Pointer record = records.make();
+        {
+            const ByteArena::Lending lending(records.arena());
+            fill(*record);
+        }
+        if (adopt(std::move(record))) return true;
+        records.arena().rollBack(mark);
+        return false;
     }
     void Clear();
     // What an import that only appends can go back to: the number of records and the current
