@@ -15,6 +15,11 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The powers of ten that a double holds exactly, as far as an amount's decimals go.
+constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
+                              1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+constexpr int kMaxPower = 18;
+
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
@@ -81,10 +86,8 @@ ParsedAmount ParseAmount(std::string_view text) {
         }
     }
     if (i == body.size() && i > 0 && count <= 15 && decimals != 0) {
-        static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
-                                             1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
         const int places = std::max(decimals, 0);
-        if (places <= 18) {
+        if (places <= kMaxPower) {
             const double value = static_cast<double>(digits) / kPowers[places];
             return {negative ? -value : value, places};
         }
@@ -138,7 +141,7 @@ ParsedAmount ParseAmountGeneral(std::string_view text) {
 }
 
 double SnapToDecimals(double value, int decimals) {
-    const double scale = std::pow(10.0, decimals);
+    const double scale = decimals >= 0 && decimals <= kMaxPower ? kPowers[decimals] : std::pow(10.0, decimals);
     const double scaled = value * scale;
     if (!std::isfinite(scaled) || std::fabs(scaled) >= 9007199254740992.0) return value;
     return std::nearbyint(scaled) / scale;
