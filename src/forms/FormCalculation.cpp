@@ -11,7 +11,7 @@ public:
 
     std::string text(int box) const override {
         const int index = IndexOf(box);
-        if (index < 0) return {};
+        if (index < 0 || values_.at(index).isEmpty()) return {};
         const FormBox& entry = layout_.boxes[static_cast<std::size_t>(index)];
         return Utf8(FiskonAmountText(entry, values_.at(index)));
     }
