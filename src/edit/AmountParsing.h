@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // An amount read from text together with the number of decimals it was written with, so that sums
@@ -11,6 +12,12 @@ struct ParsedAmount {
 
 // Reads like ReadAmount (same accepted forms, same ConversionError).
 ParsedAmount ParseAmount(std::string_view text);
+
+// The general ways of reading and writing an amount, which ParseAmount and FormatAmount take for
+// the text and values off their quick path (more than 15 significant digits, more than two
+// decimals, errors); they give the same results for every input.
+ParsedAmount ParseAmountGeneral(std::string_view text);
+std::string FormatAmountGeneral(double value);
 
 // Rounds `value` to `decimals` places when that is exact in a double; otherwise leaves it.
 double SnapToDecimals(double value, int decimals);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,6 +14,17 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The powers of ten that a double holds exactly, as far as an amount's decimals go.
+constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
+                              1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+constexpr int kMaxPower = 18;
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
 
 [[noreturn]] void throwUnreadable(std::string_view text) {
     throw ConversionError(QStringLiteral("„%1” nie jest prawidłową wartością liczbową.")
@@ -47,13 +59,46 @@ QString AmountTooLargeMessage() {
 }
 
 ParsedAmount ParseAmount(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
-    if (begin == end) return {};
+    // The common amount: an optional sign, whole digits, optionally a comma and decimals, at most
+    // 15 significant digits in all. Its digits as a whole number and its power of ten are both
+    // exact doubles, so their one correctly rounded quotient is the double nearest to the text,
+    // as the general reading gives it.
+    std::string_view body = trimBlanks(text);
+    bool negative = false;
+    if (!body.empty() && (body.front() == '-' || body.front() == '+')) {
+        negative = body.front() == '-';
+        body.remove_prefix(1);
+    }
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = -1;  // no comma yet
+    std::size_t i = 0;
+    for (; i < body.size() && count <= 15; ++i) {
+        const char c = body[i];
+        if (isDigit(c)) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            if (digits != 0) ++count;
+            if (decimals >= 0) ++decimals;
+        } else if (c == ',' && decimals < 0 && i > 0) {
+            decimals = 0;
+        } else {
+            break;
+        }
+    }
+    if (i == body.size() && i > 0 && count <= 15 && decimals != 0) {
+        const int places = std::max(decimals, 0);
+        if (places <= kMaxPower) {
+            const double value = static_cast<double>(digits) / kPowers[places];
+            return {negative ? -value : value, places};
+        }
+    }
+    return ParseAmountGeneral(text);
+}
 
-    std::string_view body = text.substr(begin, end - begin);
+ParsedAmount ParseAmountGeneral(std::string_view text) {
+    std::string_view body = trimBlanks(text);
+    if (body.empty()) return {};
+
     bool negative = false;
     if (body.front() == '-' || body.front() == '+') {
         negative = body.front() == '-';
@@ -96,7 +141,7 @@ ParsedAmount ParseAmount(std::string_view text) {
 }
 
 double SnapToDecimals(double value, int decimals) {
-    const double scale = std::pow(10.0, decimals);
+    const double scale = decimals >= 0 && decimals <= kMaxPower ? kPowers[decimals] : std::pow(10.0, decimals);
     const double scaled = value * scale;
     if (!std::isfinite(scaled) || std::fabs(scaled) >= 9007199254740992.0) return value;
     return std::nearbyint(scaled) / scale;
@@ -105,6 +150,33 @@ double SnapToDecimals(double value, int decimals) {
 double ReadAmount(std::string_view text) { return ParseAmount(text).value; }
 
 std::string FormatAmount(double value) {
+    // The common amount: whole grosze. When the magnitude is the double nearest to n/100 for a whole
+    // n below 10^15, that decimal has at most 15 significant digits and is the one the general
+    // writing finds (a double keeps 15 decimal digits), so n's digits with the comma before the
+    // last two are the text.
+    const double magnitude = std::fabs(value);
+    if (magnitude < kAmountLimit && value != 0.0) {
+        const double grosze = std::nearbyint(magnitude * 100.0);
+        if (grosze / 100.0 == magnitude) {
+            char buffer[24];
+            char* p = buffer + sizeof buffer;
+            auto n = static_cast<std::uint64_t>(grosze);
+            *--p = static_cast<char>('0' + n % 10);
+            *--p = static_cast<char>('0' + n / 10 % 10);
+            *--p = ',';
+            n /= 100;
+            do {
+                *--p = static_cast<char>('0' + n % 10);
+                n /= 10;
+            } while (n != 0);
+            if (value < 0) *--p = '-';
+            return std::string(p, buffer + sizeof buffer);
+        }
+    }
+    return FormatAmountGeneral(value);
+}
+
+std::string FormatAmountGeneral(double value) {
     if (!std::isfinite(value)) throwTooLarge(value);
     if (value == 0.0) return "0,00";
 

@@ -11,15 +11,16 @@ public:
 
     std::string text(int box) const override {
         const int index = IndexOf(box);
-        if (index < 0) return {};
+        if (index < 0 || values_.at(index).isEmpty()) return {};
         const FormBox& entry = layout_.boxes[static_cast<std::size_t>(index)];
-        return FiskonAmountText(entry, values_.at(index)).toStdString();
+        return Utf8(FiskonAmountText(entry, values_.at(index)));
     }
 
     void setText(int box, const std::string& text) override {
         lastWritten = box;
         const int index = IndexOf(box);
-        if (index >= 0) values_.set(index, QString::fromStdString(text));
+        if (index < 0 || (values_.present[static_cast<std::size_t>(index)] && HoldsAlready(values_.at(index), text))) return;
+        values_.set(index, QString::fromStdString(text));
     }
 
     // The formulas write their boxes in box-number order: the one that failed is the first
@@ -38,6 +39,27 @@ public:
 
 private:
     int IndexOf(int box) const { return layout_.indexOfNumber(box); }
+
+    // True when the box already holds `text` and it is ASCII: the box needs no new value.
+    static bool HoldsAlready(const QString& box, const std::string& text) {
+        if (box.size() != static_cast<qsizetype>(text.size())) return false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto ch = static_cast<unsigned char>(text[i]);
+            if (ch >= 0x80 || box[static_cast<qsizetype>(i)].unicode() != ch) return false;
+        }
+        return true;
+    }
+
+    // The text as UTF-8; an amount is ASCII, which goes straight across.
+    static std::string Utf8(const QString& text) {
+        std::string bytes(static_cast<std::size_t>(text.size()), '\0');
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t ch = text[i].unicode();
+            if (ch >= 0x80) return text.toStdString();
+            bytes[static_cast<std::size_t>(i)] = static_cast<char>(ch);
+        }
+        return bytes;
+    }
 
     const FormLayout& layout_;
     FormValues& values_;

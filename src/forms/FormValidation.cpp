@@ -205,17 +205,18 @@ void CheckHealthContribution(std::vector<FormFinding>& findings, const FormLayou
 
 bool IsValidNip(const QString& nip) {
     static const int weights[9] = {6, 5, 7, 2, 3, 4, 5, 6, 7};
-    QString digits;
+    int digits[10];
+    int count = 0;
     for (QChar ch : nip) {
         if (ch == u'-' || ch == u' ') continue;
-        if (ch < u'0' || ch > u'9') return false;
-        digits += ch;
+        if (ch < u'0' || ch > u'9' || count == 10) return false;
+        digits[count++] = ch.unicode() - u'0';
     }
-    if (digits.size() != 10) return false;
+    if (count != 10) return false;
     int sum = 0;
-    for (int i = 0; i < 9; ++i) sum += weights[i] * digits[i].digitValue();
+    for (int i = 0; i < 9; ++i) sum += weights[i] * digits[i];
     const int check = sum % 11;
-    return check != 10 && check == digits[9].digitValue();
+    return check != 10 && check == digits[9];
 }
 
 std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues& values) {

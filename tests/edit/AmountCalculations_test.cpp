@@ -1,9 +1,13 @@
 #include "edit/AmountCalculations.h"
+#include "edit/AmountParsing.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -92,6 +96,54 @@ TEST(FormatAmount, RefusesWhatFifteenDigitsCannotWriteWithItsGrosze) {
     for (double value : {1e13, -1e13, 12345678901234.56, 9999999999999.996, 1e15, 1e300, HUGE_VAL, -HUGE_VAL,
                          std::nan("")})
         EXPECT_THROW(FormatAmount(value), ConversionError) << value;
+}
+
+// The quick paths of FormatAmount and ParseAmount give what the general ones give, text for text
+// and bit for bit, errors included.
+std::string FormatOrError(std::string (*format)(double), double value) {
+    try {
+        return format(value);
+    } catch (const ConversionError&) {
+        return "error";
+    }
+}
+
+std::string ParseOrError(ParsedAmount (*parse)(std::string_view), const std::string& text) {
+    try {
+        const ParsedAmount amount = parse(text);
+        return std::to_string(std::bit_cast<std::uint64_t>(amount.value)) + "/" + std::to_string(amount.decimals);
+    } catch (const ConversionError&) {
+        return "error";
+    }
+}
+
+TEST(AmountQuickPaths, AgreeWithTheGeneralOnes) {
+    std::vector<double> values = {0.0, -0.0, 0.005, 0.01, 0.05, 0.1 + 0.2, 12.345, 1e-7, 5e-324, 1234.5, -1234.5,
+                                  0.7 - 0.2, 37000.4999999, 999999999999.99, 9999999999999.99, 9999999999999.994,
+                                  9999999999999.996, 1e13, 1e15, 1e16, 1e300, 123456789012.345, 0.125, -0.01,
+                                  HUGE_VAL, -HUGE_VAL, std::nan("")};
+    std::vector<std::string> texts = {"", "  ", "0", "-0", "-0,00", "+3", "1234,56", " 12,5 ", "007,10", "12,",
+                                      ",5", ",", "-", "1,2,3", "1 000", "1.5", "123456789012345",
+                                      "1234567890123456", "9007199254740993", "0,000000000000000000001",
+                                      "0,1234567890123456789", "99999999999,9999", "1e5", std::string(400, '9')};
+    std::mt19937_64 random(20061231);
+    for (int i = 0; i < 50000; ++i) {
+        const long long grosze = static_cast<long long>(random() % 2000000000000000ULL) - 1000000000000000LL;
+        const int scale = static_cast<int>(random() % 6);  // from whole złoty to millionths
+        values.push_back(static_cast<double>(grosze / static_cast<long long>(std::pow(10, scale))) / 100.0);
+        values.push_back(static_cast<double>(grosze) / std::pow(10.0, scale));
+        values.push_back(std::bit_cast<double>(random()));
+        std::string digits = std::to_string(grosze / static_cast<long long>(std::pow(10, random() % 16)));
+        if (const std::size_t comma = random() % (digits.size() + 2); comma < digits.size())
+            digits.insert(comma, 1, ',');
+        texts.push_back(digits);
+    }
+    for (int decimals = 0; decimals <= 18; ++decimals)  // sums are snapped by a table of these
+        ASSERT_EQ(std::pow(10.0, decimals), std::stod("1e" + std::to_string(decimals))) << decimals;
+    for (double value : values)
+        ASSERT_EQ(FormatOrError(FormatAmount, value), FormatOrError(FormatAmountGeneral, value)) << value;
+    for (const std::string& text : texts)
+        ASSERT_EQ(ParseOrError(ParseAmount, text), ParseOrError(ParseAmountGeneral, text)) << text;
 }
 
 TEST(Rounding, CentsGoToEvenWholeZlotyHalvesGoUp) {
