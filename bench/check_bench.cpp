@@ -2,6 +2,7 @@
 // and PIT-40 amounts, every tenth with a mistake (a wrong NIP, a missing postal code, an amount
 // that contradicts its sum). The load of the same file stands beside it; "fiskon-cli check" is
 // the two together, measured also as the real program.
+#include "BenchmarkMain.h"
 #include "edit/AmountCalculations.h"
 #include "forms/RegisterCheck.h"
 #include "store/Cp1250.h"
@@ -176,10 +177,4 @@ BENCHMARK_CAPTURE(BM_CheckCommand, pit40, "pit40")->Unit(benchmark::kMillisecond
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarksIn<QCoreApplication>(argc, argv); }

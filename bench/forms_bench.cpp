@@ -9,7 +9,7 @@
 // - the batch's baseline without the link: the same documents drawn each into a PDF of its own.
 // Compare them with formvel_bench's bare renderer figure.
 
-#include "GuiBenchmarkMain.h"
+#include "BenchmarkMain.h"
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
 #include "formvel/FormPdfBatch.h"

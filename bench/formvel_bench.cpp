@@ -2,7 +2,7 @@
 // baseline: the same texts, rectangles and lines drawn with a bare QPainter into the same PDF writer
 // (positions worked out before the clock starts).
 
-#include "GuiBenchmarkMain.h"
+#include "BenchmarkMain.h"
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
 #include "formvel/FormRenderer.h"

@@ -3,6 +3,7 @@
 // handed over as an atom chain and read by the other process. Beside each, the same run's
 // baseline: the same bytes echoed by a bare local-socket server in a process of the same kind
 // (an event loop that answers at once), which is the least any message between two processes costs.
+#include "BenchmarkMain.h"
 #include "forms/lform.h"
 #include "platform/LinuxWindowSystem.h"
 
@@ -137,10 +138,4 @@ BENCHMARK(BM_FieldListTransferBaseline_SocketEcho);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarksIn<QCoreApplication>(argc, argv); }

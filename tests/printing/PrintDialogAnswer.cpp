@@ -50,9 +50,9 @@ class PrintDialogAnswerPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "PrintDialogAnswer.json")
 public:
-    QObject* create(const QString& key, const QString& specification) override {
+    QObject* create(const QString& key, const QString& parameters) override {
         if (key.compare(QStringLiteral("fiskonprintdialoganswer"), Qt::CaseInsensitive) != 0) return nullptr;
-        return new PrintDialogAnswer(specification);
+        return new PrintDialogAnswer(parameters);
     }
 };
 
