@@ -88,7 +88,7 @@ public:
         if (value.empty() || IsPlainAmount(value)) return value;
         const FormBox* entry = layout_.boxByNumber(box);
         if (!entry) return value;
-        return FiskonAmountText(*entry, cp1250::toUnicode(value)).toStdString();
+        return cp1250::fromUnicode(FiskonAmountText(*entry, cp1250::toUnicode(value)));
     }
     void setText(int box, const std::string& text) override {
         if (box <= 0 || box >= kBoxSlots || !isAmount_[static_cast<std::size_t>(box)]) return;
