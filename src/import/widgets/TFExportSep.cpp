@@ -65,7 +65,10 @@ void TFExportSep::btnSelectClick() {
     request.filter = QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("*.txt");
     request.initialPath = eFilename_->text();
-    if (const auto chosen = ui_.saveFile(request)) eFilename_->setText(*chosen);
+    if (const auto chosen = ui_.saveFile(request)) {
+        eFilename_->setText(*chosen);
+        confirmed_ = *chosen;  // the save dialog has asked about replacing it
+    }
 }
 
 void TFExportSep::btnExportClick() {
@@ -80,6 +83,11 @@ void TFExportSep::btnExportClick() {
         report(QStringLiteral("%1 jest folderem – podaj nazwę pliku.").arg(QDir::toNativeSeparators(fileName)));
         return;
     }
+    if (QFileInfo::exists(fileName) && fileName != confirmed_ &&
+        !ui_.ask(QStringLiteral("Pytanie"),
+                 QStringLiteral("Plik %1 już istnieje. Czy chcesz go zastąpić?").arg(QDir::toNativeSeparators(fileName)),
+                 MessageIcon::Question))
+        return;
     if (workspace_.taxpayers.empty()) {
         ui_.message(QStringLiteral("Błąd"), QStringLiteral("Nie ma żadnych danych do zapisania!"), MessageIcon::Information);
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <memory>
 
@@ -29,6 +30,7 @@ private:
 
     Workspace& workspace_;
     UserInterface& ui_;
+    QString confirmed_;  // the file the save dialog last chose (it asked before replacing it)
     QLineEdit* eFilename_ = nullptr;
     QToolButton* btnSelect_ = nullptr;
     std::unique_ptr<SeparatorChoice> separators_;

@@ -62,6 +62,14 @@ private slots:
         QCOMPARE(ui.last().text, QStringLiteral("Zapisano dane 2 podatników w pliku %1.").arg(QDir::toNativeSeparators(file)));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
+        // A file typed over an existing one is replaced only when the user says so.
+        QFile::copy(file, dir.filePath(QStringLiteral("inny.txt")));
+        static_cast<QLineEdit*>(control("eFilename"))->setText(dir.filePath(QStringLiteral("inny.txt")));
+        ui.answers.push_back(false);
+        static_cast<QPushButton*>(control("btnExport"))->click();
+        QCOMPARE(ui.last().kind, UiCall::Ask);
+        QVERIFY(ui.allAnswersUsed());
+
         TaxpayerRegister back;
         QVERIFY(ImportDelimited(back, file, '\t'));
         QCOMPARE(back.count(), 2);
