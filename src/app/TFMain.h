@@ -57,6 +57,8 @@ public:
     void Print();
     // "Sprawdź dane do formularzy…": the selected taxpayers, all when none is selected.
     void CheckData();
+    // "Zestawienie kwot…": the totals of the selected taxpayers, all when none is selected.
+    void Summary();
     void DeleteSelected();
     void DeleteAll();
     void Open();
@@ -65,6 +67,8 @@ public:
     void ImportWizard();
     void QuickImport();
     void DelimitedImport();
+    // "Eksportuj rozseparowane dane tekstowe…": the whole register.
+    void DelimitedExport();
     void PayerForm();
     void Options();
     void TableProperties();
@@ -117,6 +121,7 @@ private:
     QAction* MMnuOpenPlatnik_ = nullptr;
     QAction* MMnuOpen_ = nullptr;
     QAction* MMnuImportSep_ = nullptr;
+    QAction* MMnuExportSep_ = nullptr;
     QAction* MMnu_Save_ = nullptr;
     QAction* MMnu_SaveAs_ = nullptr;
     QAction* MMnuExit_ = nullptr;
@@ -129,6 +134,7 @@ private:
     QAction* MMnuPrintAllData_ = nullptr;
     QAction* MMnuDelAllData_ = nullptr;
     QAction* MMnuCheckData_ = nullptr;
+    QAction* MMnuSummary_ = nullptr;
     // items of the bar itself and MMnu_Pomoc
     QAction* MMnuPlatnik_ = nullptr;
     QAction* MMnuOpcje_ = nullptr;

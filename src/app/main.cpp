@@ -11,8 +11,10 @@
 #include "forms/lform.h"
 #include "forms/widgets/TFCheck.h"
 #include "forms/widgets/TFPrint.h"
+#include "forms/widgets/TFSummary.h"
 #include "forms/widgets/TFVEL.h"
 #include "import/widgets/TFDataAccess.h"
+#include "import/widgets/TFExportSep.h"
 #include "import/widgets/TFImport.h"
 #include "import/widgets/TFImport1.h"
 #include "import/widgets/TFImport3.h"
@@ -113,6 +115,10 @@ int main(int argc, char* argv[]) {
         windows.importSep = &FImportSep;
         TFCheck FCheck(FMain.workspace(), FMain, ui, FEdit, FPlatnik, &FVEL, &FMain);
         windows.check = &FCheck;
+        TFExportSep FExportSep(FMain.workspace(), ui, &FMain);
+        windows.exportSep = &FExportSep;
+        TFSummary FSummary(FMain.workspace(), FMain, ui, &FVEL, &FMain);
+        windows.summary = &FSummary;
 
         // Fills the screen also where no window manager maximises it.
         FMain.resize(FMain.screen()->availableGeometry().size());

@@ -1,6 +1,7 @@
 #include "support/ScriptedUserInterface.h"
 
 #include <QApplication>
+#include <QPrinter>
 #include <QWidget>
 #include <QtGlobal>
 #include <QtTest/QTest>
@@ -16,6 +17,7 @@ QString kindName(UiCall::Kind kind) {
     case UiCall::OpenFile: return QStringLiteral("OpenFile");
     case UiCall::SaveFile: return QStringLiteral("SaveFile");
     case UiCall::ChooseColor: return QStringLiteral("ChooseColor");
+    case UiCall::Print: return QStringLiteral("Print");
     case UiCall::Help: return QStringLiteral("Help");
     case UiCall::Url: return QStringLiteral("Url");
     }
@@ -30,6 +32,7 @@ QString matchText(const UiCall& call) {
     case UiCall::OpenFile:
     case UiCall::SaveFile: return call.title;
     case UiCall::ChooseColor: return call.color.name();
+    case UiCall::Print: return call.title;
     case UiCall::Help: return call.topic;
     case UiCall::Url: return call.url.toString();
     }
@@ -54,6 +57,7 @@ QString UiCall::describe() const {
     case OpenFile:
     case SaveFile: detail = title + QStringLiteral(" [") + filter + QStringLiteral("]"); break;
     case ChooseColor: detail = color.name(); break;
+    case Print: detail = title; break;
     case Help: detail = topic; break;
     case Url: detail = url.toString(); break;
     }
@@ -86,7 +90,7 @@ const UiCall& ScriptedUserInterface::last() const {
 }
 
 bool ScriptedUserInterface::allAnswersUsed() const {
-    return answers.empty() && fileNames.empty() && colors.empty();
+    return answers.empty() && fileNames.empty() && colors.empty() && printFiles.empty();
 }
 
 QString ScriptedUserInterface::transcript() const {
@@ -173,6 +177,23 @@ std::optional<QColor> ScriptedUserInterface::chooseColor(const QColor& initial) 
     std::optional<QColor> answer = colors.front();
     colors.pop_front();
     return answer;
+}
+
+bool ScriptedUserInterface::choosePrinter(QPrinter& printer, const QString& title) {
+    UiCall call;
+    call.kind = UiCall::Print;
+    call.title = title;
+    calls.push_back(call);
+    if (printFiles.empty()) {
+        unexpected(call);
+        return false;
+    }
+    const std::optional<QString> file = printFiles.front();
+    printFiles.pop_front();
+    if (!file) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*file);
+    return true;
 }
 
 void ScriptedUserInterface::showHelp(const QString& topic) {
