@@ -3,9 +3,12 @@
 #include "store/FileErrors.h"
 #include "store/IniDocument.h"
 #include "store/TaxpayerDataFile.h"
+#include "store/TaxpayerTextWriter.h"
 #include "store/WholeFileReader.h"
 
 #include <QFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,19 +51,46 @@ bool readInfo(const IniDocument& head, RecoveryCopyInfo& info) {
 
 }  // namespace
 
-std::string RecoveryCopyText(const Workspace& workspace, const QDateTime& madeAt) {
+RecoveryCopyBuilder::RecoveryCopyBuilder(const Workspace& workspace, const QDateTime& madeAt)
+    : workspace_(workspace), total_(workspace.taxpayers.count()) {
     IniDocument head;
     head.writeString(kSection, "Plik", encodedName(workspace.dataFileName));
     head.writeString(kSection, "Zapisano", madeAt.toString(QString::fromLatin1(kTimeFormat)).toStdString());
-    head.writeInteger(kSection, "LiczbaPodatnikow", workspace.taxpayers.count());
+    head.writeInteger(kSection, "LiczbaPodatnikow", total_);
     head.writeString(kSection, "PodatnicyZapisani", flag(workspace.taxpayersSaved));
     head.writeString(kSection, "PlatnikZapisany", flag(workspace.payerSaved));
     head.writeInteger(kSection, "Sortowanie", static_cast<int>(workspace.taxpayers.sortKey()));
     head.writeString(kSection, "Regon", workspace.payer.regon.view());
     WritePayerSection(head, workspace.payer);
-    std::string text = head.serialize();
-    AppendTaxpayerFileText(text, workspace.taxpayers);
-    return text;
+    text_ = head.serialize();
+}
+
+bool RecoveryCopyBuilder::step(int count) {
+    const TaxpayerRegister& taxpayers = workspace_.taxpayers;
+    if (abandoned_ || taxpayers.count() != total_) {
+        abandoned_ = true;
+        return true;
+    }
+    const int end = count >= total_ - next_ ? total_ : next_ + count;
+    std::size_t sliceBytes = 64;
+    for (int i = next_; i < end; ++i) sliceBytes += TaxpayerTextWriter::estimatedSize(taxpayers.at(i));
+    if (text_.size() + sliceBytes > text_.capacity()) {
+        // Room for the rest at this slice's rate, so that the text is seldom moved in memory.
+        const auto left = static_cast<std::size_t>(total_ - next_);
+        const std::size_t rest = sliceBytes / static_cast<std::size_t>(end - next_ + 1) * (left + 1) / 8 * 9;
+        text_.reserve(text_.size() + std::max(sliceBytes, rest));
+    }
+    TaxpayerTextWriter writer(text_);
+    for (; next_ < end; ++next_) writer.record(taxpayers.at(next_), static_cast<std::size_t>(next_) + 1);
+    if (next_ < total_) return false;
+    writer.parameters(static_cast<std::size_t>(total_));
+    return true;
+}
+
+std::string RecoveryCopyText(const Workspace& workspace, const QDateTime& madeAt) {
+    RecoveryCopyBuilder builder(workspace, madeAt);
+    builder.step(workspace.taxpayers.count());
+    return builder.take();
 }
 
 bool ReadRecoveryCopyInfo(const QString& fileName, RecoveryCopyInfo& info) {

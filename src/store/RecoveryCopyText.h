@@ -26,6 +26,25 @@ struct RecoveryCopyInfo {
 // Builds the text (about as fast as the taxpayer data file's text).
 std::string RecoveryCopyText(const Workspace& workspace, const QDateTime& madeAt);
 
+// Builds the same text a slice of taxpayers at a time, so that the thread that owns the data is
+// never held for long by a large register. The data must not change between the slices; a builder
+// that finds a different number of taxpayers than it began with gives up (`abandoned`).
+class RecoveryCopyBuilder {
+public:
+    RecoveryCopyBuilder(const Workspace& workspace, const QDateTime& madeAt);
+    // Adds up to `count` taxpayers; true once the text is complete (or abandoned).
+    bool step(int count);
+    bool abandoned() const { return abandoned_; }
+    std::string take() { return std::move(text_); }
+
+private:
+    const Workspace& workspace_;
+    std::string text_;
+    int next_ = 0;
+    int total_ = 0;
+    bool abandoned_ = false;
+};
+
 // Reads what the copy's head says, without its taxpayers. False when the file is not a
 // recovery copy or cannot be read.
 bool ReadRecoveryCopyInfo(const QString& fileName, RecoveryCopyInfo& info);

@@ -13,17 +13,25 @@ RecoveryKeeper::RecoveryKeeper(Workspace& workspace, std::unique_ptr<OwnRecovery
     : QObject(parent), workspace_(workspace), copy_(std::move(copy)), intervalMs_(intervalMs) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &RecoveryKeeper::writeNow);
+    sliceTimer_.setSingleShot(true);
+    connect(&sliceTimer_, &QTimer::timeout, this, &RecoveryKeeper::buildSlice);
     worker_.setMaxThreadCount(1);
     worker_.setExpiryTimeout(-1);
 }
 
 RecoveryKeeper::~RecoveryKeeper() {
     timer_.stop();
+    sliceTimer_.stop();
     worker_.waitForDone();
     copy_->remove();
 }
 
 void RecoveryKeeper::changed() {
+    // A text half made is of data that are no longer so.
+    if (building_) {
+        building_.reset();
+        sliceTimer_.stop();
+    }
     if (everythingSaved()) {
         timer_.stop();
         pending_ = false;
@@ -41,14 +49,30 @@ void RecoveryKeeper::changed() {
 }
 
 void RecoveryKeeper::writeNow() {
-    if (!pending_ || writing_) return;
+    if (!pending_ || writing_ || building_) return;
     pending_ = false;
     if (everythingSaved()) {
         copy_->remove();
         return;
     }
-    // The text is made here, where the data live; only the bytes go to the worker.
-    auto text = std::make_shared<std::string>(RecoveryCopyText(workspace_, QDateTime::currentDateTime()));
+    // The text is made here, where the data live, a slice at a time; only the bytes go to the worker.
+    building_ = std::make_unique<RecoveryCopyBuilder>(workspace_, QDateTime::currentDateTime());
+    buildSlice();
+}
+
+void RecoveryKeeper::buildSlice() {
+    if (!building_) return;
+    if (!building_->step(kSliceTaxpayers)) {
+        sliceTimer_.start(0);
+        return;
+    }
+    const bool abandoned = building_->abandoned();
+    auto text = std::make_shared<std::string>(building_->take());
+    building_.reset();
+    if (abandoned) {
+        changed();
+        return;
+    }
     writing_ = true;
     sinceLastWrite_.start();
     const OwnRecoveryCopy* copy = copy_.get();
@@ -85,10 +109,12 @@ void RecoveryKeeper::written(const QString& failure) {
 void RecoveryKeeper::flush() {
     worker_.waitForDone();
     QCoreApplication::sendPostedEvents(this);
-    if (pending_) {
+    if (pending_ && !building_) {
         timer_.stop();
         writeNow();
-        worker_.waitForDone();
-        QCoreApplication::sendPostedEvents(this);
     }
+    sliceTimer_.stop();
+    while (building_) buildSlice();
+    worker_.waitForDone();
+    QCoreApplication::sendPostedEvents(this);
 }

@@ -11,15 +11,17 @@
 #include <memory>
 
 // Keeps this Fiskon's recovery copy in step with its unsaved data. After a change it writes the
-// whole register and payer, at most once per interval: the text is made on the calling (GUI)
-// thread, which for 100,000 taxpayers takes a few tens of milliseconds, and written and flushed
-// to the disk on a worker thread, so typing never waits for the disk. Once every change is saved
-// the copy is removed.
+// whole register and payer, at most once per interval. The text is made on the thread that owns
+// the data (the GUI thread) in slices of kSliceTaxpayers, each a few milliseconds, between which
+// the event loop runs on; a change in the meantime starts it afresh. The bytes are then written
+// and flushed to the disk on a worker thread, so typing never waits for the disk. Once every
+// change is saved the copy is removed.
 class RecoveryKeeper : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int kDefaultIntervalMs = 2000;
+    static constexpr int kSliceTaxpayers = 5000;
 
     RecoveryKeeper(Workspace& workspace, std::unique_ptr<OwnRecoveryCopy> copy,
                    int intervalMs = kDefaultIntervalMs, QObject* parent = nullptr);
@@ -40,6 +42,7 @@ signals:
 
 private:
     void writeNow();
+    void buildSlice();
     void written(const QString& failure);
     bool everythingSaved() const { return workspace_.taxpayersSaved && workspace_.payerSaved; }
 
@@ -47,6 +50,8 @@ private:
     std::unique_ptr<OwnRecoveryCopy> copy_;
     const int intervalMs_;
     QTimer timer_;
+    QTimer sliceTimer_;
+    std::unique_ptr<RecoveryCopyBuilder> building_;
     QThreadPool worker_;
     QElapsedTimer sinceLastWrite_;
     bool writing_ = false;

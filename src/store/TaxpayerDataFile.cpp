@@ -57,18 +57,14 @@ QString countFailure(std::string_view countText) {
 
 }  // namespace
 
-void AppendTaxpayerFileText(std::string& text, const TaxpayerRegister& taxpayers) {
-    std::size_t size = text.size() + 64;
+std::string TaxpayerFileText(const TaxpayerRegister& taxpayers) {
+    std::size_t size = 64;
     for (int i = 0; i < taxpayers.count(); ++i) size += TaxpayerTextWriter::estimatedSize(taxpayers.at(i));
+    std::string text;
     text.reserve(size);
     TaxpayerTextWriter writer(text);
     for (int i = 0; i < taxpayers.count(); ++i) writer.record(taxpayers.at(i), static_cast<std::size_t>(i) + 1);
     writer.parameters(static_cast<std::size_t>(taxpayers.count()));
-}
-
-std::string TaxpayerFileText(const TaxpayerRegister& taxpayers) {
-    std::string text;
-    AppendTaxpayerFileText(text, taxpayers);
     return text;
 }
 

@@ -32,5 +32,3 @@ bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, 
 // The text SaveToFile writes for the register: sections "s1".."sN" in register order, then
 // "Parametry", CRLF line ends, code page 1250.
 std::string TaxpayerFileText(const TaxpayerRegister& taxpayers);
-// The same text appended to `text`.
-void AppendTaxpayerFileText(std::string& text, const TaxpayerRegister& taxpayers);
