@@ -25,9 +25,22 @@ void installPolishTranslations(QApplication& app) {
         QApplication::installTranslator(translator);
 }
 
+// Says what --help or --version asks for; false when neither was asked.
+bool answerInformation(const ProgramArguments& arguments) {
+    if (!arguments.error.isEmpty() || !(arguments.help || arguments.version)) return false;
+    const QString text = arguments.help ? ProgramUsage() : QStringLiteral("fiskon 1.2.10\n");
+    std::fputs(text.toUtf8().constData(), stdout);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // --help and --version need no screen.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
+    if (answerInformation(ParseProgramArguments(raw))) return 0;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("fiskon"));
     QApplication::setApplicationVersion(QStringLiteral("1.2.10"));
@@ -38,11 +51,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "fiskon: %s\n", arguments.error.toUtf8().constData());
         return 2;
     }
-    if (arguments.help || arguments.version) {
-        const QString text = arguments.help ? ProgramUsage() : QStringLiteral("fiskon 1.2.10\n");
-        std::fputs(text.toUtf8().constData(), stdout);
-        return 0;
-    }
+    if (answerInformation(arguments)) return 0;
 
     installPolishTranslations(app);
     ensureProgramResources();

@@ -2,6 +2,7 @@
 // of recent files in "Plik", and the question about the unsaved data of a Fiskon that ended
 // without a clean close. The scripted user interface answers.
 
+#include "app/ProgramArguments.h"
 #include "app/TFMain.h"
 #include "settings/DatabasePathHolder.h"
 #include "settings/widgets/TFConfig.h"
@@ -103,6 +104,33 @@ private slots:
         main_.reset();
         config_.reset();
         QVERIFY2(ui_->allAnswersUsed(), "an answer queued by the test was never asked for");
+    }
+
+    void commandLineNamesAtMostOneFile_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("dataFile");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("help");
+        QTest::newRow("nothing") << QStringList() << QString() << QString() << false;
+        QTest::newRow("a file") << QStringList{"/dane/podatnicy 2006.txt"} << "/dane/podatnicy 2006.txt" << QString() << false;
+        QTest::newRow("a file: address") << QStringList{"file:///dane/p%C5%82ace.txt"} << QString::fromUtf8("/dane/płace.txt")
+                                         << QString() << false;
+        QTest::newRow("a name with a dash") << QStringList{"--", "-plik.txt"} << "-plik.txt" << QString() << false;
+        QTest::newRow("help") << QStringList{"--help"} << QString() << QString() << true;
+        QTest::newRow("unknown option") << QStringList{"--drukuj", "a.txt"} << QString()
+                                        << QString::fromUtf8("nieznana opcja „--drukuj” (fiskon --help opisuje wywołanie)") << false;
+        QTest::newRow("two files") << QStringList{"a.txt", "b.txt"} << QString()
+                                   << QString::fromUtf8("można otworzyć tylko jeden plik naraz (podano 2)") << false;
+    }
+    void commandLineNamesAtMostOneFile() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, dataFile);
+        QFETCH(QString, error);
+        QFETCH(bool, help);
+        const ProgramArguments parsed = ParseProgramArguments(arguments);
+        QCOMPARE(parsed.dataFile, dataFile);
+        QCOMPARE(parsed.error, error);
+        QCOMPARE(parsed.help, help);
     }
 
     void fileOnTheCommandLineOpensInPlaceOfTheStartScreen() {
