@@ -107,19 +107,17 @@ void typeAndWait(TFMain& main, const QString& expectedFile) {
     every50ms(&main, [&main, expectedFile] {
         if (main.taxpayers().count() != 4 || QApplication::activeModalWidget()) return false;
         auto* table = main.findChild<QTableView*>(QStringLiteral("ListView"));
-        QTimer::singleShot(300, &main, [] {
+        every50ms(&main, [] {
             QWidget* form = QApplication::activeModalWidget();
             auto* surname = form ? form->findChild<QLineEdit*>(QStringLiteral("eNazwisko")) : nullptr;
             auto* street = form ? form->findChild<QLineEdit*>(QStringLiteral("eUlica")) : nullptr;
-            if (!surname || !street) {
-                say(QStringLiteral("NO-FORM"));
-                return;
-            }
+            if (!surname || !street || !form->isVisible()) return false;
             surname->selectAll();
             typeText(surname, QStringLiteral("ŻUKOWSKA-NOWAK"));
             street->selectAll();
             typeText(street, QStringLiteral("Świętojańska"));
             QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("btnOK")), Qt::LeftButton);
+            return true;
         });
         // The second row selected, then "Edycja → Edytuj dane" (Alt+Enter).
         table->selectRow(1);
