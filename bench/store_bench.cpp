@@ -2,16 +2,20 @@
 // twice. Each file benchmark has a baseline beside it that only reads (or writes) the same bytes
 // and splits them into lines, so the cost of the format itself shows.
 #include "store/Cp1250.h"
+#include "store/RecoveryFolder.h"
+#include "store/RecoveryKeeper.h"
 #include "store/TaxpayerDataFile.h"
 #include "store/TaxpayerRegister.h"
 
 #include "HeapInUse.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <limits>
 #include <random>
 #include <string_view>
@@ -223,6 +227,66 @@ void BM_JoinAndWriteBaseline(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fixture().text.size()));
 }
 BENCHMARK(BM_JoinAndWriteBaseline)->Arg(0)->Arg(1)->ArgName("sync")->Unit(benchmark::kMillisecond);
+
+// --- Recovery copy -------------------------------------------------------------------------------
+
+// The copy's whole text, made from the register and payer where they live.
+void BM_RecoveryCopyText(benchmark::State& state) {
+    Workspace workspace;
+    fill(workspace.taxpayers);
+    workspace.taxpayersSaved = false;
+    workspace.dataFileName = fixture().file;
+    const QDateTime now = QDateTime::currentDateTime();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string text = RecoveryCopyText(workspace, now);
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_RecoveryCopyText)->Unit(benchmark::kMillisecond);
+
+// What the GUI thread does after a confirmed change: the same text in slices of
+// RecoveryKeeper::kSliceTaxpayers, the event loop running between them. The time reported is the
+// longest slice, the longest that typing can wait.
+void BM_RecoveryCopyLongestSlice(benchmark::State& state) {
+    Workspace workspace;
+    fill(workspace.taxpayers);
+    workspace.taxpayersSaved = false;
+    workspace.dataFileName = fixture().file;
+    const QDateTime now = QDateTime::currentDateTime();
+    int slices = 0;
+    for (auto _ : state) {
+        auto started = std::chrono::steady_clock::now();
+        RecoveryCopyBuilder builder(workspace, now);
+        std::chrono::duration<double> longest{0};
+        slices = 0;
+        for (bool done = false; !done; ++slices) {
+            done = builder.step(RecoveryKeeper::kSliceTaxpayers);
+            const auto now2 = std::chrono::steady_clock::now();
+            longest = std::max<std::chrono::duration<double>>(longest, now2 - started);
+            started = now2;
+        }
+        benchmark::DoNotOptimize(builder.take().size());
+        state.SetIterationTime(longest.count());
+    }
+    state.counters["slices"] = slices;
+}
+BENCHMARK(BM_RecoveryCopyLongestSlice)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// What the worker thread does with that text: the copy written through the program's writer,
+// flushed to the disk and set 0600 (compare BM_SaveToFile and BM_JoinAndWriteBaseline/sync:1).
+void BM_RecoveryCopyWrite(benchmark::State& state) {
+    Workspace workspace;
+    fill(workspace.taxpayers);
+    workspace.taxpayersSaved = false;
+    const std::string text = RecoveryCopyText(workspace, QDateTime::currentDateTime());
+    OwnRecoveryCopy copy(fixture().dir.filePath(QStringLiteral("stan/fiskon")));
+    for (auto _ : state) copy.write(text);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_RecoveryCopyWrite)->Unit(benchmark::kMillisecond);
 
 // --- Memory per record ---------------------------------------------------------------------------
 

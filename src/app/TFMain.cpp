@@ -2,12 +2,19 @@
 
 #include "app/TaxpayerTableModel.h"
 #include "app/ToolbarIcons.h"
+#include "settings/ProgramSettings.h"
+#include "settings/RecentFiles.h"
 #include "settings/widgets/TFConfig.h"
 #include "store/DataFileCommands.h"
+#include "store/FileErrors.h"
+#include "store/PolishPlural.h"
+#include "store/RecoveryKeeper.h"
 #include "ui/ErrorMessage.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QHeaderView>
 #include <QMenu>
@@ -20,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -27,6 +35,8 @@ const QString kTaxpayerFilterOpen =
     QStringLiteral("Pliki tekstowe w formacie INI|*.txt|Wszystkie pliki|*.*");
 const QString kTaxpayerFilterSave =
     QStringLiteral("Pliki tekstowe w formacie INI (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*");
+
+const QString kCaption = QStringLiteral("Program wypełniający PIT-11/8B/40");
 
 constexpr int kColumnWidth = 150;
 constexpr int kLastColumnWidth = 250;
@@ -57,7 +67,7 @@ QAction* makeAction(QObject* parent, const char* name, const QString& caption,
 
 TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
     setObjectName(QStringLiteral("FMain"));
-    setWindowTitle(QStringLiteral("Program wypełniający PIT-11/8B/40"));
+    setWindowTitle(kCaption);
     setMinimumSize(500, 200);
 
     timer1_ = new QTimer(this);
@@ -76,9 +86,23 @@ TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui
     RefreshView(ViewMode::vmNone);
     workspace_.taxpayersSaved = true;
     workspace_.payerSaved = true;
+    workspace_.changed = [this] { workspaceChanged(); };
 }
 
-TFMain::~TFMain() = default;
+TFMain::~TFMain() {
+    recovery_.reset();
+    workspace_.changed = nullptr;
+}
+
+void TFMain::setRecovery(std::unique_ptr<RecoveryKeeper> keeper, const QString& folder) {
+    recovery_ = std::move(keeper);
+    recoveryFolder_ = folder;
+    if (recovery_)
+        connect(recovery_.get(), &RecoveryKeeper::writeFailed, this, [this](const QString& failure) {
+            statusBar()->showMessage(QStringLiteral("Kopia niezapisanych danych (do odzyskania po awarii) nie została "
+                                                    "zapisana: %1").arg(failure));
+        });
+}
 
 // ---------------------------------------------------------------------------------------------
 // Building the window
@@ -155,6 +179,14 @@ void TFMain::createActions() {
     for (const auto& [action, command] : commands)
         connect(action, &QAction::triggered, this, [this, command = command] { (this->*command)(); });
     connect(MMnuExit_, &QAction::triggered, this, &QWidget::close);
+
+    for (int index = 0; index < RecentFiles::kMaximum; ++index) {
+        auto* action = new QAction(this);
+        action->setObjectName(QStringLiteral("MMnuRecent%1").arg(index + 1));
+        action->setVisible(false);
+        connect(action, &QAction::triggered, this, [this, index] { OpenRecent(index); });
+        MMnuRecent_[static_cast<std::size_t>(index)] = action;
+    }
 }
 
 void TFMain::createMenus() {
@@ -165,6 +197,10 @@ void TFMain::createMenus() {
     mnuPlik_->setObjectName(QStringLiteral("MMnu_Plik"));
     mnuPlik_->addActions({MMnuKreatorOdczytu_, MMnuOpenPlatnik_, MMnuOpen_, MMnuImportSep_, MMnuExportSep_, MMnu_Save_,
                           MMnu_SaveAs_});
+    // The data files opened or saved last; the full path shows as the tooltip.
+    recentSeparator_ = mnuPlik_->addSeparator();
+    for (QAction* action : MMnuRecent_) mnuPlik_->addAction(action);
+    mnuPlik_->setToolTipsVisible(true);
     mnuPlik_->addSeparator();
     mnuPlik_->addAction(MMnuExit_);
 
@@ -341,6 +377,22 @@ void TFMain::applyTableColors(const QColor& background, const QColor& text) {
 
 void TFMain::MMnu_PlikPopup() {
     for (QAction* action : {MMnu_Save_, MMnuExportSep_}) action->setEnabled(!workspace_.taxpayers.empty());
+    updateRecentFiles();  // another Fiskon may have opened or saved a file since
+}
+
+void TFMain::updateRecentFiles() {
+    recentFiles_ = RecentFiles(settingsFile()).files();
+    for (int index = 0; index < RecentFiles::kMaximum; ++index) {
+        QAction* action = MMnuRecent_[static_cast<std::size_t>(index)];
+        const bool listed = index < recentFiles_.size();
+        action->setVisible(listed);
+        if (!listed) continue;
+        const QString file = QDir::toNativeSeparators(recentFiles_.at(index));
+        action->setText(RecentFiles::menuText(index + 1, file));
+        action->setToolTip(file);
+        action->setStatusTip(file);
+    }
+    recentSeparator_->setVisible(!recentFiles_.isEmpty());
 }
 
 void TFMain::MMnu_EdycjaPopup() {
@@ -434,7 +486,7 @@ void TFMain::DeleteSelected() {
         return;
     // From the last to the first, so that the earlier positions stay valid.
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) workspace_.taxpayers.DeleteAt(*row);
-    workspace_.taxpayersSaved = false;
+    workspace_.markTaxpayersChanged();
     RefreshView(viewMode_);
 }
 
@@ -442,8 +494,9 @@ void TFMain::DeleteAll() {
     if (!ui_.ask(QStringLiteral("Zastanów się.."),
                  QStringLiteral("Czy na pewno usunąć wszystkie dane pracowników?"), MessageIcon::Question))
         return;
-    if (!workspace_.taxpayers.empty()) workspace_.taxpayersSaved = false;
+    const bool hadTaxpayers = !workspace_.taxpayers.empty();
     workspace_.taxpayers.Clear();
+    if (hadTaxpayers) workspace_.markTaxpayersChanged();
     RefreshView(viewMode_);
 }
 
@@ -456,10 +509,14 @@ void TFMain::Open() {
     request.defaultSuffix = QStringLiteral("*.txt");
     const std::optional<QString> fileName = ui_.openFile(request);
     if (!fileName) return;
+    OpenFile(*fileName);
+}
 
+bool TFMain::OpenFile(const QString& fileName) {
+    const int countBefore = workspace_.taxpayers.count();
     OpenTaxpayersResult opened;
     try {
-        opened = OpenTaxpayersFile(workspace_.taxpayers, *fileName);
+        opened = OpenTaxpayersFile(workspace_.taxpayers, fileName);
     } catch (const std::exception&) {
         opened.usable = false;  // any failure while reading is a file without usable data
     }
@@ -467,8 +524,45 @@ void TFMain::Open() {
         ui_.message(QStringLiteral("Błąd"), opened.failure, MessageIcon::Warning);
     else if (!opened.usable)
         ui_.message(QStringLiteral("Informacja"), kNoUsableDataMessage, MessageIcon::Information);
+    if (opened.usable) {
+        workspace_.dataFileName = QFileInfo(fileName).absoluteFilePath();
+        rememberRecentFile(fileName);
+    }
     // An empty register is shown empty too, so the table never lists records that are gone.
     RefreshView(workspace_.taxpayers.empty() ? viewMode_ : ViewMode::vmTabela);
+    // The register now holds other data: the recovery copy follows.
+    if (opened.usable || workspace_.taxpayers.count() != countBefore) workspace_.notifyChanged();
+    return opened.usable;
+}
+
+void TFMain::OpenRecent(int index) {
+    if (index < 0 || index >= recentFiles_.size()) return;
+    const QString file = recentFiles_.at(index);
+    if (!QFileInfo(file).isFile()) {
+        try {
+            RecentFiles(settingsFile()).forget(file);
+        } catch (const FileError& error) {
+            ShowErrorMessage(ui_, error);
+        }
+        updateRecentFiles();
+        ui_.message(QStringLiteral("Informacja"),
+                    QStringLiteral("Plik „%1” już nie istnieje. Usunięto go z listy ostatnio otwieranych plików.")
+                        .arg(QDir::toNativeSeparators(file)),
+                    MessageIcon::Information);
+        return;
+    }
+    // Opening replaces the register: unsaved taxpayers are offered for saving first, as by Open.
+    if (quitQuery() && !workspace_.taxpayersSaved && !workspace_.taxpayers.empty()) askToSaveTaxpayers();
+    OpenFile(file);
+}
+
+void TFMain::rememberRecentFile(const QString& fileName) {
+    try {
+        RecentFiles(settingsFile()).remember(fileName);
+    } catch (const FileError& error) {
+        statusBar()->showMessage(error.message());  // the list is a convenience; the data are safe
+    }
+    updateRecentFiles();
 }
 
 void TFMain::Save() {
@@ -485,13 +579,16 @@ void TFMain::SaveAs() {
     request.title = QStringLiteral("Zapisywanie danych podatników...");
     request.filter = kTaxpayerFilterSave;
     request.defaultSuffix = QStringLiteral("*.txt");
+    request.initialPath = workspace_.dataFileName;  // the file the data came from
     const std::optional<QString> fileName = ui_.saveFile(request);
     if (!fileName) return;
     try {
-        SaveTaxpayersFile(workspace_, *fileName);
+        SaveTaxpayersFile(workspace_, QFileInfo(*fileName).absoluteFilePath());
     } catch (const std::exception& error) {
         ShowErrorMessage(ui_, error);
+        return;
     }
+    rememberRecentFile(*fileName);
 }
 
 void TFMain::ImportWizard() {
@@ -544,7 +641,79 @@ void TFMain::ListViewColumnClick(int column) {
 
 void TFMain::Timer1Timer() {
     timer1_->stop();
+    updateRecentFiles();
+    // The data of a Fiskon that ended without a clean close come first.
+    const bool recovered = OfferRecovery();
+    const QString file = std::exchange(startupFile_, QString());
+    if (!file.isEmpty() && OpenStartupFile(file, recovered)) return;
+    if (recovered) return;
     if (windows_.config && windows_.config->ShowInitialScreen()) showWindow(windows_.start);  // TFStart
+}
+
+bool TFMain::OpenStartupFile(const QString& fileName, bool recovered) {
+    // The recovered data are that file's unsaved changes: they stay.
+    if (recovered && QFileInfo(fileName).absoluteFilePath() == workspace_.dataFileName) return true;
+    if (!QFileInfo::exists(fileName)) {
+        ui_.message(QStringLiteral("Informacja"),
+                    QStringLiteral("Nie można otworzyć pliku „%1”: taki plik nie istnieje.")
+                        .arg(QDir::toNativeSeparators(fileName)),
+                    MessageIcon::Information);
+        return false;
+    }
+    if (quitQuery() && !workspace_.taxpayersSaved && !workspace_.taxpayers.empty()) askToSaveTaxpayers();
+    return OpenFile(fileName);
+}
+
+bool TFMain::OfferRecovery() {
+    if (recoveryFolder_.isEmpty()) return false;
+    std::vector<OrphanedRecoveryCopy> orphans = FindOrphanedRecoveryCopies(recoveryFolder_);
+    for (OrphanedRecoveryCopy& orphan : orphans) {
+        const RecoveryCopyInfo& info = orphan.info();
+        const QString question =
+            QStringLiteral("Program nie został poprawnie zamknięty. Odzyskać niezapisane zmiany z %1 (%2 %3)?")
+                .arg(info.madeAt.toString(QStringLiteral("dd-MM-yyyy HH:mm")))
+                .arg(info.taxpayerCount)
+                .arg(PolishPlural(info.taxpayerCount, QStringLiteral("podatnik"), QStringLiteral("podatników"),
+                                  QStringLiteral("podatników")));
+        if (!ui_.askChoice(QStringLiteral("Pytanie"), question, MessageIcon::Question, QStringLiteral("Odzyskaj"),
+                           QStringLiteral("Odrzuć"))) {
+            orphan.remove();
+            continue;
+        }
+        RecoveryCopyInfo loaded;
+        QString failure;
+        if (!LoadRecoveryCopy(orphan.fileName(), workspace_, loaded, &failure)) {
+            // The copy stays where it is; nothing is lost by trying again later.
+            ui_.message(QStringLiteral("Błąd"),
+                        QStringLiteral("Nie udało się odzyskać danych. %1 Kopia pozostaje w pliku „%2”.")
+                            .arg(failure, QDir::toNativeSeparators(orphan.fileName())),
+                        MessageIcon::Warning);
+            continue;
+        }
+        orphan.remove();
+        if (!workspace_.taxpayers.empty()) RefreshView(ViewMode::vmTabela);
+        // The recovered data are this Fiskon's unsaved data now: its own copy takes them over.
+        workspace_.notifyChanged();
+        return true;
+    }
+    return false;
+}
+
+QString TFMain::settingsFile() const {
+    return windows_.config ? windows_.config->SettingsFile() : ProgramSettings::defaultFileName();
+}
+
+void TFMain::workspaceChanged() {
+    updateTitle();
+    if (recovery_) recovery_->changed();
+}
+
+// The caption, with the data file's name when there is one and a star while changes are unsaved.
+void TFMain::updateTitle() {
+    QString title = kCaption;
+    if (!workspace_.dataFileName.isEmpty()) title += QStringLiteral(" – ") + QFileInfo(workspace_.dataFileName).fileName();
+    if (!workspace_.taxpayersSaved || !workspace_.payerSaved) title += QStringLiteral(" *");
+    setWindowTitle(title);
 }
 
 bool TFMain::askBeforeDelete() const { return windows_.config ? windows_.config->AskBeforeDelete() : true; }
@@ -570,8 +739,10 @@ bool TFMain::CloseQuery() {
 }
 
 void TFMain::closeEvent(QCloseEvent* event) {
-    if (CloseQuery())
+    if (CloseQuery()) {
         event->accept();
-    else
+        recovery_.reset();  // a clean close: the recovery copy goes
+    } else {
         event->ignore();
+    }
 }

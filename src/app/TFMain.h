@@ -9,12 +9,16 @@
 #include <QColor>
 #include <QMainWindow>
 
+#include <array>
+#include <memory>
+
 class QAction;
 class QMenu;
 class QTableView;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class RecoveryKeeper;
 class TaxpayerTableModel;
 
 // The main window: the taxpayer table, the menus, the toolbar and every command of the program.
@@ -39,6 +43,14 @@ public:
     // The start-up timer (10 ms, one shot, disabled until the settings are loaded).
     QTimer* Timer1() const { return timer1_; }
 
+    // The data file named on the command line: its first tick opens it instead of showing the
+    // start screen.
+    void setStartupFile(const QString& fileName) { startupFile_ = fileName; }
+    // The recovery copy of this Fiskon's unsaved data, and the folder where the copies of Fiskons
+    // that ended without a clean close are looked for at start-up (before the start screen).
+    void setRecovery(std::unique_ptr<RecoveryKeeper> keeper, const QString& folder);
+    RecoveryKeeper* recoveryKeeper() const { return recovery_.get(); }
+
     // MainView
     void RefreshView(ViewMode mode) override;
     ViewMode viewMode() const override { return viewMode_; }
@@ -62,6 +74,13 @@ public:
     void DeleteSelected();
     void DeleteAll();
     void Open();
+    // Open once the file is chosen (the open dialog, the list of recent files, the command line).
+    // True when the register now holds the file's data.
+    bool OpenFile(const QString& fileName);
+    // An entry of the list of recent files (from 0); a file gone since is taken off the list.
+    void OpenRecent(int index);
+    // Offers the unsaved data of a Fiskon that ended without a clean close. True when recovered.
+    bool OfferRecovery();
     void Save();
     void SaveAs();
     void ImportWizard();
@@ -95,9 +114,17 @@ private:
     void TabelaMenuPopup();
     void enableAllCommands();
     void Timer1Timer();
+    // The file named on the command line, opened as Open opens it. True when the window now shows
+    // it (or the unsaved changes of it that were just recovered).
+    bool OpenStartupFile(const QString& fileName, bool recovered);
     void showWindow(QDialog* window);
     void selectRow(int row);
     bool askBeforeDelete() const;
+    QString settingsFile() const;
+    void rememberRecentFile(const QString& fileName);
+    void updateRecentFiles();
+    void updateTitle();
+    void workspaceChanged();
     bool quitQuery() const;
     void askToSaveTaxpayers();
 
@@ -105,6 +132,10 @@ private:
     Workspace workspace_;
     AppWindows windows_;
     ViewMode viewMode_ = ViewMode::vmNone;
+    QString startupFile_;
+    QString recoveryFolder_;
+    // Made after the data it copies and destroyed before them.
+    std::unique_ptr<RecoveryKeeper> recovery_;
     QColor tableColor_ = Qt::white;
     QColor tableTextColor_ = Qt::black;
 
@@ -125,6 +156,9 @@ private:
     QAction* MMnu_Save_ = nullptr;
     QAction* MMnu_SaveAs_ = nullptr;
     QAction* MMnuExit_ = nullptr;
+    std::array<QAction*, 5> MMnuRecent_{};
+    QAction* recentSeparator_ = nullptr;
+    QStringList recentFiles_;
     // MMnu_Edycja
     QAction* MMnuEditData_ = nullptr;
     QAction* MMnuShowData_ = nullptr;

@@ -15,6 +15,7 @@ bool CanSaveTaxpayers(const Workspace& workspace) { return !workspace.taxpayers.
 SaveTaxpayersResult SaveTaxpayersFile(Workspace& workspace, const QString& fileName) {
     if (!CanSaveTaxpayers(workspace)) return SaveTaxpayersResult::NothingToSave;
     SaveToFile(workspace.taxpayers, fileName);
-    workspace.taxpayersSaved = true;
+    workspace.dataFileName = fileName;
+    workspace.markTaxpayersSaved();
     return SaveTaxpayersResult::Saved;
 }

@@ -29,18 +29,14 @@ void forEachTextKey(Visit&& visit) {
 
 }  // namespace
 
-void SaveToFile(const PayerRecord& payer, const QString& fileName) {
-    // The rest of the file is kept, normalised by the INI writer.
-    IniDocument document = IniDocument::readFile(fileName);
+void WritePayerSection(IniDocument& document, const PayerRecord& payer) {
     document.writeInteger(kSection, "rodzaj", payer.rodzaj);
     forEachTextKey([&](std::string_view key, auto field) {
         document.writeString(kSection, key, (payer.*field).view());
     });
-    document.writeFile(fileName);
 }
 
-void LoadFromFile(PayerRecord& payer, const QString& fileName) {
-    const IniDocument document = IniDocument::readFile(fileName);
+void ReadPayerSection(const IniDocument& document, PayerRecord& payer, const QString& fileName) {
     const std::string kind = document.readString(kSection, "Rodzaj", "0");
     const std::optional<std::int32_t> number = ParseIniInteger(kind);
     if (!number)
@@ -52,4 +48,15 @@ void LoadFromFile(PayerRecord& payer, const QString& fileName) {
         (loaded.*field).assign(document.readString(kSection, key, ""));
     });
     payer = loaded;
+}
+
+void SaveToFile(const PayerRecord& payer, const QString& fileName) {
+    // The rest of the file is kept, normalised by the INI writer.
+    IniDocument document = IniDocument::readFile(fileName);
+    WritePayerSection(document, payer);
+    document.writeFile(fileName);
+}
+
+void LoadFromFile(PayerRecord& payer, const QString& fileName) {
+    ReadPayerSection(IniDocument::readFile(fileName), payer, fileName);
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class IniDocument;
+
 #include <cstdint>
 
 // The payer (employer): the issuer whose data head every form.
@@ -29,3 +31,9 @@ void SaveToFile(const PayerRecord& payer, const QString& fileName);
 // Replaces every field but `regon` from section "Platnik". Throws ConversionError (record
 // unchanged) when "Rodzaj" is not an integer, FileError when the file cannot be read.
 void LoadFromFile(PayerRecord& payer, const QString& fileName);
+
+// The payer's keys in section "Platnik" of a document, in the file's order.
+void WritePayerSection(IniDocument& document, const PayerRecord& payer);
+// Replaces every field but `regon` from section "Platnik" of a document read from `fileName`.
+// Throws ConversionError (record unchanged) when "Rodzaj" is not an integer.
+void ReadPayerSection(const IniDocument& document, PayerRecord& payer, const QString& fileName);

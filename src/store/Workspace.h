@@ -3,11 +3,43 @@
 #include "store/PayerRecord.h"
 #include "store/TaxpayerRegister.h"
 
+#include <QString>
+
+#include <functional>
+
 // The data the program works on: the one register, the one payer and their saved flags. The main
 // window owns it; every dialog is handed a reference.
+//
+// Whoever changes the data (a confirmed edit, an import, a deletion, a save) says so through the
+// mark... calls, so that the recovery copy follows every change; `changed` is called after each.
 struct Workspace {
     TaxpayerRegister taxpayers;
     PayerRecord payer;
     bool taxpayersSaved = true;
     bool payerSaved = true;
+    // The data file the register was last opened from or saved to; empty when there is none.
+    QString dataFileName;
+
+    std::function<void()> changed;
+
+    void markTaxpayersChanged() {
+        taxpayersSaved = false;
+        notifyChanged();
+    }
+    void markPayerChanged() {
+        payerSaved = false;
+        notifyChanged();
+    }
+    void markTaxpayersSaved() {
+        taxpayersSaved = true;
+        notifyChanged();
+    }
+    void markPayerSaved() {
+        payerSaved = true;
+        notifyChanged();
+    }
+    // The data changed in a way the flags already show (an import that has finished).
+    void notifyChanged() const {
+        if (changed) changed();
+    }
 };

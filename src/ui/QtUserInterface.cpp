@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace {
 
@@ -49,6 +50,17 @@ bool QtUserInterface::ask(const QString& title, const QString& text, MessageIcon
     box.setEscapeButton(QMessageBox::No);
     SetPolishButtonTexts(box);
     return box.exec() == QMessageBox::Yes;
+}
+
+bool QtUserInterface::askChoice(const QString& title, const QString& text, MessageIcon icon,
+                                const QString& yesText, const QString& noText) {
+    QMessageBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, dialogParent());
+    QPushButton* yes = box.addButton(yesText, QMessageBox::AcceptRole);
+    QPushButton* no = box.addButton(noText, QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 std::optional<QString> QtUserInterface::openFile(const FileDialogRequest& request) {

@@ -16,6 +16,8 @@ public:
 
     void message(const QString& title, const QString& text, MessageIcon icon) override;
     bool ask(const QString& title, const QString& text, MessageIcon icon) override;
+    bool askChoice(const QString& title, const QString& text, MessageIcon icon, const QString& yesText,
+                   const QString& noText) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;

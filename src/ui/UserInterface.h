@@ -30,6 +30,14 @@ public:
     virtual void message(const QString& title, const QString& text, MessageIcon icon) = 0;
     // A Yes/No question; true for Yes.
     virtual bool ask(const QString& title, const QString& text, MessageIcon icon) = 0;
+    // A question of two answers whose buttons say what they do ("Odzyskaj" / "Odrzuć"); true for
+    // the first. By default it is asked as a Yes/No question.
+    virtual bool askChoice(const QString& title, const QString& text, MessageIcon icon, const QString& yesText,
+                           const QString& noText) {
+        (void)yesText;
+        (void)noText;
+        return ask(title, text, icon);
+    }
     // File dialogs; std::nullopt when the user cancels.
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;

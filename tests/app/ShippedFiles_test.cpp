@@ -162,10 +162,10 @@ TEST(Examples, PayerFileLoadsAFirm) {
     EXPECT_EQ(text(payer.kodPoczt), QStringLiteral("31-010"));
 }
 
-TEST(DesktopEntry, LaunchesTheProgramWithItsIconInTheOfficeMenu) {
+TEST(DesktopEntry, LaunchesTheProgramWithItsIconInTheOfficeMenuAndOpensADataFile) {
     const QString entry = QString::fromUtf8(readAll(QDir(kSourceDir).filePath(QStringLiteral("resources/fiskon.desktop"))));
     ASSERT_TRUE(entry.startsWith(QLatin1String("[Desktop Entry]\n")));
-    for (const char* line : {"Type=Application", "Exec=fiskon", "Icon=fiskon", "Categories=Office;Finance;",
+    for (const char* line : {"Type=Application", "Exec=fiskon %f", "MimeType=text/plain;", "Icon=fiskon", "Categories=Office;Finance;",
                              "Terminal=false"})
         EXPECT_TRUE(entry.contains(QLatin1Char('\n') + QString::fromLatin1(line) + QLatin1Char('\n'))) << line;
     EXPECT_TRUE(entry.contains(QLatin1String("\nName[pl]=")));

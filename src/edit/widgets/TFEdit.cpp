@@ -208,8 +208,8 @@ void TFEdit::btnOKClick() {
         ui_.message(QStringLiteral("Informacja"), MissingNamesMessage(), MessageIcon::Information);
         return;
     }
-    workspace_.taxpayersSaved = false;
     StoreTaxpayer(workspace_.taxpayers, RecordFromFormValues(values));
+    workspace_.markTaxpayersChanged();
 
     mainView_.RefreshView(mainView_.viewMode());
     if (!workspace_.taxpayers.empty() && mainView_.viewMode() == ViewMode::vmNone)

@@ -141,7 +141,7 @@ SharedTaxpayerFields TFMultiEdit::fields() const {
 void TFMultiEdit::btnOKClick() {
     // Changed records are unsaved data: the close procedure must ask about them.
     if (ApplySharedFields(workspace_.taxpayers, mainView_.selectedRows(), fields()) > 0)
-        workspace_.taxpayersSaved = false;
+        workspace_.markTaxpayersChanged();
     edit_.replaceTaxOffices(taxOffices());
     accept();
 }

@@ -223,7 +223,8 @@ void TFPlatnik::StorePayer() {
 
 void TFPlatnik::btnOKClick() {
     StorePayer();
-    workspace_.payerSaved = !modified_;
+    // Unsaved data (an import not yet saved) stay unsaved when nothing was edited.
+    if (modified_) workspace_.markPayerChanged();
     accept();
 }
 
@@ -241,7 +242,7 @@ bool TFPlatnik::btnZapiszClick() {
     if (isVisible()) StorePayer();
     // The record takes the edits now, whatever becomes of the file: until they are in a file
     // they are unsaved, also if the user then cancels the dialog.
-    if (modified_) workspace_.payerSaved = false;
+    if (modified_) workspace_.markPayerChanged();
     FileDialogRequest request;
     request.title = kSaveTitle;
     request.filter = kSaveFilter;
@@ -256,7 +257,7 @@ bool TFPlatnik::btnZapiszClick() {
     }
     modified_ = false;
     // The record as it stands is in a file now.
-    workspace_.payerSaved = true;
+    workspace_.markPayerSaved();
     return true;
 }
 
@@ -275,5 +276,5 @@ void TFPlatnik::btnWczytajClick() {
     // Filling the controls with what was just read is not an edit: the data are in that file.
     ShowPayer();
     modified_ = false;
-    workspace_.payerSaved = true;
+    workspace_.markPayerSaved();
 }

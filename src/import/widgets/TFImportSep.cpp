@@ -81,14 +81,14 @@ void TFImportSep::btnImportClick() {
         // The lines read before the failure stay in the register: show them and keep the dialog
         // open so that the user can mend the file and try again.
         if (workspace_.taxpayers.count() != countBefore) {
-            workspace_.taxpayersSaved = false;
+            workspace_.markTaxpayersChanged();
             mainView_.RefreshView(ViewMode::vmTabela);
         }
         ShowErrorMessage(ui_, error);
         return;
     }
     if (imported)
-        workspace_.taxpayersSaved = false;  // so that the close procedure asks about them
+        workspace_.markTaxpayersChanged();  // so that the close procedure asks about them
     if (!workspace_.taxpayers.empty())
         mainView_.RefreshView(ViewMode::vmTabela);
     accept();

@@ -106,6 +106,8 @@ void TFImporting::Timer1Timer() {
     } catch (...) {
         if (outcome == Outcome::Read) outcome = Outcome::Failed;
     }
+    // What was read (also before a failure or a stop) is a change the recovery copy must follow.
+    workspace_.notifyChanged();
     restoreCursor();
     switch (outcome) {
         case Outcome::Read:

@@ -7,6 +7,7 @@
 #include "store/TaxpayerDataFile.h"
 #include "support/FaultyFileWriteCalls.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/StandInWindows.h"
 
 #include <QAction>
 #include <QFile>
@@ -23,26 +24,6 @@
 #include <memory>
 
 namespace {
-
-// A window that other developers' dialogs stand in for: counts how often it is shown modally and
-// runs the test's action as its "user".
-class ScriptedDialog : public QDialog {
-public:
-    int shown = 0;
-    std::function<void()> whileShown;
-    int exec() override {
-        ++shown;
-        if (whileShown) whileShown();
-        return QDialog::Rejected;
-    }
-};
-
-class MemoryPath : public DatabasePathHolder {
-public:
-    QString path;
-    QString dbPath() const override { return path; }
-    void SetDbPath(const QString& p) override { path = p; }
-};
 
 TaxpayerRecord person(const char* nazwisko, const char* imie, const char* pesel = "",
                       const char* nip = "", const char* dataUr = "", const char* us = "") {

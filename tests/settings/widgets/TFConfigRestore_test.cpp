@@ -5,6 +5,7 @@
 #include "settings/DatabasePathHolder.h"
 #include "settings/widgets/TFConfig.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/XvfbServer.h"
 
 #include <xcb/xcb.h>
 
@@ -100,38 +101,13 @@ private slots:
     }
 };
 
-// An X server of its own for this test: Xvfb on a free display (it names the display on a pipe).
+// An X server of its own for this test.
 int main(int argc, char** argv) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) return 1;
-    const pid_t server = ::fork();
-    if (server == 0) {
-        ::close(pipeEnds[0]);
-        const std::string fd = std::to_string(pipeEnds[1]);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                 static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(pipeEnds[1]);
-    std::string display;
-    char c = 0;
-    while (::read(pipeEnds[0], &c, 1) == 1 && c != '\n') display += c;
-    ::close(pipeEnds[0]);
-    if (server < 0 || display.empty()) {
-        std::fprintf(stderr, "Xvfb did not start: the test cannot run here\n");
-        return 1;
-    }
-    qputenv("DISPLAY", QByteArray(":") + display.c_str());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 1;
-    {
-        QApplication application(argc, argv);
-        TFConfigRestoreTest test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    ::kill(server, SIGTERM);
-    ::waitpid(server, nullptr, 0);
-    return result;
+    XvfbServer server;
+    if (!server.start()) return 1;
+    QApplication application(argc, argv);
+    TFConfigRestoreTest test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "TFConfigRestore_test.moc"
