@@ -160,6 +160,9 @@ void TFMain::createMenus() {
     mnuPlik_ = bar->addMenu(QStringLiteral("&Plik"));
     mnuPlik_->setObjectName(QStringLiteral("MMnu_Plik"));
     mnuPlik_->addActions({MMnuKreatorOdczytu_, MMnuOpenPlatnik_, MMnuOpen_, MMnuImportSep_, MMnu_Save_, MMnu_SaveAs_});
+    QAction* eachPdf = makeAction(this, "MMnuEachPdf", QStringLiteral("Zapisz &PDF dla każdego podatnika…"));
+    connect(eachPdf, &QAction::triggered, this, &TFMain::SaveEachPdf);
+    mnuPlik_->addAction(eachPdf);
     mnuPlik_->addSeparator();
     mnuPlik_->addAction(MMnuExit_);
 
@@ -394,6 +397,11 @@ void TFMain::Print() {
     if (selectedRows().empty()) return;
     // TFPrint reads the selected rows itself.
     showWindow(windows_.print);
+}
+
+void TFMain::SaveEachPdf() {
+    // TFEachPdf reads the register and the selected rows itself.
+    showWindow(windows_.eachPdf);
 }
 
 void TFMain::CheckData() {

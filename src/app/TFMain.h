@@ -57,6 +57,7 @@ public:
     void Print();
     // "Sprawdź dane do formularzy…": the selected taxpayers, all when none is selected.
     void CheckData();
+    void SaveEachPdf();
     void DeleteSelected();
     void DeleteAll();
     void Open();

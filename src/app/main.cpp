@@ -10,6 +10,7 @@
 #include "edit/widgets/TFPlatnik.h"
 #include "forms/lform.h"
 #include "forms/widgets/TFCheck.h"
+#include "forms/widgets/TFEachPdf.h"
 #include "forms/widgets/TFPrint.h"
 #include "forms/widgets/TFVEL.h"
 #include "import/widgets/TFDataAccess.h"
@@ -113,6 +114,8 @@ int main(int argc, char* argv[]) {
         windows.importSep = &FImportSep;
         TFCheck FCheck(FMain.workspace(), FMain, ui, FEdit, FPlatnik, &FVEL, &FMain);
         windows.check = &FCheck;
+        TFEachPdf FEachPdf(FMain.workspace(), FMain, FVEL, ui, FCalendar, &FMain);
+        windows.eachPdf = &FEachPdf;
 
         // Fills the screen also where no window manager maximises it.
         FMain.resize(FMain.screen()->availableGeometry().size());

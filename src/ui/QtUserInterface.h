@@ -18,6 +18,7 @@ public:
     bool ask(const QString& title, const QString& text, MessageIcon icon) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     void showHelp(const QString& topic) override;
     void openUrl(const QUrl& url) override;

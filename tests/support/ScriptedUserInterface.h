@@ -26,7 +26,7 @@
 // the running test at once (through `onUnexpected`) and is answered with No / Cancel, so nothing
 // ever waits for a user who is not there.
 struct UiCall {
-    enum Kind { Message, Ask, OpenFile, SaveFile, ChooseColor, Help, Url };
+    enum Kind { Message, Ask, OpenFile, SaveFile, ChooseFolder, ChooseColor, Help, Url };
 
     Kind kind = Message;
     QString title;
@@ -50,7 +50,7 @@ public:
 
     // Answers, taken from the front.
     std::deque<bool> answers;                      // ask(): true = Yes
-    std::deque<std::optional<QString>> fileNames;  // openFile()/saveFile(): nullopt = Cancel
+    std::deque<std::optional<QString>> fileNames;  // openFile()/saveFile()/chooseFolder(): nullopt = Cancel
     std::deque<std::optional<QColor>> colors;      // chooseColor(): nullopt = Cancel
 
     // Every call, in order.
@@ -80,6 +80,7 @@ public:
     bool ask(const QString& title, const QString& text, MessageIcon icon) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     void showHelp(const QString& topic) override;
     void openUrl(const QUrl& url) override;
