@@ -1,101 +1,125 @@
 #include "store/AtomicFileWriter.h"
 
-#include "store/FileErrorText.h"
-#include "store/FileErrors.h"
+#include "store/FileReplacement.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
-
-#include <algorithm>
-#include <cerrno>
+#include <csignal>
+#include <map>
+#include <mutex>
+#include <vector>
 
 namespace {
 
-WriteDeviceWrapper& deviceWrapper() {
-    static WriteDeviceWrapper wrapper;
-    return wrapper;
+// A write beyond the file-size limit (ulimit -f) must fail like a full disk and be reported, not
+// end the program with SIGXFSZ before it can keep the earlier file.
+void reportFileSizeLimitAsError() {
+    static std::once_flag once;
+    std::call_once(once, [] { std::signal(SIGXFSZ, SIG_IGN); });
 }
 
-[[noreturn]] void fail(const QString& fileName, const QString& reason) {
-    throw FileError(file_error_text::cannotWrite(fileName, reason));
-}
+// Closes the folder of a write when the write is over, however it ends.
+class FolderHandle {
+public:
+    explicit FolderHandle(TargetFolder folder) : folder_(std::move(folder)) {}
+    ~FolderHandle() { CloseFolder(folder_.fd); }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    const TargetFolder& operator*() const { return folder_; }
+    const TargetFolder* operator->() const { return &folder_; }
 
-// Why what stands at the target must not be replaced; empty when nothing stands in the way. A
-// device or a pipe is left as it is, and so is a file marked read-only (no write permission for its
-// owner), even for a user whose rights would allow replacing it.
-QString refusalOf(const QFileInfo& target) {
-    if (target.isDir()) return QStringLiteral("wskazano folder, a nie plik");
-    if (target.exists() && !target.isFile()) return QStringLiteral("to nie jest zwykły plik");
-    if (target.isFile() && (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
-        return QStringLiteral("plik jest tylko do odczytu");
-    if (target.isSymLink() && !target.exists()) return QStringLiteral("dowiązanie symboliczne wskazuje plik, którego nie ma");
-    return QString();
-}
-
-// Why the temporary file could not be made, judged from the target and its folder first (more
-// telling than the errno of the temporary file) and from errno otherwise.
-QString openFailureReason(const QFileInfo& target, int errorNumber, const QString& platformText) {
-    if (const QString refusal = refusalOf(target); !refusal.isEmpty()) return refusal;
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.exists()) return QStringLiteral("folder „%1” nie istnieje").arg(folder.filePath());
-    if (!folder.isDir()) return QStringLiteral("„%1” nie jest folderem").arg(folder.filePath());
-    if (!folder.isWritable()) return QStringLiteral("brak uprawnień do zapisu w folderze „%1”").arg(folder.filePath());
-    return file_error_text::reasonForErrno(errorNumber, platformText);
-}
+private:
+    TargetFolder folder_;
+};
 
 }  // namespace
 
-ScopedWriteDeviceWrapper::ScopedWriteDeviceWrapper(WriteDeviceWrapper wrapper)
-    : previous_(std::exchange(deviceWrapper(), std::move(wrapper))) {}
+void WriteFileAtomically(const QString& fileName, const std::function<std::string_view()>& nextChunk,
+                         const FileWriteOptions& options) {
+    reportFileSizeLimitAsError();
+    const FolderHandle folder(OpenTargetFolder(fileName, options));
+    FileReplacement file(fileName, folder->fd, folder->targetName, options);
+    for (std::string_view bytes = nextChunk(); !bytes.empty(); bytes = nextChunk()) file.write(bytes);
+    file.sync();
+    file.name();
+    SyncFolder(folder->fd, fileName);
+    file.keep();
+}
 
-ScopedWriteDeviceWrapper::~ScopedWriteDeviceWrapper() { deviceWrapper() = std::move(previous_); }
+void WriteFileAtomically(const QString& fileName, std::string_view bytes, const FileWriteOptions& options) {
+    bool given = false;
+    WriteFileAtomically(
+        fileName,
+        [&]() -> std::string_view {
+            if (given) return {};
+            given = true;
+            return bytes;
+        },
+        options);
+}
 
-void WriteFileAtomically(const QString& fileName, const std::function<std::string_view()>& nextChunk) {
-    const QFileInfo target(fileName);
-    if (const QString refusal = refusalOf(target); !refusal.isEmpty()) fail(fileName, refusal);
+struct FileSetWriter::State {
+    FileWriteOptions options;
+    std::map<std::string, int> folders;  // path → open folder
+    std::vector<std::unique_ptr<FileReplacement>> staged;
+    int committed = 0;
 
-    QSaveFile file(fileName);  // an uncommitted save file is removed, the target untouched
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        const int errorNumber = errno;
-        fail(fileName, openFailureReason(target, errorNumber, file.errorString()));
+    int folderOf(const QString& fileName, std::string& targetName) {
+        TargetFolder folder = OpenTargetFolder(fileName, options);
+        targetName = std::move(folder.targetName);
+        const auto [place, added] = folders.emplace(folder.path, folder.fd);
+        if (!added) CloseFolder(folder.fd);
+        return place->second;
     }
 
-    std::unique_ptr<QIODevice> wrapped;
-    if (deviceWrapper()) {
-        wrapped = deviceWrapper()(file);
-        if (!wrapped->isOpen()) wrapped->open(QIODevice::WriteOnly);
-    }
-    QIODevice& device = wrapped ? *wrapped : static_cast<QIODevice&>(file);
-
-    for (std::string_view bytes = nextChunk(); !bytes.empty(); bytes = nextChunk()) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            errno = 0;
-            const qint64 written = device.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
-            if (written <= 0) {
-                const int errorNumber = errno;
-                const QString platformText = device.errorString();
-                file.cancelWriting();
-                fail(fileName, file_error_text::reasonForErrno(errorNumber, platformText));
-            }
-            done += static_cast<std::size_t>(written);
+    // After a failure: every file not yet kept is undone; the kept ones count as committed.
+    void abandonStaged() noexcept {
+        for (const auto& file : staged) {
+            if (file->state() == FileReplacement::State::Kept)
+                ++committed;
+            else
+                file->abandon();
         }
+        staged.clear();
     }
-    wrapped.reset();
 
-    errno = 0;
-    if (!file.commit()) {  // flushes the data to the disk, then renames
-        const int errorNumber = errno;
-        fail(fileName, file_error_text::reasonForErrno(errorNumber, file.errorString()));
+    ~State() {
+        abandonStaged();
+        for (const auto& [path, fd] : folders) CloseFolder(fd);
+    }
+};
+
+FileSetWriter::FileSetWriter(FileWriteOptions options) : state_(std::make_unique<State>()) {
+    state_->options = std::move(options);
+    reportFileSizeLimitAsError();
+}
+
+FileSetWriter::~FileSetWriter() = default;
+
+void FileSetWriter::stage(const QString& fileName, std::string_view bytes) {
+    try {
+        std::string targetName;
+        const int folderFd = state_->folderOf(fileName, targetName);
+        state_->staged.push_back(
+            std::make_unique<FileReplacement>(fileName, folderFd, std::move(targetName), state_->options));
+        state_->staged.back()->write(bytes);
+    } catch (...) {
+        state_->abandonStaged();
+        throw;
     }
 }
 
-void WriteFileAtomically(const QString& fileName, std::string_view bytes) {
-    constexpr std::size_t kChunk = 1 << 20;
-    WriteFileAtomically(fileName, [&bytes]() {
-        const std::string_view chunk = bytes.substr(0, kChunk);
-        bytes.remove_prefix(chunk.size());
-        return chunk;
-    });
+void FileSetWriter::commit() {
+    try {
+        for (const auto& file : state_->staged) file->sync();
+        for (const auto& file : state_->staged) file->name();
+        if (!state_->staged.empty())
+            for (const auto& [path, fd] : state_->folders) SyncFolder(fd, state_->staged.front()->fileName());
+        for (const auto& file : state_->staged) file->keep();
+    } catch (...) {
+        state_->abandonStaged();
+        throw;
+    }
+    state_->committed += static_cast<int>(state_->staged.size());
+    state_->staged.clear();
 }
+
+int FileSetWriter::committed() const { return state_->committed; }

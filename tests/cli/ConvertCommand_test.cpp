@@ -1,4 +1,5 @@
 #include "support/RunCli.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,16 +9,8 @@
 
 namespace {
 
-void writeFile(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+void writeFile(const QString& name, const QByteArray& bytes) { WriteTestFile(name, bytes); }
+QByteArray readFile(const QString& name) { return ReadTestFile(name); }
 
 QByteArray record(int number, const char* nazwisko, const char* imie1, const char* pesel) {
     return QByteArray("[s") + QByteArray::number(number) + "]\r\nnazwisko=" + nazwisko + "\r\nimie1=" + imie1 +

@@ -8,6 +8,7 @@
 #include "formvel/FormPdf.h"
 #include "formvel/FormPrinting.h"
 #include "store/AtomicFileWriter.h"
+#include "support/FaultyFileWriteCalls.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,28 +23,6 @@
 
 namespace {
 
-// Passes `budget` bytes on to the real file, then fails as a full disk does.
-class FullDiskDevice : public QIODevice {
-public:
-    FullDiskDevice(QIODevice& target, qint64 budget) : target_(target), budget_(budget) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override {
-        if (budget_ <= 0) {
-            errno = ENOSPC;
-            return -1;
-        }
-        const qint64 written = target_.write(data, std::min(size, budget_));
-        budget_ -= written;
-        return written;
-    }
-
-private:
-    QIODevice& target_;
-    qint64 budget_;
-};
-
 QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -56,11 +35,13 @@ TEST(FormPdfOutput, AFullDiskKeepsTheOldFileWhicheverWayThePdfIsMade) {
     ASSERT_TRUE(document->setFields(FullPit40Fields(), FormDocument::AutoFormat));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("formularz.pdf"));
-    // "Zapisz jako PDF…" and formvel --pdf; a print into a PDF file.
+    // "Zapisz jako PDF…" and formvel --pdf; a print into a PDF file. Each gives its error, empty
+    // when the file was written.
     const std::function<QString()> writers[] = {
         [&] {
             QString error;
-            EXPECT_FALSE(writeFormsPdf(path, {document.get()}, &error));
+            const bool written = writeFormsPdf(path, {document.get()}, &error);
+            EXPECT_EQ(written, error.isEmpty());
             return error;
         },
         [&] {
@@ -68,22 +49,37 @@ TEST(FormPdfOutput, AFullDiskKeepsTheOldFileWhicheverWayThePdfIsMade) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(path);
             QString error;
-            EXPECT_EQ(PrintFormPages(printer, *document, 1, 999, &error), 0);
+            const int printed = PrintFormPages(printer, *document, 1, 999, &error);
+            EXPECT_EQ(printed == 0, !error.isEmpty());
             return error;
         },
     };
+    const auto putOldFile = [&] {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("%PDF stary plik");
+    };
     for (const auto& write : writers) {
-        for (const qint64 budget : {0, 5000}) {
-            QFile old(path);
-            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-            old.write("%PDF stary plik");
-            old.close();
-            ScopedWriteDeviceWrapper full(
-                [budget](QIODevice& target) { return std::make_unique<FullDiskDevice>(target, budget); });
-            const QString error = write();
-            EXPECT_EQ(error, QStringLiteral("Nie można zapisać pliku „%1”: brak miejsca na dysku.").arg(path));
-            EXPECT_EQ(ReadFile(path), "%PDF stary plik");
-            EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"formularz.pdf"});
+        putOldFile();
+        std::vector<std::string> calls;
+        {
+            FaultyFileWriteCalls counting;
+            const ScopedFileWriteCalls scope(counting);
+            EXPECT_EQ(write(), QString());
+            calls = counting.calls();
+            EXPECT_TRUE(ReadFile(path).startsWith("%PDF-"));
+        }
+        for (std::size_t n = 1; n <= calls.size(); ++n) {
+            for (const int error : kInjectedErrors) {
+                putOldFile();
+                FaultyFileWriteCalls faulty(static_cast<int>(n), error);
+                const ScopedFileWriteCalls scope(faulty);
+                const QString message = write();
+                EXPECT_TRUE(message.startsWith(QStringLiteral("Nie można zapisać pliku „%1”: ").arg(path)))
+                    << message.toStdString() << " at call " << n << " (" << calls[n - 1] << ")";
+                EXPECT_EQ(ReadFile(path), "%PDF stary plik") << "call " << n;
+                EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"formularz.pdf"});
+            }
         }
     }
 }

@@ -2,8 +2,11 @@
 
 #include <QProcess>
 
-CliRun RunCli(const QStringList& arguments, const QByteArray& input) {
-    QProcess process;
+#include <sys/resource.h>
+
+namespace {
+
+CliRun run(QProcess& process, const QStringList& arguments, const QByteArray& input) {
     process.start(QStringLiteral(FISKON_CLI_PATH), arguments);
     if (!process.waitForStarted()) return {};
     process.write(input);
@@ -15,4 +18,20 @@ CliRun RunCli(const QStringList& arguments, const QByteArray& input) {
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+}  // namespace
+
+CliRun RunCli(const QStringList& arguments, const QByteArray& input) {
+    QProcess process;
+    return run(process, arguments, input);
+}
+
+CliRun RunCliWithFileSizeLimit(const QStringList& arguments, qint64 bytes) {
+    QProcess process;
+    process.setChildProcessModifier([bytes] {
+        const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    return run(process, arguments, {});
 }

@@ -14,3 +14,5 @@ struct CliRun {
 
 // Runs fiskon-cli with `arguments`, `input` given on its standard input, and waits for it.
 CliRun RunCli(const QStringList& arguments, const QByteArray& input = {});
+// The same with the size of every file it writes limited to `bytes` (as `ulimit -f` does).
+CliRun RunCliWithFileSizeLimit(const QStringList& arguments, qint64 bytes);

@@ -5,6 +5,7 @@
 #include "settings/widgets/TFConfig.h"
 #include "store/Cp1250.h"
 #include "store/TaxpayerDataFile.h"
+#include "support/FaultyFileWriteCalls.h"
 #include "support/ScriptedUserInterface.h"
 
 #include <QAction>
@@ -414,6 +415,34 @@ private slots:
         QCOMPARE(ui_->last().icon, MessageIcon::Error);
         QVERIFY(!ui_->last().text.isEmpty());
         QVERIFY(!main_->workspace().taxpayersSaved);
+
+        // The disk fails while the file is flushed: the box names the cause, the earlier file stays.
+        const QString file = dir_.filePath("podatnicy.txt");
+        QFile earlier(file);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("[Parametry]\r\nLiczbaRekordow=0\r\n");
+        earlier.close();
+        ui_->fileNames.push_back(file);
+        {
+            const std::vector<std::string> calls = [&] {
+                QTemporaryDir other;
+                FaultyFileWriteCalls counting;
+                const ScopedFileWriteCalls scope(counting);
+                SaveToFile(main_->taxpayers(), other.filePath("x.txt"));
+                return counting.calls();
+            }();
+            const int flush = static_cast<int>(std::find(calls.begin(), calls.end(), "fdatasync") - calls.begin()) + 1;
+            FaultyFileWriteCalls failingFlush(flush, EIO);
+            const ScopedFileWriteCalls scope(failingFlush);
+            main_->SaveAs();
+        }
+        QCOMPARE(ui_->count(UiCall::Message), 2);
+        QCOMPARE(ui_->last().text,
+                 QStringLiteral("Nie można zapisać pliku „%1”: błąd zapisu na dysk (EIO).").arg(file));
+        QVERIFY(!main_->workspace().taxpayersSaved);
+        QFile kept(file);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("[Parametry]\r\nLiczbaRekordow=0\r\n"));
     }
 
     void openShowsTheFileInItsOrder() {
