@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -91,6 +92,24 @@ private slots:
             QVERIFY(qpdf.waitForFinished(60000));
             QCOMPARE(qpdf.exitCode() == 0, opens);
         }
+    }
+
+    void przerwijStopsAfterTheFilesBeingWrittenAndSaysHowMany() {
+        Rig rig;
+        for (int n = 4; n <= 20; ++n)
+            rig.workspace.taxpayers.Add(Person(QStringLiteral("OSOBA%1").arg(n), QStringLiteral("JAN"), "85031212367"));
+        rig.dialog.FormShow();
+        rig.control<QLineEdit>("eKatalog")->setText(rig.folder);
+        rig.control<QRadioButton>("rbBezHasla")->setChecked(true);
+        // Pressed as soon as the batch lets events through: the first part (8 files) is finished.
+        QTimer::singleShot(0, rig.control<QPushButton>("btnPrzerwij"), &QPushButton::click);
+        rig.ui.answers.push_back(false);
+        rig.control<QPushButton>("btnSave")->click();
+        const QString text = rig.ui.callsOf(UiCall::Ask).back().text;
+        QVERIFY2(text.startsWith(QStringLiteral("Przerwano. Zapisano 8 z 20 plików PDF w katalogu")), qPrintable(text));
+        QCOMPARE(rig.files().size(), 8);
+        QCOMPARE(rig.ui.count(UiCall::Url), 0);
+        QVERIFY(rig.control<QPushButton>("btnSave")->isEnabled());
     }
 };
 
