@@ -334,7 +334,9 @@ void TFEachPdf::runBatch(const TaxpayerPdfRequest& request) {
         return;
     }
     if (withFindings > 0)
-        text += QStringLiteral("\nFormularze %1 mają uwagi – zobacz „Sprawdź dane do formularzy…”.").arg(taxpayersText(withFindings));
+        text += (withFindings == 1 ? QStringLiteral("\nFormularz 1 podatnika ma uwagi")
+                                   : QStringLiteral("\nFormularze %1 mają uwagi").arg(taxpayersText(withFindings))) +
+                QStringLiteral(" – zobacz „Sprawdź dane do formularzy…”.");
     if (written > 0 && ui_.ask(QStringLiteral("Informacja"), text + QStringLiteral("\n\nOtworzyć katalog?"), MessageIcon::Information))
         ui_.openUrl(QUrl::fromLocalFile(request.folder));
     else if (written == 0)
