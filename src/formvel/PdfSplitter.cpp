@@ -17,9 +17,11 @@
 
 namespace {
 
-// 32 bytes from the system's cryptographic random source, as 64 hexadecimal digits.
+// 16 bytes (128 bits) from the system's cryptographic random source, as 22 characters of
+// base64: beyond any search, and short, since the key derivation of AES-256 hashes the owner
+// password 64 times over in each of its rounds.
 std::string randomOwnerPassword() {
-    unsigned char bytes[32];
+    char bytes[16];
     std::size_t filled = 0;
     while (filled < sizeof bytes) {
         const ssize_t got = getrandom(bytes + filled, sizeof bytes - filled, 0);
@@ -29,13 +31,9 @@ std::string randomOwnerPassword() {
         }
         filled += static_cast<std::size_t>(got);
     }
-    static const char hex[] = "0123456789abcdef";
-    std::string password;
-    for (const unsigned char byte : bytes) {
-        password += hex[byte >> 4];
-        password += hex[byte & 15];
-    }
-    return password;
+    return QByteArray(bytes, sizeof bytes)
+        .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals)
+        .toStdString();
 }
 
 std::string utf16Text(const QString& text) {
