@@ -25,6 +25,8 @@ struct AppWindows {
     QDialog* multiEdit = nullptr;  // TFMultiEdit: multi-record edit
     QDialog* importSep = nullptr;  // TFImportSep: delimited import
     QDialog* check = nullptr;      // TFCheck: the check of the data before printing
+    QDialog* exportSep = nullptr;  // TFExportSep: delimited export
+    QDialog* summary = nullptr;    // TFSummary: the payer's totals
     QDialog* eachPdf = nullptr;    // TFEachPdf: a PDF file for each taxpayer
 
     // The payer form's save (asks for a file and writes the payer file); run by the close

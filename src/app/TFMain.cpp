@@ -94,6 +94,8 @@ void TFMain::createActions() {
                            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
     MMnuImportSep_ =
         makeAction(this, "MMnuImportSep", QStringLiteral("I&mportuj rozseparowane dane tekstowe"));
+    MMnuExportSep_ =
+        makeAction(this, "MMnuExportSep", QStringLiteral("&Eksportuj rozseparowane dane tekstowe…"));
     MMnu_Save_ = makeAction(this, "MMnu_Save", QStringLiteral("&Zapisz"), QKeySequence(Qt::CTRL | Qt::Key_S));
     MMnu_SaveAs_ = makeAction(this, "MMnu_SaveAs", QStringLiteral("Z&apisz jako..."));
     MMnuExit_ = makeAction(this, "MMnuExit", QStringLiteral("&Wyjście z programu"),
@@ -114,6 +116,7 @@ void TFMain::createActions() {
     MMnuDelAllData_ = makeAction(this, "MMnuDelAllData", QStringLiteral("U&suń wszystkie dane"));
     MMnuCheckData_ = makeAction(this, "MMnuCheckData", QStringLiteral("Sprawdź dane do formularzy…"),
                                 QKeySequence(Qt::CTRL | Qt::Key_K));
+    MMnuSummary_ = makeAction(this, "MMnuSummary", QStringLiteral("&Zestawienie kwot…"));
 
     MMnuPlatnik_ = makeAction(this, "MMnuPlatnik", QStringLiteral("Pł&atnik składek"));
     MMnuOpcje_ = makeAction(this, "MMnuOpcje", QStringLiteral("&Opcje"));
@@ -147,6 +150,7 @@ void TFMain::createActions() {
         {TMnuPrint_, &TFMain::Print},                 {TMnuAddRecord_, &TFMain::Add},
         {TMnuDelRecord_, &TFMain::DeleteSelected},    {TMnuProperties_, &TFMain::TableProperties},
         {MMnuCheckData_, &TFMain::CheckData},         {TMnuCheckData_, &TFMain::CheckData},
+        {MMnuExportSep_, &TFMain::DelimitedExport},   {MMnuSummary_, &TFMain::Summary},
     };
     for (const auto& [action, command] : commands)
         connect(action, &QAction::triggered, this, [this, command = command] { (this->*command)(); });
@@ -159,7 +163,8 @@ void TFMain::createMenus() {
 
     mnuPlik_ = bar->addMenu(QStringLiteral("&Plik"));
     mnuPlik_->setObjectName(QStringLiteral("MMnu_Plik"));
-    mnuPlik_->addActions({MMnuKreatorOdczytu_, MMnuOpenPlatnik_, MMnuOpen_, MMnuImportSep_, MMnu_Save_, MMnu_SaveAs_});
+    mnuPlik_->addActions({MMnuKreatorOdczytu_, MMnuOpenPlatnik_, MMnuOpen_, MMnuImportSep_, MMnuExportSep_, MMnu_Save_,
+                          MMnu_SaveAs_});
     QAction* eachPdf = makeAction(this, "MMnuEachPdf", QStringLiteral("Zapisz &PDF dla każdego podatnika…"));
     connect(eachPdf, &QAction::triggered, this, &TFMain::SaveEachPdf);
     mnuPlik_->addAction(eachPdf);
@@ -169,7 +174,7 @@ void TFMain::createMenus() {
     mnuEdycja_ = bar->addMenu(QStringLiteral("&Edycja"));
     mnuEdycja_->setObjectName(QStringLiteral("MMnu_Edycja"));
     mnuEdycja_->addActions({MMnuEditData_, MMnuShowData_, MMnuPrintData_, MMnuAddData_, MMnuDelData_});
-    mnuEdycja_->addAction(MMnuCheckData_);
+    mnuEdycja_->addActions({MMnuCheckData_, MMnuSummary_});
     mnuEdycja_->addSeparator();
     mnuEdycja_->addActions({MMnuPrintAllData_, MMnuDelAllData_});
 
@@ -337,11 +342,13 @@ void TFMain::applyTableColors(const QColor& background, const QColor& text) {
 // ---------------------------------------------------------------------------------------------
 // Enabling
 
-void TFMain::MMnu_PlikPopup() { MMnu_Save_->setEnabled(!workspace_.taxpayers.empty()); }
+void TFMain::MMnu_PlikPopup() {
+    for (QAction* action : {MMnu_Save_, MMnuExportSep_}) action->setEnabled(!workspace_.taxpayers.empty());
+}
 
 void TFMain::MMnu_EdycjaPopup() {
     const bool anySelected = !selectedRows().empty();
-    MMnuDelAllData_->setEnabled(!workspace_.taxpayers.empty());
+    for (QAction* action : {MMnuDelAllData_, MMnuSummary_}) action->setEnabled(!workspace_.taxpayers.empty());
     for (QAction* action : {MMnuEditData_, MMnuShowData_, MMnuPrintData_, MMnuDelData_})
         action->setEnabled(anySelected);
 }
@@ -352,7 +359,7 @@ void TFMain::TabelaMenuPopup() {
 }
 
 void TFMain::enableAllCommands() {
-    for (QAction* action : {MMnu_Save_, MMnuDelAllData_, MMnuEditData_, MMnuShowData_, MMnuPrintData_,
+    for (QAction* action : {MMnu_Save_, MMnuExportSep_, MMnuSummary_, MMnuDelAllData_, MMnuEditData_, MMnuShowData_, MMnuPrintData_,
                             MMnuDelData_, TMnuPokazForm_, TMnuEdit_, TMnuPrint_, TMnuDelRecord_})
         action->setEnabled(true);
 }
@@ -407,6 +414,24 @@ void TFMain::SaveEachPdf() {
 void TFMain::CheckData() {
     // TFCheck reads the selected rows itself.
     showWindow(windows_.check);
+}
+
+void TFMain::Summary() {
+    if (workspace_.taxpayers.empty()) {
+        ui_.message(QStringLiteral("Informacja"), QStringLiteral("Nie ma żadnych danych podatników do zestawienia."),
+                    MessageIcon::Information);
+        return;
+    }
+    // TFSummary reads the selected rows itself.
+    showWindow(windows_.summary);
+}
+
+void TFMain::DelimitedExport() {
+    if (workspace_.taxpayers.empty()) {
+        ui_.message(QStringLiteral("Błąd"), QStringLiteral("Nie ma żadnych danych do zapisania!"), MessageIcon::Information);
+        return;
+    }
+    showWindow(windows_.exportSep);
 }
 
 void TFMain::DeleteSelected() {

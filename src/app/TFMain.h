@@ -57,6 +57,8 @@ public:
     void Print();
     // "Sprawdź dane do formularzy…": the selected taxpayers, all when none is selected.
     void CheckData();
+    // "Zestawienie kwot…": the totals of the selected taxpayers, all when none is selected.
+    void Summary();
     void SaveEachPdf();
     void DeleteSelected();
     void DeleteAll();
@@ -66,6 +68,8 @@ public:
     void ImportWizard();
     void QuickImport();
     void DelimitedImport();
+    // "Eksportuj rozseparowane dane tekstowe…": the whole register.
+    void DelimitedExport();
     void PayerForm();
     void Options();
     void TableProperties();
@@ -118,6 +122,7 @@ private:
     QAction* MMnuOpenPlatnik_ = nullptr;
     QAction* MMnuOpen_ = nullptr;
     QAction* MMnuImportSep_ = nullptr;
+    QAction* MMnuExportSep_ = nullptr;
     QAction* MMnu_Save_ = nullptr;
     QAction* MMnu_SaveAs_ = nullptr;
     QAction* MMnuExit_ = nullptr;
@@ -130,6 +135,7 @@ private:
     QAction* MMnuPrintAllData_ = nullptr;
     QAction* MMnuDelAllData_ = nullptr;
     QAction* MMnuCheckData_ = nullptr;
+    QAction* MMnuSummary_ = nullptr;
     // items of the bar itself and MMnu_Pomoc
     QAction* MMnuPlatnik_ = nullptr;
     QAction* MMnuOpcje_ = nullptr;

@@ -12,8 +12,10 @@
 #include "forms/widgets/TFCheck.h"
 #include "forms/widgets/TFEachPdf.h"
 #include "forms/widgets/TFPrint.h"
+#include "forms/widgets/TFSummary.h"
 #include "forms/widgets/TFVEL.h"
 #include "import/widgets/TFDataAccess.h"
+#include "import/widgets/TFExportSep.h"
 #include "import/widgets/TFImport.h"
 #include "import/widgets/TFImport1.h"
 #include "import/widgets/TFImport3.h"
@@ -114,6 +116,10 @@ int main(int argc, char* argv[]) {
         windows.importSep = &FImportSep;
         TFCheck FCheck(FMain.workspace(), FMain, ui, FEdit, FPlatnik, &FVEL, &FMain);
         windows.check = &FCheck;
+        TFExportSep FExportSep(FMain.workspace(), ui, &FMain);
+        windows.exportSep = &FExportSep;
+        TFSummary FSummary(FMain.workspace(), FMain, ui, &FVEL, &FMain);
+        windows.summary = &FSummary;
         TFEachPdf FEachPdf(FMain.workspace(), FMain, FVEL, ui, FCalendar, &FMain);
         windows.eachPdf = &FEachPdf;
 

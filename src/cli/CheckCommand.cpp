@@ -14,26 +14,12 @@
 #include <QTextStream>
 
 int RunCheckCommand(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    const FormRequest request = ParseFormRequest(arguments, {QStringLiteral("records")});
-    if (request.files.size() != 1)
-        throw UsageError(QStringLiteral("Polecenie check wymaga dokładnie jednego pliku danych podatników."));
-    if (request.recordOption && request.recordsOption)
-        throw UsageError(QStringLiteral("Podaje się --record albo --records, nie oba."));
-
     Workspace workspace;
-    if (!OpenFormWorkspace(workspace, request, err)) return kExitFailure;
-    const QString chosenText = request.recordOption.value_or(request.recordsOption.value_or(QStringLiteral("all")));
-    const std::optional<std::vector<int>> chosen = ChosenRecords(chosenText, workspace.taxpayers.count(), err);
-    if (!chosen) return kExitFailure;
+    const std::optional<RegisterCheckRequest> check = OpenChosenForms(arguments, QStringLiteral("check"), workspace, err);
+    if (!check) return kExitFailure;
 
-    RegisterCheckRequest check;
-    check.choices = request.choices;
-    check.yearIndex = request.yearIndex;
-    check.indices.reserve(chosen->size());
-    for (int position : *chosen) check.indices.push_back(position - 1);
-
-    TerminalProgress progress(err, QStringLiteral("Sprawdzono"), static_cast<int>(check.indices.size()));
-    const std::vector<RegisterFinding> findings = CheckRegister(workspace.taxpayers, workspace.payer, check,
+    TerminalProgress progress(err, QStringLiteral("Sprawdzono"), static_cast<int>(check->indices.size()));
+    const std::vector<RegisterFinding> findings = CheckRegister(workspace.taxpayers, workspace.payer, *check,
                                                                 [&progress](int done, int) { progress.advance(done); });
     progress.finish();
 

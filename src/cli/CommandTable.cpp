@@ -21,6 +21,12 @@ std::span<const CliCommand> CliCommands() {
         CliCommand{"check", "WEJŚCIE --form pit11|pit40 [opcje jak w fields] [--records all|LISTA]",
                    "Sprawdza dane wybranych podatników (domyślnie wszystkich) do formularza; kod wyjścia 3, gdy są uwagi.",
                    &RunCheckCommand},
+        CliCommand{"summary", "WEJŚCIE --form pit11|pit40 [opcje jak w fields] [--records all|LISTA]",
+                   "Wypisuje liczbę wybranych podatników (domyślnie wszystkich) i sumę każdej pozycji kwotowej ich formularzy.",
+                   &RunSummaryCommand},
+        CliCommand{"export-delimited", "WEJŚCIE WYJŚCIE --separator ZNAK|tab",
+                   "Zapisuje podatników jako tekst z wartościami rozdzielonymi znakiem, w formacie importu (bez okresu PIT-11/8B).",
+                   &RunExportDelimitedCommand},
     };
     return commands;
 }

@@ -42,3 +42,5 @@ int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& out, QT
 int RunFieldsCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunPdfCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunCheckCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunSummaryCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunExportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);

@@ -152,3 +152,24 @@ std::optional<std::vector<int>> ChosenRecords(const QString& text, int count, QT
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     return positions;
 }
+
+std::optional<RegisterCheckRequest> OpenChosenForms(const QStringList& arguments, const QString& command,
+                                                    Workspace& workspace, QTextStream& err) {
+    const FormRequest request = ParseFormRequest(arguments, {QStringLiteral("records")});
+    if (request.files.size() != 1)
+        throw UsageError(QStringLiteral("Polecenie %1 wymaga dokładnie jednego pliku danych podatników.").arg(command));
+    if (request.recordOption && request.recordsOption)
+        throw UsageError(QStringLiteral("Podaje się --record albo --records, nie oba."));
+
+    if (!OpenFormWorkspace(workspace, request, err)) return std::nullopt;
+    const QString chosenText = request.recordOption.value_or(request.recordsOption.value_or(QStringLiteral("all")));
+    const std::optional<std::vector<int>> chosen = ChosenRecords(chosenText, workspace.taxpayers.count(), err);
+    if (!chosen) return std::nullopt;
+
+    RegisterCheckRequest forms;
+    forms.choices = request.choices;
+    forms.yearIndex = request.yearIndex;
+    forms.indices.reserve(chosen->size());
+    for (int position : *chosen) forms.indices.push_back(position - 1);
+    return forms;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/FieldList.h"
+#include "forms/RegisterCheck.h"
 #include "store/TaxpayerRegister.h"
 #include "store/Workspace.h"
 
@@ -47,3 +48,10 @@ bool OpenFormWorkspace(Workspace& workspace, const FormRequest& request, QTextSt
 // ascending order without repeats. Throws UsageError for malformed text; std::nullopt, with the
 // message printed, for a position outside the register.
 std::optional<std::vector<int>> ChosenRecords(const QString& text, int count, QTextStream& err);
+
+// The commands over the forms of many taxpayers (check, summary): IN, the options of fields and
+// --records all|LIST (or --record N, not both). Opens the register and payer into `workspace` and
+// gives the request for the chosen taxpayers. Throws UsageError naming `command`; nothing, with
+// the reason printed, when the data cannot be read or a position lies outside the register.
+std::optional<RegisterCheckRequest> OpenChosenForms(const QStringList& arguments, const QString& command,
+                                                    Workspace& workspace, QTextStream& err);

@@ -1,6 +1,7 @@
 #include "cli/ImportArguments.h"
 
 #include "cli/Commands.h"
+#include "store/Cp1250.h"
 
 ImportArguments ImportArguments::parse(const QStringList& arguments, const std::set<QString>& optionNames,
                                        const std::set<QString>& flagNames) {
@@ -45,4 +46,11 @@ ImportArguments ImportArguments::parse(const QStringList& arguments, const std::
 QString ImportArguments::value(const QString& name) const {
     const auto found = options.find(name);
     return found == options.end() ? QString() : found->second;
+}
+
+char ParseSeparator(const QString& text) {
+    if (text == QLatin1String("tab")) return '\t';
+    if (text.size() != 1 || !cp1250::canEncode(text[0]) || text[0] == u'\r' || text[0] == u'\n')
+        throw UsageError(QStringLiteral("Separator to jeden znak albo słowo „tab”, a nie „%1”.").arg(text));
+    return cp1250::fromUnicode(text).front();
 }

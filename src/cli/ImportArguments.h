@@ -18,3 +18,7 @@ struct ImportArguments {
     bool has(const QString& name) const { return options.count(name) != 0; }
     QString value(const QString& name) const;
 };
+
+// A separator of delimited text: one character of code page 1250 or the word "tab"; throws
+// UsageError for anything else.
+char ParseSeparator(const QString& text);

@@ -6,24 +6,11 @@
 #include "cli/ImportArguments.h"
 
 #include "import/DelimitedImport.h"
-#include "store/Cp1250.h"
 #include "store/FileErrors.h"
 #include "store/Workspace.h"
 
 #include <QFileInfo>
 #include <QTextStream>
-
-namespace {
-
-// One character (of code page 1250) or the word "tab".
-char ParseSeparator(const QString& text) {
-    if (text == QLatin1String("tab")) return '\t';
-    if (text.size() != 1 || !cp1250::canEncode(text[0]))
-        throw UsageError(QStringLiteral("Separator to jeden znak albo słowo „tab”, a nie „%1”.").arg(text));
-    return cp1250::fromUnicode(text).front();
-}
-
-}  // namespace
 
 int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStream& err) {
     const ImportArguments parsed = ImportArguments::parse(

@@ -64,6 +64,7 @@ ParsedAmount ParseAmount(std::string_view text) {
     // exact doubles, so their one correctly rounded quotient is the double nearest to the text,
     // as the general reading gives it.
     std::string_view body = trimBlanks(text);
+    if (body.empty()) return {};  // an empty box, the most common of all
     bool negative = false;
     if (!body.empty() && (body.front() == '-' || body.front() == '+')) {
         negative = body.front() == '-';

@@ -29,14 +29,14 @@ private:
 
 // A coded check box: the code of `value` (1-based) among `codes`, or nothing for another value.
 template <std::size_t N>
-std::optional<QByteArray> code(std::uint8_t value, const std::array<const char*, N>& codes) {
+std::optional<std::string_view> code(std::uint8_t value, const std::array<const char*, N>& codes) {
     if (value < 1 || value > N) return std::nullopt;
-    return QByteArray(codes[value - 1]);
+    return std::string_view(codes[value - 1]);
 }
 
 // Kind of payer: PIT-11/8B p7, PIT-40 p6; no line unless chosen.
 void addPayerKind(Lines& lines, const char* box, const PayerRecord& payer) {
-    if (const auto value = code<2>(payer.rodzaj, {"010", "001"})) lines.add(box, *value);
+    if (const auto value = code<2>(payer.rodzaj, {"010", "001"})) lines.add(std::string_view(box), *value);
 }
 
 // The payer's name and address, from the box of the name on: kraj, wojewodztwo, powiat, gmina,
@@ -76,8 +76,8 @@ void addPit11(Lines& lines, const FieldListChoices& choices, const TaxpayerRecor
     addPeriodDate(lines, "p5", taxpayer.pit11_do);
     addTaxpayer(lines, 6, 19, taxpayer);
     // Costs of earning income: 2 is the fourth box and 3 the third, as the form orders them.
-    lines.add("p33", code<4>(taxpayer.pit11_33, {"01000", "00010", "00100", "00001"}).value_or(QByteArray()));
-    lines.add("p79", code<2>(taxpayer.pit11_PITR, {"010", "001"}).value_or(QByteArray()));
+    lines.add(std::string_view("p33"), code<4>(taxpayer.pit11_33, {"01000", "00010", "00100", "00001"}).value_or(std::string_view()));
+    lines.add(std::string_view("p79"), code<2>(taxpayer.pit11_PITR, {"010", "001"}).value_or(std::string_view()));
     for (int box = TaxpayerRecord::kFirstP11Box; box <= TaxpayerRecord::kLastP11Box; ++box)
         if (const auto& amount = taxpayer.p11Box(box); !amount.empty()) lines.add(box, amount.view());
     lines.add("p80", choices.fillerFirstName);
@@ -92,8 +92,8 @@ void addPit40(Lines& lines, const FieldListChoices& choices, const TaxpayerRecor
     addTaxpayer(lines, 5, 18, taxpayer);
     if (taxpayer.pit40_NIP3 == 1) lines.add("p32", "01");
     if (taxpayer.pit40_PITR == 1) lines.add("p33", "01");
-    lines.add("p34", code<5>(taxpayer.pit40_34, {"010000", "001000", "000100", "000010", "000001"})
-                         .value_or(QByteArray()));
+    lines.add(std::string_view("p34"), code<5>(taxpayer.pit40_34, {"010000", "001000", "000100", "000010", "000001"})
+                                           .value_or(std::string_view()));
     for (int box = TaxpayerRecord::kFirstP40Box; box <= TaxpayerRecord::kLastP40Box; ++box)
         if (const auto& amount = taxpayer.p40Box(box); !amount.empty()) lines.add(box, amount.view());
     lines.add("p77", choices.fillerFirstName);
@@ -125,7 +125,18 @@ std::optional<QString> FillerNamesProblem(const FieldListChoices& choices) {
 
 QByteArray FormatBirthDate(std::string_view dataUr) {
     if (dataUr.size() < 10) return bytes(dataUr);
-    return bytes(dataUr.substr(8, 2)) + '-' + bytes(dataUr.substr(5, 2)) + ' ' + bytes(dataUr.substr(0, 4));
+    // One allocation: the date is formatted for every taxpayer of a whole-register pass.
+    QByteArray date(10, ' ');
+    char* out = date.data();
+    const char* in = dataUr.data();
+    out[0] = in[8];
+    out[1] = in[9];
+    out[2] = '-';
+    out[3] = in[5];
+    out[4] = in[6];
+    out[5] = ' ';
+    for (int i = 0; i < 4; ++i) out[6 + i] = in[i];
+    return date;
 }
 
 void VisitFieldList(FieldListVisitor& visitor, const FieldListChoices& choices, const TaxpayerRecord* taxpayer,

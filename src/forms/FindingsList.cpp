@@ -1,21 +1,11 @@
 #include "forms/FindingsList.h"
 
+#include "forms/SemicolonList.h"
 #include "store/Cp1250.h"
 
 namespace {
 
 QString Text(std::string_view bytes) { return cp1250::toUnicode(bytes); }
-
-// A field of the saved list. A spreadsheet would take a text beginning with "=", "+", "-" or "@"
-// for a formula (a name imported from elsewhere could run one): such a text gets an apostrophe.
-QString Field(const QString& value) {
-    const bool formula = !value.isEmpty() && QStringLiteral("=+-@").contains(value.front());
-    const QString text = formula ? u'\'' + value : value;
-    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
 
 }  // namespace
 
@@ -69,14 +59,13 @@ std::vector<FindingRow> MakeFindingRows(std::vector<RegisterFinding> findings, c
 }
 
 std::string FindingsListText(const std::vector<FindingRow>& rows) {
-    QString text;
-    for (int column = 0; column < kFindingColumns; ++column)
-        text += (column ? QStringLiteral(";") : QString()) + FindingColumnTitle(column);
-    text += QStringLiteral("\r\n");
+    QStringList titles;
+    for (int column = 0; column < kFindingColumns; ++column) titles << FindingColumnTitle(column);
+    QString text = SemicolonListLine(titles);
     for (const FindingRow& row : rows) {
-        for (int column = 0; column < kFindingColumns; ++column)
-            text += (column ? QStringLiteral(";") : QString()) + Field(row.column(column));
-        text += QStringLiteral("\r\n");
+        QStringList fields;
+        for (int column = 0; column < kFindingColumns; ++column) fields << row.column(column);
+        text += SemicolonListLine(fields);
     }
     return cp1250::fromUnicode(text);
 }

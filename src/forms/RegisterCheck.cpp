@@ -235,14 +235,18 @@ void CheckPesel(const FormChecker& checker, const TaxpayerRecord& record, int po
 
 }  // namespace
 
-std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, const PayerRecord& payer,
-                                           const RegisterCheckRequest& request, const CheckProgress& progress) {
-    std::vector<RegisterFinding> findings;
+const FormLayout* RequestedFormLayout(const RegisterCheckRequest& request) {
     EditionSymbols symbols;
     SetEditionSymbols(symbols, request.yearIndex);
     const FormKind kind = request.choices.kind;
-    const FormLayout* layout = kind == FormKind::None ? nullptr
-                                                      : FindFormLayout(kind == FormKind::Pit11 ? symbols.pit11 : symbols.pit40);
+    if (kind == FormKind::None) return nullptr;
+    return FindFormLayout(kind == FormKind::Pit11 ? symbols.pit11 : symbols.pit40);
+}
+
+std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, const PayerRecord& payer,
+                                           const RegisterCheckRequest& request, const CheckProgress& progress) {
+    std::vector<RegisterFinding> findings;
+    const FormLayout* layout = RequestedFormLayout(request);
     if (!layout) return findings;
     FormChecker checker(*layout);
     checker.checkShared(request.choices, payer, findings);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/FieldList.h"
+#include "forms/FormLayout.h"
 #include "store/PayerRecord.h"
 #include "store/TaxpayerRegister.h"
 
@@ -32,6 +33,9 @@ struct RegisterCheckRequest {
     int yearIndex = kDefaultFormYearIndex;  // the form year ("W formularzu za rok")
     std::vector<int> indices;               // positions from 0 of the taxpayers to check, ascending
 };
+
+// The layout of the form and edition a request is for; nullptr for FormKind::None.
+const FormLayout* RequestedFormLayout(const RegisterCheckRequest& request);
 
 // Called now and then with the number of taxpayers checked so far and their total.
 using CheckProgress = std::function<void(int done, int total)>;

@@ -11,6 +11,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace {
 
@@ -104,6 +106,16 @@ std::optional<QColor> QtUserInterface::chooseColor(const QColor& initial) {
     const QColor chosen = dialog.selectedColor();
     if (!chosen.isValid()) return std::nullopt;
     return chosen;
+}
+
+bool QtUserInterface::choosePrinter(QPrinter& printer, const QString& title) {
+    // Qt's own print dialog, in Polish through Qt's translation; the buttons set here as well.
+    QPrintDialog dialog(&printer, dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    SetPolishButtonTexts(dialog);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtUserInterface::showHelp(const QString& topic) {

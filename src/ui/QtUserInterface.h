@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-// The program's real user-interface service: Qt message boxes, file and colour dialogs, and the
+// The program's real user-interface service: Qt message boxes, file, colour and print dialogs, and the
 // desktop's browser for help pages and addresses.
 class QtUserInterface : public UserInterface {
 public:
@@ -20,6 +20,7 @@ public:
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
+    bool choosePrinter(QPrinter& printer, const QString& title) override;
     void showHelp(const QString& topic) override;
     void openUrl(const QUrl& url) override;
 

@@ -6,9 +6,10 @@
 
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
-// Every message box, question, file dialog, colour dialog, help request and shell request of the
+// Every message box, question, file dialog, colour dialog, print dialog, help request and shell request of the
 // program goes through this interface. The program installs QtUserInterface; tests install a
 // scripted fake that records each call and answers from a queue.
 
@@ -36,6 +37,9 @@ public:
     virtual std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) = 0;
     // The colour dialog preset to `initial`; std::nullopt on cancel.
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
+    // The print dialog (Polish) over `printer`, titled `title`; true when the user confirms, the
+    // printer then holding the choice (a printer, or a PDF file).
+    virtual bool choosePrinter(QPrinter& printer, const QString& title) = 0;
     // Opens a help page: an empty topic is the contents page.
     virtual void showHelp(const QString& topic) = 0;
     // Asks the desktop to open an address (mailto:, file:, https:).

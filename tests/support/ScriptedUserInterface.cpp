@@ -1,6 +1,7 @@
 #include "support/ScriptedUserInterface.h"
 
 #include <QApplication>
+#include <QPrinter>
 #include <QWidget>
 #include <QtGlobal>
 #include <QtTest/QTest>
@@ -17,6 +18,7 @@ QString kindName(UiCall::Kind kind) {
     case UiCall::SaveFile: return QStringLiteral("SaveFile");
     case UiCall::ChooseFolder: return QStringLiteral("ChooseFolder");
     case UiCall::ChooseColor: return QStringLiteral("ChooseColor");
+    case UiCall::Print: return QStringLiteral("Print");
     case UiCall::Help: return QStringLiteral("Help");
     case UiCall::Url: return QStringLiteral("Url");
     }
@@ -32,6 +34,7 @@ QString matchText(const UiCall& call) {
     case UiCall::SaveFile:
     case UiCall::ChooseFolder: return call.title;
     case UiCall::ChooseColor: return call.color.name();
+    case UiCall::Print: return call.title;
     case UiCall::Help: return call.topic;
     case UiCall::Url: return call.url.toString();
     }
@@ -57,6 +60,7 @@ QString UiCall::describe() const {
     case SaveFile:
     case ChooseFolder: detail = title + QStringLiteral(" [") + filter + QStringLiteral("]"); break;
     case ChooseColor: detail = color.name(); break;
+    case Print: detail = title; break;
     case Help: detail = topic; break;
     case Url: detail = url.toString(); break;
     }
@@ -89,7 +93,7 @@ const UiCall& ScriptedUserInterface::last() const {
 }
 
 bool ScriptedUserInterface::allAnswersUsed() const {
-    return answers.empty() && fileNames.empty() && colors.empty();
+    return answers.empty() && fileNames.empty() && colors.empty() && printFiles.empty();
 }
 
 QString ScriptedUserInterface::transcript() const {
@@ -183,6 +187,23 @@ std::optional<QColor> ScriptedUserInterface::chooseColor(const QColor& initial) 
     std::optional<QColor> answer = colors.front();
     colors.pop_front();
     return answer;
+}
+
+bool ScriptedUserInterface::choosePrinter(QPrinter& printer, const QString& title) {
+    UiCall call;
+    call.kind = UiCall::Print;
+    call.title = title;
+    calls.push_back(call);
+    if (printFiles.empty()) {
+        unexpected(call);
+        return false;
+    }
+    const std::optional<QString> file = printFiles.front();
+    printFiles.pop_front();
+    if (!file) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*file);
+    return true;
 }
 
 void ScriptedUserInterface::showHelp(const QString& topic) {

@@ -19,6 +19,7 @@
 //     ui.answers.push_back(true);                 // "Yes" to the next question
 //     ui.fileNames.push_back("/tmp/x.txt");       // the next file dialog picks this file
 //     ui.fileNames.push_back(std::nullopt);       // ...and the one after that is cancelled
+//     ui.printFiles.push_back("/tmp/print.pdf");  // the print dialog confirms, printing there
 //     window.DeleteSelected();
 //     QCOMPARE(ui.count(UiCall::Ask, "Czy na pewno usunąć?"), 1);
 //
@@ -26,7 +27,7 @@
 // the running test at once (through `onUnexpected`) and is answered with No / Cancel, so nothing
 // ever waits for a user who is not there.
 struct UiCall {
-    enum Kind { Message, Ask, OpenFile, SaveFile, ChooseFolder, ChooseColor, Help, Url };
+    enum Kind { Message, Ask, OpenFile, SaveFile, ChooseFolder, ChooseColor, Print, Help, Url };
 
     Kind kind = Message;
     QString title;
@@ -52,6 +53,9 @@ public:
     std::deque<bool> answers;                      // ask(): true = Yes
     std::deque<std::optional<QString>> fileNames;  // openFile()/saveFile()/chooseFolder(): nullopt = Cancel
     std::deque<std::optional<QColor>> colors;      // chooseColor(): nullopt = Cancel
+    // choosePrinter(): the PDF file the "printer" writes (the test reads the print there);
+    // nullopt = Cancel.
+    std::deque<std::optional<QString>> printFiles;
 
     // Every call, in order.
     std::vector<UiCall> calls;
@@ -82,6 +86,7 @@ public:
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
+    bool choosePrinter(QPrinter& printer, const QString& title) override;
     void showHelp(const QString& topic) override;
     void openUrl(const QUrl& url) override;
 

@@ -1,6 +1,5 @@
 #include "forms/widgets/TFCheck.h"
 
-#include "edit/widgets/MaskedText.h"
 #include "edit/widgets/TFEdit.h"
 #include "edit/widgets/TFPlatnik.h"
 #include "forms/FindingControls.h"
@@ -29,7 +28,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <unordered_set>
 
 namespace {
 
@@ -53,22 +51,12 @@ TFCheck::TFCheck(Workspace& workspace, MainView& mainView, UserInterface& ui, TF
 }
 
 void TFCheck::buildControls() {
-    choice_ = NewFormChoice(this, "RadioGroup1");
-    QGroupBox* yearGroup = NewFormYearGroup(this, &cbRok_);
-    QGroupBox* filler = NewFillerGroup(this, "Label1", "Label2", &eNazwisko_, &eImie_);
-    rgSkreslenie_ = NewStrikeGroup(this, &strike_);
-    rgSkreslenie_->show();
-    GroupBox2_ = new QGroupBox(QStringLiteral("Rok podatkowy"), this);
-    GroupBox2_->setObjectName(QStringLiteral("GroupBox2"));
-    eRok_ = NewYearEdit(GroupBox2_);
-    auto* yearRow = new QHBoxLayout(GroupBox2_);
-    yearRow->addWidget(eRok_);
-    yearRow->addStretch();
-    GroupBox2_->hide();
-    connect(choice_.rbPIT11, &QRadioButton::toggled, this, [this](bool on) {
+    auto* choices = new QHBoxLayout;
+    choices_ = std::make_unique<CheckChoices>(this, *choices);
+    connect(choices_->choice.rbPIT11, &QRadioButton::toggled, this, [this](bool on) {
         if (on) rbPIT11Click();
     });
-    connect(choice_.rbPIT40, &QRadioButton::toggled, this, [this](bool on) {
+    connect(choices_->choice.rbPIT40, &QRadioButton::toggled, this, [this](bool on) {
         if (on) rbPIT40Click();
     });
 
@@ -105,12 +93,6 @@ void TFCheck::buildControls() {
     btnClose->setObjectName(QStringLiteral("btnClose"));
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto* choices = new QHBoxLayout;
-    choices->addWidget(choice_.frame);
-    choices->addWidget(yearGroup);
-    choices->addWidget(filler, 1);
-    choices->addWidget(rgSkreslenie_);
-    choices->addWidget(GroupBox2_);
     auto* buttonColumn = new QVBoxLayout;
     buttonColumn->addStretch();
     buttonColumn->addWidget(btnCheck);
@@ -132,40 +114,18 @@ void TFCheck::showEvent(QShowEvent* event) {
 }
 
 void TFCheck::FormShow() {
-    if (vel_) {
-        if (eNazwisko_->text().isEmpty()) eNazwisko_->setText(vel_->eNazwisko().text());
-        if (eImie_->text().isEmpty()) eImie_->setText(vel_->eImie().text());
-        if (!MaskedFieldFilled(MaskedFieldText(*eRok_))) eRok_->setText(vel_->eRok().text());
-    }
-    chosen_.clear();
-    for (int row : mainView_.selectedRows()) chosen_.push_back(&workspace_.taxpayers.at(row));
+    choices_->takeOver(vel_);
+    chosen_ = SelectedTaxpayers(workspace_.taxpayers, mainView_.selectedRows());
     btnCheckClick();
 }
 
-void TFCheck::rbPIT11Click() {
-    GroupBox2_->hide();
-    rgSkreslenie_->show();
-}
+void TFCheck::rbPIT11Click() { choices_->followForm(); }
 
-void TFCheck::rbPIT40Click() {
-    rgSkreslenie_->hide();
-    GroupBox2_->show();
-}
+void TFCheck::rbPIT40Click() { choices_->followForm(); }
 
 void TFCheck::btnCheckClick() {
-    RegisterCheckRequest request;
-    request.choices.kind = choice_.kind();
-    request.choices.strikePit11 = StrikePit11(*strike_);
-    request.choices.fillerFirstName = FieldBytes(*eImie_);
-    request.choices.fillerSurname = FieldBytes(*eNazwisko_);
-    request.choices.taxYear = FieldBytes(*eRok_);
-    request.yearIndex = cbRok_->currentIndex();
-    // The chosen taxpayers where they are now (an edit re-sorts the register, and merging
-    // duplicates may have removed one).
-    const std::unordered_set<const TaxpayerRecord*> chosen(chosen_.begin(), chosen_.end());
+    const RegisterCheckRequest request = choices_->request(workspace_.taxpayers, chosen_);
     const TaxpayerRegister& taxpayers = workspace_.taxpayers;
-    for (int index = 0; index < taxpayers.count(); ++index)
-        if (chosen.empty() || chosen.count(&taxpayers.at(index))) request.indices.push_back(index);
     if (request.choices.kind == FormKind::None) return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "forms/FieldList.h"
-#include "forms/widgets/FormChoiceControls.h"
+#include "forms/widgets/CheckChoices.h"
 
 #include <QDialog>
 
+#include <memory>
 #include <vector>
 
 class FindingsTableModel;
@@ -62,14 +63,7 @@ private:
     std::vector<const TaxpayerRecord*> chosen_;  // empty: the whole register
     FormKind checkedKind_ = FormKind::None;      // the form the list was made for
 
-    FormChoice choice_;
-    QComboBox* cbRok_ = nullptr;
-    QLineEdit* eNazwisko_ = nullptr;
-    QLineEdit* eImie_ = nullptr;
-    QGroupBox* rgSkreslenie_ = nullptr;
-    QButtonGroup* strike_ = nullptr;
-    QGroupBox* GroupBox2_ = nullptr;
-    QLineEdit* eRok_ = nullptr;
+    std::unique_ptr<CheckChoices> choices_;
     QTableView* lvFindings_ = nullptr;
     FindingsTableModel* model_ = nullptr;
     QLabel* lblSummary_ = nullptr;

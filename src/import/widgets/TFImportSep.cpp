@@ -1,58 +1,20 @@
 #include "import/widgets/TFImportSep.h"
 
 #include "import/DelimitedImport.h"
-#include "store/Cp1250.h"
+#include "import/widgets/DelimitedFileControls.h"
 #include "store/FileErrors.h"
 #include "store/Workspace.h"
 #include "ui/ErrorMessage.h"
 #include "ui/MainView.h"
 #include "ui/UserInterface.h"
 
-#include <QButtonGroup>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QStyle>
 #include <QToolButton>
-#include <QValidator>
 #include <QVBoxLayout>
-
-namespace {
-
-// The separator box takes one character, and only one that code page 1250 has: the file is
-// read in that code page, so any other character could never match.
-class SeparatorCharValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        if (input.size() > 1)
-            return Invalid;
-        if (input.size() == 1 && (!cp1250::canEncode(input.front()) || input.front() == u'\r' ||
-                                  input.front() == u'\n'))
-            return Invalid;
-        return Acceptable;
-    }
-};
-
-struct SeparatorChoice {
-    const char* name;
-    const char* caption;
-    char separator;
-};
-
-constexpr SeparatorChoice kFixedSeparators[] = {
-    {"rb1", "Tabulator (kod znaku 09)", '\t'},
-    {"rb2", "| (kreska pionowa)", '|'},
-    {"rb3", "; (średnik)", ';'},
-    {"rb4", ", (przecinek)", ','},
-};
-constexpr int kOtherSeparatorId = 5;
-
-}  // namespace
 
 TFImportSep::TFImportSep(Workspace& workspace, MainView& mainView, UserInterface& ui,
                          QWidget* parent)
@@ -60,39 +22,8 @@ TFImportSep::TFImportSep(Workspace& workspace, MainView& mainView, UserInterface
     setObjectName(QStringLiteral("FImportSep"));
     setWindowTitle(QStringLiteral("Import danych rozseparowanych znakiem"));
 
-    eFilename_ = new QLineEdit;
-    eFilename_->setObjectName(QStringLiteral("eFilename"));
-    eFilename_->setMinimumWidth(340);
-    btnSelect_ = new QToolButton;
-    btnSelect_->setObjectName(QStringLiteral("btnSelect"));
-    btnSelect_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    auto* fileGroup = new QGroupBox(QStringLiteral("Nazwa pliku"));
-    auto* fileLayout = new QHBoxLayout(fileGroup);
-    fileLayout->addWidget(eFilename_, 1);
-    fileLayout->addWidget(btnSelect_);
-
-    separators_ = new QButtonGroup(this);
-    auto* separatorGroup = new QGroupBox(QStringLiteral("Separator"));
-    auto* separatorLayout = new QGridLayout(separatorGroup);
-    int id = 1;
-    for (const SeparatorChoice& choice : kFixedSeparators) {
-        auto* button = new QRadioButton(QString::fromUtf8(choice.caption));
-        button->setObjectName(QString::fromLatin1(choice.name));
-        separators_->addButton(button, id);
-        separatorLayout->addWidget(button, id - 1, 0, 1, 2);
-        ++id;
-    }
-    rb5_ = new QRadioButton(QStringLiteral("inny"));
-    rb5_->setObjectName(QStringLiteral("rb5"));
-    separators_->addButton(rb5_, kOtherSeparatorId);
-    eChar_ = new QLineEdit;
-    eChar_->setObjectName(QStringLiteral("eChar"));
-    eChar_->setMaxLength(1);
-    eChar_->setValidator(new SeparatorCharValidator(eChar_));
-    eChar_->setFixedWidth(eChar_->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12);
-    separatorLayout->addWidget(rb5_, kOtherSeparatorId - 1, 0);
-    separatorLayout->addWidget(eChar_, kOtherSeparatorId - 1, 1, Qt::AlignLeft);
-    separatorLayout->setColumnStretch(1, 1);
+    QGroupBox* fileGroup = NewFileNameGroup(this, false, &eFilename_, &btnSelect_);
+    separators_ = std::make_unique<SeparatorChoice>(this);
 
     btnImport_ = new QPushButton(QStringLiteral("Importuj"));
     btnImport_->setObjectName(QStringLiteral("btnImport"));
@@ -106,7 +37,7 @@ TFImportSep::TFImportSep(Workspace& workspace, MainView& mainView, UserInterface
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fileGroup);
-    layout->addWidget(separatorGroup);
+    layout->addWidget(separators_->group());
     layout->addLayout(buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -114,6 +45,8 @@ TFImportSep::TFImportSep(Workspace& workspace, MainView& mainView, UserInterface
     connect(btnImport_, &QPushButton::clicked, this, &TFImportSep::btnImportClick);
     connect(Button1_, &QPushButton::clicked, this, &TFImportSep::reject);
 }
+
+TFImportSep::~TFImportSep() = default;
 
 void TFImportSep::btnSelectClick() {
     FileDialogRequest request;
@@ -126,20 +59,7 @@ void TFImportSep::btnSelectClick() {
 }
 
 std::optional<char> TFImportSep::chosenSeparator() {
-    const int id = separators_->checkedId();
-    if (id == kOtherSeparatorId) {
-        if (eChar_->text().isEmpty()) {
-            report(QStringLiteral("Nie wpisano znaku separacji"));
-            return std::nullopt;
-        }
-        const std::string encoded = cp1250::fromUnicode(eChar_->text().left(1));
-        return encoded.front();
-    }
-    if (id < 1) {
-        report(QStringLiteral("Wybierz rodzaj separatora danych"));
-        return std::nullopt;
-    }
-    return kFixedSeparators[id - 1].separator;
+    return separators_->chosen([this](const QString& text) { report(text); });
 }
 
 void TFImportSep::btnImportClick() {

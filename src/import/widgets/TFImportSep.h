@@ -2,14 +2,14 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <optional>
 
-class QButtonGroup;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 class QToolButton;
 class MainView;
+class SeparatorChoice;
 class UserInterface;
 struct Workspace;
 
@@ -20,6 +20,7 @@ class TFImportSep : public QDialog {
 public:
     TFImportSep(Workspace& workspace, MainView& mainView, UserInterface& ui,
                 QWidget* parent = nullptr);
+    ~TFImportSep() override;
 
     void btnSelectClick();
     void btnImportClick();
@@ -34,9 +35,7 @@ private:
     UserInterface& ui_;
     QLineEdit* eFilename_ = nullptr;
     QToolButton* btnSelect_ = nullptr;
-    QButtonGroup* separators_ = nullptr;
-    QRadioButton* rb5_ = nullptr;
-    QLineEdit* eChar_ = nullptr;
+    std::unique_ptr<SeparatorChoice> separators_;
     QPushButton* btnImport_ = nullptr;
     QPushButton* Button1_ = nullptr;
 };

@@ -346,18 +346,24 @@ private slots:
     void menusEnableByRegisterAndSelection() {
         emit menu("MMnu_Plik")->aboutToShow();
         QVERIFY(!action("MMnu_Save")->isEnabled());
+        QVERIFY(!action("MMnuExportSep")->isEnabled());
         QVERIFY(action("MMnu_SaveAs")->isEnabled());
         emit menu("MMnu_Plik")->aboutToHide();
+        emit menu("MMnu_Edycja")->aboutToShow();
+        QVERIFY(!action("MMnuSummary")->isEnabled());
+        emit menu("MMnu_Edycja")->aboutToHide();
 
         fillFive();
         emit menu("MMnu_Plik")->aboutToShow();
         QVERIFY(action("MMnu_Save")->isEnabled());
+        QVERIFY(action("MMnuExportSep")->isEnabled());
         emit menu("MMnu_Edycja")->aboutToShow();
         QVERIFY(action("MMnuDelAllData")->isEnabled());
         QVERIFY(!action("MMnuPrintAllData")->isEnabled());
         for (const char* name : {"MMnuEditData", "MMnuShowData", "MMnuPrintData", "MMnuDelData"})
             QVERIFY2(!action(name)->isEnabled(), name);
         QVERIFY(action("MMnuCheckData")->isEnabled());  // no selection: the whole register
+        QVERIFY(action("MMnuSummary")->isEnabled());
         emit menu("MMnu_Edycja")->aboutToHide();
 
         select({2});

@@ -1,5 +1,5 @@
-// The program's real message boxes and dialogs: Polish button texts and the exact titles, with no
-// translation of Qt's own texts loaded (as on a system without them).
+// The program's real message boxes and dialogs, the print dialog too: Polish button texts and the
+// exact titles, with no translation of Qt's own texts loaded (as on a system without them).
 
 #include "ui/QtUserInterface.h"
 
@@ -7,6 +7,8 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -79,6 +81,23 @@ private slots:
         });
         QVERIFY(!ui.chooseColor(Qt::white));
         QCOMPARE(buttons, (QStringList{QStringLiteral("Anuluj"), QStringLiteral("OK")}));
+    }
+
+    void printDialogReadsOkAnulujWithItsTitle() {
+        QtUserInterface ui;
+        QString title;
+        QStringList buttons;
+        WhenModalOpens([&](QWidget& dialog) {
+            QVERIFY(qobject_cast<QPrintDialog*>(&dialog));
+            title = dialog.windowTitle();
+            buttons = ButtonTexts(dialog);
+            qobject_cast<QDialog*>(&dialog)->reject();
+        });
+        QPrinter printer;
+        QVERIFY(!ui.choosePrinter(printer, QStringLiteral("Drukowanie zestawienia kwot")));
+        QCOMPARE(title, QStringLiteral("Drukowanie zestawienia kwot"));
+        QVERIFY2(buttons.contains(QStringLiteral("OK")) && buttons.contains(QStringLiteral("Anuluj")),
+                 qPrintable(buttons.join(u'|')));
     }
 
     void fileDialogReadsPolish() {
