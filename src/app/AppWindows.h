@@ -27,6 +27,7 @@ struct AppWindows {
     QDialog* check = nullptr;      // TFCheck: the check of the data before printing
     QDialog* exportSep = nullptr;  // TFExportSep: delimited export
     QDialog* summary = nullptr;    // TFSummary: the payer's totals
+    QDialog* eachPdf = nullptr;    // TFEachPdf: a PDF file for each taxpayer
 
     // The payer form's save (asks for a file and writes the payer file); run by the close
     // procedure when the payer data were not saved.

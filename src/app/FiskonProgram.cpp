@@ -9,6 +9,7 @@
 #include "edit/widgets/TFPlatnik.h"
 #include "forms/lform.h"
 #include "forms/widgets/TFCheck.h"
+#include "forms/widgets/TFEachPdf.h"
 #include "forms/widgets/TFPrint.h"
 #include "forms/widgets/TFSummary.h"
 #include "forms/widgets/TFVEL.h"
@@ -115,6 +116,8 @@ int RunFiskon(const ProgramStart& start) {
         windows.exportSep = &FExportSep;
         TFSummary FSummary(FMain.workspace(), FMain, ui, &FVEL, &FMain);
         windows.summary = &FSummary;
+        TFEachPdf FEachPdf(FMain.workspace(), FMain, FVEL, ui, FCalendar, &FMain);
+        windows.eachPdf = &FEachPdf;
 
         // Fills the screen also where no window manager maximises it.
         FMain.resize(FMain.screen()->availableGeometry().size());

@@ -197,6 +197,9 @@ void TFMain::createMenus() {
     mnuPlik_->setObjectName(QStringLiteral("MMnu_Plik"));
     mnuPlik_->addActions({MMnuKreatorOdczytu_, MMnuOpenPlatnik_, MMnuOpen_, MMnuImportSep_, MMnuExportSep_, MMnu_Save_,
                           MMnu_SaveAs_});
+    QAction* eachPdf = makeAction(this, "MMnuEachPdf", QStringLiteral("Zapisz &PDF dla każdego podatnika…"));
+    connect(eachPdf, &QAction::triggered, this, &TFMain::SaveEachPdf);
+    mnuPlik_->addAction(eachPdf);
     // The data files opened or saved last; the full path shows as the tooltip.
     recentSeparator_ = mnuPlik_->addSeparator();
     for (QAction* action : MMnuRecent_) mnuPlik_->addAction(action);
@@ -453,6 +456,11 @@ void TFMain::Print() {
     if (selectedRows().empty()) return;
     // TFPrint reads the selected rows itself.
     showWindow(windows_.print);
+}
+
+void TFMain::SaveEachPdf() {
+    // TFEachPdf reads the register and the selected rows itself.
+    showWindow(windows_.eachPdf);
 }
 
 void TFMain::CheckData() {

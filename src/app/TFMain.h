@@ -71,6 +71,7 @@ public:
     void CheckData();
     // "Zestawienie kwot…": the totals of the selected taxpayers, all when none is selected.
     void Summary();
+    void SaveEachPdf();
     void DeleteSelected();
     void DeleteAll();
     void Open();

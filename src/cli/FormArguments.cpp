@@ -96,6 +96,8 @@ FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QStrin
     if (parsed.has(QStringLiteral("records"))) request.recordsOption = parsed.value(QStringLiteral("records"));
     if (parsed.has(QStringLiteral("each"))) request.eachDirectory = parsed.value(QStringLiteral("each"));
     if (parsed.has(QStringLiteral("jobs"))) request.jobsOption = parsed.value(QStringLiteral("jobs"));
+    if (parsed.has(QStringLiteral("password"))) request.passwordOption = parsed.value(QStringLiteral("password"));
+    if (parsed.has(QStringLiteral("password-file"))) request.passwordFile = parsed.value(QStringLiteral("password-file"));
     return request;
 }
 

@@ -26,6 +26,8 @@ struct FormRequest {
     std::optional<QString> recordsOption;   // --records all|LIST (pdf)
     std::optional<QString> eachDirectory;   // --each DIR (pdf)
     std::optional<QString> jobsOption;      // --jobs N (pdf)
+    std::optional<QString> passwordOption;  // --password pesel|nip (pdf)
+    std::optional<QString> passwordFile;    // --password-file FILE (pdf)
 };
 
 // Parses the form options and the positional files; the option names beyond the common ones

@@ -1,18 +1,25 @@
 // fiskon-cli pdf IN OUT.pdf --form pit11|pit40 [the options of fields] [--records all|LIST]
-//                          [--each DIR] [--jobs N]
+//                          [--each DIR [--password pesel|nip | --password-file FILE]] [--jobs N]
 // Draws the chosen taxpayers' forms, formatted and calculated as the print dialog asks, with the
-// forms program's renderer: into one PDF, each document from a new page, or one PDF per taxpayer,
-// on every core.
+// forms program's renderer: into one PDF, each document from a new page, or one PDF per taxpayer
+// (locked with the taxpayer's PESEL or NIP, or with one password read from a file), on every core.
+// Every taxpayer is checked before the first file is written: one that would stop the batch
+// stops it with nothing written.
 #include "cli/Commands.h"
 #include "cli/FormArguments.h"
 #include "cli/TerminalProgress.h"
 
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdfBatch.h"
+#include "formvel/TaxpayerPdfBatch.h"
 #include "forms/ControlCharacters.h"
+#include "forms/PdfPasswords.h"
 #include "forms/TSterFormVEL.h"
 #include "store/Cp1250.h"
+#include "store/FileErrors.h"
+#include "store/PolishPlural.h"
 #include "store/SameFile.h"
+#include "store/WholeFileReader.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -26,18 +33,6 @@ namespace {
 QString text(std::string_view bytes) { return cp1250::toUnicode(bytes); }
 QString text(const QByteArray& bytes) { return text(std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size()))); }
 
-// "007_NOWAK_ANNA.pdf": the position (as wide as the register's largest), surname and first name,
-// with what a file name cannot hold (separators, blanks, control characters) made "_".
-QString documentFileName(int position, int count, const TaxpayerRecord& taxpayer) {
-    static const QRegularExpression unsafe(QStringLiteral(R"([/\\:*?"<>|\s\p{Cc}]+)"));
-    const int width = static_cast<int>(QString::number(count).size());
-    QString name = QStringLiteral("%1_%2_%3")
-                       .arg(position, width, 10, QLatin1Char('0'))
-                       .arg(text(taxpayer.nazwisko), text(taxpayer.imie1));
-    name.replace(unsafe, QStringLiteral("_"));
-    return name + QStringLiteral(".pdf");
-}
-
 // The files the command reads; no PDF may take the place of one of them.
 QStringList sourceFiles(const FormRequest& request) {
     QStringList files{request.files.front()};
@@ -49,11 +44,36 @@ bool sameAsSource(const QString& output, const QStringList& sources) {
     return std::any_of(sources.begin(), sources.end(), [&](const QString& source) { return IsSameFile(output, source); });
 }
 
+PdfProtection parseProtection(const QString& text) {
+    if (text == QLatin1String("pesel")) return PdfProtection::Pesel;
+    if (text == QLatin1String("nip")) return PdfProtection::Nip;
+    throw UsageError(QStringLiteral("--password przyjmuje „pesel” albo „nip”, a nie „%1”. Jedno hasło dla wszystkich "
+                                    "plików podaje się w pliku: --password-file PLIK.")
+                         .arg(text));
+}
+
+// The first line of the password file (a password never stands on the command line, where other
+// users of the machine can read it). Throws FileError when it cannot be read or holds none.
+QByteArray readPasswordFile(const QString& path) {
+    constexpr std::int64_t kMostBytes = 64 * 1024;
+    const std::optional<std::string> bytes = ReadWholeFile(path, kMostBytes);
+    if (!bytes) throw FileError(QStringLiteral("Nie ma pliku z hasłem „%1”.").arg(path));
+    std::string_view line(*bytes);
+    line = line.substr(0, line.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const QString password = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    if (password.isEmpty())
+        throw FileError(QStringLiteral("Pierwszy wiersz pliku z hasłem „%1” jest pusty: nie ma czym zabezpieczyć plików PDF.")
+                            .arg(path));
+    return password.toUtf8();
+}
+
 }  // namespace
 
 int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStream& err) {
     const FormRequest request =
-        ParseFormRequest(arguments, {QStringLiteral("records"), QStringLiteral("each"), QStringLiteral("jobs")});
+        ParseFormRequest(arguments, {QStringLiteral("records"), QStringLiteral("each"), QStringLiteral("jobs"),
+                                     QStringLiteral("password"), QStringLiteral("password-file")});
     const bool each = request.eachDirectory.has_value();
     if (request.files.size() != (each ? 1 : 2))
         throw UsageError(each ? QStringLiteral("Z --each podaje się tylko plik danych podatników (pliki PDF trafiają do katalogu).")
@@ -65,6 +85,18 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
     if (request.recordOption && request.recordsOption)
         throw UsageError(QStringLiteral("Podaje się --record albo --records, nie oba."));
     const int jobs = ParseJobCount(request.jobsOption);
+    if ((request.passwordOption || request.passwordFile) && !each)
+        throw UsageError(QStringLiteral("Hasłem zabezpiecza się pliki PDF każdego podatnika: --password i --password-file "
+                                        "działają tylko z --each."));
+    if (request.passwordOption && request.passwordFile)
+        throw UsageError(QStringLiteral("Podaje się --password albo --password-file, nie oba."));
+    PdfProtection protection = PdfProtection::None;
+    QByteArray onePassword;
+    if (request.passwordOption) protection = parseProtection(*request.passwordOption);
+    if (request.passwordFile) {
+        protection = PdfProtection::OnePassword;
+        onePassword = readPasswordFile(*request.passwordFile);
+    }
 
     Workspace workspace;
     if (!OpenFormWorkspace(workspace, request, err)) return kExitFailure;
@@ -73,62 +105,57 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
         request.recordsOption.value_or(request.recordOption.value_or(QStringLiteral("all"))), taxpayers.count(), err);
     if (!chosen) return kExitFailure;
 
+    TaxpayerPdfRequest pdf;
+    pdf.taxpayers = &taxpayers;
+    pdf.payer = &workspace.payer;
+    pdf.positions = *chosen;
+    pdf.choices = request.choices;
+    SetEditionSymbols(pdf.symbols, request.yearIndex);
+    pdf.folder = each ? *request.eachDirectory : QString();
+    pdf.protection = protection;
+    pdf.onePassword = onePassword;
+    pdf.jobs = jobs;
+
+    // A file that should be locked is never written open nor with a password nobody knows.
+    if (const QStringList withoutSecret = TaxpayersWithoutSecret(pdf); !withoutSecret.isEmpty()) {
+        const int count = static_cast<int>(withoutSecret.size());
+        err << QStringLiteral("Nie można zabezpieczyć hasłem plików %1 %2 – nie zapisano żadnego pliku PDF:")
+                   .arg(count)
+                   .arg(PolishPlural(count, QStringLiteral("podatnika"), QStringLiteral("podatników"),
+                                     QStringLiteral("podatników")))
+            << '\n';
+        for (const QString& line : withoutSecret) err << "  " << EscapeControlCharacters(line) << '\n';
+        return kExitFailure;
+    }
+
     // Each file's name, known before anything is drawn: none may be a file the command reads.
-    QStringList paths;
     if (each) {
-        const QDir directory(*request.eachDirectory);
-        if (!directory.mkpath(QStringLiteral("."))) {
-            err << QStringLiteral("Nie można utworzyć katalogu „%1”.").arg(*request.eachDirectory) << '\n';
-            return kExitFailure;
-        }
-        for (const int position : *chosen) {
-            paths << directory.filePath(documentFileName(position, taxpayers.count(), taxpayers.at(position - 1)));
-            if (sameAsSource(paths.back(), sources)) {
-                err << QStringLiteral("Plik PDF „%1” zastąpiłby plik danych; wybierz inny katalog.").arg(paths.back()) << '\n';
+        for (const QString& path : TaxpayerPdfPaths(pdf)) {
+            if (sameAsSource(path, sources)) {
+                err << QStringLiteral("Plik PDF „%1” zastąpiłby plik danych; wybierz inny katalog.").arg(path) << '\n';
                 return kExitFailure;
             }
         }
+        if (!QDir().mkpath(pdf.folder)) {
+            err << QStringLiteral("Nie można utworzyć katalogu „%1”.").arg(pdf.folder) << '\n';
+            return kExitFailure;
+        }
     }
 
-    EditionSymbols symbols;
-    SetEditionSymbols(symbols, request.yearIndex);
     TerminalProgress progress(err, QStringLiteral("Formularze"), static_cast<int>(chosen->size()));
-    QByteArrayList lines;
-    FormPdfBatch batch;
-    batch.count = static_cast<int>(chosen->size());
-    batch.jobs = jobs;
-    batch.source = [&](int index) {
-        const int position = (*chosen)[static_cast<std::size_t>(index)];
-        FormPdfSource source;
-        source.symbol = BuildFieldList(lines, request.choices, &taxpayers.at(position - 1), workspace.payer, symbols)
-                            .value_or(QByteArray());
-        source.fields = JoinLines(lines);
-        source.options = FormDocument::AutoFormat | FormDocument::Calculate;  // as the print dialog sends it
-        if (each) source.path = paths[index];
-        return source;
-    };
-    batch.drawn = [&](int index, const FormPdfOutcome& outcome) {
-        const int position = (*chosen)[static_cast<std::size_t>(index)];
-        const TaxpayerRecord& taxpayer = taxpayers.at(position - 1);
+    FormPdfBatch batch = MakeTaxpayerPdfBatch(pdf);
+    // Before anything is drawn: a taxpayer whose form cannot be made stops the batch, nothing written.
+    batch.checked = [&](int index, const FormPdfOutcome& outcome) {
         // Findings go to a terminal: a control character in them is shown, not obeyed.
-        const QString who = EscapeControlCharacters(
-            QStringLiteral("%1 %2 %3").arg(position).arg(text(taxpayer.nazwisko), text(taxpayer.imie1)));
+        const QString who = EscapeControlCharacters(TaxpayerLabel(pdf, index));
         // The forms program's findings name the taxpayer; they do not stop the output.
         const QByteArrayList findings = SplitLines(outcome.findings);
         if (!findings.isEmpty()) progress.clear();
         for (const QByteArray& finding : findings) err << who << ": " << EscapeControlCharacters(text(finding)) << '\n';
-        if (!outcome.accepted)
-            throw std::runtime_error(QStringLiteral("Program formularzy odrzucił listę pól podatnika %1: nie powstał żaden plik PDF.")
-                                         .arg(who)
-                                         .toStdString());
-        // A form whose amounts could not be calculated is not put on paper with stale totals.
-        if (!outcome.calculationFailure.isEmpty())
-            throw std::runtime_error(QStringLiteral("Rekord nr %1: %2 Nie zapisano pliku PDF.")
-                                         .arg(position)
-                                         .arg(outcome.calculationFailure)
-                                         .toStdString());
-        progress.advance(index + 1);
+        if (const QString stop = TaxpayerPdfStopReason(pdf, index, outcome); !stop.isEmpty())
+            throw std::runtime_error(EscapeControlCharacters(stop).toStdString());
     };
+    batch.progress = [&](int done) { progress.advance(done); };
     if (each)
         WriteEachFormPdf(batch);
     else

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHashSeed>
 #include <QTextStream>
 
 #include <csignal>
@@ -82,6 +83,13 @@ void dropQtDiagnostics(QtMsgType type, const QMessageLogContext&, const QString&
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Qt's PDF writer lists a document's fonts in the order of a hash table, and Qt seeds its hash
+    // tables at random in each process: with a fixed seed the same register gives the same PDF
+    // bytes in every run and on any number of --jobs, which a command run in scripts is expected to
+    // give. The seed must be set before the first hash table exists, so it is set here, first of
+    // all, and only in this program: the windowed programs keep Qt's random seed, which guards
+    // their tables against input made to collide. The files this program reads are its user's own.
+    if (drawsPages(argc, argv)) QHashSeed::setDeterministicGlobalSeed();
     qInstallMessageHandler(&dropQtDiagnostics);
     // A file-size limit (ulimit -f) makes a write fail with "plik jest za duży" instead of ending
     // the program half-way through the write.

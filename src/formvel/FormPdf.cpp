@@ -71,9 +71,9 @@ QByteArray RenderFormsPdf(const std::vector<FormPdfPages>& pages, const QString&
 
 namespace {
 
-bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
+bool writeBytes(const QString& path, const QByteArray& bytes, QString* error, const FileWriteOptions& options = {}) {
     try {
-        WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), options);
         return true;
     } catch (const FileError& failure) {
         if (error) *error = failure.message();
@@ -93,7 +93,12 @@ bool writeFormsPdf(const QString& path, const std::vector<const FormDocument*>& 
     return writeBytes(path, RenderFormsPdf(pages, FormPdfTitle(documents)), error);
 }
 
-int WriteFormPdfPages(const QString& path, const FormDocument& document, int firstPage, int lastPage, QString* error) {
+int WriteFormPdfPages(const QString& path, const FormDocument& document, int firstPage, int lastPage, QString* error,
+                      const FileWriteOptions& options) {
+    if (const auto& failure = document.calculationError()) {
+        if (error) *error = QStringLiteral("%1 Nie zapisano pliku PDF „%2”.").arg(failure->message, QDir::toNativeSeparators(path));
+        return 0;
+    }
     const int first = std::max(1, firstPage);
     const int last = std::min(document.pageCount(), lastPage);
     if (first > last) {
@@ -101,5 +106,5 @@ int WriteFormPdfPages(const QString& path, const FormDocument& document, int fir
         return 0;
     }
     const QByteArray bytes = RenderFormsPdf({{&document, first, last}}, FormPdfTitle({&document}));
-    return writeBytes(path, bytes, error) ? last - first + 1 : 0;
+    return writeBytes(path, bytes, error, options) ? last - first + 1 : 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/AtomicFileWriter.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -36,8 +38,11 @@ QByteArray RenderFormsPdf(const std::vector<FormPdfPages>& pages, const QString&
 // on failure.
 bool writeFormsPdf(const QString& path, const std::vector<const FormDocument*>& documents, QString* error);
 // Writes pages firstPage..lastPage of one document into a PDF file (printing into a file); the
-// number of pages written, 0 with a Polish message on failure.
-int WriteFormPdfPages(const QString& path, const FormDocument& document, int firstPage, int lastPage, QString* error);
+// number of pages written, 0 with a Polish message on failure. A document whose amounts could not
+// be calculated is refused: no file shows stale totals. `options.replaceLinks` for a name the
+// program made up (a later file of a batch): a link planted there is replaced, not followed.
+int WriteFormPdfPages(const QString& path, const FormDocument& document, int firstPage, int lastPage, QString* error,
+                      const FileWriteOptions& options = {});
 
 // Draws pages firstPage..lastPage (1-based, clipped to the document) of one document on a paged
 // device that a painter is already open on, a new device page before every page but the first

@@ -6,18 +6,23 @@
 #include <functional>
 
 // Many forms into PDF at once, drawn on several threads with the same result as on one: into one
-// PDF with the documents in the order given, or each into a PDF file of its own. At most a few
-// parts of the batch are in memory at a time, whatever its size. Everything is written through
-// the program's one safe writer (see FormPdf.h).
+// PDF with the documents in the order given, or each into a PDF file of its own (locked with a
+// password when one is given). At most a few parts of the batch are in memory at a time,
+// whatever its size. Everything is written through the program's one safe writer.
+//
+// A batch is all or nothing before its first file: every document is computed and shown to
+// `checked` before anything is drawn, and what `checked` throws stops the batch with no file
+// written.
 
 // One document of a batch: the form's edition, its field list (code page 1250, as the forms
 // program receives it) and the list's options (FormDocument::Option), and for a file of its own
-// where it goes.
+// where it goes and the password that opens it (UTF-8; empty: not encrypted).
 struct FormPdfSource {
     QByteArray symbol;
     QByteArray fields;
     int options = 0;
     QString path;
+    QByteArray password;
 };
 
 // What became of one document: whether the forms program took its field list, its findings
@@ -32,23 +37,31 @@ struct FormPdfOutcome {
 struct FormPdfBatch {
     int count = 0;  // documents 0 .. count-1
     int jobs = 1;   // threads that draw; 1 draws on the caller's thread
-    // Called on the caller's thread, in order, a little ahead of the drawing.
+    // Called on the caller's thread, in order, a little ahead of the work on each document (twice
+    // for each: once to check it, once to draw it); the same index must give the same source.
     std::function<FormPdfSource(int index)> source;
-    // Called on the caller's thread, in order, once the document is drawn (and, for a file of its
-    // own, written). Throwing stops the batch: for one PDF nothing is written then.
-    std::function<void(int index, const FormPdfOutcome& outcome)> drawn;
+    // Called on the caller's thread, in order, for every document once it is computed, before
+    // anything is drawn or written. Throwing stops the batch with nothing written.
+    std::function<void(int index, const FormPdfOutcome& outcome)> checked;
+    // Called on the caller's thread as documents are drawn, with the number done so far (for files
+    // of their own: written under their names). Optional. Throwing stops the batch: one PDF is not
+    // written then, the files already named stay whole.
+    std::function<void(int done)> progress;
 };
 
 // Draws the batch into one PDF at `path`: each document from a new page, in order, the document
 // title naming the forms and the number of documents. Throws FileError (Polish, naming the file
 // and the cause) when the file cannot be written, leaving what stood there as it was; what
-// `source` or `drawn` throw goes on to the caller the same way.
+// `source`, `checked` or `progress` throw goes on to the caller the same way.
 void WriteFormsPdfBatch(const QString& path, const FormPdfBatch& batch);
 
 // Draws each document of the batch into the PDF file its source names, its title naming the form,
-// the edition and the taxpayer. A document whose field list is refused gets no file. Throws as
-// above, for the first document in order that fails; documents being drawn then are finished.
-void WriteEachFormPdf(const FormPdfBatch& batch);
+// the edition and the taxpayer. A document whose field list is refused or whose amounts cannot be
+// calculated gets no file. Files take their names a part at a time, in order, each part flushed
+// to the disk together; a link standing at a file's name is replaced, never followed. Returns the
+// number of files written. A write that fails throws FileError saying how many files were
+// written and at which one it stopped: those written are whole, no other file is touched.
+int WriteEachFormPdf(const FormPdfBatch& batch);
 
 // Documents that go into one part of a batch: drawn together into one PDF in memory by one thread.
 // Depends only on the size of the batch, so that any number of jobs gives the same file.

@@ -41,10 +41,11 @@ private:
 
 }  // namespace
 
-int PrintFormPages(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage, QString* error) {
+int PrintFormPages(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage, QString* error,
+                   const FileWriteOptions& options) {
     // Into a file: through the safe writer, never over a file half-written.
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        return WriteFormPdfPages(printer.outputFileName(), document, firstPage, lastPage, error);
+        return WriteFormPdfPages(printer.outputFileName(), document, firstPage, lastPage, error, options);
     printer.setFullPage(true);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/AtomicFileWriter.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,9 +13,10 @@ class QPrinter;
 
 // Prints pages firstPage..lastPage (1-based; 999 or anything past the end means to the last page)
 // on the printer; the number of pages printed, 0 (with a Polish message) when the printer could
-// not be started. A printer set up to print into a PDF file writes it through the safe writer.
+// not be started. A printer set up to print into a PDF file writes it through the safe writer, with
+// `options` (see WriteFormPdfPages).
 int PrintFormPages(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage,
-                   QString* error = nullptr);
+                   QString* error = nullptr, const FileWriteOptions& options = {});
 
 // The printers the system offers, in the order the printer index counts them.
 QStringList AvailablePrinterNames();

@@ -71,6 +71,17 @@ std::optional<QString> QtUserInterface::saveFile(const FileDialogRequest& reques
     return runFileDialog(request, true);
 }
 
+std::optional<QString> QtUserInterface::chooseFolder(const QString& title, const QString& initialPath) {
+    QFileDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!initialPath.isEmpty()) dialog.setDirectory(initialPath);
+    SetPolishFileDialogTexts(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
 std::optional<QString> QtUserInterface::runFileDialog(const FileDialogRequest& request, bool save) {
     QFileDialog dialog(dialogParent());
     if (!request.title.isEmpty()) dialog.setWindowTitle(request.title);

@@ -20,6 +20,7 @@ public:
                    const QString& noText) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     bool choosePrinter(QPrinter& printer, const QString& title) override;
     void showHelp(const QString& topic) override;

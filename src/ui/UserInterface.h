@@ -41,6 +41,8 @@ public:
     // File dialogs; std::nullopt when the user cancels.
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+    // A folder dialog (`title`, starting in `initialPath`); std::nullopt when the user cancels.
+    virtual std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) = 0;
     // The colour dialog preset to `initial`; std::nullopt on cancel.
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
     // The print dialog (Polish) over `printer`, titled `title`; true when the user confirms, the

@@ -9,9 +9,11 @@
 #include "formvel/FormPrinting.h"
 #include "store/AtomicFileWriter.h"
 #include "support/FaultyFileWriteCalls.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -102,6 +104,39 @@ TEST(FormPdfOutput, LaterFilesOfABatchCarryTheirOwnTaxpayer) {
     for (const Case& c : cases)
         EXPECT_EQ(BatchSiblingPath(dir.filePath(c.chosen), c.firstTaxpayer, *document), dir.filePath(c.sibling))
             << c.chosen.toStdString();
+}
+
+// A later file of the forms program's batch goes to a name the program made up: a link planted
+// there is replaced by the file, never written through; a form whose amounts cannot be
+// calculated gets no file at all.
+TEST(FormPdfOutput, ALaterFileOfABatchReplacesAPlantedLinkAndNeedsItsAmounts) {
+    QTemporaryDir dir;
+    const QString victim = dir.filePath(QStringLiteral("cudzy.txt"));
+    WriteTestFile(victim, "cudzy plik");
+    const QString sibling = dir.filePath(QStringLiteral("PIT-40_NOWAK_ANNA.pdf"));
+    ASSERT_TRUE(QFile::link(victim, sibling));
+    auto document = FormDocument::create("PIT40_14");
+    ASSERT_TRUE(document->setFields(FullPit40Fields(), FormDocument::AutoFormat | FormDocument::Calculate));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(sibling);
+    QString error;
+    FileWriteOptions generated;
+    generated.replaceLinks = true;
+    EXPECT_GT(PrintFormPages(printer, *document, 1, 999, &error, generated), 0) << error.toStdString();
+    EXPECT_FALSE(QFileInfo(sibling).isSymLink());
+    EXPECT_TRUE(ReadTestFile(sibling).startsWith("%PDF-"));
+    EXPECT_EQ(ReadTestFile(victim), "cudzy plik");
+
+    auto uncomputable = FormDocument::create("PIT40_14");
+    ASSERT_TRUE(uncomputable->setFields("p35=9000000000000,00\r\np39=9000000000000,00\r\n",
+                                        FormDocument::AutoFormat | FormDocument::Calculate));
+    ASSERT_TRUE(uncomputable->calculationError());
+    const QString refused = dir.filePath(QStringLiteral("PIT-40_BEZ_KWOT.pdf"));
+    printer.setOutputFileName(refused);
+    EXPECT_EQ(PrintFormPages(printer, *uncomputable, 1, 999, &error, generated), 0);
+    EXPECT_TRUE(error.contains(QStringLiteral("Nie zapisano pliku PDF"))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(refused));
 }
 
 #ifdef FORMVEL_PATH

@@ -16,6 +16,7 @@ QString kindName(UiCall::Kind kind) {
     case UiCall::Ask: return QStringLiteral("Ask");
     case UiCall::OpenFile: return QStringLiteral("OpenFile");
     case UiCall::SaveFile: return QStringLiteral("SaveFile");
+    case UiCall::ChooseFolder: return QStringLiteral("ChooseFolder");
     case UiCall::ChooseColor: return QStringLiteral("ChooseColor");
     case UiCall::Print: return QStringLiteral("Print");
     case UiCall::Help: return QStringLiteral("Help");
@@ -30,7 +31,8 @@ QString matchText(const UiCall& call) {
     case UiCall::Message:
     case UiCall::Ask: return call.text;
     case UiCall::OpenFile:
-    case UiCall::SaveFile: return call.title;
+    case UiCall::SaveFile:
+    case UiCall::ChooseFolder: return call.title;
     case UiCall::ChooseColor: return call.color.name();
     case UiCall::Print: return call.title;
     case UiCall::Help: return call.topic;
@@ -55,7 +57,8 @@ QString UiCall::describe() const {
     case Message:
     case Ask: detail = title + QStringLiteral(": ") + text; break;
     case OpenFile:
-    case SaveFile: detail = title + QStringLiteral(" [") + filter + QStringLiteral("]"); break;
+    case SaveFile:
+    case ChooseFolder: detail = title + QStringLiteral(" [") + filter + QStringLiteral("]"); break;
     case ChooseColor: detail = color.name(); break;
     case Print: detail = title; break;
     case Help: detail = topic; break;
@@ -145,6 +148,13 @@ std::optional<QString> ScriptedUserInterface::openFile(const FileDialogRequest& 
 
 std::optional<QString> ScriptedUserInterface::saveFile(const FileDialogRequest& request) {
     return fileDialog(UiCall::SaveFile, request);
+}
+
+std::optional<QString> ScriptedUserInterface::chooseFolder(const QString& title, const QString& initialPath) {
+    FileDialogRequest request;
+    request.title = title;
+    request.initialPath = initialPath;
+    return fileDialog(UiCall::ChooseFolder, request);
 }
 
 std::optional<QString> ScriptedUserInterface::fileDialog(UiCall::Kind kind,

@@ -27,7 +27,7 @@
 // the running test at once (through `onUnexpected`) and is answered with No / Cancel, so nothing
 // ever waits for a user who is not there.
 struct UiCall {
-    enum Kind { Message, Ask, OpenFile, SaveFile, ChooseColor, Print, Help, Url };
+    enum Kind { Message, Ask, OpenFile, SaveFile, ChooseFolder, ChooseColor, Print, Help, Url };
 
     Kind kind = Message;
     QString title;
@@ -51,7 +51,7 @@ public:
 
     // Answers, taken from the front.
     std::deque<bool> answers;                      // ask(): true = Yes
-    std::deque<std::optional<QString>> fileNames;  // openFile()/saveFile(): nullopt = Cancel
+    std::deque<std::optional<QString>> fileNames;  // openFile()/saveFile()/chooseFolder(): nullopt = Cancel
     std::deque<std::optional<QColor>> colors;      // chooseColor(): nullopt = Cancel
     // choosePrinter(): the PDF file the "printer" writes (the test reads the print there);
     // nullopt = Cancel.
@@ -84,6 +84,7 @@ public:
     bool ask(const QString& title, const QString& text, MessageIcon icon) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     bool choosePrinter(QPrinter& printer, const QString& title) override;
     void showHelp(const QString& topic) override;

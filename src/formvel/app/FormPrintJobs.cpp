@@ -2,6 +2,7 @@
 
 #include "formvel/FormDocument.h"
 #include "formvel/FormPrinting.h"
+#include "store/AtomicFileWriter.h"
 #include "formvel/app/FormWindow.h"
 
 #include <QDir>
@@ -22,9 +23,12 @@ FormPrintJobs::~FormPrintJobs() {
         if (job.dialog) delete job.dialog.data();
 }
 
-int FormPrintJobs::printOn(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage) {
+int FormPrintJobs::printOn(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage,
+                           bool generatedName) {
     printError_.clear();
-    const int pages = PrintFormPages(printer, document, firstPage, lastPage, &printError_);
+    FileWriteOptions options;
+    options.replaceLinks = generatedName;
+    const int pages = PrintFormPages(printer, document, firstPage, lastPage, &printError_, options);
     lastOutputFile_ = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
     return pages;
 }
@@ -40,7 +44,7 @@ bool FormPrintJobs::print(FormDocument& document, FormWindow* window, const Requ
         if (!job.chosenFile.isEmpty())
             job.printer->setOutputFileName(BatchSiblingPath(job.chosenFile, job.chosenTaxpayer, document));
         if (!request.caption.isEmpty()) job.printer->setDocName(request.caption);
-        pages = printOn(*job.printer, document, first, last);
+        pages = printOn(*job.printer, document, first, last, !job.chosenFile.isEmpty());
         if (!job.chosenFile.isEmpty())
             message = QStringLiteral("Formularz zapisano w pliku %1.").arg(Native(lastOutputFile_));
         else if (!request.silent)
@@ -51,7 +55,7 @@ bool FormPrintJobs::print(FormDocument& document, FormWindow* window, const Requ
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(FallbackPdfPath(document));
-            pages = printOn(printer, document, first, last);
+            pages = printOn(printer, document, first, last, true);
             message = QStringLiteral("W systemie nie ma drukarki – formularz zapisano w pliku %1.").arg(Native(lastOutputFile_));
         } else {
             QString name = QPrinterInfo::defaultPrinterName();

@@ -63,7 +63,9 @@ private:
     };
 
     void dialogClosed(FormDocument* document, QPointer<FormWindow> window, int result);
-    int printOn(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage);
+    // `generatedName`: a file the program named itself (a later document of a batch, the file of no
+    // printer), where a link standing at the name is replaced, never followed.
+    int printOn(QPrinter& printer, const FormDocument& document, int firstPage, int lastPage, bool generatedName = false);
     QString failureMessage() const;
 
     std::map<const FormDocument*, Job> jobs_;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "forms/widgets/FormsDialog.h"
+
+#include <QList>
+#include <QPointer>
+
+class MainView;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class TFVEL;
+struct TaxpayerPdfRequest;
+struct Workspace;
+
+// "Zapisz PDF dla każdego podatnika…": the chosen form of every taxpayer (or of those selected in
+// the main window's table) into a PDF file of its own in one folder, "007_NOWAK_ANNA.pdf", drawn
+// by the forms program's renderer in this process on every core. The form, its edition, the person
+// filling in, the tax year and the title to strike out are chosen as in the print dialog; the files
+// are locked with the taxpayer's PESEL (the default), the taxpayer's NIP, one password typed twice,
+// or not at all. Nothing is written when a taxpayer lacks the number that should lock the file or
+// has a form that cannot be made: every such taxpayer is named first. While the files are written
+// the dialog says how far it is and "Przerwij" stops after the files being written; at the end it
+// says how many files went where and offers to open the folder. A typed password lives only for
+// one batch: it is cleared from the dialog afterwards and never stored.
+class TFEachPdf : public FormsDialog {
+    Q_OBJECT
+public:
+    TFEachPdf(Workspace& workspace, MainView& mainView, TFVEL& showForm, UserInterface& ui, TFCalendar& calendar,
+              QWidget* parent = nullptr);
+
+    void FormShow() override;
+    void rbPIT11Click() override;
+    void rbPIT40Click() override;
+    void btnClearClick() override;
+    void btnKatalogClick();
+    void btnSaveClick();
+    void btnPrzerwijClick();
+    // Closing the dialog while it writes stops the batch as "Przerwij" does.
+    void reject() override;
+
+private:
+    void saveAll();
+    // False, with the reason in a message, when the choices cannot make a batch.
+    bool fillRequest(TaxpayerPdfRequest& request);
+    void runBatch(const TaxpayerPdfRequest& request);
+    void setSaving(bool saving);
+    void showPasswordFields();
+
+    Workspace& workspace_;
+    MainView& mainView_;
+    TFVEL& FVEL_;
+    QWidget* yearGroup_ = nullptr;
+    QRadioButton* rbWszyscy_ = nullptr;
+    QRadioButton* rbZaznaczeni_ = nullptr;
+    QLineEdit* eKatalog_ = nullptr;
+    QRadioButton* rbPesel_ = nullptr;
+    QRadioButton* rbNip_ = nullptr;
+    QRadioButton* rbJednoHaslo_ = nullptr;
+    QRadioButton* rbBezHasla_ = nullptr;
+    QLineEdit* eHaslo1_ = nullptr;
+    QLineEdit* eHaslo2_ = nullptr;
+    QWidget* pnlPostep_ = nullptr;
+    QLabel* lblPostep_ = nullptr;
+    QList<QPointer<QWidget>> lockedForBatch_;
+    bool saving_ = false;
+    bool stopRequested_ = false;
+};

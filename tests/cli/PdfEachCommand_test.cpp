@@ -1,0 +1,236 @@
+// fiskon-cli pdf --each: a file for each taxpayer, locked with the taxpayer's own number or one
+// password, and a batch that is all or nothing before its first file.
+
+#include "support/RunCli.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A valid PESEL for each n: a birth date in 1985 and the number's check digit.
+QByteArray peselFor(int n) {
+    QByteArray pesel = "850312" + QByteArray::number(1000 + n * 37).right(4);
+    static const int weights[10] = {1, 3, 7, 9, 1, 3, 7, 9, 1, 3};
+    int sum = 0;
+    for (int i = 0; i < 10; ++i) sum += weights[i] * (pesel[i] - '0');
+    return pesel + char('0' + (10 - sum % 10) % 10);
+}
+
+struct Taxpayer {
+    QByteArray pesel;
+    QByteArray nip = "676-234-51-89";
+    QByteArray amounts;
+};
+
+// Taxpayers named K01, K02, … in sort order, each with distinct amounts (code page 1250).
+QByteArray registerOf(const std::vector<Taxpayer>& taxpayers) {
+    QByteArray text;
+    for (std::size_t i = 0; i < taxpayers.size(); ++i) {
+        const int n = static_cast<int>(i) + 1;
+        const Taxpayer& t = taxpayers[i];
+        text += "[s" + QByteArray::number(n) + "]\r\nnazwisko=K" + QByteArray::number(n).rightJustified(2, '0') +
+                "\r\nimie1=JAN\r\npesel=" + t.pesel + "\r\nnip=" + t.nip + "\r\n" +
+                (t.amounts.isEmpty() ? "p40_35=" + QByteArray::number(3000 + n) + ",00\r\n" : t.amounts) + "\r\n";
+    }
+    return text + "[Parametry]\r\nLiczbaRekordow=" + QByteArray::number(static_cast<int>(taxpayers.size())) + "\r\n";
+}
+
+std::vector<Taxpayer> validTaxpayers(int count) {
+    std::vector<Taxpayer> taxpayers(static_cast<std::size_t>(count));
+    for (int n = 1; n <= count; ++n) taxpayers[static_cast<std::size_t>(n - 1)].pesel = peselFor(n);
+    return taxpayers;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+struct Tool {
+    int exitCode = -1;
+    QString out;
+};
+
+Tool run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+}
+
+// The text of a locked PDF opened with `password` (empty when it does not open).
+QString lockedText(const QString& pdf, const QByteArray& password, const QString& scratch) {
+    const QString open = scratch + QStringLiteral("/otwarty.pdf");
+    QFile::remove(open);
+    if (run(QStringLiteral("qpdf"), {"--password=" + QString::fromUtf8(password), "--decrypt", pdf, open}).exitCode != 0)
+        return {};
+    return run(QStringLiteral("pdftotext"), {"-enc", "UTF-8", open, "-"}).out;
+}
+
+bool toolsPresent() {
+    return !QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+}  // namespace
+
+// Each file opens with its own taxpayer's PESEL and with no other, is AES-256 (revision 6), and
+// holds that taxpayer's form; the file of one password opens with that password only.
+TEST(PdfEachCommand, EachFileOpensWithItsOwnTaxpayersSecretOnly) {
+    if (!toolsPresent()) GTEST_SKIP() << "no qpdf or pdftotext";
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    std::vector<Taxpayer> taxpayers = validTaxpayers(12);
+    taxpayers[4].nip = "526-000-12-46";
+    writeFile(data, registerOf(taxpayers));
+    const QString folder = dir.filePath(QStringLiteral("pesel"));
+    CliRun cli = RunCli({"pdf", data, "--each", folder, "--form", "pit40", "--password", "pesel", "--jobs", "2"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+    const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 12);
+    for (int n = 1; n <= 12; ++n) {
+        const QString pdf = QDir(folder).filePath(files[n - 1]);
+        const QString own = lockedText(pdf, peselFor(n), dir.path());
+        EXPECT_TRUE(own.contains(QStringLiteral("K%1").arg(n, 2, 10, QLatin1Char('0')))) << files[n - 1].toStdString();
+        EXPECT_TRUE(own.contains(QStringLiteral("0%1,00").arg(n, 2, 10, QLatin1Char('0'))));  // box 35: 3 0nn,00
+        EXPECT_TRUE(lockedText(pdf, peselFor(n % 12 + 1), dir.path()).isEmpty()) << "another taxpayer's PESEL";
+        EXPECT_TRUE(lockedText(pdf, QByteArray(), dir.path()).isEmpty()) << "no password";
+    }
+    const Tool encryption = run(QStringLiteral("qpdf"), {"--password=" + QString::fromLatin1(peselFor(3)),
+                                                           "--show-encryption", QDir(folder).filePath(files[2])});
+    EXPECT_TRUE(encryption.out.contains(QStringLiteral("R = 6"))) << encryption.out.toStdString();
+    EXPECT_TRUE(encryption.out.contains(QStringLiteral("AESv3"))) << encryption.out.toStdString();
+    EXPECT_TRUE(encryption.out.contains(QStringLiteral("modify anything: not allowed"))) << encryption.out.toStdString();
+
+    // The NIP's digits; one password from the first line of a file.
+    cli = RunCli({"pdf", data, "--each", dir.filePath(QStringLiteral("nip")), "--form", "pit11", "--records", "5",
+                  "--password", "nip"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+    const QString nipFile = dir.filePath(QStringLiteral("nip/05_K05_JAN.pdf"));
+    EXPECT_TRUE(lockedText(nipFile, "5260001246", dir.path()).contains(QStringLiteral("K05")));
+    EXPECT_TRUE(lockedText(nipFile, peselFor(5), dir.path()).isEmpty());
+    const QString passwordFile = dir.filePath(QStringLiteral("haslo.txt"));
+    writeFile(passwordFile, "Zażółć 7 gęślą\r\ndrugi wiersz\r\n");
+    cli = RunCli({"pdf", data, "--each", dir.filePath(QStringLiteral("jedno")), "--form", "pit40", "--records", "1-2",
+                  "--password-file", passwordFile});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+    EXPECT_TRUE(lockedText(dir.filePath(QStringLiteral("jedno/02_K02_JAN.pdf")), "Zażółć 7 gęślą", dir.path())
+                    .contains(QStringLiteral("K02")));
+    EXPECT_TRUE(lockedText(dir.filePath(QStringLiteral("jedno/02_K02_JAN.pdf")), "drugi wiersz", dir.path()).isEmpty());
+}
+
+// A taxpayer without a usable secret stops the batch before anything is written, and every such
+// taxpayer is named.
+TEST(PdfEachCommand, NoUsableSecretWritesNothing) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    std::vector<Taxpayer> taxpayers = validTaxpayers(6);
+    taxpayers[1].pesel = "";
+    taxpayers[3].pesel = peselFor(4).left(10) + char('0' + ((peselFor(4)[10] - '0' + 1) % 10));  // wrong check digit
+    taxpayers[4].pesel = "8503121234";                                                             // ten digits
+    taxpayers[2].nip = "676-234-51-88";
+    writeFile(data, registerOf(taxpayers));
+    struct Case {
+        QStringList options;
+        QStringList named;
+        QStringList notNamed;
+    };
+    const Case cases[] = {
+        {{"--password", "pesel"},
+         {"rekord nr 2 K02 JAN: brak numeru PESEL", "rekord nr 4 K04 JAN: PESEL", "rekord nr 5 K05 JAN: PESEL „8503121234”"},
+         {"rekord nr 1 ", "rekord nr 3 ", "rekord nr 6 "}},
+        {{"--password", "nip"}, {"rekord nr 3 K03 JAN: NIP „676-234-51-88”"}, {"rekord nr 2 ", "rekord nr 4 "}},
+    };
+    for (const Case& c : cases) {
+        for (const char* jobs : {"1", "8"}) {
+            const QString folder = dir.filePath(QStringLiteral("wynik"));
+            const CliRun cli = RunCli(QStringList{"pdf", data, "--each", folder, "--form", "pit40", "--jobs", jobs} + c.options);
+            EXPECT_EQ(cli.exitCode, 1) << cli.err.toStdString();
+            EXPECT_TRUE(cli.err.contains(QStringLiteral("nie zapisano żadnego pliku PDF"))) << cli.err.toStdString();
+            for (const QString& text : c.named) EXPECT_TRUE(cli.err.contains(text)) << text.toStdString() << cli.err.toStdString();
+            for (const QString& text : c.notNamed) EXPECT_FALSE(cli.err.contains(text)) << text.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(folder));
+        }
+    }
+}
+
+// A taxpayer whose amounts cannot be computed stops the batch, on any number of jobs, before the
+// first file: no file is written, its record is named.
+TEST(PdfEachCommand, AnUncomputableTaxpayerWritesNothingOnAnyJobs) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    std::vector<Taxpayer> taxpayers = validTaxpayers(40);
+    taxpayers[36].amounts = "p40_35=9000000000000,00\r\np40_39=9000000000000,00\r\n";
+    writeFile(data, registerOf(taxpayers));
+    for (const char* jobs : {"1", "2", "8"}) {
+        const QString folder = dir.filePath(QStringLiteral("wynik%1").arg(QString::fromLatin1(jobs)));
+        for (const QStringList& protection : {QStringList{}, QStringList{"--password", "pesel"}}) {
+            const CliRun cli = RunCli(QStringList{"pdf", data, "--each", folder, "--form", "pit40", "--jobs", jobs} + protection);
+            EXPECT_EQ(cli.exitCode, 1) << jobs;
+            EXPECT_TRUE(cli.err.contains(QStringLiteral("Rekord nr 37: Kwota 18000000000000,00 jest zbyt duża")))
+                << cli.err.toStdString();
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList()) << jobs;
+        }
+    }
+}
+
+// A link planted at a name the batch makes up leads nowhere: the new file replaces it and the
+// file it named keeps its bytes.
+TEST(PdfEachCommand, APlantedLinkAtAGeneratedNameIsReplacedNotFollowed) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    writeFile(data, registerOf(validTaxpayers(3)));
+    const QString folder = dir.filePath(QStringLiteral("wynik"));
+    QDir().mkpath(folder);
+    const QString victim = dir.filePath(QStringLiteral("cudzy.txt"));
+    writeFile(victim, "cudzy plik");
+    ASSERT_TRUE(QFile::link(victim, folder + QStringLiteral("/2_K02_JAN.pdf")));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nie-ma")), folder + QStringLiteral("/3_K03_JAN.pdf")));
+    const CliRun cli = RunCli({"pdf", data, "--each", folder, "--form", "pit11", "--jobs", "2"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+    for (const char* name : {"1_K01_JAN.pdf", "2_K02_JAN.pdf", "3_K03_JAN.pdf"}) {
+        const QFileInfo file(QDir(folder).filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(file.isFile() && !file.isSymLink()) << name;
+    }
+    QFile kept(victim);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "cudzy plik");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("nie-ma"))));
+}
+
+TEST(PdfEachCommand, RefusesPasswordsItCannotUse) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    writeFile(data, registerOf(validTaxpayers(2)));
+    const QString empty = dir.filePath(QStringLiteral("pusty.txt"));
+    writeFile(empty, "\r\nhasło w drugim wierszu\r\n");
+    const QString folder = dir.filePath(QStringLiteral("wynik"));
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--each", folder, "--password", "tajne"}, 2, "--password przyjmuje „pesel” albo „nip”"},
+        {{"--each", folder, "--password", "pesel", "--password-file", empty}, 2, "nie oba"},
+        {{dir.filePath(QStringLiteral("x.pdf")), "--password", "pesel"}, 2, "tylko z --each"},
+        {{"--each", folder, "--password-file", empty}, 1, "jest pusty"},
+        {{"--each", folder, "--password-file", dir.filePath(QStringLiteral("brak.txt"))}, 1, "Nie ma pliku z hasłem"},
+        {{"--each", folder, "--password-file", dir.path()}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun cli = RunCli(QStringList{"pdf", data, "--form", "pit40"} + c.arguments);
+        EXPECT_EQ(cli.exitCode, c.exitCode) << c.message << cli.err.toStdString();
+        EXPECT_TRUE(cli.err.contains(QString::fromUtf8(c.message))) << c.message << cli.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(folder));
+    }
+}
