@@ -3,6 +3,8 @@
 #include "FormSamples.h"
 #include "ProtocolClient.h"
 
+#include "formvel/FieldListFile.h"
+
 #include "forms/lform.h"
 #include "platform/LinuxWindowSystem.h"
 
@@ -18,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -190,7 +194,8 @@ TEST(FormvelProcess, FiskonsLinkDrivesTheProgram) {
 
 // Only no arguments or "/SERWER" start the server. Anything else is answered and the program ends
 // at once, registering no window: help and version (exit 0), a bad command line (Polish usage,
-// exit 2), a field list file that does not exist or has a bad line (exit 1, naming the cause).
+// exit 2), a field list file that does not exist, has a bad line, is a device, a pipe or too
+// large (exit 1, naming the cause; an endless device or a pipe nobody writes to never holds it).
 TEST(FormvelProcess, CommandLineIsAnsweredWithoutStartingAServer) {
     QTemporaryDir runtime;
     QTemporaryDir files;
@@ -199,6 +204,12 @@ TEST(FormvelProcess, CommandLineIsAnsweredWithoutStartingAServer) {
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.write("p19=NOWAK\r\nx20=ANNA\r\n");
     list.close();
+    const QString pipe = files.filePath(QStringLiteral("potok"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString huge = files.filePath(QStringLiteral("duza.txt"));
+    QFile hugeFile(huge);
+    ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(kMaxFieldListFileBytes + 1));
+    hugeFile.close();
     const QString pdf = files.filePath(QStringLiteral("x.pdf"));
     struct Case {
         QStringList arguments;
@@ -216,6 +227,10 @@ TEST(FormvelProcess, CommandLineIsAnsweredWithoutStartingAServer) {
         {{"/SERWER", "--help"}, 2, false, QStringLiteral("Użycie:")},
         {{"--pdf", "PIT40_14", files.filePath(QStringLiteral("brak.txt")), pdf}, 1, false, QStringLiteral("nie istnieje")},
         {{"--pdf", "PIT40_14", badList, pdf}, 1, false, QStringLiteral("wiersz 2 pliku")},
+        {{"--pdf", "PIT40_14", "/dev/zero", pdf}, 1, false, QStringLiteral("„/dev/zero”: to nie jest zwykły plik.")},
+        {{"--pdf", "PIT40_14", pipe, pdf}, 1, false, QStringLiteral("to nie jest zwykły plik.")},
+        {{"--formularz", "PIT40_14", pipe}, 1, false, QStringLiteral("to nie jest zwykły plik.")},
+        {{"--pdf", "PIT40_14", huge, pdf}, 1, false, QStringLiteral("plik jest za duży (więcej niż 1 MB).")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
