@@ -75,12 +75,18 @@ qint64 WindowOwner(const QTemporaryDir& runtime, WindowHandle window) {
 }
 
 // A session of Fiskons: a window folder and a home whose "win.ini" names the built forms program,
-// in force for this process (and the processes it starts) while it lives.
+// in force for this process (and the processes it starts) while it lives. A forms program the
+// session's links started and a failed test left behind (a form window open) ends with it.
 struct Session {
     QTemporaryDir runtime;
     QTemporaryDir home;
     Session() { qputenv("FISKON_WINDOWS_DIR", QFile::encodeName(runtime.path())); }
-    ~Session() { qunsetenv("FISKON_WINDOWS_DIR"); }
+    ~Session() {
+        for (const WindowRegistry::Entry& entry : WindowRegistry(runtime.path()).entries())
+            if (entry.className == "Tformularze_VEL" && WindowRegistry::ownerAlive(entry))
+                ::kill(static_cast<pid_t>(entry.owner), SIGTERM);
+        qunsetenv("FISKON_WINDOWS_DIR");
+    }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 };
