@@ -3,28 +3,27 @@
 #include "formvel/FieldListText.h"
 #include "forms/ControlCharacters.h"
 #include "store/Cp1250.h"
+#include "store/FileErrors.h"
+#include "store/WholeFileReader.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 std::optional<QByteArray> ReadFieldListFile(const QString& path, QString* problem) {
     const QString shown = EscapeControlCharacters(QDir::toNativeSeparators(path));
-    const QFileInfo info(path);
-    if (!info.exists()) {
+    std::optional<std::string> bytes;
+    try {
+        // Regular files only, read whole up to the limit: a device or a pipe is refused before it
+        // is opened, and an endless or growing file never fills the memory.
+        bytes = ReadWholeFile(path, kMaxFieldListFileBytes);
+    } catch (const FileError& error) {
+        *problem = EscapeControlCharacters(error.message());
+        return std::nullopt;
+    }
+    if (!bytes) {
         *problem = QStringLiteral("plik listy pól %1 nie istnieje.").arg(shown);
         return std::nullopt;
     }
-    if (info.isDir()) {
-        *problem = QStringLiteral("%1 jest folderem, a nie plikiem listy pól.").arg(shown);
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *problem = QStringLiteral("nie można otworzyć pliku listy pól %1 (brak uprawnień?).").arg(shown);
-        return std::nullopt;
-    }
-    const QByteArray text = FieldListFileText(file.readAll());
+    const QByteArray text = FieldListFileText(QByteArray::fromStdString(*bytes));
     int badLine = 0;
     if (!ParseFieldList(text, &badLine)) {
         const QByteArray line = text.split('\n').value(badLine - 1).trimmed().left(60);

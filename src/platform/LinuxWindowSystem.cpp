@@ -1,6 +1,7 @@
 #include "platform/LinuxWindowSystem.h"
 
 #include "platform/PeerCredentials.h"
+#include "platform/ProcessIdentity.h"
 #include "platform/ProcessStart.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowServer.h"
@@ -8,12 +9,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -67,7 +66,7 @@ bool LinuxWindowSystem::ensureServer() {
     if (server_) return server_->listening();
     if (folder().isEmpty()) return false;
     server_ = std::make_unique<WindowServer>(socketPathIn(folder()),
-                                             [this](const MessageFrame& frame, std::uint64_t sender) { return handle(frame, sender); });
+                                             [this](const MessageFrame& frame, const MessageSender& sender) { return handle(frame, sender); });
     return server_->listening();
 }
 
@@ -103,11 +102,13 @@ bool LinuxWindowSystem::isWindow(WindowHandle window) {
     return false;
 }
 
-bool LinuxWindowSystem::senderConnected(std::uint64_t sender) const {
-    return sender == 0 || (server_ && server_->connected(sender));
+bool LinuxWindowSystem::senderRunning(const MessageSender& sender) const {
+    if (sender == MessageSender{}) return true;
+    if (sender.process < 0) return server_ && server_->connected(static_cast<std::uint64_t>(-sender.process));
+    return ProcessRunning({sender.process, sender.started});
 }
 
-std::optional<std::int32_t> LinuxWindowSystem::handle(const MessageFrame& frame, std::uint64_t sender) {
+std::optional<std::int32_t> LinuxWindowSystem::handle(const MessageFrame& frame, const MessageSender& sender) {
     const auto found = windows_.find(frame.window);
     if (found == windows_.end()) return std::nullopt;
     // A copy: the procedure may unregister its own window.
@@ -116,7 +117,7 @@ std::optional<std::int32_t> LinuxWindowSystem::handle(const MessageFrame& frame,
     case MessageFrame::Request: {
         if (!window.procedure) return 0;
         // Procedures nest (one may wait in a loop that handles the next message).
-        const std::uint64_t outer = std::exchange(sender_, sender);
+        const MessageSender outer = std::exchange(sender_, sender);
         const std::int32_t result = window.procedure(frame.message, frame.wParam, frame.lParam);
         sender_ = outer;
         return result;
@@ -256,13 +257,9 @@ int LinuxWindowSystem::startProcess(const QString& commandLine, int showCommand)
 
 bool LinuxWindowSystem::startedProcessRunning() {
     if (startedProcess_ <= 0 || startedProcess_ > std::numeric_limits<pid_t>::max()) return true;
-    if (::kill(static_cast<pid_t>(startedProcess_), 0) != 0) return false;
-    // Ended but not yet reaped by whoever adopted it (it runs detached, not as our child).
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(startedProcess_));
-    if (!stat.open(QIODevice::ReadOnly)) return true;
-    const QByteArray line = stat.read(512);
-    const qsizetype end = line.lastIndexOf(')');
-    return end < 0 || end + 2 >= line.size() || (line[end + 2] != 'Z' && line[end + 2] != 'X');
+    // Ended but not yet reaped by whoever adopted it (it runs detached, not as our child) counts
+    // as ended.
+    return ProcessIdRunning(startedProcess_);
 }
 
 QString LinuxWindowSystem::profileString(const QString& section, const QString& key, const QString& fallback) {

@@ -45,8 +45,8 @@ public:
                              std::int32_t lParam) override;
     bool enableWindow(WindowHandle window, bool enable) override;
     bool setForegroundWindow(WindowHandle window) override;
-    std::uint64_t messageSender() const override { return sender_; }
-    bool senderConnected(std::uint64_t sender) const override;
+    MessageSender messageSender() const override { return sender_; }
+    bool senderRunning(const MessageSender& sender) const override;
     WindowHandle registerWindow(const LocalWindow& window) override;
     void unregisterWindow(WindowHandle window) override;
     Atom addAtom(const QByteArray& name) override;
@@ -64,7 +64,7 @@ public:
 private:
     // What the procedure (or callback) of a window of this process answers to a frame; none when
     // the window is not one of this process's.
-    std::optional<std::int32_t> handle(const MessageFrame& frame, std::uint64_t sender = 0);
+    std::optional<std::int32_t> handle(const MessageFrame& frame, const MessageSender& sender = {});
     // Sends a frame to the process of another process's window and waits for its reply.
     std::optional<std::int32_t> deliver(WindowHandle window, const MessageFrame& frame);
     struct Exchange {
@@ -83,6 +83,6 @@ private:
     std::map<WindowHandle, LocalWindow> windows_;
     std::map<QString, std::unique_ptr<QLocalSocket>> connections_;
     std::map<WindowHandle, QString> knownWindows_;
-    std::uint64_t sender_ = 0;  // of the message being handled
+    MessageSender sender_;  // of the message being handled
     qint64 startedProcess_ = 0;  // another process's window -> its socket
 };

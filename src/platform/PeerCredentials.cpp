@@ -3,12 +3,23 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-bool peerIsThisUser(qintptr socketDescriptor) {
+namespace {
+
+bool ReadCredentials(qintptr socketDescriptor, ucred* credentials) {
     if (socketDescriptor < 0) return false;
+    socklen_t size = sizeof *credentials;
+    return ::getsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_PEERCRED, credentials, &size) == 0 &&
+           size == sizeof *credentials;
+}
+
+}  // namespace
+
+bool peerIsThisUser(qintptr socketDescriptor) {
     ucred credentials {};
-    socklen_t size = sizeof credentials;
-    if (::getsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 ||
-        size != sizeof credentials)
-        return false;
-    return credentials.uid == ::getuid();
+    return ReadCredentials(socketDescriptor, &credentials) && credentials.uid == ::getuid();
+}
+
+qint64 peerProcessId(qintptr socketDescriptor) {
+    ucred credentials {};
+    return ReadCredentials(socketDescriptor, &credentials) ? credentials.pid : 0;
 }

@@ -1,18 +1,27 @@
 #include "platform/WindowServer.h"
 
 #include "platform/PeerCredentials.h"
+#include "platform/ProcessIdentity.h"
 
 #include <QLocalSocket>
 #include <QPointer>
 
 class WindowServer::Connection : public QObject {
 public:
-    Connection(QLocalSocket* accepted, std::uint64_t number, QObject* parent)
-        : QObject(parent), socket(accepted), sender(number) {
+    Connection(QLocalSocket* accepted, std::uint64_t connectionNumber, QObject* parent)
+        : QObject(parent), socket(accepted), number(connectionNumber) {
         socket->setParent(this);
+        // A process whose id cannot be seen from here is known by this connection only.
+        const qint64 id = peerProcessId(socket->socketDescriptor());
+        const ProcessIdentity process = IdentifyProcess(id);
+        if (process.started != 0)
+            sender = {process.id, process.started};
+        else
+            sender = {-static_cast<std::int64_t>(number), 0};
     }
     QLocalSocket* socket;
-    std::uint64_t sender;
+    std::uint64_t number;
+    MessageSender sender;
     MessageFrameReader reader;
     bool busy = false;  // a frame of this connection is being handled (maybe in a nested loop)
 };
@@ -79,8 +88,8 @@ void WindowServer::serveWaiting() {
         if (connection && !connection->busy) connection->socket->waitForReadyRead(0);
 }
 
-bool WindowServer::connected(std::uint64_t sender) const {
+bool WindowServer::connected(std::uint64_t connectionNumber) const {
     for (const Connection* connection : findChildren<Connection*>(Qt::FindDirectChildrenOnly))
-        if (connection->sender == sender) return connection->socket->state() == QLocalSocket::ConnectedState;
+        if (connection->number == connectionNumber) return connection->socket->state() == QLocalSocket::ConnectedState;
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MessageFrame.h"
+#include "platform/WindowSystem.h"
 
 #include <QLocalServer>
 #include <QObject>
@@ -17,9 +18,10 @@ class QLocalSocket;
 // connections that break the frame rules are dropped.
 class WindowServer : public QObject {
 public:
-    // The answer to a frame; none when the frame names no window of this process. `sender`
-    // numbers the connection the frame came on: from 1 up, never reused in this process.
-    using Handler = std::function<std::optional<std::int32_t>(const MessageFrame& frame, std::uint64_t sender)>;
+    // The answer to a frame; none when the frame names no window of this process. `sender` is
+    // the process at the other end of the connection the frame came on (as its credentials
+    // name it when it connected).
+    using Handler = std::function<std::optional<std::int32_t>(const MessageFrame& frame, const MessageSender& sender)>;
 
     WindowServer(const QString& socketPath, Handler handler);
     ~WindowServer() override;
@@ -31,8 +33,9 @@ public:
     // own SendMessage waits).
     void serveWaiting();
 
-    // Whether the connection of that number is still open.
-    bool connected(std::uint64_t sender) const;
+    // Whether the connection of that number is still open (connections are numbered from 1 up,
+    // never reused in this process).
+    bool connected(std::uint64_t connection) const;
 
 private:
     class Connection;

@@ -27,6 +27,16 @@ inline constexpr std::int32_t makeLong(std::uint16_t low, std::uint16_t high) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(low) | (static_cast<std::uint32_t>(high) << 16));
 }
 
+// Who sent a message: the process, by its id and start time, so that the same client is known
+// again over any connection and a process that has ended is never taken for a new one with its id.
+// Both 0 for this process's own messages. A process whose id cannot be known (another pid
+// namespace) is told apart by its connection: a negative `process`, never reused.
+struct MessageSender {
+    std::int64_t process = 0;
+    std::uint64_t started = 0;
+    bool operator==(const MessageSender&) const = default;
+};
+
 // What a window does with a message sent to it: its window procedure. It runs on the owning
 // process's user-interface thread and returns the reply.
 using WindowProcedure = std::function<std::int32_t(std::uint32_t message, std::uint32_t wParam, std::int32_t lParam)>;
@@ -55,12 +65,11 @@ public:
                                      std::int32_t lParam) = 0;
     virtual bool enableWindow(WindowHandle window, bool enable) = 0;
     virtual bool setForegroundWindow(WindowHandle window) = 0;
-    // Who sent the message a window procedure of this process is handling now: one number for
-    // every message that comes over one connection of another process, never reused; 0 for this
-    // process's own messages and outside a procedure.
-    virtual std::uint64_t messageSender() const { return 0; }
-    // Whether that sender can still send (0, this process, always can).
-    virtual bool senderConnected(std::uint64_t sender) const { return sender == 0; }
+    // Who sent the message a window procedure of this process is handling now; this process
+    // (all 0) for its own messages and outside a procedure.
+    virtual MessageSender messageSender() const { return {}; }
+    // Whether that sender still runs (this process always does).
+    virtual bool senderRunning(const MessageSender& sender) const { return sender == MessageSender{}; }
 
     // Registers a window of this process; other processes find it by class until it is
     // unregistered or this process ends. Returns its handle, 0 when it could not be registered.

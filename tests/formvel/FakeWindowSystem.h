@@ -3,7 +3,9 @@
 #include "platform/AtomTable.h"
 #include "platform/WindowSystem.h"
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 // The window system inside one process: windows are procedures in a map, a message is a call, atoms
 // live in a table with counts. Enough to drive the forms program's request handler.
@@ -37,6 +39,10 @@ public:
         return lastHandle_;
     }
     void unregisterWindow(WindowHandle window) override { windows_.erase(window); }
+    MessageSender messageSender() const override { return sender; }
+    bool senderRunning(const MessageSender& client) const override {
+        return std::find(ended.begin(), ended.end(), client) == ended.end();
+    }
 
     Atom addAtom(const QByteArray& name) override { return atoms_.table().add(name); }
     QByteArray atomName(Atom atom, int bufferSize) override { return atoms_.table().name(atom, bufferSize); }
@@ -49,6 +55,9 @@ public:
     void sleep(int) override {}
 
     std::size_t atomCount() { return static_cast<std::size_t>(atoms_.table().count()); }
+
+    MessageSender sender;                // whose messages are sent now (all 0: this process)
+    std::vector<MessageSender> ended;    // clients that no longer run
 
 private:
     std::map<WindowHandle, LocalWindow> windows_;

@@ -5,6 +5,7 @@
 #include "ProtocolClient.h"
 
 #include "formvel/FormPrinting.h"
+#include "formvel/app/FormIdCounter.h"
 #include "formvel/app/FormPageView.h"
 #include "formvel/app/FormPrintJobs.h"
 #include "formvel/app/FormWindow.h"
@@ -280,25 +281,99 @@ TEST_F(RequestHandlerTest, PrintAndPrintDialogWithABatch) {
     EXPECT_EQ(client_->send(11, id), 0);
 }
 
-TEST_F(RequestHandlerTest, ServerEndsOnReleaseOrWhenNoFormWindowIsLeft) {
+// Two clients: each reaches its own forms only. Every request on the other's form is answered as
+// for no form (a destroy with 0, as "nothing of yours left") and the form stays as it was.
+TEST_F(RequestHandlerTest, AClientReachesOnlyItsOwnForms) {
+    const MessageSender first {4101, 77};
+    const MessageSender second {4102, 78};
+    system_.sender = first;
+    const int id = FilledPit11();
+    const QByteArray before = Fields(id, false);
+    ASSERT_NE(client_->sendText(3, id, "x\r\n0\r\n0\r\n"), 0);
+
+    system_.sender = second;
+    const int own = client_->create("PIT40_14");
+    EXPECT_NE(own, id);
+    const auto withAtom = makeLong(static_cast<std::uint16_t>(id), 0);
+    EXPECT_EQ(client_->sendText(3, id, "x\r\n0\r\n0\r\n"), 0);
+    EXPECT_EQ(client_->sendChain(5, id, "p20=X\r\n", 1), 0);
+    EXPECT_EQ(client_->send(6, withAtom), 0);
+    EXPECT_EQ(client_->sendText(8, id, "0\r\n1\r\n999\r\n\r\n1\r\n0\r\n"), 0);
+    EXPECT_EQ(client_->sendChain(9, id, "0;10;0,00\r\n"), 0);
+    for (int code : {10, 11, 12, 15}) EXPECT_EQ(client_->send(code, id), 0) << code;
+    EXPECT_EQ(client_->sendText(13, id, "0\r\n\r\n\r\n\r\n"), 0);
+    EXPECT_EQ(client_->send(17, withAtom), 0);
+    EXPECT_EQ(client_->send(2, id), 0);  // "gone" for this client...
+    ASSERT_NE(handler_->document(id), nullptr);  // ...while the form and its window stay
+    EXPECT_NE(handler_->window(id), nullptr);
+    client_->send(4, 0);  // its release takes its own forms only
+    QTest::qWait(10);
+    EXPECT_EQ(handler_->document(own), nullptr);
+
+    system_.sender = first;
+    EXPECT_EQ(Fields(id, false), before);
+    EXPECT_EQ(client_->send(2, id), 0);
+    EXPECT_EQ(handler_->formCount(), 0);
+}
+
+// The server stays while any client holds a form, with or without a window; it ends on the last
+// client's release, or once the clients that hold forms have ended without one.
+TEST_F(RequestHandlerTest, ServerEndsOnlyWhenNoClientHoldsAForm) {
     FormsServerLifetime lifetime(*handler_, 50);
     QSignalSpy finished(&lifetime, &FormsServerLifetime::finished);
-    const int id = FilledPit11();
-    const std::int32_t handle = client_->sendText(3, id, "x\r\n0\r\n0\r\n");
-    QTest::qWait(120);
-    EXPECT_EQ(finished.count(), 0);  // a window is open
-    system_.sendMessage(static_cast<WindowHandle>(handle), 0x0010, 0, 0);
-    QTRY_COMPARE(finished.count(), 1);  // after the quiet spell: Fiskon has read back meanwhile
+    const MessageSender printing {4201, 5};
+    const MessageSender showing {4202, 6};
+    system_.sender = printing;
+    const int printed = FilledPit11();  // printed and kept, never shown
+    system_.sender = showing;
+    const int shown = FilledPit11();
+    const std::int32_t handle = client_->sendText(3, shown, "x\r\n0\r\n0\r\n");
+    system_.sendMessage(static_cast<WindowHandle>(handle), 0x0010, 0, 0);  // the user closes it
+    QTRY_VERIFY(!system_.isWindow(static_cast<WindowHandle>(handle)));
+    QTest::qWait(200);
+    EXPECT_EQ(finished.count(), 0);
+    client_->send(4, 0);  // the showing client goes: the printing one still holds its form
+    QTest::qWait(200);
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_EQ(handler_->document(shown), nullptr);
+    EXPECT_NE(handler_->document(printed), nullptr);
 
+    // The printing client is killed: it never releases, and its form is dropped after a quiet spell.
+    system_.ended.push_back(printing);
+    QTRY_COMPARE(finished.count(), 1);
+    EXPECT_EQ(handler_->formCount(), 0);
+
+    // With nobody else left, a release ends the program at once.
+    system_.sender = showing;
+    ASSERT_GT(FilledPit11(), 0);
     client_->send(4, 0);
     QTRY_COMPARE(finished.count(), 2);
+}
 
-    // A form destroyed with its window open: no window and no form left, so the server ends.
-    const int other = FilledPit11();
-    ASSERT_NE(client_->sendText(3, other, "x\r\n0\r\n0\r\n"), 0);
-    EXPECT_EQ(client_->send(2, id), 0);
-    EXPECT_EQ(client_->send(2, other), 0);
-    QTRY_COMPARE(finished.count(), 3);
+// Ids go on from one lifetime of the program to the next, block by block, and skip ids in use.
+TEST(FormIdCounter, IdsAreNotGivenAgainByTheNextProgram) {
+    QTemporaryDir folder;
+    const QString file = folder.filePath("formvel-ids");
+    const auto none = [](int) { return false; };
+    FormIdCounter first(file);
+    EXPECT_EQ(first.next(none), 1);
+    EXPECT_EQ(first.next([](int id) { return id == 2 || id == 3; }), 4);
+    FormIdCounter second(file);  // the next program, while the first one's ids are still held
+    EXPECT_EQ(second.next(none), FormIdCounter::kBlock + 1);
+    for (int i = 2; i <= FormIdCounter::kBlock; ++i) second.next(none);
+    FormIdCounter third(file);
+    EXPECT_EQ(third.next(none), 2 * FormIdCounter::kBlock + 1);
+
+    // The last id is followed by 1; without a file the ids go on in memory.
+    QFile last(file);
+    ASSERT_TRUE(last.open(QIODevice::WriteOnly));
+    last.write("65535\n");
+    last.close();
+    FormIdCounter wrapping(file);
+    EXPECT_EQ(wrapping.next(none), 1);
+    FormIdCounter memory;
+    EXPECT_EQ(memory.next([](int id) { return id == 1; }), 2);
+    EXPECT_EQ(memory.next([](int) { return true; }), 0);  // every id in use
 }
 
 #endif

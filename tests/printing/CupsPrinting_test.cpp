@@ -322,12 +322,13 @@ private slots:
     }
 
     // "Drukuj" for three taxpayers: the forms program's print dialog, answered by choosing the
-    // second queue, serves the whole batch.
+    // second queue, serves the whole batch, and the user learns that all three were printed.
     void printDialogSendsTheBatchToTheChosenQueue() {
         rig.print->findChild<QLineEdit*>(QStringLiteral("eNazwisko"))->setText(QStringLiteral("KOWALSKA"));
         rig.print->findChild<QLineEdit*>(QStringLiteral("eImie"))->setText(QStringLiteral("ANNA"));
         rig.print->findChild<QPushButton*>(QStringLiteral("btnPrint"))->click();
-        QVERIFY2(rig.ui.calls.empty(), qPrintable(rig.ui.transcript()));
+        QVERIFY2(rig.ui.calls.size() == 1, qPrintable(rig.ui.transcript()));
+        QCOMPARE(rig.ui.last().text, QStringLiteral("Wydrukowano 3 z 3 dokumentów."));
         expectJobs(kChosenQueue, QStringLiteral("PIT-11"));
         QVERIFY2(cups.jobFiles(QString::fromLatin1(kDefaultQueue)).isEmpty(), qPrintable(cups.log()));
     }

@@ -1,5 +1,6 @@
 #include "forms/widgets/TFPrint.h"
 
+#include "forms/PrintBatchReport.h"
 #include "forms/TSterFormVEL.h"
 #include "forms/widgets/FormEditions.h"
 #include "forms/widgets/TFVEL.h"
@@ -66,7 +67,7 @@ TFPrint::TFPrint(Workspace& workspace, MainView& mainView, TFVEL& showForm, User
 }
 
 void TFPrint::FormShow() {
-    setWindowTitle(QStringLiteral("Drukowanie %1 dokumentów..").arg(mainView_.selectedRows().size()));
+    setWindowTitle(PrintBatchCaption(static_cast<int>(mainView_.selectedRows().size())));
     choosePit11();
     takeOverEmptyFields(FVEL_);
 }
@@ -167,18 +168,21 @@ void TFPrint::printSelected() {
     if (kind == FormKind::None) return;
 
     const std::vector<int> rows = mainView_.selectedRows();  // ascending: table order
-    const int total = static_cast<int>(rows.size());
-    int printedCount = 0;
-    bool first = true;
-    for (int index = 0; index < total; ++index) {
+    if (rows.empty()) return;
+    PrintBatchEnd end;
+    end.total = static_cast<int>(rows.size());
+    const auto stopAt = [&end](PrintBatchEnd::Reason reason, int index, const QString& name) {
+        end.reason = reason;
+        end.stoppedAt = index + 1;
+        end.stoppedName = name;
+    };
+    for (int index = 0; index < end.total; ++index) {
         if (index > 0) {
             // The user's "Przerwij" arrives between documents: what is printed stays printed.
             QCoreApplication::processEvents();
             if (stopRequested_) {
-                ui_.message(QStringLiteral("Informacja"),
-                            QStringLiteral("Wydrukowano %1 z %2 dokumentów.").arg(printedCount).arg(total),
-                            MessageIcon::Information);
-                return;
+                stopAt(PrintBatchEnd::Reason::StoppedByUser, index, QString());
+                break;
             }
         }
         workspace_.taxpayers.SelectByIndex(rows[static_cast<std::size_t>(index)]);
@@ -186,23 +190,41 @@ void TFPrint::printSelected() {
         const QString name = taxpayer == nullptr ? QString()
                                                  : (cp1250::toUnicode(taxpayer->nazwisko) + QLatin1Char(' ') +
                                                     cp1250::toUnicode(taxpayer->imie1)).trimmed();
-        lblPostep_->setText(QStringLiteral("Drukowanie %1 z %2: %3").arg(index + 1).arg(total).arg(name));
+        lblPostep_->setText(QStringLiteral("Drukowanie %1 z %2: %3").arg(index + 1).arg(end.total).arg(name));
         lblPostep_->repaint();
-        QByteArrayList lines;
-        const QByteArray symbol = FVEL_.BuildFieldList(lines, *Memo1_, kind, strikePit11).value_or(QByteArray());
-        VEL_->SetSymbol(symbol);
-        VEL_->SetIdentyfikator(symbol);
-        // From the second document on this sends the list read back after the previous one again.
-        VEL_->SendData(true);
-        VEL_->SetFields(lines);
-        VEL_->SetActive(true);  // the form made for the first document serves them all
-        // The forms program's print dialog for the first document; the others are printed with
-        // the printer and range chosen there. Cancelling it stops the batch: nothing is printed
-        // that the user did not confirm.
-        const bool printed = first ? VEL_->PrintDialog() : VEL_->Print();
-        VEL_->FinishDocument();
-        if (printed) ++printedCount;
-        if (first && !printed) return;
-        first = false;
+        try {
+            if (printOne(kind, strikePit11, index == 0)) {
+                ++end.printed;
+                continue;
+            }
+            // Nothing is printed that the user did not confirm, and nothing after a document that
+            // did not print: the user learns where the batch stopped.
+            stopAt(index == 0 ? PrintBatchEnd::Reason::DialogNotConfirmed : PrintBatchEnd::Reason::DocumentNotPrinted,
+                   index, name);
+        } catch (const std::exception& error) {  // the controller's ESterFormVEL
+            stopAt(PrintBatchEnd::Reason::Failed, index, name);
+            end.failure = QString::fromUtf8(error.what());
+        }
+        break;
     }
+    if (end.isError())
+        ui_.message(QStringLiteral("Błąd"), PrintBatchSummary(end), MessageIcon::Error);
+    else
+        ui_.message(QStringLiteral("Informacja"), PrintBatchSummary(end), MessageIcon::Information);
+}
+
+bool TFPrint::printOne(FormKind kind, bool strikePit11, bool first) {
+    QByteArrayList lines;
+    const QByteArray symbol = FVEL_.BuildFieldList(lines, *Memo1_, kind, strikePit11).value_or(QByteArray());
+    VEL_->SetSymbol(symbol);
+    VEL_->SetIdentyfikator(symbol);
+    // From the second document on this sends the list read back after the previous one again.
+    VEL_->SendData(true);
+    VEL_->SetFields(lines);
+    VEL_->SetActive(true);  // the form made for the first document serves them all
+    // The forms program's print dialog for the first document; the others are printed with the
+    // printer and range chosen there.
+    const bool printed = first ? VEL_->PrintDialog() : VEL_->Print();
+    VEL_->FinishDocument();
+    return printed;
 }

@@ -16,10 +16,11 @@ struct Workspace;
 
 // "Drukowanie N dokumentów..": prints the chosen form for every taxpayer selected in the main
 // window's table, in table order, through the forms program; its print dialog comes up once, for
-// the first document, and the later ones are printed with the range chosen there (cancelled, it
-// ends the batch). While it prints, the dialog says which document it is at ("Drukowanie 37 z 412:
-// NOWAK ANNA") and "Przerwij" stops the batch after the current document; the user is then told
-// how many were printed. The person filling in and the tax year are shared with the show-form
+// the first document, and the later ones are printed with the range chosen there. While it
+// prints, the dialog says which document it is at ("Drukowanie 37 z 412: NOWAK ANNA") and
+// "Przerwij" stops the batch after the current document. A print dialog not confirmed, a document
+// the forms program does not print or an error stops the batch too, and every batch ends with
+// "Wydrukowano N z M dokumentów." and the reason it stopped. The person filling in and the tax year are shared with the show-form
 // dialog, which builds the forms.
 //
 // The period fields (PIT-11/8B) are offered and cleared but reach no form: each PIT-11/8B takes
@@ -44,6 +45,9 @@ public:
 
 private:
     void printSelected();
+    // Builds, sends and prints the current taxpayer's form: through the forms program's print
+    // dialog for the first document, with the range chosen there for the others. True when printed.
+    bool printOne(FormKind kind, bool strikePit11, bool first);
     // Shows the progress row and leaves only "Przerwij" usable while a batch runs.
     void setPrinting(bool printing);
     void showPeriod(bool period);

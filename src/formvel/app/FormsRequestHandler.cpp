@@ -51,8 +51,8 @@ std::optional<int> PageNumber(const QByteArray& line) {
 
 }  // namespace
 
-FormsRequestHandler::FormsRequestHandler(WindowSystem& system, QObject* parent)
-    : QObject(parent), system_(system), printJobs_(std::make_unique<FormPrintJobs>()) {}
+FormsRequestHandler::FormsRequestHandler(WindowSystem& system, FormIdCounter ids, QObject* parent)
+    : QObject(parent), system_(system), ids_(std::move(ids)), printJobs_(std::make_unique<FormPrintJobs>()) {}
 
 FormsRequestHandler::~FormsRequestHandler() {
     for (auto& [id, form] : forms_) {
@@ -64,6 +64,11 @@ FormsRequestHandler::~FormsRequestHandler() {
 FormsRequestHandler::Form* FormsRequestHandler::find(int formId) const {
     const auto it = forms_.find(formId);
     return it == forms_.end() ? nullptr : const_cast<Form*>(&it->second);
+}
+
+FormsRequestHandler::Form* FormsRequestHandler::findOwn(int formId) const {
+    Form* form = find(formId);
+    return form && form->owner == system_.messageSender() ? form : nullptr;
 }
 
 FormDocument* FormsRequestHandler::document(int formId) const {
@@ -103,7 +108,7 @@ std::int32_t FormsRequestHandler::handle(std::uint32_t message, std::uint32_t wP
     case kShow:
         return show(lParam);
     case kRelease: {
-        const std::uint64_t client = system_.messageSender();
+        const MessageSender client = system_.messageSender();
         QTimer::singleShot(0, this, [this, client] { release(client); });
         return 1;
     }
@@ -116,23 +121,23 @@ std::int32_t FormsRequestHandler::handle(std::uint32_t message, std::uint32_t wP
     case kTaxScale:
         return setTaxScale(lParam);
     case kFormState: {
-        const Form* form = find(lParam);
+        const Form* form = findOwn(lParam);
         return form && form->document->changedSinceReceived() ? 1 : 0;
     }
     case kPrintRange: {
-        const Form* form = find(lParam);
+        const Form* form = findOwn(lParam);
         if (!form) return 0;
         const auto range = printJobs_->range(form->document.get());
         return range ? makeLong(static_cast<std::uint16_t>(range->first), static_cast<std::uint16_t>(range->second)) : 0;
     }
     case kDialogFinished: {
-        const Form* form = find(lParam);
+        const Form* form = findOwn(lParam);
         return form && printJobs_->dialogFinished(form->document.get()) ? 1 : 0;
     }
     case kPrintDialog:
         return openPrintDialog(lParam);
     case kEndDocument: {
-        const Form* form = find(lParam);
+        const Form* form = findOwn(lParam);
         return form ? printJobs_->endDocument(form->document.get()) : 0;
     }
     case kGetErrors:
@@ -142,15 +147,6 @@ std::int32_t FormsRequestHandler::handle(std::uint32_t message, std::uint32_t wP
     }
 }
 
-int FormsRequestHandler::nextFormId() {
-    // Ids travel in 16 bits beside an atom: keep them there, skipping ids still in use.
-    for (int attempt = 0; attempt < 0xFFFF; ++attempt) {
-        lastFormId_ = lastFormId_ % 0xFFFF + 1;
-        if (!forms_.count(lastFormId_)) return lastFormId_;
-    }
-    return 0;
-}
-
 std::int32_t FormsRequestHandler::create(std::int32_t lParam) {
     const auto text = ReadAtomText(system_, hiWord(static_cast<std::uint32_t>(lParam)));
     if (!text) return 0;
@@ -158,7 +154,7 @@ std::int32_t FormsRequestHandler::create(std::int32_t lParam) {
     if (lines.size() < 2) return 0;
     auto document = FormDocument::create(lines[0].trimmed());
     if (!document) return 0;
-    const int id = nextFormId();
+    const int id = ids_.next([this](int candidate) { return forms_.count(candidate) != 0; });
     if (id == 0) return 0;
     Form& form = forms_[id];
     form.document = std::move(document);
@@ -168,9 +164,10 @@ std::int32_t FormsRequestHandler::create(std::int32_t lParam) {
 }
 
 std::int32_t FormsRequestHandler::destroy(std::int32_t lParam) {
-    const auto it = forms_.find(lParam);
-    if (it == forms_.end()) return 0;  // no such form: nothing left to destroy
-    erase(it);
+    // No form of this client's with that id (never made, gone with an earlier program, or
+    // another client's): nothing of the sender's is left to destroy, and nothing is touched.
+    if (findOwn(lParam) == nullptr) return 0;
+    erase(forms_.find(lParam));
     return 0;
 }
 
@@ -182,16 +179,26 @@ void FormsRequestHandler::erase(std::map<int, Form>::iterator form) {
     if (hadWindow && openWindowCount() == 0) QTimer::singleShot(0, this, &FormsRequestHandler::lastWindowClosed);
 }
 
-void FormsRequestHandler::release(std::uint64_t client) {
+void FormsRequestHandler::release(const MessageSender& client) {
     // The program is shared by every Fiskon of the user: one that goes takes its own forms (and
     // those of clients already gone) with it, and the program ends only when nobody else holds a
-    // form here or waits for an answer (a request of another client still in progress).
+    // form here, windowless or not, or waits for an answer (a request still in progress).
     for (auto it = forms_.begin(); it != forms_.end();) {
         const auto next = std::next(it);
-        if (it->second.owner == client || !system_.senderConnected(it->second.owner)) erase(it);
+        if (it->second.owner == client) erase(it);
         it = next;
     }
-    if (forms_.empty() && requestsInProgress_ == 0) emit releaseRequested();
+    if (!dropFormsOfEndedClients() && requestsInProgress_ == 0) emit releaseRequested();
+}
+
+bool FormsRequestHandler::dropFormsOfEndedClients() {
+    for (auto it = forms_.begin(); it != forms_.end();) {
+        const auto next = std::next(it);
+        // A window still shown stays for the user, who closes it.
+        if (!it->second.window && !system_.senderRunning(it->second.owner)) erase(it);
+        it = next;
+    }
+    return !forms_.empty();
 }
 
 void FormsRequestHandler::closeWindow(Form& form) {
@@ -208,7 +215,7 @@ void FormsRequestHandler::closeWindow(Form& form) {
 
 std::int32_t FormsRequestHandler::show(std::int32_t lParam) {
     const int id = loWord(static_cast<std::uint32_t>(lParam));
-    Form* form = find(id);
+    Form* form = findOwn(id);
     if (!form) return 0;
     const auto text = ReadAtomText(system_, hiWord(static_cast<std::uint32_t>(lParam)));
     if (!text) return 0;
@@ -261,7 +268,7 @@ std::int32_t FormsRequestHandler::show(std::int32_t lParam) {
 }
 
 std::int32_t FormsRequestHandler::setFields(std::int32_t lParam, int options) {
-    Form* form = find(loWord(static_cast<std::uint32_t>(lParam)));
+    Form* form = findOwn(loWord(static_cast<std::uint32_t>(lParam)));
     if (!form || (options & ~7) != 0) return 0;
     const auto text = ReadRequestChain(system_, hiWord(static_cast<std::uint32_t>(lParam)));
     if (!text || !form->document->setFields(*text, options)) return 0;
@@ -270,13 +277,13 @@ std::int32_t FormsRequestHandler::setFields(std::int32_t lParam, int options) {
 }
 
 std::int32_t FormsRequestHandler::getFields(std::int32_t lParam, bool convert) {
-    const Form* form = find(loWord(static_cast<std::uint32_t>(lParam)));
+    const Form* form = findOwn(loWord(static_cast<std::uint32_t>(lParam)));
     if (!form) return 0;
     return MakeReplyChain(system_, form->document->fields(convert));
 }
 
 std::int32_t FormsRequestHandler::setTaxScale(std::int32_t lParam) {
-    Form* form = find(loWord(static_cast<std::uint32_t>(lParam)));
+    Form* form = findOwn(loWord(static_cast<std::uint32_t>(lParam)));
     if (!form) return 0;
     const auto text = ReadRequestChain(system_, hiWord(static_cast<std::uint32_t>(lParam)));
     if (!text || !form->document->setTaxScale(*text)) return 0;
@@ -285,13 +292,13 @@ std::int32_t FormsRequestHandler::setTaxScale(std::int32_t lParam) {
 }
 
 std::int32_t FormsRequestHandler::getErrors(std::int32_t lParam) {
-    const Form* form = find(loWord(static_cast<std::uint32_t>(lParam)));
+    const Form* form = findOwn(loWord(static_cast<std::uint32_t>(lParam)));
     if (!form) return 0;
     return MakeReplyChain(system_, form->document->errors());
 }
 
 std::optional<FormsRequestHandler::PrintText> FormsRequestHandler::readPrintText(std::int32_t lParam) const {
-    Form* form = find(loWord(static_cast<std::uint32_t>(lParam)));
+    Form* form = findOwn(loWord(static_cast<std::uint32_t>(lParam)));
     if (!form) return std::nullopt;
     const auto text = ReadAtomText(system_, hiWord(static_cast<std::uint32_t>(lParam)));
     if (!text) return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formvel/FormDocument.h"
+#include "formvel/app/FormIdCounter.h"
 #include "platform/WindowSystem.h"
 
 #include <QObject>
@@ -17,6 +18,12 @@ class FormWindow;
 // The requests of the forms protocol (version 5), one window procedure for every class under which
 // the program answers. Each request is checked: an unknown code, a form id the program did not
 // give out, or a text that is not what the request carries gets the reply 0 and changes nothing.
+//
+// Several Fiskons may share the program. A form belongs to the client (the process) that created
+// it, and only that client reaches it: another client's id is answered as no form at all (its
+// destroy with 0, "nothing of yours left", so that a Fiskon holding an id of a program that has
+// ended forgets it), and the form stays as it was. Ids are never given twice in a session (see
+// FormIdCounter), so an id kept from an earlier program names no form of this one.
 class FormsRequestHandler : public QObject {
     Q_OBJECT
 public:
@@ -24,13 +31,17 @@ public:
     // Class of the form windows' registrations ("is window" of a shown form).
     static constexpr const char* kFormWindowClass = "TFormWindow_VEL";
 
-    explicit FormsRequestHandler(WindowSystem& system, QObject* parent = nullptr);
+    explicit FormsRequestHandler(WindowSystem& system, FormIdCounter ids = FormIdCounter(), QObject* parent = nullptr);
     ~FormsRequestHandler() override;
 
     // The window procedure: kFormsMessage with the request code in wParam's low byte.
     std::int32_t handle(std::uint32_t message, std::uint32_t wParam, std::int32_t lParam);
 
-    // What the tests and the program look at.
+    // Forgets the forms of clients that have ended (and no window shows any more): they never
+    // send their destroy. Whether any form is left afterwards.
+    bool dropFormsOfEndedClients();
+
+    // What the tests and the program look at (any client's forms).
     FormDocument* document(int formId) const;
     FormWindow* window(int formId) const;
     int formCount() const { return static_cast<int>(forms_.size()); }
@@ -52,7 +63,7 @@ private:
         QByteArray identifier;
         QPointer<FormWindow> window;
         WindowHandle windowHandle = 0;
-        std::uint64_t owner = 0;  // the client that created it (WindowSystem::messageSender)
+        MessageSender owner;  // the client that created it
     };
 
     // The text of a print or print-dialog request: parent line, first page, last page, caption,
@@ -66,11 +77,13 @@ private:
     };
 
     Form* find(int formId) const;
+    // The form of that id when it belongs to the client whose request is being handled.
+    Form* findOwn(int formId) const;
     std::optional<PrintText> readPrintText(std::int32_t lParam) const;
     std::int32_t create(std::int32_t lParam);
     std::int32_t destroy(std::int32_t lParam);
     void erase(std::map<int, Form>::iterator form);
-    void release(std::uint64_t client);
+    void release(const MessageSender& client);
     std::int32_t show(std::int32_t lParam);
     std::int32_t setFields(std::int32_t lParam, int options);
     std::int32_t getFields(std::int32_t lParam, bool convert);
@@ -79,11 +92,10 @@ private:
     std::int32_t print(std::int32_t lParam);
     std::int32_t openPrintDialog(std::int32_t lParam);
     void closeWindow(Form& form);
-    int nextFormId();
 
     WindowSystem& system_;
     std::map<int, Form> forms_;
-    int lastFormId_ = 0;
+    FormIdCounter ids_;
     int requestsInProgress_ = 0;  // nested while a request waits in a loop of its own
     std::unique_ptr<FormPrintJobs> printJobs_;
 };

@@ -5,9 +5,12 @@
 
 class FormsRequestHandler;
 
-// When the forms program started as a server ("/SERWER") ends: on release, or once no form window
-// is left — at once when no form is left either, otherwise after a quiet spell without requests,
-// so that Fiskon can still read back the fields of a form whose window the user has just closed.
+// When the forms program started as a server ("/SERWER") ends: on release by its last client, or
+// once no client holds a form any more — a form without a window counts as much as a shown one,
+// since Fiskon's print dialog keeps its form between batches. Clients that end without a release
+// (killed, crashed) are noticed after a quiet spell without requests, and at the close of the last
+// form window; their forms are then dropped. A server that is never asked for anything ends after
+// the first quiet spell.
 class FormsServerLifetime : public QObject {
     Q_OBJECT
 public:
@@ -17,7 +20,8 @@ signals:
     void finished();
 
 private:
-    void checkQuiet();
+    // Ends the program when no client holds a form; otherwise looks again after the next quiet spell.
+    void checkClients();
 
     FormsRequestHandler& handler_;
     QTimer quiet_;

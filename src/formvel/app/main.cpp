@@ -29,7 +29,15 @@ namespace {
 
 constexpr const char* kFormsClass = "Tformularze_VEL";
 constexpr const char* kServerClass = "Tvelsrv_VEL";
+// How long the server waits without requests before it looks whether its clients still run
+// ($FISKON_FORMS_QUIET_MS may set another spell).
 constexpr int kQuietMilliseconds = 30000;
+
+int QuietMilliseconds() {
+    bool numeric = false;
+    const int value = qEnvironmentVariableIntValue("FISKON_FORMS_QUIET_MS", &numeric);
+    return numeric && value > 0 ? value : kQuietMilliseconds;
+}
 // "formvel --formularz SYMBOL PLIK": shows a field list file (code page 1250, as Fiskon sends it)
 // on the form of that edition, formatted and calculated; the program ends with the window.
 // "formvel --pdf SYMBOL PLIK WYNIK.pdf" writes that form into a PDF file instead.
@@ -96,7 +104,8 @@ int main(int argc, char** argv) {
         QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName().compare(QStringLiteral("velsrv"), Qt::CaseInsensitive) == 0;
 
     LinuxWindowSystem system;
-    FormsRequestHandler handler(system);
+    // Form ids go on from the program that ran before in this session (see FormIdCounter).
+    FormsRequestHandler handler(system, FormIdCounter(system.folder().isEmpty() ? QString() : system.folder() + QStringLiteral("/formvel-ids")));
     QList<QByteArray> classes = {kFormsClass};
     if (serverVariant) classes.prepend(kServerClass);
     for (const QByteArray& className : classes) {
@@ -116,10 +125,10 @@ int main(int argc, char** argv) {
         }
     }
 
-    // With /SERWER the program belongs to Fiskon: it ends on release or when no form window is
-    // left. Started by hand it serves until released.
+    // With /SERWER the program belongs to Fiskon: it ends on the last release or when no client
+    // holds a form any more. Started by hand it serves until released.
     if (server) {
-        auto* lifetime = new FormsServerLifetime(handler, kQuietMilliseconds, &application);
+        auto* lifetime = new FormsServerLifetime(handler, QuietMilliseconds(), &application);
         QObject::connect(lifetime, &FormsServerLifetime::finished, &application, &QApplication::quit, Qt::QueuedConnection);
     } else {
         QObject::connect(&handler, &FormsRequestHandler::releaseRequested, &application, [&handler] {

@@ -133,7 +133,7 @@ private slots:
 
     void printDialogCaptionAndLayout() {
         for (const auto& [selection, caption] :
-             {std::pair{std::vector<int>{0, 1, 3}, "Drukowanie 3 dokumentów.."}, {std::vector<int>{2}, "Drukowanie 1 dokumentów.."}}) {
+             {std::pair{std::vector<int>{0, 1, 3}, "Drukowanie 3 dokumentów.."}, {std::vector<int>{2}, "Drukowanie 1 dokumentu.."}}) {
             view->selection = selection;
             print->show();
             QCOMPARE(print->windowTitle(), QString::fromUtf8(caption));
@@ -265,7 +265,9 @@ private slots:
         print->show();
         control<QComboBox>(*print, "cbRok")->setCurrentIndex(0);
         click(*print, "btnPrint");
-        QCOMPARE(ui->calls.size(), size_t(0));
+        QCOMPARE(ui->calls.size(), size_t(1));
+        QCOMPARE(ui->last().title, QStringLiteral("Informacja"));
+        QCOMPARE(ui->last().text, QStringLiteral("Wydrukowano 3 z 3 dokumentów."));
         QCOMPARE(count(*forms, 1), 1);   // one form serves the batch
         QCOMPARE(count(*forms, 13), 1);  // the print dialog once, for the first document
         QCOMPARE(count(*forms, 8), 2);
@@ -290,6 +292,23 @@ private slots:
         QCOMPARE(count(*forms, 8), 0);
         QCOMPARE(count(*forms, 15), 1);
         QCOMPARE(workspace->taxpayers.currentIndex(), 0);
+        QCOMPARE(ui->last().text, QStringLiteral("Wydrukowano 0 z 3 dokumentów.\n"
+                                                 "Nie potwierdzono okna drukowania programu formularzy."));
+
+        // A document the forms program does not print stops the batch there.
+        forms->requests.clear();
+        forms->printDialogOpened = 1;
+        forms->printReply = 0;
+        click(*print, "btnPrint");
+        QCOMPARE(count(*forms, 13), 1);
+        QCOMPARE(count(*forms, 8), 1);
+        QCOMPARE(count(*forms, 15), 2);
+        QCOMPARE(workspace->taxpayers.currentIndex(), 2);
+        QCOMPARE(ui->last().title, QStringLiteral("Błąd"));
+        QCOMPARE(ui->last().icon, MessageIcon::Error);
+        QCOMPARE(ui->last().text, QStringLiteral("Wydrukowano 1 z 3 dokumentów.\nProgram formularzy nie wydrukował "
+                                                 "dokumentu 2 (CEGLARZ OLA), więc drukowanie przerwano."));
+        QCOMPARE(ui->calls.size(), size_t(3));
         print->hide();
     }
 
@@ -329,12 +348,18 @@ private slots:
             click(*c.dialog, c.button);
             c.dialog->hide();
             if (c.outcome == Sent) {
-                QCOMPARE(ui->calls.size(), size_t(0));
+                QCOMPARE(ui->calls.size(), size_t(c.dialog == print.get() ? 1 : 0));
+                if (c.dialog == print.get()) QCOMPARE(ui->last().text, QStringLiteral("Wydrukowano 1 z 1 dokumentu."));
                 QCOMPARE(surnamesSent(*forms, "p27="), QList<QByteArray>{"ALEJA\xA0" "3\xA0MAJA"});
             } else if (c.outcome == ListRefused) {
                 QCOMPARE(ui->calls.size(), size_t(1));
-                QCOMPARE(ui->last().title, QStringLiteral("Fiskon"));
-                QCOMPARE(ui->last().text, QStringLiteral("Błąd transmisji danych do formularza."));
+                // The show-form dialog reports in the standard error box, the print batch with its count.
+                QCOMPARE(ui->last().title, QString::fromUtf8(c.dialog == print.get() ? "Błąd" : "Fiskon"));
+                QCOMPARE(ui->last().text,
+                         c.dialog == print.get()
+                             ? QStringLiteral("Wydrukowano 0 z 1 dokumentu.\nDrukowanie przerwano przy dokumencie 1 "
+                                              "(ADAMSKI JAN): Błąd transmisji danych do formularza.")
+                             : QStringLiteral("Błąd transmisji danych do formularza."));
                 for (int code : {3, 8, 13}) QCOMPARE(count(*forms, code), 0);
             } else {
                 QCOMPARE(count(*forms, 5), 0);
@@ -391,22 +416,24 @@ private slots:
         QCOMPARE(count(*forms, 15), 2);
         QCOMPARE(ui->calls.size(), size_t(1));
         QCOMPARE(ui->last().title, QStringLiteral("Informacja"));
-        QCOMPARE(ui->last().text, QStringLiteral("Wydrukowano 2 z 5 dokumentów."));
+        QCOMPARE(ui->last().text,
+                 QStringLiteral("Wydrukowano 2 z 5 dokumentów.\nDrukowanie przerwano na żądanie użytkownika."));
         QCOMPARE(ui->last().icon, MessageIcon::Information);
         QVERIFY(!control<QWidget>(*print, "btnPrzerwij")->isVisible());
         QVERIFY(control<QWidget>(*print, "btnPrint")->isEnabled());
         print->hide();
     }
 
-    void errorReachesTheStandardBoxAndStopsTheBatch() {
+    void anErrorStopsTheBatchAndTheUserLearnsWhere() {
         forms->running = false;
         forms->appearsOnStart = false;
         view->selection = {0, 1};
         print->show();
         click(*print, "btnPrint");
         QCOMPARE(ui->calls.size(), size_t(1));
-        QCOMPARE(ui->last().title, QStringLiteral("Fiskon"));
-        QCOMPARE(ui->last().text, QStringLiteral("Operacja nie jest możliwa jeśli formularz nie jest aktywny"));
+        QCOMPARE(ui->last().title, QStringLiteral("Błąd"));
+        QCOMPARE(ui->last().text, QStringLiteral("Wydrukowano 0 z 2 dokumentów.\nDrukowanie przerwano przy dokumencie 1 "
+                                                 "(ADAMSKI JAN): Operacja nie jest możliwa jeśli formularz nie jest aktywny"));
         QCOMPARE(ui->last().icon, MessageIcon::Error);
         QCOMPARE(forms->requests.size(), size_t(0));
         QCOMPARE(workspace->taxpayers.currentIndex(), 0);  // stopped at the first document
