@@ -6,9 +6,11 @@ namespace {
 
 QString Text(std::string_view bytes) { return cp1250::toUnicode(bytes); }
 
-// A field of the saved list. A spreadsheet would take a text beginning with "=", "+", "-" or "@"
-// for a formula (a name imported from elsewhere could run one): such a text gets an apostrophe.
-QString Field(const QString& value) {
+}  // namespace
+
+// A spreadsheet would take a text beginning with "=", "+", "-" or "@" for a formula (a name
+// imported from elsewhere could run one): such a text gets an apostrophe.
+QString FindingsListField(const QString& value) {
     const bool formula = !value.isEmpty() && QStringLiteral("=+-@").contains(value.front());
     const QString text = formula ? u'\'' + value : value;
     if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
@@ -16,8 +18,6 @@ QString Field(const QString& value) {
     quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
     return u'"' + quoted + u'"';
 }
-
-}  // namespace
 
 QString FindingColumnTitle(int index) {
     static const char* const titles[kFindingColumns] = {"Lp.", "Nazwisko", "Imię", "Poz.", "Opis"};
@@ -75,7 +75,7 @@ std::string FindingsListText(const std::vector<FindingRow>& rows) {
     text += QStringLiteral("\r\n");
     for (const FindingRow& row : rows) {
         for (int column = 0; column < kFindingColumns; ++column)
-            text += (column ? QStringLiteral(";") : QString()) + Field(row.column(column));
+            text += (column ? QStringLiteral(";") : QString()) + FindingsListField(row.column(column));
         text += QStringLiteral("\r\n");
     }
     return cp1250::fromUnicode(text);

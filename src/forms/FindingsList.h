@@ -29,6 +29,10 @@ FindingRow MakeFindingRow(RegisterFinding finding, const TaxpayerRegister& taxpa
 std::vector<FindingRow> MakeFindingRows(std::vector<RegisterFinding> findings, const TaxpayerRegister& taxpayers,
                                         const PayerRecord& payer);
 
+// One field of the list as written: quoted when it holds ";", a double quote or a line end (a
+// double quote doubled), with an apostrophe before a text a spreadsheet would take for a formula.
+QString FindingsListField(const QString& value);
+
 // The list as text in code page 1250 (what Polish spreadsheets open): the column titles, then a
 // row a line, fields separated by ";", quoted when they hold ";", a quote or a line end; CR LF.
 std::string FindingsListText(const std::vector<FindingRow>& rows);

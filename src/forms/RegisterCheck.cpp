@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -255,8 +256,15 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
         pesels.add(Trimmed(record.pesel.view()), index);
     }
 
-    // One taxpayer's findings.
+    // A finding's place on the form; findings without a box (PESEL) after all the boxes.
+    const auto place = [layout](const RegisterFinding& finding) {
+        const FormBox* box = finding.box > 0 || !finding.key.isEmpty() ? layout->box(finding.key) : nullptr;
+        return box ? box->place() : std::numeric_limits<int>::max();
+    };
+
+    // One taxpayer's findings, in the order of the form's boxes.
     auto checkOne = [&](int index, std::vector<RegisterFinding>& out) {
+        const std::size_t first = out.size();
         const TaxpayerRecord& record = taxpayers.at(index);
         const int position = index + 1;
         checker.check(request.choices, record, payer, position, out);
@@ -272,6 +280,8 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
             finding.description = QStringLiteral("ten sam numer PESEL ma też podatnik %1.").arg(Who(taxpayers.at(other), other));
             out.push_back(finding);
         }
+        std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                         [&place](const RegisterFinding& a, const RegisterFinding& b) { return place(a) < place(b); });
     };
 
     // The taxpayers in chunks, taken in turn by every core (the checks only read); each chunk's
