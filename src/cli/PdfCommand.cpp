@@ -12,6 +12,7 @@
 #include "forms/ControlCharacters.h"
 #include "forms/TSterFormVEL.h"
 #include "store/Cp1250.h"
+#include "store/FolderCreation.h"
 #include "store/SameFile.h"
 
 #include <QDir>
@@ -77,8 +78,8 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
     QStringList paths;
     if (each) {
         const QDir directory(*request.eachDirectory);
-        if (!directory.mkpath(QStringLiteral("."))) {
-            err << QStringLiteral("Nie można utworzyć katalogu „%1”.").arg(*request.eachDirectory) << '\n';
+        if (const QString why = CreateFolderPath(*request.eachDirectory); !why.isEmpty()) {
+            err << QStringLiteral("Nie można utworzyć katalogu „%1”: %2.").arg(*request.eachDirectory, why) << '\n';
             return kExitFailure;
         }
         for (const int position : *chosen) {

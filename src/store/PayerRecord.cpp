@@ -4,6 +4,9 @@
 #include "store/FileErrors.h"
 #include "store/IniDocument.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <string_view>
 
 namespace {
@@ -39,8 +42,9 @@ void SaveToFile(const PayerRecord& payer, const QString& fileName) {
     document.writeFile(fileName);
 }
 
-void LoadFromFile(PayerRecord& payer, const QString& fileName) {
-    const IniDocument document = IniDocument::readFile(fileName);
+namespace {
+
+void LoadFromDocument(PayerRecord& payer, const IniDocument& document, const QString& fileName) {
     const std::string kind = document.readString(kSection, "Rodzaj", "0");
     const std::optional<std::int32_t> number = ParseIniInteger(kind);
     if (!number)
@@ -52,4 +56,20 @@ void LoadFromFile(PayerRecord& payer, const QString& fileName) {
         (loaded.*field).assign(document.readString(kSection, key, ""));
     });
     payer = loaded;
+}
+
+}  // namespace
+
+void LoadFromFile(PayerRecord& payer, const QString& fileName) {
+    LoadFromDocument(payer, IniDocument::readFile(fileName), fileName);
+}
+
+void LoadPayerFile(PayerRecord& payer, const QString& fileName) {
+    if (!QFileInfo(fileName).exists() && !QFileInfo(fileName).isSymLink())
+        throw FileError(QStringLiteral("Nie ma pliku płatnika „%1”.").arg(QDir::toNativeSeparators(fileName)));
+    const IniDocument document = IniDocument::readFile(fileName);
+    if (!document.hasSection(kSection))
+        throw FileError(QStringLiteral("Plik „%1” nie zawiera danych płatnika (brak sekcji [Platnik]).")
+                            .arg(QDir::toNativeSeparators(fileName)));
+    LoadFromDocument(payer, document, fileName);
 }

@@ -29,3 +29,6 @@ void SaveToFile(const PayerRecord& payer, const QString& fileName);
 // Replaces every field but `regon` from section "Platnik". Throws ConversionError (record
 // unchanged) when "Rodzaj" is not an integer, FileError when the file cannot be read.
 void LoadFromFile(PayerRecord& payer, const QString& fileName);
+// LoadFromFile for a file the user chose as the payer's: one that does not exist or holds no
+// section "Platnik" is not an empty payer but a FileError naming the file, the record unchanged.
+void LoadPayerFile(PayerRecord& payer, const QString& fileName);
