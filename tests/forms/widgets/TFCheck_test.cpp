@@ -90,10 +90,12 @@ private slots:
         // The tax year is the dialog's own choice: the focus goes to its field.
         QApplication::setActiveWindow(rig.check.get());
         QVERIFY(QTest::qWaitForWindowActive(rig.check.get()));
+        auto* year = rig.check->findChild<QLineEdit*>(QStringLiteral("eRok"));
+        year->setText(QStringLiteral("    "));  // as copied from the show-form dialog: the cursor after the blanks
+        QCOMPARE(year->cursorPosition(), 4);
         rig.check->lvFindingsDblClick(rig.row(QStringLiteral("Poz. 4: nie wypełniono")));
         QCOMPARE(rig.check->focusWidget()->objectName(), QStringLiteral("eRok"));
         // The cursor stands at the field's start: typed digits land, no Home needed.
-        auto* year = rig.check->findChild<QLineEdit*>(QStringLiteral("eRok"));
         QCOMPARE(year->cursorPosition(), 0);
         QTest::keyClicks(year, QStringLiteral("2006"));
         QCOMPARE(year->displayText(), QStringLiteral("2006"));
