@@ -126,6 +126,14 @@ const Case kCases[] = {
      "Poz. 7: formularz wypełnia się dużymi literami.", "eNazwa"},
     {"the tax office keeps its own letters", FormKind::Pit11,
      [](auto& a, auto&, auto&, auto&) { a.us = cp1250::fromUnicode(u"Urząd Skarbowy w Gliwicach"); }, 0, "", ""},
+    {"amounts not in Fiskon's form that agree go the form's way and pass", FormKind::Pit40,
+     [](auto& a, auto&, auto&, auto&) {
+         a.p40Box(35) = "36000";
+         a.p40Box(73) = "2500,0";
+     }, 0, "", ""},
+    {"computed box not in Fiskon's form found by the form's calculation", FormKind::Pit40,
+     [](auto& a, auto&, auto&, auto&) { a.p40Box(37) = "34331,3"; }, 1,
+     "Poz. 37: kwota niezgodna z wyliczeniem – powinno być 34 331,28", "f37"},
     {"amount contradicting its sum", FormKind::Pit11, [](auto& a, auto&, auto&, auto&) { a.p11Box(36) = "46000,00"; }, 1,
      "Poz. 36: kwota niezgodna z wyliczeniem – powinno być 46 665,00", "e36"},
     {"PESEL check digit", FormKind::Pit11, [](auto& a, auto&, auto&, auto&) { a.pesel = "80051712346"; }, 1,
