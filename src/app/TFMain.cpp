@@ -528,7 +528,7 @@ bool TFMain::OpenFile(const QString& fileName) {
     } catch (const std::exception&) {
         opened.usable = false;  // any failure while reading is a file without usable data
     }
-    if (opened.tooLarge)
+    if (opened.refused)
         ui_.message(QStringLiteral("Błąd"), opened.failure, MessageIcon::Warning);
     else if (!opened.usable)
         ui_.message(QStringLiteral("Informacja"), kNoUsableDataMessage, MessageIcon::Information);

@@ -46,7 +46,8 @@ InOutArguments ParseInOutArguments(const QStringList& arguments, const QString& 
 bool OpenTaxpayersForCommand(TaxpayerRegister& taxpayers, const QString& fileName, QTextStream& err) {
     const OpenTaxpayersResult opened = OpenTaxpayersFile(taxpayers, fileName);
     if (opened.usable) return true;
-    err << kNoUsableDataMessage << '\n';
+    // A file refused for what it is says so alone; one read without usable data says that first.
+    if (!opened.refused) err << kNoUsableDataMessage << '\n';
     if (!opened.failure.isEmpty()) err << opened.failure << '\n';
     return false;
 }

@@ -5,7 +5,9 @@
 #include "cli/ImportArguments.h"
 #include "forms/ControlCharacters.h"
 #include "store/Cp1250.h"
+#include "store/FileErrors.h"
 #include "store/PayerRecord.h"
+#include "store/PolishPlural.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -56,7 +58,11 @@ QByteArray parseName(const QString& option, const QString& text) {
         throw UsageError(QStringLiteral("--%1 zawiera znak sterujący (np. koniec wiersza albo tabulację), którego formularz nie przyjmuje.")
                              .arg(option));
     if (upper.size() > kFillerNameLength)
-        throw UsageError(QStringLiteral("--%1 może mieć najwyżej %2 znaków.").arg(option).arg(kFillerNameLength));
+        throw UsageError(QStringLiteral("--%1 może mieć najwyżej %2 %3.")
+                             .arg(option)
+                             .arg(kFillerNameLength)
+                             .arg(PolishPlural(kFillerNameLength, QStringLiteral("znak"), QStringLiteral("znaki"),
+                                               QStringLiteral("znaków"))));
     return QByteArray::fromStdString(bytes);
 }
 
@@ -119,12 +125,14 @@ bool OpenFormWorkspace(Workspace& workspace, const FormRequest& request, QTextSt
     }
     if (!OpenTaxpayersForCommand(workspace.taxpayers, request.files.front(), err)) return false;
     if (request.payerFile.isEmpty()) return true;
-    // The payer form only ever loads a file the user picked; a missing one is a mistake here.
-    if (!QFileInfo(request.payerFile).isFile()) {
-        err << QStringLiteral("Nie ma pliku płatnika „%1”.").arg(request.payerFile) << '\n';
+    // The payer form only ever loads a file the user picked; a missing one, a folder, a pipe or a
+    // file without the payer's data is a mistake here, said as what it is.
+    try {
+        LoadPayerFile(workspace.payer, request.payerFile);
+    } catch (const FileError& error) {
+        err << error.message() << '\n';
         return false;
     }
-    LoadFromFile(workspace.payer, request.payerFile);
     return true;
 }
 

@@ -18,6 +18,7 @@
 #include "store/Cp1250.h"
 #include "store/FileErrors.h"
 #include "store/PolishPlural.h"
+#include "store/FolderCreation.h"
 #include "store/SameFile.h"
 #include "store/WholeFileReader.h"
 
@@ -136,8 +137,8 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
                 return kExitFailure;
             }
         }
-        if (!QDir().mkpath(pdf.folder)) {
-            err << QStringLiteral("Nie można utworzyć katalogu „%1”.").arg(pdf.folder) << '\n';
+        if (const QString why = CreateFolderPath(pdf.folder); !why.isEmpty()) {
+            err << QStringLiteral("Nie można utworzyć katalogu „%1”: %2.").arg(pdf.folder, why) << '\n';
             return kExitFailure;
         }
     }

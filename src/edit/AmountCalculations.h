@@ -36,7 +36,7 @@ inline constexpr double kAmountLimit = 1e13;
 
 // Reads an amount: empty text (or only blanks) is 0; otherwise optional blanks, an optional sign,
 // digits with at most one comma, optional blanks. Throws ConversionError naming the text when it
-// is anything else or too large for a double.
+// is anything else or 10^13 or more (the text as it stands, not its nearest double).
 double ReadAmount(std::string_view text);
 
 // Plain decimal notation with at most 15 significant digits and no trailing zeros, comma as the

@@ -10,7 +10,8 @@ struct ParsedAmount {
     int decimals = 0;
 };
 
-// Reads like ReadAmount (same accepted forms, same ConversionError).
+// Reads like ReadAmount (same accepted forms, same ConversionError; an amount of 10^13 or more is
+// refused naming the text as it stands).
 ParsedAmount ParseAmount(std::string_view text);
 
 // The general ways of reading and writing an amount, which ParseAmount and FormatAmount take for

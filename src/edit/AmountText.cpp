@@ -41,6 +41,22 @@ const QString kLimitText = QStringLiteral("10000000000000,00");
                               .arg(shown, kLimitText));
 }
 
+// An amount read from a text that is beyond the range is named as the text stands (a long one by
+// its beginning), not as the nearest double would print.
+[[noreturn]] void throwTooLargeText(std::string_view text) {
+    constexpr std::size_t kShown = 40;
+    const std::string_view body = trimBlanks(text);
+    QString shown = cp1250::toUnicode(body.substr(0, kShown));
+    if (body.size() > kShown) shown += u'…';
+    throw ConversionError(QStringLiteral("Kwota %1 jest zbyt duża: program obsługuje kwoty mniejsze niż %2.")
+                              .arg(shown, kLimitText));
+}
+
+ParsedAmount WithinRange(ParsedAmount amount, std::string_view text) {
+    if (std::fabs(amount.value) >= kAmountLimit) throwTooLargeText(text);
+    return amount;
+}
+
 // Appends the decimals every amount text carries: ",00" to a whole number, "0" to one decimal.
 void completeDecimals(std::string& text) {
     const auto comma = text.find(',');
@@ -90,7 +106,7 @@ ParsedAmount ParseAmount(std::string_view text) {
         const int places = std::max(decimals, 0);
         if (places <= kMaxPower) {
             const double value = static_cast<double>(digits) / kPowers[places];
-            return {negative ? -value : value, places};
+            return WithinRange({negative ? -value : value, places}, text);
         }
     }
     return ParseAmountGeneral(text);
@@ -133,12 +149,12 @@ ParsedAmount ParseAmountGeneral(std::string_view text) {
                                            std::chars_format::fixed);
     if (ec == std::errc::result_out_of_range) {
         // Either far too large for a double or a vanishingly small fraction.
-        if (significantWhole) throwTooLarge(HUGE_VAL);
+        if (significantWhole) throwTooLargeText(text);
         value = 0.0;
     } else if (ec != std::errc() || ptr != plain.data() + plain.size() || !std::isfinite(value)) {
         throwUnreadable(text);
     }
-    return {negative ? -value : value, std::min(decimals, 18)};
+    return WithinRange({negative ? -value : value, std::min(decimals, 18)}, text);
 }
 
 double SnapToDecimals(double value, int decimals) {

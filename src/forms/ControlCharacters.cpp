@@ -15,12 +15,12 @@ bool HasControlCharacters(QByteArrayView text) {
     });
 }
 
-QString EscapeControlCharacters(const QString& text) {
+QString EscapeControlCharacters(const QString& text, bool keepLineBreaks) {
     QString escaped;
     escaped.reserve(text.size());
     for (const QChar c : text) {
         const char16_t code = c.unicode();
-        if (!isControl(code)) {
+        if (!isControl(code) || (keepLineBreaks && (code == u'\n' || code == u'\r'))) {
             escaped += c;
         } else if (code == u'\n') {
             escaped += QLatin1String("\\n");

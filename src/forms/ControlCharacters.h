@@ -12,4 +12,6 @@ bool HasControlCharacters(QByteArrayView text);
 // The text with each control character written out, so that a terminal shows it as text:
 // "\n", "\r" and "\t" for line feed, carriage return and tab, "\xHH" (two hex digits) for the others,
 // C1 controls (U+0080-U+009F) included.
-QString EscapeControlCharacters(const QString& text);
+// With `keepLineBreaks` line feeds and carriage returns stay as they are (for a field that is
+// quoted around them).
+QString EscapeControlCharacters(const QString& text, bool keepLineBreaks = false);

@@ -78,8 +78,10 @@ void addPit11(Lines& lines, const FieldListChoices& choices, const TaxpayerRecor
     // Costs of earning income: 2 is the fourth box and 3 the third, as the form orders them.
     lines.add(std::string_view("p33"), code<4>(taxpayer.pit11_33, {"01000", "00010", "00100", "00001"}).value_or(std::string_view()));
     lines.add(std::string_view("p79"), code<2>(taxpayer.pit11_PITR, {"010", "001"}).value_or(std::string_view()));
-    for (int box = TaxpayerRecord::kFirstP11Box; box <= TaxpayerRecord::kLastP11Box; ++box)
-        if (const auto& amount = taxpayer.p11Box(box); !amount.empty()) lines.add(box, amount.view());
+    // The filled amounts in box order (walked once: looking each box up walks the list each time).
+    taxpayer.p11.forEachFilled([&lines](std::size_t index, std::string_view amount) {
+        lines.add(TaxpayerRecord::kFirstP11Box + static_cast<int>(index), amount);
+    });
     lines.add("p80", choices.fillerFirstName);
     lines.add("p81", choices.fillerSurname);
 }
@@ -94,8 +96,9 @@ void addPit40(Lines& lines, const FieldListChoices& choices, const TaxpayerRecor
     if (taxpayer.pit40_PITR == 1) lines.add("p33", "01");
     lines.add(std::string_view("p34"), code<5>(taxpayer.pit40_34, {"010000", "001000", "000100", "000010", "000001"})
                                            .value_or(std::string_view()));
-    for (int box = TaxpayerRecord::kFirstP40Box; box <= TaxpayerRecord::kLastP40Box; ++box)
-        if (const auto& amount = taxpayer.p40Box(box); !amount.empty()) lines.add(box, amount.view());
+    taxpayer.p40.forEachFilled([&lines](std::size_t index, std::string_view amount) {
+        lines.add(TaxpayerRecord::kFirstP40Box + static_cast<int>(index), amount);
+    });
     lines.add("p77", choices.fillerFirstName);
     lines.add("p78", choices.fillerSurname);
 }

@@ -2,6 +2,10 @@
 
 #include "edit/AmountCalculations.h"
 
+#include <array>
+#include <bitset>
+#include <string>
+
 namespace {
 
 // The form's amount boxes seen through the edit form's box interface.
@@ -9,15 +13,25 @@ class FormAmountBoxes : public AmountBoxes {
 public:
     FormAmountBoxes(const FormLayout& layout, FormValues& values) : layout_(layout), values_(values) {}
 
+    // A box's amount as the formulas read it. The formulas read the same boxes many times (the
+    // totals read every row), so what a box gave is kept until the box is written.
     std::string text(int box) const override {
+        const bool keep = box >= 0 && box < kKept;
+        if (keep && kept_.test(static_cast<std::size_t>(box))) return keptText_[static_cast<std::size_t>(box)];
         const int index = IndexOf(box);
         if (index < 0 || values_.at(index).isEmpty()) return {};
         const FormBox& entry = layout_.boxes[static_cast<std::size_t>(index)];
-        return Utf8(FiskonAmountText(entry, values_.at(index)));
+        std::string text = Utf8(FiskonAmountText(entry, values_.at(index)));
+        if (keep) {
+            keptText_[static_cast<std::size_t>(box)] = text;
+            kept_.set(static_cast<std::size_t>(box));
+        }
+        return text;
     }
 
     void setText(int box, const std::string& text) override {
         lastWritten = box;
+        if (box >= 0 && box < kKept) kept_.reset(static_cast<std::size_t>(box));
         const int index = IndexOf(box);
         if (index < 0 || (values_.present[static_cast<std::size_t>(index)] && HoldsAlready(values_.at(index), text))) return;
         values_.set(index, QString::fromStdString(text));
@@ -61,8 +75,11 @@ private:
         return bytes;
     }
 
+    static constexpr int kKept = 100;  // every amount box of both forms has a lower number
     const FormLayout& layout_;
     FormValues& values_;
+    mutable std::array<std::string, kKept> keptText_;
+    mutable std::bitset<kKept> kept_;
 };
 
 }  // namespace

@@ -36,6 +36,11 @@ struct FormBox {
     int span = 24;        // width in 24ths of the page's content width
     bool required = false;
     bool computed = false;  // derived by the calculation
+    bool capitals = false;  // a name or an address: the form is filled in capital letters
+
+    // The box's place in the form's reading order: by number, the title strike-outs (in the head
+    // after box 3) before box 4.
+    int place() const { return number > 0 ? 2 * number : kind == BoxKind::TitleStrike ? 7 : 0; }
 
     bool isAmount() const { return kind == BoxKind::Amount || kind == BoxKind::WholeAmount; }
     bool isCoded() const { return kind == BoxKind::Choice || kind == BoxKind::Tick || kind == BoxKind::TitleStrike; }

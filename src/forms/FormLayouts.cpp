@@ -12,7 +12,7 @@
 
 namespace {
 
-enum Flags { kPlain = 0, kRequired = 1, kComputed = 2 };
+enum Flags { kPlain = 0, kRequired = 1, kComputed = 2, kCapitals = 4 };
 
 struct BoxRow {
     const char* key;
@@ -42,7 +42,8 @@ struct AmountRowData {
 
 using K = BoxKind;
 
-// Section "0" is the head of the form: rows below 10 stand above the title, rows from 10 below it.
+// Section "0" is the head of the form: rows below 5 stand above the title, rows 5 to 9 at the right
+// end of the (last) title's band, rows from 10 below it.
 
 // The address of the payer and of the taxpayer: ten boxes numbered from the block's first.
 struct AddressBoxRow {
@@ -83,7 +84,7 @@ const SectionRow kPit11Sections[] = {
 };
 
 const BoxRow kPit11Boxes[] = {
-    {"p1", 1, K::Nip, "0", 1, 10, "Identyfikator podatkowy NIP płatnika", "", kRequired},
+    {"p1", 1, K::Nip, "0", 1, 10, "Numer Identyfikacji Podatkowej płatnika", "", kRequired},
     {"pSKR.01", 0, K::TitleStrike, "0", 2, 0, "Skreślenie tytułu PIT-11", "", kPlain},
     {"pSKR.02", 0, K::TitleStrike, "0", 2, 0, "Skreślenie tytułu PIT-8B", "", kPlain},
     {"p4", 4, K::Date, "0", 10, 6, "Okres od (dzień-miesiąc-rok)", "", kPlain},
@@ -91,10 +92,10 @@ const BoxRow kPit11Boxes[] = {
     {"p6", 6, K::Text, "A", 1, 24, "Urząd skarbowy, do którego adresowana jest informacja", "", kRequired},
     {"p7", 7, K::Choice, "B", 1, 24, "Rodzaj płatnika (zaznaczyć właściwy kwadrat)",
      "płatnik niebędący osobą fizyczną|osoba fizyczna", kPlain},
-    {"p8", 8, K::Text, "B", 2, 24, "Nazwa pełna / nazwisko i pierwsze imię", "", kRequired},
-    {"p19", 19, K::Nip, "C", 1, 8, "Identyfikator podatkowy NIP podatnika", "", kRequired},
-    {"p20", 20, K::Text, "C", 1, 16, "Nazwisko", "", kRequired},
-    {"p21", 21, K::Text, "C", 2, 14, "Pierwsze imię", "", kRequired},
+    {"p8", 8, K::Text, "B", 2, 24, "Nazwa pełna / nazwisko, pierwsze imię, data urodzenia", "", kRequired | kCapitals},
+    {"p19", 19, K::Nip, "C", 1, 8, "Numer Identyfikacji Podatkowej podatnika", "", kRequired},
+    {"p20", 20, K::Text, "C", 1, 16, "Nazwisko", "", kRequired | kCapitals},
+    {"p21", 21, K::Text, "C", 2, 14, "Pierwsze imię", "", kRequired | kCapitals},
     {"p22", 22, K::BirthDate, "C", 2, 10, "Data urodzenia (dzień-miesiąc rok)", "", kPlain},
     {"p33", 33, K::Choice, "D", 1, 24,
      "Koszty uzyskania przychodu ze stosunku pracy zostały uwzględnione w wysokości przysługującej podatnikowi "
@@ -117,8 +118,8 @@ const BoxRow kPit11Boxes[] = {
      kPlain},
     {"p79", 79, K::Choice, "G", 1, 24, "Do informacji dołączono informację PIT-R (zaznaczyć właściwy kwadrat)",
      "tak|nie", kPlain},
-    {"p80", 80, K::Text, "H", 1, 10, "Imię", "", kPlain},
-    {"p81", 81, K::Text, "H", 1, 14, "Nazwisko", "", kPlain},
+    {"p80", 80, K::Text, "H", 1, 10, "Imię", "", kCapitals},
+    {"p81", 81, K::Text, "H", 1, 14, "Nazwisko", "", kCapitals},
 };
 
 const AddressBlock kPit11Addresses[] = {{"B.1", 9}, {"C.1", 23}};
@@ -166,16 +167,16 @@ const SectionRow kPit40Sections[] = {
 };
 
 const BoxRow kPit40Boxes[] = {
-    {"p1", 1, K::Nip, "0", 1, 10, "Identyfikator podatkowy NIP płatnika", "", kRequired},
-    {"p4", 4, K::TaxYear, "0", 10, 5, "Rok podatkowy", "", kRequired},
+    {"p1", 1, K::Nip, "0", 1, 10, "Numer Identyfikacji Podatkowej płatnika", "", kRequired},
+    {"p4", 4, K::TaxYear, "0", 5, 4, "Rok", "", kRequired},
     {"p5", 5, K::Text, "A", 1, 24, "Urząd skarbowy, do którego adresowane jest roczne obliczenie podatku", "",
      kRequired},
     {"p6", 6, K::Choice, "B", 1, 24, "Rodzaj płatnika (zaznaczyć właściwy kwadrat)",
      "płatnik niebędący osobą fizyczną|osoba fizyczna", kPlain},
-    {"p7", 7, K::Text, "B", 2, 24, "Nazwa pełna / nazwisko i pierwsze imię", "", kRequired},
-    {"p18", 18, K::Nip, "C", 1, 8, "Identyfikator podatkowy NIP podatnika", "", kRequired},
-    {"p19", 19, K::Text, "C", 1, 16, "Nazwisko", "", kRequired},
-    {"p20", 20, K::Text, "C", 2, 14, "Pierwsze imię", "", kRequired},
+    {"p7", 7, K::Text, "B", 2, 24, "Nazwa pełna / nazwisko, pierwsze imię, data urodzenia", "", kRequired | kCapitals},
+    {"p18", 18, K::Nip, "C", 1, 8, "Numer Identyfikacji Podatkowej podatnika", "", kRequired},
+    {"p19", 19, K::Text, "C", 1, 16, "Nazwisko", "", kRequired | kCapitals},
+    {"p20", 20, K::Text, "C", 2, 14, "Pierwsze imię", "", kRequired | kCapitals},
     {"p21", 21, K::BirthDate, "C", 2, 10, "Data urodzenia (dzień-miesiąc rok)", "", kPlain},
     {"p32", 32, K::Tick, "D", 1, 12, "Zgłoszenie identyfikacyjne NIP-3", "Zgłoszenie NIP-3", kPlain},
     {"p33", 33, K::Tick, "D", 1, 12, "Informacja PIT-R", "Informacja PIT-R", kPlain},
@@ -212,8 +213,8 @@ const BoxRow kPit40Boxes[] = {
     {"p76", 76, K::Amount, "J", 3, 24,
      "Różnica pomiędzy sumą zaliczek pobranych przez płatnika a podatkiem należnym – nadpłata", "",
      kComputed},
-    {"p77", 77, K::Text, "K", 1, 10, "Imię", "", kPlain},
-    {"p78", 78, K::Text, "K", 1, 14, "Nazwisko", "", kPlain},
+    {"p77", 77, K::Text, "K", 1, 10, "Imię", "", kCapitals},
+    {"p78", 78, K::Text, "K", 1, 14, "Nazwisko", "", kCapitals},
 };
 
 const AddressBlock kPit40Addresses[] = {{"B.1", 8}, {"C.1", 22}};
@@ -259,6 +260,7 @@ std::unique_ptr<FormLayout> Build(const SectionRow (&sections)[NS], const BoxRow
         entry.span = b.span;
         entry.required = (b.flags & kRequired) != 0;
         entry.computed = (b.flags & kComputed) != 0;
+        entry.capitals = (b.flags & kCapitals) != 0;
         layout->boxes.push_back(entry);
     }
     for (const AddressBlock& block : addresses) {
@@ -271,6 +273,7 @@ std::unique_ptr<FormLayout> Build(const SectionRow (&sections)[NS], const BoxRow
             entry.section = block.section;
             entry.row = a.row;
             entry.span = a.span;
+            entry.capitals = a.kind == BoxKind::Text;
             layout->boxes.push_back(entry);
         }
     }

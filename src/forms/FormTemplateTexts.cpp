@@ -35,7 +35,7 @@ const TemplateTextRow kTemplateTexts[] = {
      "INFORMACJA O PRZYCHODACH Z INNYCH ŹRÓDEŁ ORAZ O DOCHODACH I POBRANYCH ZALICZKACH NA PODATEK DOCHODOWY"},
     {"PIT118B_C PIT118B_14", T::TitleNote, "Niewłaściwy tytuł formularza skreśla się."},
     {"PIT40_13 PIT40_14", T::FirstTitle,
-     "ROCZNE OBLICZENIE PODATKU OD OSOBY FIZYCZNEJ, DOKONANE PRZEZ PŁATNIKA W ROKU PODATKOWYM"},
+     "ROCZNE OBLICZENIE PODATKU OD DOCHODU UZYSKANEGO PRZEZ PODATNIKA W ROKU PODATKOWYM"},
 
     {"PIT118B_C PIT118B_14", T::LegalBasis,
      "Podstawa prawna: Art. 39 ust. 1 (PIT-11) i art. 42a (PIT-8B) ustawy z dnia 26 lipca 1991 r. o podatku "
@@ -59,6 +59,8 @@ const TemplateTextRow kTemplateTexts[] = {
 
     {"PIT118B_C PIT118B_14", T::FillDate, "82. Data wypełnienia (dzień - miesiąc - rok)"},
     {"PIT118B_C PIT118B_14", T::Signature, "83. Podpis płatnika / osoby reprezentującej płatnika"},
+    {"PIT118B_C PIT118B_14 PIT40_13 PIT40_14", T::PayerWarning,
+     "Za uchybienie obowiązkom płatnika grozi odpowiedzialność przewidziana w Kodeksie karnym skarbowym."},
     {"PIT118B_C PIT118B_14", T::OfficeSection, "I. ADNOTACJE URZĘDU SKARBOWEGO"},
     {"PIT118B_C PIT118B_14", T::OfficeRemarks, "84. Uwagi urzędu skarbowego"},
     {"PIT118B_C PIT118B_14", T::OfficeOfficer, "85. Identyfikator przyjmującego formularz"},

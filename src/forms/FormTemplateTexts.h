@@ -22,6 +22,7 @@ enum class TemplateText {
     Place,            // "Miejsce składania:"
     FillDate,         // the numbered box for the date of filling
     Signature,        // the numbered box for the signature
+    PayerWarning,     // the payer's warning under the signature; may be empty
     OfficeSection,    // the heading of the office's section
     OfficeRemarks,    // its boxes
     OfficeOfficer,

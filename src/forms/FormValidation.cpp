@@ -5,7 +5,9 @@
 
 #include <QDate>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -125,6 +127,8 @@ void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& bo
             Add(findings, index, box, QStringLiteral("nieprawidłowe oznaczenie wyboru „%1”.").arg(value));
         break;
     case BoxKind::Text:
+        if (box.capitals && std::any_of(value.begin(), value.end(), [](QChar ch) { return ch.isLower(); }))
+            Add(findings, index, box, QStringLiteral("formularz wypełnia się dużymi literami."));
         break;
     }
 }
@@ -185,20 +189,29 @@ void CheckTaxYear(std::vector<FormFinding>& findings, const FormLayout& layout, 
     }
 }
 
-// PIT-40: the health contribution deducted (box 73) cannot exceed the one paid (box 72).
+// An amount box's value; an empty box counts as 0, a value that is not an amount as none.
+std::optional<double> AmountOf(const FormLayout& layout, const FormValues& values, const char* key) {
+    const int index = layout.indexOf(key);
+    if (index < 0) return std::nullopt;
+    const QString& text = values.at(index);
+    return QStringView(text).trimmed().isEmpty() ? std::optional<double>(0.0) : ReadShownAmount(text);
+}
+
+// PIT-40: the health contribution deducted (box 73) can exceed neither the one paid (box 72) nor
+// the tax it is deducted from (box 71).
 void CheckHealthContribution(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
     if (!layout.isPit40) return;
-    const int paidIndex = layout.indexOf("p72");
     const int deductedIndex = layout.indexOf("p73");
-    if (paidIndex < 0 || deductedIndex < 0) return;
-    const QString& deductedText = values.at(deductedIndex);
-    if (deductedText.trimmed().isEmpty()) return;
-    const auto deducted = ReadShownAmount(deductedText);
-    const auto paid = values.at(paidIndex).trimmed().isEmpty() ? std::optional<double>(0.0)
-                                                                 : ReadShownAmount(values.at(paidIndex));
-    if (deducted && paid && *deducted - *paid >= 0.005)
-        Add(findings, deductedIndex, layout.boxes[static_cast<std::size_t>(deductedIndex)],
-            QStringLiteral("odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72)."));
+    if (deductedIndex < 0 || QStringView(values.at(deductedIndex)).trimmed().isEmpty()) return;
+    const auto deducted = AmountOf(layout, values, "p73");
+    if (!deducted) return;
+    const FormBox& box = layout.boxes[static_cast<std::size_t>(deductedIndex)];
+    const auto paid = AmountOf(layout, values, "p72");
+    if (paid && *deducted - *paid >= 0.005)
+        Add(findings, deductedIndex, box, QStringLiteral("odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72)."));
+    const auto tax = AmountOf(layout, values, "p71");
+    if (tax && *deducted - *tax >= 0.005)
+        Add(findings, deductedIndex, box, QStringLiteral("odliczona składka zdrowotna jest wyższa niż podatek (poz. 71)."));
 }
 
 }  // namespace
@@ -272,6 +285,14 @@ std::vector<FormFinding> FitForm(const FormLayout& layout, const FormValues& val
     return findings;
 }
 
+void SortFindingsByBox(const FormLayout& layout, std::vector<FormFinding>& findings) {
+    const auto place = [&layout](const FormFinding& finding) {
+        return finding.box < 0 ? std::numeric_limits<int>::max() : layout.boxes[static_cast<std::size_t>(finding.box)].place();
+    };
+    std::stable_sort(findings.begin(), findings.end(),
+                     [&place](const FormFinding& a, const FormFinding& b) { return place(a) < place(b); });
+}
+
 std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& values,
                                    const std::optional<FormTaxScale>& scale, bool calculate, bool arithmetic,
                                    std::optional<CalculationError>* failure) {
@@ -291,5 +312,6 @@ std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& v
         const auto more = CrossCheckForm(layout, values, calculated);
         findings.insert(findings.end(), more.begin(), more.end());
     }
+    SortFindingsByBox(layout, findings);
     return findings;
 }

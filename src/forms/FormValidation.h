@@ -32,10 +32,14 @@ std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValu
 // value fits its box. A value is never cut silently; one that does not fit is a finding.
 std::vector<FormFinding> FitForm(const FormLayout& layout, const FormValues& values,
                                  const std::function<bool(int box, const QString& value)>& fits);
+// Puts findings in the order of the form's boxes (FormBox::place), those without a box last; the
+// findings of one box keep their order.
+void SortFindingsByBox(const FormLayout& layout, std::vector<FormFinding>& findings);
+
 // The whole check of a filled form as the forms program makes it: ValidateForm; with `calculate`
 // or `arithmetic` the calculation by `scale` (the built-in one when none), a calculation that
 // fails being a finding (and handed back in `failure`); with `arithmetic` also CrossCheckForm
-// against the calculated values.
+// against the calculated values. The findings come in box order (SortFindingsByBox).
 std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& values,
                                    const std::optional<FormTaxScale>& scale, bool calculate, bool arithmetic,
                                    std::optional<CalculationError>* failure = nullptr);

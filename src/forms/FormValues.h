@@ -26,6 +26,22 @@ struct FormValues {
 // True when the text holds nothing but blanks and hyphens (an untouched masked field: "  -   ").
 bool IsBlankValue(const QString& value);
 
+// True for text already in Fiskon's form: digits without a leading zero (a lone 0 allowed), then
+// unless `wholeZloty` a comma and two digits for the grosze. `Text` is a QString or bytes.
+inline int AmountTextUnit(QChar c) { return c.unicode(); }
+inline int AmountTextUnit(char c) { return static_cast<unsigned char>(c); }
+template <typename Text>
+bool IsFiskonAmountForm(const Text& text, bool wholeZloty) {
+    const auto unit = [&text](qsizetype i) { return AmountTextUnit(text[static_cast<std::size_t>(i)]); };
+    const auto size = static_cast<qsizetype>(text.size());
+    const qsizetype digits = wholeZloty ? size : size - 3;
+    if (digits < 1 || (digits > 1 && unit(0) == '0')) return false;
+    if (!wholeZloty && unit(digits) != ',') return false;
+    for (qsizetype i = 0; i < size; ++i)
+        if (i != digits && (unit(i) < '0' || unit(i) > '9')) return false;
+    return true;
+}
+
 // The amount a box holds in Fiskon's form ("48000,00"); its text unchanged when it is not a
 // readable amount; empty for an empty box.
 QString FiskonAmountText(const FormBox& box, const QString& shown);

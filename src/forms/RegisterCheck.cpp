@@ -1,5 +1,6 @@
 #include "forms/RegisterCheck.h"
 
+#include "edit/AmountCalculations.h"
 #include "forms/FormLayout.h"
 #include "forms/FormValidation.h"
 #include "forms/FormValues.h"
@@ -9,9 +10,12 @@
 #include <QDate>
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -67,6 +71,66 @@ private:
     FormValues& values_;
 };
 
+// One page's amounts of a record as the formulas see them: what they write is kept apart, so that
+// it can be compared with what the record holds, and the record is left as it is.
+class RecordPage : public AmountBoxes {
+public:
+    RecordPage(const FormLayout& layout, const TaxpayerRecord& record) : layout_(layout) {
+        // The record's amounts once, by box number (looking each up would walk its list every time).
+        const auto keep = [this](int first) {
+            return [this, first](std::size_t index, std::string_view text) {
+                const std::size_t box = static_cast<std::size_t>(first) + index;
+                if (box < stored_.size()) stored_[box] = text;
+            };
+        };
+        if (layout.isPit40)
+            record.p40.forEachFilled(keep(TaxpayerRecord::kFirstP40Box));
+        else
+            record.p11.forEachFilled(keep(TaxpayerRecord::kFirstP11Box));
+    }
+
+    std::string text(int box) const override {
+        if (box >= 0 && box < kBoxes && written_.test(static_cast<std::size_t>(box))) return writtenText_[static_cast<std::size_t>(box)];
+        return std::string(stored(box));
+    }
+    void setText(int box, const std::string& text) override {
+        if (box < 0 || box >= kBoxes) return;
+        writtenText_[static_cast<std::size_t>(box)] = text;
+        written_.set(static_cast<std::size_t>(box));
+    }
+
+    // Every amount the record holds for the page is in Fiskon's form.
+    bool fiskonForm() const {
+        for (int box = first(); box <= last(); ++box) {
+            const std::string_view text = stored(box);
+            if (text.empty()) continue;
+            const int index = layout_.indexOfNumber(box);
+            if (index < 0 || !IsFiskonAmountForm(text, layout_.boxes[static_cast<std::size_t>(index)].kind == BoxKind::WholeAmount))
+                return false;
+        }
+        return true;
+    }
+    // Every box the formulas wrote holds that text in the record.
+    bool agrees() const {
+        for (int box = first(); box <= last(); ++box)
+            if (written_.test(static_cast<std::size_t>(box)) && writtenText_[static_cast<std::size_t>(box)] != stored(box)) return false;
+        return true;
+    }
+
+private:
+    static constexpr int kBoxes = 100;
+    int first() const { return layout_.isPit40 ? TaxpayerRecord::kFirstP40Box : TaxpayerRecord::kFirstP11Box; }
+    int last() const { return layout_.isPit40 ? TaxpayerRecord::kLastP40Box : TaxpayerRecord::kLastP11Box; }
+    std::string_view stored(int box) const {
+        return box >= first() && box <= last() ? stored_[static_cast<std::size_t>(box)] : std::string_view();
+    }
+
+    const FormLayout& layout_;
+    std::array<std::string_view, kBoxes> stored_{};
+    std::array<std::string, kBoxes> writtenText_;
+    std::bitset<kBoxes> written_;
+};
+
 // The findings of one filled form, split into what concerns the taxpayer and what does not.
 class FormChecker {
 public:
@@ -93,11 +157,31 @@ public:
         FormValues values = sharedValues_;
         FormFiller filler(layout_, shared_, false, values);
         VisitFieldList(filler, choices, &taxpayer, payer);
-        report(values, position, false, out);
+        report(values, position, false, out, !AmountsAgreeWithTheirCalculation(taxpayer));
     }
 
-    void report(const FormValues& values, int position, bool shared, std::vector<RegisterFinding>& out) const {
-        for (const FormFinding& finding : CheckForm(layout_, values, std::nullopt, true, true)) {
+    // True when the form's calculation could find nothing: every amount of the form's page in
+    // Fiskon's form, so that the form reads them as the record holds them, and every computed one
+    // what the page's formulas give from the typed ones. (The same formulas over the record's
+    // bytes cost a fraction of the form's calculation over its texts; anything else, a failure
+    // included, goes the form's way.)
+    bool AmountsAgreeWithTheirCalculation(const TaxpayerRecord& taxpayer) const {
+        RecordPage page(layout_, taxpayer);
+        if (!page.fiskonForm()) return false;
+        try {
+            if (layout_.isPit40)
+                RecomputePit40Page(page);
+            else
+                RecomputePit11Page(page);
+        } catch (const ConversionError&) {
+            return false;
+        }
+        return page.agrees();
+    }
+
+    void report(const FormValues& values, int position, bool shared, std::vector<RegisterFinding>& out,
+                bool calculate = true) const {
+        for (const FormFinding& finding : CheckForm(layout_, values, std::nullopt, calculate, calculate)) {
             const bool onShared = finding.box >= 0 && shared_[static_cast<std::size_t>(finding.box)];
             if (onShared != shared) continue;
             out.push_back(make(position, finding));
@@ -202,6 +286,25 @@ std::string Trimmed(std::string_view text) {
     return std::string(text);
 }
 
+// The birth date as the record keeps it, yyyy-mm-dd; an invalid date for any other text. (Read by
+// hand: the general date parser would cost more than all the rest of a taxpayer's check.)
+QDate StoredBirthDate(std::string_view text) {
+    const auto number = [text](std::size_t from, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = from; i < from + count; ++i) {
+            if (text[i] < '0' || text[i] > '9') return -1;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return {};
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    if (year < 0 || month < 0 || day < 0) return {};
+    return QDate(year, month, day);  // invalid for a day or month out of range
+}
+
 QString Who(const TaxpayerRecord& record, int index) {
     return QStringLiteral("nr %1 (%2 %3)").arg(index + 1).arg(Text(record.nazwisko.view()), Text(record.imie1.view()));
 }
@@ -226,7 +329,7 @@ void CheckPesel(const FormChecker& checker, const TaxpayerRecord& record, int po
         return;
     }
     const QDate fromPesel = PeselBirthDate(pesel);
-    const QDate stored = QDate::fromString(Text(record.dataUr.view()), QStringLiteral("yyyy-MM-dd"));
+    const QDate stored = StoredBirthDate(record.dataUr.view());
     if (stored.isValid() && stored != fromPesel && checker.birthDateBox())
         out.push_back(checker.onBox(position, checker.birthDateBox(),
                                     QStringLiteral("data urodzenia niezgodna z numerem PESEL (według niego %1).")
@@ -259,8 +362,15 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
         pesels.add(Trimmed(record.pesel.view()), index);
     }
 
-    // One taxpayer's findings.
+    // A finding's place on the form; findings without a box (PESEL) after all the boxes.
+    const auto place = [layout](const RegisterFinding& finding) {
+        const FormBox* box = finding.box > 0 || !finding.key.isEmpty() ? layout->box(finding.key) : nullptr;
+        return box ? box->place() : std::numeric_limits<int>::max();
+    };
+
+    // One taxpayer's findings, in the order of the form's boxes.
     auto checkOne = [&](int index, std::vector<RegisterFinding>& out) {
+        const std::size_t first = out.size();
         const TaxpayerRecord& record = taxpayers.at(index);
         const int position = index + 1;
         checker.check(request.choices, record, payer, position, out);
@@ -276,6 +386,8 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
             finding.description = QStringLiteral("ten sam numer PESEL ma też podatnik %1.").arg(Who(taxpayers.at(other), other));
             out.push_back(finding);
         }
+        std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                         [&place](const RegisterFinding& a, const RegisterFinding& b) { return place(a) < place(b); });
     };
 
     // The taxpayers in chunks, taken in turn by every core (the checks only read); each chunk's

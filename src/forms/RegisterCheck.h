@@ -40,8 +40,8 @@ const FormLayout* RequestedFormLayout(const RegisterCheckRequest& request);
 // Called now and then with the number of taxpayers checked so far and their total.
 using CheckProgress = std::function<void(int done, int total)>;
 
-// The findings: those made once first (position 0), then each taxpayer's in register order, each
-// in the order the checks name them.
+// The findings: those made once first (position 0), then each taxpayer's in register order; the
+// findings of each in the order of the form's boxes, those without a box (PESEL) last.
 std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, const PayerRecord& payer,
                                            const RegisterCheckRequest& request,
                                            const CheckProgress& progress = {});

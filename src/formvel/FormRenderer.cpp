@@ -236,21 +236,34 @@ private:
         y_ += std::max(LineHeight(FontRole::Heading), text(banner, FontRole::SmallBold, kMargin + kEditionMarkWidth, y_ + 2)) + kPad;
         // Box 1, and the office's boxes 2 and 3 beside it.
         const double rowTop = y_;
-        rows("0", 0, 9);
+        rows("0", 0, 4);
         const FormBox* nip = layout_.boxByNumber(layout_.payerNipBox);
         const double officeLeft = kMargin + kContentWidth * (nip ? nip->span : 10) / 24.0;
         const double officeWidth = (kMargin + kContentWidth - officeLeft) / 2;
         fixedBox(QRectF(officeLeft, rowTop, officeWidth, y_ - rowTop), fixed(TemplateText::DocumentNumber), true);
         fixedBox(QRectF(officeLeft + officeWidth, rowTop, officeWidth, y_ - rowTop), fixed(TemplateText::Status), true);
         y_ += kPad;
-        // The titles, each struck out through its box.
+        // The titles, each struck out through its box; the boxes of the head's rows 5 to 9 (PIT-40's
+        // year) stand at the right end of the last title's band.
         const double nameWidth = 300;
+        std::vector<int> besideTitle;
+        double besideWidth = 0;
+        for (std::size_t i = 0; i < layout_.boxes.size(); ++i) {
+            const FormBox& box = layout_.boxes[i];
+            if (box.section != "0" || box.row < 5 || box.row > 9 || box.span <= 0) continue;
+            besideTitle.push_back(static_cast<int>(i));
+            besideWidth += kContentWidth * box.span / 24.0;
+        }
         for (const FormTitle& title : layout_.titles) {
-            const QStringList lines = Wrap(title.fullTitle, FontRole::Title, kContentWidth - nameWidth - 3 * kPad);
-            const double height = std::max(LineHeight(FontRole::FormName), Count(lines) * LineHeight(FontRole::Title)) + 2 * kPad;
+            const bool last = &title == &layout_.titles.back();
+            const double reserved = last ? besideWidth : 0;
+            const QStringList lines = Wrap(title.fullTitle, FontRole::Title, kContentWidth - nameWidth - 3 * kPad - reserved);
+            double height = std::max(LineHeight(FontRole::FormName), Count(lines) * LineHeight(FontRole::Title)) + 2 * kPad;
+            if (last && !besideTitle.empty()) height = std::max(height, kBoxHeight);
             const QRectF area(kMargin, y_, kContentWidth, height);
             fill(area, kTitleFill);
             frame(area);
+            if (last) boxesBesideTitle(besideTitle, kMargin + kContentWidth - besideWidth, height);
             const double nameY = y_ + (height - LineHeight(FontRole::FormName)) / 2;
             text({title.shortName}, FontRole::FormName, kMargin + kPad, nameY);
             const double titleY = y_ + (height - Count(lines) * LineHeight(FontRole::Title)) / 2;
@@ -278,6 +291,29 @@ private:
         y_ += kPad;
         rows("0", 10, 1000);
         legalBlock();
+    }
+
+    // The boxes at the right end of a title's band from `left`, as tall as the band: light fields
+    // on the shaded band, caption on top, value below.
+    void boxesBesideTitle(const std::vector<int>& boxes, double left, double height) {
+        double x = left;
+        for (int index : boxes) {
+            const FormBox& box = layout_.boxes[static_cast<std::size_t>(index)];
+            const double width = kContentWidth * box.span / 24.0;
+            const QRectF area(x, y_, width, height);
+            fill(area, Qt::white);
+            frame(area);
+            const QStringList caption = Wrap(Numbered(box), FontRole::Caption, width - 2 * kPad);
+            text(caption, FontRole::Caption, x + kPad, y_ + 4);
+            ValueSlot slot;
+            slot.box = index;
+            slot.page = page_;
+            slot.frame = area;
+            const double top = y_ + 6 + Count(caption) * LineHeight(FontRole::Caption);
+            slot.valueArea = QRectF(x + kPad, top, width - 2 * kPad, y_ + height - 6 - top);
+            geometry_.valueSlots.push_back(slot);
+            x += width;
+        }
     }
 
     // "Podstawa prawna", "Składający", "Termin składania", "Miejsce składania": the label in bold in
@@ -477,12 +513,16 @@ private:
         }
     }
 
-    // The date and signature boxes, then the office's section.
+    // The date and signature boxes, the payer's warning, then the office's section.
     void closing() {
         const double split = kMargin + kContentWidth / 3;
         fixedBox(QRectF(kMargin, y_, split - kMargin, 130), fixed(TemplateText::FillDate), false);
         fixedBox(QRectF(split, y_, kMargin + kContentWidth - split, 130), fixed(TemplateText::Signature), false);
-        y_ += 130 + kPad;
+        y_ += 130;
+        const QString warning = fixed(TemplateText::PayerWarning);
+        if (!warning.isEmpty())
+            y_ += text(Wrap(warning, FontRole::SmallBold, kContentWidth - 2 * kPad), FontRole::SmallBold, kMargin + kPad, y_ + 6) + 6;
+        y_ += kPad;
         const QRectF bar(kMargin, y_, kContentWidth, kHeadingHeight);
         fill(bar, kOfficeFill);
         frame(bar);

@@ -4,9 +4,10 @@
 
 OpenTaxpayersResult OpenTaxpayersFile(TaxpayerRegister& taxpayers, const QString& fileName) {
     OpenTaxpayersResult result;
-    const bool loaded = LoadFromFile(taxpayers, fileName, &result.failure);
+    LoadFailure kind = LoadFailure::None;
+    const bool loaded = LoadFromFile(taxpayers, fileName, &result.failure, &kind);
     result.usable = loaded && !taxpayers.empty();
-    result.tooLarge = !loaded && result.failure == RecordLimitMessage(taxpayers.recordLimit());
+    result.refused = kind == LoadFailure::FileRefused;
     return result;
 }
 

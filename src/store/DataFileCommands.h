@@ -15,8 +15,9 @@ struct OpenTaxpayersResult {
     bool usable = false;
     // Why a load failed (a Polish sentence), empty when it did not fail or only found no records.
     QString failure;
-    // The file holds more taxpayers than a register may: show `failure` itself.
-    bool tooLarge = false;
+    // The file was refused for what it is (unreadable, too large, not a regular file, more
+    // taxpayers than a register may hold): show `failure` itself, not kNoUsableDataMessage.
+    bool refused = false;
 };
 
 // Open: empties the register, loads the file and sorts it by the register's own sort key. The

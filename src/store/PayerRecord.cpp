@@ -4,6 +4,9 @@
 #include "store/FileErrors.h"
 #include "store/IniDocument.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <string_view>
 
 namespace {
@@ -59,4 +62,14 @@ void SaveToFile(const PayerRecord& payer, const QString& fileName) {
 
 void LoadFromFile(PayerRecord& payer, const QString& fileName) {
     ReadPayerSection(IniDocument::readFile(fileName), payer, fileName);
+}
+
+void LoadPayerFile(PayerRecord& payer, const QString& fileName) {
+    if (!QFileInfo(fileName).exists() && !QFileInfo(fileName).isSymLink())
+        throw FileError(QStringLiteral("Nie ma pliku płatnika „%1”.").arg(QDir::toNativeSeparators(fileName)));
+    const IniDocument document = IniDocument::readFile(fileName);
+    if (!document.hasSection(kSection))
+        throw FileError(QStringLiteral("Plik „%1” nie zawiera danych płatnika (brak sekcji [Platnik]).")
+                            .arg(QDir::toNativeSeparators(fileName)));
+    ReadPayerSection(document, payer, fileName);
 }

@@ -37,3 +37,6 @@ void WritePayerSection(IniDocument& document, const PayerRecord& payer);
 // Replaces every field but `regon` from section "Platnik" of a document read from `fileName`.
 // Throws ConversionError (record unchanged) when "Rodzaj" is not an integer.
 void ReadPayerSection(const IniDocument& document, PayerRecord& payer, const QString& fileName);
+// LoadFromFile for a file the user chose as the payer's: one that does not exist or holds no
+// section "Platnik" is not an empty payer but a FileError naming the file, the record unchanged.
+void LoadPayerFile(PayerRecord& payer, const QString& fileName);

@@ -1,5 +1,7 @@
 #include "store/RecordLimit.h"
 
+#include "store/PolishPlural.h"
+
 namespace {
 
 // 1000000 as "1 000 000", the Polish way of grouping digits.
@@ -12,8 +14,9 @@ QString GroupedDigits(int number) {
 }  // namespace
 
 QString RecordLimitMessage(int limit) {
-    return QStringLiteral("Rejestr podatników może pomieścić najwyżej %1 rekordów, a wskazane dane "
+    static const QString one = QStringLiteral("rekord"), few = QStringLiteral("rekordy"), many = QStringLiteral("rekordów");
+    return QStringLiteral("Rejestr podatników może pomieścić najwyżej %1 %2, a wskazane dane "
                           "przekraczają tę liczbę. Odczyt przerwano: nie dodano żadnego z odczytanych "
                           "rekordów, a dane, które były w programie, pozostały bez zmian.")
-        .arg(GroupedDigits(limit));
+        .arg(GroupedDigits(limit), PolishPlural(limit, one, few, many));
 }

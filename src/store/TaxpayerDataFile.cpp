@@ -169,14 +169,20 @@ bool ReadTaxpayerText(TaxpayerRegister& taxpayers, std::string_view text, QStrin
 // The file is read into a register of its own, which replaces the given one only when the
 // reading succeeded: a file that fails (also one with more records than a register may hold,
 // found while reading, before it costs more memory) leaves the register as it was.
-bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
+namespace {
+
+bool LoadText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure, LoadFailure* kind) {
     TaxpayerRegister loaded;
     loaded.setRecordLimit(taxpayers.recordLimit());
     loaded.Sort(taxpayers.sortKey());  // empty: only takes the key over
     try {
-        if (!ReadTaxpayerText(loaded, text, failure)) return false;
+        if (!ReadTaxpayerText(loaded, text, failure)) {
+            if (kind) *kind = LoadFailure::BadRecordCount;
+            return false;
+        }
     } catch (const RecordLimitError& error) {
         if (failure) *failure = error.message();
+        if (kind) *kind = LoadFailure::FileRefused;
         return false;
     }
     taxpayers.Clear();  // the old records and their blocks go at once
@@ -184,12 +190,24 @@ bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* f
     return true;
 }
 
+}  // namespace
+
+bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
+    return LoadText(taxpayers, text, failure, nullptr);
+}
+
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure) {
+    return LoadFromFile(taxpayers, fileName, failure, nullptr);
+}
+
+bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure, LoadFailure* kind) {
+    if (kind) *kind = LoadFailure::None;
     std::optional<FileBytes> bytes;
     try {
         bytes = ReadWholeFileBytes(fileName);
     } catch (const FileError& error) {
         if (failure) *failure = error.message();
+        if (kind) *kind = LoadFailure::FileRefused;
         return false;
     }
     if (!bytes) {  // no such file: nothing to read
@@ -197,8 +215,8 @@ bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString*
         return true;
     }
     const std::string_view text = bytes->view();
-    if (IsCertainlyUtf8(text)) return LoadFromText(taxpayers, ToCp1250FromFileText(std::string(text)), failure);
-    return LoadFromText(taxpayers, text, failure);
+    if (IsCertainlyUtf8(text)) return LoadText(taxpayers, ToCp1250FromFileText(std::string(text)), failure, kind);
+    return LoadText(taxpayers, text, failure, kind);
 }
 
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName) {

@@ -23,6 +23,11 @@ void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName);
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName);
 // The same; on failure `failure` (when given) receives a Polish sentence saying why.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure);
+// Why a load failed: the file itself was refused (it cannot be read, is not a regular file, is too
+// large, or holds more records than the register may), or its record count is not a number.
+enum class LoadFailure { None, FileRefused, BadRecordCount };
+// The same; `kind` (when given) receives which of the two failures it was.
+bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure, LoadFailure* kind);
 // The same from the file's text, already decoded to code page 1250.
 bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure = nullptr);
 // The same from a parsed document. Gives the same register as LoadFromText on the document's text

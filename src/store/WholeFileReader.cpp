@@ -10,10 +10,24 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace {
 
 [[noreturn]] void fail(const QString& fileName, const QString& reason) {
     throw FileError(file_error_text::cannotRead(fileName, reason));
+}
+
+// What a name that is neither a folder nor a regular file stands for (it is never opened: a pipe
+// would wait for a writer).
+QString NotRegularFileReason(const QString& fileName) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(fileName).constData(), &status) == 0) {
+        if (S_ISFIFO(status.st_mode)) return QStringLiteral("to potok nazwany (FIFO), a nie zwykły plik");
+        if (S_ISSOCK(status.st_mode)) return QStringLiteral("to gniazdo, a nie zwykły plik");
+        if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return QStringLiteral("to urządzenie, a nie zwykły plik");
+    }
+    return QStringLiteral("to nie jest zwykły plik");
 }
 
 QString tooBig(std::int64_t maxBytes) {
@@ -29,7 +43,7 @@ std::optional<Bytes> readWhole(const QString& fileName, std::int64_t maxBytes) {
         return std::nullopt;
     }
     if (info.isDir()) fail(fileName, QStringLiteral("wskazano folder, a nie plik"));
-    if (!info.isFile()) fail(fileName, QStringLiteral("to nie jest zwykły plik"));
+    if (!info.isFile()) fail(fileName, NotRegularFileReason(fileName));
     if (info.size() > maxBytes) fail(fileName, tooBig(maxBytes));
 
     QFile file(fileName);

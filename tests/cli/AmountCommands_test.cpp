@@ -118,6 +118,28 @@ TEST_F(RecomputeCommand, ResultBeyondTheRangeIsRefusedAlsoOnTheForm) {
     EXPECT_FALSE(QFileInfo::exists(path("out.pdf")));
 }
 
+// A negative amount the forms will refuse is named, record, form and box, and the file is written.
+TEST_F(RecomputeCommand, NamesNegativeAmountsAndStillWrites) {
+    write("in.txt", section(1, "Nowak", "p40_35=40000,00\r\np40_66=-100,00\r\np11_77=-5\r\n") +
+                        section(2, "Abel", "p40_35=10\r\n") + parameters(2));
+    const CliRun run = RunCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err.toStdString(),
+              "Rekord nr 2 (Nowak Jan), PIT-11/8B poz. 77: kwota -5 jest ujemna – sprawdzenie formularza jej nie przyjmie.\n"
+              "Rekord nr 2 (Nowak Jan), PIT-40 poz. 66: kwota -100,00 jest ujemna – sprawdzenie formularza jej nie przyjmie.\n");
+    EXPECT_TRUE(read("out.txt").contains("p40_66=-100,00\r\n"));
+}
+
+// An amount beyond the range is quoted as the file holds it, not as the sum it went into.
+TEST_F(RecomputeCommand, AnAmountTooLargeIsQuotedAsItStands) {
+    write("in.txt", section(1, "Nowak", "p11_34=99999999999999999\r\np11_35=1335,00\r\n") + parameters(1));
+    const CliRun run = RunCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 1: Kwota 99999999999999999 jest zbyt duża"))) << run.err.toStdString();
+    const CliRun tax = RunCli({QStringLiteral("tax"), QStringLiteral(" 10000000000000,00")});
+    EXPECT_TRUE(tax.err.contains(QStringLiteral("Kwota 10000000000000,00 jest zbyt duża"))) << tax.err.toStdString();
+}
+
 TEST_F(RecomputeCommand, BadInputsAndCommandLines) {
     write("empty.txt", "no sections here\r\n");
     const CliRun empty = RunCli({QStringLiteral("recompute"), path("empty.txt"), path("out.txt")});

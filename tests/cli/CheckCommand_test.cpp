@@ -40,8 +40,9 @@ TEST(CheckCommand, ListsEachFindingAndSaysSoInItsExitCode) {
     EXPECT_EQ(run.out.toStdString(),
               "0;FIRMA ŁÓDŹ;;Poz. 1: nieprawidłowy NIP – cyfra kontrolna się nie zgadza.\n"
               "1;BŁAŻEJ;ŁUCJA;Poz. 19: NIP nie może składać się z samych zer.\n"
-              "2;CYRAN\\timie1;JAN;Poz. 31: kod pocztowy musi mieć postać 00-000.\n"
               "2;CYRAN\\timie1;JAN;Poz. 19: ten sam NIP ma też podatnik nr 3 (DUDA OLGA).\n"
+              "2;CYRAN\\timie1;JAN;Poz. 20: formularz wypełnia się dużymi literami.\n"
+              "2;CYRAN\\timie1;JAN;Poz. 31: kod pocztowy musi mieć postać 00-000.\n"
               "3;DUDA;OLGA;Poz. 19: ten sam NIP ma też podatnik nr 2 (CYRAN\\timie1 JAN).\n");
     EXPECT_EQ(run.err, QString());  // no progress line when standard error is not a terminal
 
@@ -67,15 +68,24 @@ TEST(CheckCommand, ListsEachFindingAndSaysSoInItsExitCode) {
     }
 }
 
-TEST(CheckCommand, CleanRegisterExitsWithZero) {
-    QTemporaryDir dir;
-    const QString taxpayers = dir.filePath(QStringLiteral("podatnicy.txt"));
-    writeCp1250(taxpayers, QStringLiteral("[s1]\r\nnazwisko=DUDA\r\nimie1=OLGA\r\nnip=526-025-09-95\r\nus=US GLIWICE\r\n"
-                                          "[Parametry]\r\nLiczbaRekordow=1\r\n"));
-    const QString payer = dir.filePath(QStringLiteral("platnik.txt"));
-    writeCp1250(payer, QStringLiteral("[Platnik]\r\nNIP=677-120-03-49\r\nnazwa=FIRMA\r\n"));
-    const CliRun run = RunCli({QStringLiteral("check"), taxpayers, QStringLiteral("--form"), QStringLiteral("pit11"),
-                               QStringLiteral("--payer"), payer});
-    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
+// One taxpayer's check: a clean one exits with 0; a ";" or a double quote in a name does not shift
+// the columns (the fields are written as the saved list writes them).
+TEST(CheckCommand, OneTaxpayerCleanOrWithQuotedFields) {
+    const std::pair<QString, std::string> cases[] = {
+        {QStringLiteral("nazwisko=DUDA\r\nimie1=OLGA"), ""},
+        {QStringLiteral("nazwisko=ADAM;CZYK\"Ó\r\nimie1=Jan"),
+         "1;\"ADAM;CZYK\"\"Ó\";Jan;Poz. 21: formularz wypełnia się dużymi literami.\n"},
+    };
+    for (const auto& [names, output] : cases) {
+        QTemporaryDir dir;
+        const QString taxpayers = dir.filePath(QStringLiteral("podatnicy.txt"));
+        writeCp1250(taxpayers, QStringLiteral("[s1]\r\n") + names +
+                                   QStringLiteral("\r\nnip=526-025-09-95\r\nus=US GLIWICE\r\n[Parametry]\r\nLiczbaRekordow=1\r\n"));
+        const QString payer = dir.filePath(QStringLiteral("platnik.txt"));
+        writeCp1250(payer, QStringLiteral("[Platnik]\r\nNIP=677-120-03-49\r\nnazwa=FIRMA\r\n"));
+        const CliRun run = RunCli({QStringLiteral("check"), taxpayers, QStringLiteral("--form"), QStringLiteral("pit11"),
+                                   QStringLiteral("--payer"), payer});
+        EXPECT_EQ(run.exitCode, output.empty() ? 0 : 3) << run.out.toStdString();
+        EXPECT_EQ(run.out.toStdString(), output);
+    }
 }

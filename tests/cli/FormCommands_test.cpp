@@ -8,11 +8,18 @@
 #include <QFileInfo>
 #include <QFile>
 #include <QProcess>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -387,4 +394,120 @@ TEST(PdfCommand, ShowsProgressOnATerminal) {
     const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
     EXPECT_EQ(terminal.exitCode(), 0) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("\rFormularze: 20 z 20 (100%)"))) << shown.toStdString();
+}
+
+namespace {
+
+struct PdfWord {
+    QString text;
+    QRectF box;  // points, from the page's top left
+};
+
+// The words of the first page of a PDF with their boxes (pdftotext -bbox).
+std::vector<PdfWord> firstPageWords(const QString& path) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    process.waitForFinished(60000);
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    std::vector<PdfWord> words;
+    for (auto it = word.globalMatch(QString::fromUtf8(process.readAllStandardOutput())); it.hasNext();) {
+        const auto match = it.next();
+        words.push_back({match.captured(5), QRectF(QPointF(match.captured(1).toDouble(), match.captured(2).toDouble()),
+                                                   QPointF(match.captured(3).toDouble(), match.captured(4).toDouble()))});
+    }
+    return words;
+}
+
+}  // namespace
+
+// The fixed texts of both forms in the wording of the editions' years, read back from the PDFs the
+// command writes; PIT-40's box 4 "Rok" stands in the title's band, right of the title, with the year.
+TEST(PdfCommand, FormsCarryTheWordingOfTheirYears) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "no pdftotext";
+    QTemporaryDir dir;
+    for (const char* edition : {"2005", "2006"}) {
+        const QString pit11 = dir.filePath(QStringLiteral("pit11_%1.pdf").arg(edition));
+        const QString pit40 = dir.filePath(QStringLiteral("pit40_%1.pdf").arg(edition));
+        const QStringList common{"--payer", example("platnik.txt"), "--records", "2", "--edition", edition};
+        ASSERT_EQ(RunCli(QStringList{"pdf", example("podatnicy.txt"), pit11, "--form", "pit11"} + common).exitCode, 0);
+        ASSERT_EQ(RunCli(QStringList{"pdf", example("podatnicy.txt"), pit40, "--form", "pit40", "--tax-year", edition} + common)
+                      .exitCode,
+                  0);
+        const QString pit11Text = pdfText(pit11).simplified();
+        const QString pit40Text = pdfText(pit40).simplified();
+        for (const QString& text : {pit11Text, pit40Text}) {
+            EXPECT_TRUE(text.contains(QStringLiteral("1. Numer Identyfikacji Podatkowej płatnika"))) << edition;
+            EXPECT_TRUE(text.contains(QStringLiteral("Numer Identyfikacji Podatkowej podatnika"))) << edition;
+            EXPECT_TRUE(text.contains(QStringLiteral("Nazwa pełna / nazwisko, pierwsze imię, data urodzenia"))) << edition;
+            EXPECT_TRUE(text.contains(QStringLiteral(
+                "Za uchybienie obowiązkom płatnika grozi odpowiedzialność przewidziana w Kodeksie karnym skarbowym.")))
+                << edition;
+            EXPECT_FALSE(text.contains(QStringLiteral("Identyfikator podatkowy")));
+        }
+        EXPECT_TRUE(pit40Text.contains(
+            QStringLiteral("ROCZNE OBLICZENIE PODATKU OD DOCHODU UZYSKANEGO PRZEZ PODATNIKA W ROKU PODATKOWYM")))
+            << pit40Text.left(600).toStdString();
+        EXPECT_FALSE(pit40Text.contains(QStringLiteral("OSOBY FIZYCZNEJ")));
+        EXPECT_TRUE(pit40Text.contains(QStringLiteral("4. Rok")));
+
+        // Box 4 beside the title: in the band of the title's words, right of every one of them, its
+        // year beneath its caption.
+        const std::vector<PdfWord> words = firstPageWords(pit40);
+        const auto find = [&words](const QString& text) {
+            const auto it = std::find_if(words.begin(), words.end(), [&text](const PdfWord& w) { return w.text == text; });
+            return it == words.end() ? QRectF() : it->box;
+        };
+        const QRectF rok = find(QStringLiteral("Rok"));
+        const QRectF roczne = find(QStringLiteral("ROCZNE"));
+        const QRectF year = find(QString::fromLatin1(edition));
+        ASSERT_FALSE(rok.isNull() || roczne.isNull() || year.isNull()) << edition;
+        EXPECT_LT(std::abs(rok.center().y() - roczne.center().y()), 20) << edition;
+        EXPECT_GT(year.top(), rok.bottom());
+        EXPECT_LT(std::abs(year.center().y() - roczne.center().y()), 30) << edition;
+        EXPECT_GT(year.left(), find(QStringLiteral("PODATKOWYM")).right());
+        for (const QString& titleWord : QStringLiteral("ROCZNE OBLICZENIE PODATKU OD DOCHODU UZYSKANEGO PRZEZ PODATNIKA "
+                                                       "W ROKU PODATKOWYM").split(u' '))
+            EXPECT_LT(find(titleWord).right(), rok.left()) << titleWord.toStdString();
+    }
+}
+
+// Inputs refused for what they are say so, each in its own words, before anything else.
+TEST(FormCommands, RefusedInputsSayWhatTheyAre) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    writeFile(data, registerOf(2));
+    const QString fifo = dir.filePath(QStringLiteral("kolejka"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mkfifo"), {fifo}), 0);
+    const QString noPayer = dir.filePath(QStringLiteral("bez_platnika.txt"));
+    writeFile(noPayer, "[Parametry]\r\nLiczbaRekordow=0\r\n");
+    const QString plainFile = dir.filePath(QStringLiteral("plik"));
+    writeFile(plainFile, "x");
+    const QString missing = dir.filePath(QStringLiteral("brak.txt"));
+    const QStringList check{"check", data, "--form", "pit11", "--payer"};
+    const std::pair<QStringList, QString> cases[] = {
+        {check + QStringList{dir.path()}, QStringLiteral("Nie można odczytać pliku „%1”: wskazano folder, a nie plik.\n").arg(dir.path())},
+        {check + QStringList{fifo}, QStringLiteral("Nie można odczytać pliku „%1”: to potok nazwany (FIFO), a nie zwykły plik.\n").arg(fifo)},
+        {check + QStringList{noPayer}, QStringLiteral("Plik „%1” nie zawiera danych płatnika (brak sekcji [Platnik]).\n").arg(noPayer)},
+        {check + QStringList{missing}, QStringLiteral("Nie ma pliku płatnika „%1”.\n").arg(missing)},
+        {{"check", dir.path(), "--form", "pit11"}, QStringLiteral("Nie można odczytać pliku „%1”: wskazano folder, a nie plik.\n").arg(dir.path())},
+        {{"convert", fifo, dir.filePath(QStringLiteral("out.txt"))},
+         QStringLiteral("Nie można odczytać pliku „%1”: to potok nazwany (FIFO), a nie zwykły plik.\n").arg(fifo)},
+        {{"pdf", data, "--each", plainFile + QStringLiteral("/osobno"), "--form", "pit11"},
+         QStringLiteral("Nie można utworzyć katalogu „%1/osobno”: „%1” jest plikiem, a nie folderem.\n").arg(plainFile)},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.err.toStdString(), message.toStdString());
+    }
+    if (::geteuid() != 0) {  // permissions bind everyone but the superuser
+        const QString locked = dir.filePath(QStringLiteral("zamkniety"));
+        QDir().mkpath(locked);
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const CliRun run = RunCli({"pdf", data, "--each", locked + QStringLiteral("/osobno"), "--form", "pit11"});
+        EXPECT_EQ(run.err.toStdString(),
+                  QStringLiteral("Nie można utworzyć katalogu „%1/osobno”: brak uprawnień dostępu.\n").arg(locked).toStdString());
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
 }

@@ -272,7 +272,13 @@ TEST(BoxHelpers, ResultsBeyondTheRangeThrow) {
     EXPECT_EQ(AmountSum(big), "9000000000000,00");
     EXPECT_THROW(AmountSum(big, big), ConversionError);
     EXPECT_THROW(DueTax("9999999999999999", ""), ConversionError);
-    EXPECT_EQ(AmountDiff("9999999999999999", "9999999999999999"), "0,00");
+    // An amount beyond the range is refused as it is read, named as the text stands.
+    try {
+        AmountDiff(" 99999999999999999", "1335,00");
+        ADD_FAILURE() << "no error";
+    } catch (const ConversionError& error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Kwota 99999999999999999 jest zbyt duża"))) << error.what();
+    }
 }
 
 // Boxes of one page held in a map, for driving the page formulas.

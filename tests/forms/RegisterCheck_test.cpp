@@ -108,6 +108,32 @@ const Case kCases[] = {
          RecomputeRecord(a);
      }, 1,
      "Poz. 73: odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72).", "f73"},
+    {"health contribution deducted above the tax", FormKind::Pit40,
+     [](auto& a, auto&, auto&, auto&) {
+         a.p40Box(35) = "3000,00";  // an income on which no tax falls
+         a.p40Box(36) = "1000,00";
+         RecomputeRecord(a);
+     }, 1,
+     "Poz. 73: odliczona składka zdrowotna jest wyższa niż podatek (poz. 71).", "f73"},
+    {"surname in small letters, data unchanged", FormKind::Pit11,
+     [](auto& a, auto&, auto&, auto&) { a.nazwisko = cp1250::fromUnicode(u"Żółtowski"); }, 1,
+     "Poz. 20: formularz wypełnia się dużymi literami.", "eNazwisko"},
+    {"taxpayer's locality in small letters, PIT-40", FormKind::Pit40,
+     [](auto& a, auto&, auto&, auto&) { a.miejsc = "Stanica"; }, 1,
+     "Poz. 29: formularz wypełnia się dużymi literami.", "eMiejscowosc"},
+    {"payer's name in small letters, once", FormKind::Pit40,
+     [](auto&, auto&, auto& p, auto&) { p.nazwa = "Wawelski sp. z o.o."; }, 0,
+     "Poz. 7: formularz wypełnia się dużymi literami.", "eNazwa"},
+    {"the tax office keeps its own letters", FormKind::Pit11,
+     [](auto& a, auto&, auto&, auto&) { a.us = cp1250::fromUnicode(u"Urząd Skarbowy w Gliwicach"); }, 0, "", ""},
+    {"amounts not in Fiskon's form that agree go the form's way and pass", FormKind::Pit40,
+     [](auto& a, auto&, auto&, auto&) {
+         a.p40Box(35) = "36000";
+         a.p40Box(73) = "2500,0";
+     }, 0, "", ""},
+    {"computed box not in Fiskon's form found by the form's calculation", FormKind::Pit40,
+     [](auto& a, auto&, auto&, auto&) { a.p40Box(37) = "34331,3"; }, 1,
+     "Poz. 37: kwota niezgodna z wyliczeniem – powinno być 34 331,28", "f37"},
     {"amount contradicting its sum", FormKind::Pit11, [](auto& a, auto&, auto&, auto&) { a.p11Box(36) = "46000,00"; }, 1,
      "Poz. 36: kwota niezgodna z wyliczeniem – powinno być 46 665,00", "e36"},
     {"PESEL check digit", FormKind::Pit11, [](auto& a, auto&, auto&, auto&) { a.pesel = "80051712346"; }, 1,
@@ -178,6 +204,34 @@ INSTANTIATE_TEST_SUITE_P(Mistakes, RegisterCheckTest, ::testing::ValuesIn(kCases
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
+
+// A taxpayer's findings follow the form's boxes, whatever check made them; PESEL's come last.
+TEST(RegisterCheck, ATaxpayersFindingsComeInBoxOrder) {
+    const std::pair<FormKind, std::vector<QString>> cases[] = {
+        {FormKind::Pit11, {"19", "31", "36", "PESEL"}},
+        {FormKind::Pit40, {"18", "30", "37", "69", "PESEL"}},
+    };
+    for (const auto& [kind, boxes] : cases) {
+        TaxpayerRecord first = firstTaxpayer();
+        RecomputeRecord(first);
+        first.p11Box(36) = "46000,00";
+        first.p40Box(37) = "34000,00";
+        first.p40Box(69) = "1,00";
+        first.pesel = "80051712346";
+        first.kodPoczt = "44145";
+        first.nip = "000-000-00-00";
+        Sample sample;
+        sample.taxpayers.Add(first);
+        sample.request.choices.kind = kind;
+        sample.request.choices.taxYear = "2006";
+        sample.request.indices = {0};
+        std::vector<QString> found;
+        for (const FindingRow& row : MakeFindingRows(CheckRegister(sample.taxpayers, sample.payer, sample.request),
+                                                     sample.taxpayers, sample.payer))
+            found.push_back(row.box);
+        EXPECT_EQ(found, boxes);
+    }
+}
 
 TEST(FindingsList, SavedTextIsCodePage1250WithQuotedFieldsAndNoFormulas) {
     TaxpayerRegister taxpayers;

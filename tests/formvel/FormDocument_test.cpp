@@ -261,7 +261,7 @@ TEST(FormPdf, EveryValueOfBothFormsIsInTheText) {
     EXPECT_TRUE(pit11Text.contains("ŹDZIEBŁOWSKA-GĘŚ"));
     EXPECT_TRUE(pit11Text.contains("2 258,44"));  // box 34: grouped, two decimals
     EXPECT_TRUE(pit40Text.contains("ROCZNE OBLICZENIE PODATKU"));
-    EXPECT_TRUE(pit40Text.contains("Identyfikator podatkowy NIP płatnika"));  // no "ﬁ" ligature in the text
+    EXPECT_TRUE(pit40Text.contains("Numer Identyfikacji Podatkowej płatnika"));  // no "ﬁ" ligature in the text
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -136,7 +136,9 @@ TEST(MdbStreamParser, TableBeyondItsBoundsStopsTheStream) {
         const MdbStreamResult result = parser.take();
         EXPECT_EQ(result.status, c.status) << c.bounds.maxRows << " " << c.bounds.maxBytes;
         EXPECT_EQ(result.tooManyRows, c.tooManyRows);
-        if (c.status == Status::TooLarge) EXPECT_EQ(result.detail, "T");
+        if (c.status == Status::TooLarge) {
+            EXPECT_EQ(result.detail, "T");
+        }
     }
 }
 

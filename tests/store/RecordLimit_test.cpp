@@ -63,6 +63,10 @@ TEST(RecordLimit, IsOneMillionAndSaysSoInPolish) {
     const QString message = RecordLimitMessage(kMaxTaxpayers);
     EXPECT_TRUE(message.contains(QStringLiteral("1\u00A0000\u00A0000"))) << message.toStdString();
     EXPECT_TRUE(message.startsWith(QStringLiteral("Rejestr podatników może pomieścić najwyżej"))) << message.toStdString();
+    // The noun agrees with the number.
+    for (const auto& [limit, words] : {std::pair{1, "1 rekord,"}, std::pair{2, "2 rekordy,"}, std::pair{5, "5 rekordów,"},
+                                       std::pair{22, "22 rekordy,"}, std::pair{12, "12 rekordów,"}})
+        EXPECT_TRUE(RecordLimitMessage(limit).contains(QString::fromUtf8(words))) << words;
 
     TaxpayerRegister reg;
     reg.setRecordLimit(2);
@@ -115,7 +119,7 @@ TEST(RecordLimit, DataFileBeyondTheLimitLeavesTheRegisterAsItWas) {
             continue;
         }
         EXPECT_FALSE(opened.usable) << c.what;
-        EXPECT_TRUE(opened.tooLarge) << c.what;
+        EXPECT_TRUE(opened.refused) << c.what;
         EXPECT_EQ(opened.failure, RecordLimitMessage(10)) << c.what;
         ASSERT_EQ(reg.count(), 2) << c.what;
         EXPECT_EQ(reg.at(0).nazwisko, "Zawada") << c.what;

@@ -13,7 +13,8 @@ inline const QString kPostalCode = QStringLiteral("00-000");
 inline const QString kDate = QStringLiteral("00-00-0000");
 }  // namespace masks
 
-// Puts a mask on a field (blanks show where nothing is typed).
+// Puts a mask on a field (blanks show where nothing is typed). Focusing the field other than by a
+// click (Tab, a jump from a finding of the check) puts the cursor at its start, where typing fills it.
 void ApplyMask(QLineEdit& edit, const QString& mask);
 
 // The field's text as the program reads it: for a masked field every position, blanks included

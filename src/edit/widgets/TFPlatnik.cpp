@@ -268,8 +268,8 @@ void TFPlatnik::btnWczytajClick() {
     const std::optional<QString> fileName = ui_.openFile(request);
     if (!fileName) return;
     try {
-        LoadFromFile(workspace_.payer, *fileName);
-    } catch (const std::exception& error) {  // FileError, or ConversionError for a bad "Rodzaj"
+        LoadPayerFile(workspace_.payer, *fileName);
+    } catch (const std::exception& error) {  // FileError (also no payer data), or ConversionError for a bad "Rodzaj"
         ShowErrorMessage(ui_, error);         // the record is unchanged
         return;
     }

@@ -4,6 +4,7 @@
 #include "formvel/TaxpayerPdfBatch.h"
 #include "forms/widgets/FormEditions.h"
 #include "forms/widgets/TFVEL.h"
+#include "store/FolderCreation.h"
 #include "store/FileErrors.h"
 #include "store/PolishPlural.h"
 #include "store/Workspace.h"
@@ -285,8 +286,9 @@ bool TFEachPdf::fillRequest(TaxpayerPdfRequest& request) {
         ui_.message(QStringLiteral("Błąd"), text, MessageIcon::Error);
         return false;
     }
-    if (!QDir().mkpath(request.folder)) {
-        ui_.message(QStringLiteral("Błąd"), QStringLiteral("Nie można utworzyć katalogu „%1”.").arg(eKatalog_->text()),
+    if (const QString why = CreateFolderPath(request.folder); !why.isEmpty()) {
+        ui_.message(QStringLiteral("Błąd"),
+                    QStringLiteral("Nie można utworzyć katalogu „%1”: %2.").arg(eKatalog_->text(), why),
                     MessageIcon::Error);
         return false;
     }

@@ -501,6 +501,17 @@ private slots:
         QCOMPARE(table()->model()->rowCount(), 5);
     }
 
+    // A name that is a folder: the reason alone, not a file "without usable data".
+    void openAFolderSaysItIsOne() {
+        fillFive();
+        ui_->fileNames.push_back(dir_.path());
+        main_->Open();
+        QCOMPARE(ui_->count(UiCall::Message), 1);
+        QCOMPARE(ui_->last().text, QStringLiteral("Nie można odczytać pliku „%1”: wskazano folder, a nie plik.").arg(dir_.path()));
+        QCOMPARE(ui_->last().title, QStringLiteral("Błąd"));
+        QCOMPARE(main_->taxpayers().count(), 5);
+    }
+
     void openCancelledChangesNothing() {
         fillFive();
         ui_->fileNames.push_back(std::nullopt);

@@ -285,11 +285,18 @@ private slots:
         QCOMPARE(ui.count(UiCall::Message), 1);
         QCOMPARE(ui.last().icon, MessageIcon::Error);
         QVERIFY(samePayer(workspace.payer, samplePayer()));
+        // A file without the payer's data is said to be one; it does not empty the payer.
+        writeFile(path("bez.txt"), "[Parametry]\r\nLiczbaRekordow=0\r\n");
+        ui.fileNames.push_back(path("bez.txt"));
+        form.btnWczytajClick();
+        QCOMPARE(ui.count(UiCall::Message), 2);
+        QCOMPARE(ui.last().text, QStringLiteral("Plik „%1” nie zawiera danych płatnika (brak sekcji [Platnik]).").arg(path("bez.txt")));
+        QVERIFY(samePayer(workspace.payer, samplePayer()));
 
         field(form, "ePoczta")->setText(QStringLiteral("GDZIEŚ"));
         ui.fileNames.push_back(path("no/such/folder/p.txt"));
         QVERIFY(!form.btnZapiszClick());
-        QCOMPARE(ui.count(UiCall::Message), 2);
+        QCOMPARE(ui.count(UiCall::Message), 3);
         QVERIFY(form.modified());
         QVERIFY(!workspace.payerSaved);
         QCOMPARE(field(form, "ePoczta")->text(), QStringLiteral("GDZIEŚ"));

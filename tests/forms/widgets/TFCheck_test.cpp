@@ -6,6 +6,8 @@
 #include "forms/widgets/FindingsTableModel.h"
 #include "forms/widgets/TFCheck.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -86,8 +88,17 @@ private slots:
         QCOMPARE(rig.jump(rig.row(QStringLiteral("Poz. 73:")), *rig.edit), QStringList{QStringLiteral("f73@2")});
         QCOMPARE(rig.workspace.taxpayers.currentIndex(), 1);
         // The tax year is the dialog's own choice: the focus goes to its field.
+        QApplication::setActiveWindow(rig.check.get());
+        QVERIFY(QTest::qWaitForWindowActive(rig.check.get()));
+        auto* year = rig.check->findChild<QLineEdit*>(QStringLiteral("eRok"));
+        year->setText(QStringLiteral("    "));  // as copied from the show-form dialog: the cursor after the blanks
+        QCOMPARE(year->cursorPosition(), 4);
         rig.check->lvFindingsDblClick(rig.row(QStringLiteral("Poz. 4: nie wypełniono")));
         QCOMPARE(rig.check->focusWidget()->objectName(), QStringLiteral("eRok"));
+        // The cursor stands at the field's start: typed digits land, no Home needed.
+        QCOMPARE(year->cursorPosition(), 0);
+        QTest::keyClicks(year, QStringLiteral("2006"));
+        QCOMPARE(year->displayText(), QStringLiteral("2006"));
     }
 
     void selectionSortAndSavedList() {
