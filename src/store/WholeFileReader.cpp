@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,11 +48,22 @@ std::optional<Bytes> readWhole(const QString& fileName, std::int64_t maxBytes) {
     if (!info.isFile()) fail(fileName, NotRegularFileReason(fileName));
     if (info.size() > maxBytes) fail(fileName, tooBig(maxBytes));
 
-    QFile file(fileName);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened without waiting and checked again once open: a pipe put in the file's place after it
+    // was looked at must neither block the program nor be read.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         const int errorNumber = errno;
-        fail(fileName, file_error_text::reasonForErrno(errorNumber, file.errorString()));
+        fail(fileName, file_error_text::reasonForErrno(errorNumber, QString::fromLocal8Bit(std::strerror(errorNumber))));
+    }
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        fail(fileName, NotRegularFileReason(fileName));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        fail(fileName, file.errorString());
     }
     // The file may have grown since it was measured: never read beyond the limit.
     Bytes bytes;

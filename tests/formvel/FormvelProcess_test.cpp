@@ -391,9 +391,9 @@ TEST(FormvelProcess, CommandLineIsAnsweredWithoutStartingAServer) {
         {{"/SERWER", "--help"}, 2, false, QStringLiteral("Użycie:")},
         {{"--pdf", "PIT40_14", files.filePath(QStringLiteral("brak.txt")), pdf}, 1, false, QStringLiteral("nie istnieje")},
         {{"--pdf", "PIT40_14", badList, pdf}, 1, false, QStringLiteral("wiersz 2 pliku")},
-        {{"--pdf", "PIT40_14", "/dev/zero", pdf}, 1, false, QStringLiteral("„/dev/zero”: to nie jest zwykły plik.")},
-        {{"--pdf", "PIT40_14", pipe, pdf}, 1, false, QStringLiteral("to nie jest zwykły plik.")},
-        {{"--formularz", "PIT40_14", pipe}, 1, false, QStringLiteral("to nie jest zwykły plik.")},
+        {{"--pdf", "PIT40_14", "/dev/zero", pdf}, 1, false, QStringLiteral("„/dev/zero”: to urządzenie, a nie zwykły plik.")},
+        {{"--pdf", "PIT40_14", pipe, pdf}, 1, false, QStringLiteral("to potok nazwany (FIFO), a nie zwykły plik.")},
+        {{"--formularz", "PIT40_14", pipe}, 1, false, QStringLiteral("to potok nazwany (FIFO), a nie zwykły plik.")},
         {{"--pdf", "PIT40_14", huge, pdf}, 1, false, QStringLiteral("plik jest za duży (więcej niż 1 MB).")},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,7 @@
 #include "forms/widgets/TFEachPdf.h"
 
+#include "forms/widgets/BatchProgress.h"
+
 #include "formvel/FormPdfBatch.h"
 #include "formvel/TaxpayerPdfBatch.h"
 #include "forms/widgets/FormEditions.h"
@@ -125,19 +127,8 @@ TFEachPdf::TFEachPdf(Workspace& workspace, MainView& mainView, TFVEL& showForm, 
     for (QRadioButton* button : {rbPesel_, rbNip_, rbJednoHaslo_, rbBezHasla_})
         connect(button, &QRadioButton::toggled, this, [this] { showPasswordFields(); });
 
-    pnlPostep_ = new QWidget(this);
-    pnlPostep_->setObjectName(QStringLiteral("pnlPostep"));
-    lblPostep_ = new QLabel(pnlPostep_);
-    lblPostep_->setObjectName(QStringLiteral("lblPostep"));
-    auto* btnPrzerwij = new QPushButton(QStringLiteral("Przerwij"), pnlPostep_);
-    btnPrzerwij->setObjectName(QStringLiteral("btnPrzerwij"));
-    btnPrzerwij->setAutoDefault(false);
-    auto* progress = new QHBoxLayout(pnlPostep_);
-    progress->setContentsMargins(0, 0, 0, 0);
-    progress->addWidget(lblPostep_, 1);
-    progress->addWidget(btnPrzerwij);
-    pnlPostep_->hide();
-    connect(btnPrzerwij, &QPushButton::clicked, this, &TFEachPdf::btnPrzerwijClick);
+    pnlPostep_ = new BatchProgress(this);
+    connect(pnlPostep_->stopButton(), &QPushButton::clicked, this, &TFEachPdf::btnPrzerwijClick);
 
     buildControls("RadioGroup2", "Label2", "Label3", "btnSave", QStringLiteral("Zapisz"),
                   {yearGroup, who, folder, protection, pnlPostep_}, [this] { btnSaveClick(); });
@@ -192,10 +183,10 @@ void TFEachPdf::showPasswordFields() {
 }
 
 void TFEachPdf::btnSaveClick() {
-    if (saving_) return;
-    setSaving(true);
+    if (pnlPostep_->running()) return;
+    pnlPostep_->setRunning(true);
     const auto done = qScopeGuard([this] {
-        setSaving(false);
+        pnlPostep_->setRunning(false);
         // A typed password is not kept beyond the batch it locked.
         eHaslo1_->clear();
         eHaslo2_->clear();
@@ -203,33 +194,13 @@ void TFEachPdf::btnSaveClick() {
     saveAll();
 }
 
-void TFEachPdf::btnPrzerwijClick() {
-    stopRequested_ = true;
-}
+void TFEachPdf::btnPrzerwijClick() { pnlPostep_->requestStop(); }
 
 void TFEachPdf::reject() {
-    if (saving_)
+    if (pnlPostep_->running())
         btnPrzerwijClick();
     else
         FormsDialog::reject();
-}
-
-void TFEachPdf::setSaving(bool saving) {
-    saving_ = saving;
-    stopRequested_ = false;
-    if (saving) {
-        for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (child == pnlPostep_ || !child->isEnabled()) continue;
-            child->setEnabled(false);
-            lockedForBatch_.append(child);
-        }
-    } else {
-        for (const QPointer<QWidget>& child : std::as_const(lockedForBatch_))
-            if (child) child->setEnabled(true);
-        lockedForBatch_.clear();
-    }
-    lblPostep_->clear();
-    pnlPostep_->setVisible(saving);
 }
 
 bool TFEachPdf::fillRequest(TaxpayerPdfRequest& request) {
@@ -312,11 +283,11 @@ void TFEachPdf::runBatch(const TaxpayerPdfRequest& request) {
     };
     batch.progress = [&](int done) {
         written = done;
-        lblPostep_->setText(QStringLiteral("Zapisano %1 z %2").arg(done).arg(total));
+        pnlPostep_->showProgress(QStringLiteral("Zapisano %1 z %2").arg(done).arg(total));
         QCoreApplication::processEvents();
-        if (stopRequested_ && done < total) throw BatchStopped();
+        if (pnlPostep_->stopRequested() && done < total) throw BatchStopped();
     };
-    lblPostep_->setText(QStringLiteral("Sprawdzanie danych %1…").arg(taxpayersText(total)));
+    pnlPostep_->showProgress(QStringLiteral("Sprawdzanie danych %1…").arg(taxpayersText(total)));
     QCoreApplication::processEvents();
     const QString where = QDir::toNativeSeparators(request.folder);
     QString text;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPointer>
 
+class BatchProgress;
 class MainView;
 class QLabel;
 class QLineEdit;
@@ -44,7 +45,6 @@ private:
     // False, with the reason in a message, when the choices cannot make a batch.
     bool fillRequest(TaxpayerPdfRequest& request);
     void runBatch(const TaxpayerPdfRequest& request);
-    void setSaving(bool saving);
     void showPasswordFields();
 
     Workspace& workspace_;
@@ -60,9 +60,5 @@ private:
     QRadioButton* rbBezHasla_ = nullptr;
     QLineEdit* eHaslo1_ = nullptr;
     QLineEdit* eHaslo2_ = nullptr;
-    QWidget* pnlPostep_ = nullptr;
-    QLabel* lblPostep_ = nullptr;
-    QList<QPointer<QWidget>> lockedForBatch_;
-    bool saving_ = false;
-    bool stopRequested_ = false;
+    BatchProgress* pnlPostep_ = nullptr;
 };

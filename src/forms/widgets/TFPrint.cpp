@@ -1,5 +1,7 @@
 #include "forms/widgets/TFPrint.h"
 
+#include "forms/widgets/BatchProgress.h"
+
 #include "forms/PrintBatchReport.h"
 #include "forms/TSterFormVEL.h"
 #include "forms/widgets/FormEditions.h"
@@ -46,19 +48,8 @@ TFPrint::TFPrint(Workspace& workspace, MainView& mainView, TFVEL& showForm, User
     connect(btn2_, &QToolButton::clicked, this, &TFPrint::btn2Click);
     connect(btn3_, &QToolButton::clicked, this, &TFPrint::btn3Click);
 
-    pnlPostep_ = new QWidget(this);
-    pnlPostep_->setObjectName(QStringLiteral("pnlPostep"));
-    lblPostep_ = new QLabel(pnlPostep_);
-    lblPostep_->setObjectName(QStringLiteral("lblPostep"));
-    btnPrzerwij_ = new QPushButton(QStringLiteral("Przerwij"), pnlPostep_);
-    btnPrzerwij_->setObjectName(QStringLiteral("btnPrzerwij"));
-    btnPrzerwij_->setAutoDefault(false);
-    auto* progress = new QHBoxLayout(pnlPostep_);
-    progress->setContentsMargins(0, 0, 0, 0);
-    progress->addWidget(lblPostep_, 1);
-    progress->addWidget(btnPrzerwij_);
-    pnlPostep_->hide();
-    connect(btnPrzerwij_, &QPushButton::clicked, this, &TFPrint::btnPrzerwijClick);
+    pnlPostep_ = new BatchProgress(this);
+    connect(pnlPostep_->stopButton(), &QPushButton::clicked, this, &TFPrint::btnPrzerwijClick);
 
     buildControls("RadioGroup2", "Label2", "Label3", "btnPrint", QStringLiteral("Drukuj"), {GroupBox2, pnlPostep_},
                   [this] { btnPrintClick(); });
@@ -114,39 +105,19 @@ void TFPrint::btnClearClick() {
 }
 
 void TFPrint::btnPrintClick() {
-    if (printing_) return;
-    setPrinting(true);
-    const auto done = qScopeGuard([this] { setPrinting(false); });
+    if (pnlPostep_->running()) return;
+    pnlPostep_->setRunning(true);
+    const auto done = qScopeGuard([this] { pnlPostep_->setRunning(false); });
     reportingErrors([this] { printSelected(); });  // a failure stops the batch
 }
 
-void TFPrint::btnPrzerwijClick() {
-    stopRequested_ = true;
-}
+void TFPrint::btnPrzerwijClick() { pnlPostep_->requestStop(); }
 
 void TFPrint::reject() {
-    if (printing_)
+    if (pnlPostep_->running())
         btnPrzerwijClick();
     else
         FormsDialog::reject();
-}
-
-void TFPrint::setPrinting(bool printing) {
-    printing_ = printing;
-    stopRequested_ = false;
-    if (printing) {
-        for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (child == pnlPostep_ || !child->isEnabled()) continue;
-            child->setEnabled(false);
-            lockedForBatch_.append(child);
-        }
-    } else {
-        for (const QPointer<QWidget>& child : std::as_const(lockedForBatch_))
-            if (child) child->setEnabled(true);
-        lockedForBatch_.clear();
-    }
-    lblPostep_->clear();
-    pnlPostep_->setVisible(printing);
 }
 
 void TFPrint::printSelected() {
@@ -180,7 +151,7 @@ void TFPrint::printSelected() {
         if (index > 0) {
             // The user's "Przerwij" arrives between documents: what is printed stays printed.
             QCoreApplication::processEvents();
-            if (stopRequested_) {
+            if (pnlPostep_->stopRequested()) {
                 stopAt(PrintBatchEnd::Reason::StoppedByUser, index, QString());
                 break;
             }
@@ -190,8 +161,7 @@ void TFPrint::printSelected() {
         const QString name = taxpayer == nullptr ? QString()
                                                  : (cp1250::toUnicode(taxpayer->nazwisko) + QLatin1Char(' ') +
                                                     cp1250::toUnicode(taxpayer->imie1)).trimmed();
-        lblPostep_->setText(QStringLiteral("Drukowanie %1 z %2: %3").arg(index + 1).arg(end.total).arg(name));
-        lblPostep_->repaint();
+        pnlPostep_->showProgress(QStringLiteral("Drukowanie %1 z %2: %3").arg(index + 1).arg(end.total).arg(name));
         try {
             if (printOne(kind, strikePit11, index == 0)) {
                 ++end.printed;

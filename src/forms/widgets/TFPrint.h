@@ -7,6 +7,7 @@
 
 #include <array>
 
+class BatchProgress;
 class MainView;
 class QLabel;
 class QPushButton;
@@ -48,8 +49,6 @@ private:
     // Builds, sends and prints the current taxpayer's form: through the forms program's print
     // dialog for the first document, with the range chosen there for the others. True when printed.
     bool printOne(FormKind kind, bool strikePit11, bool first);
-    // Shows the progress row and leaves only "Przerwij" usable while a batch runs.
-    void setPrinting(bool printing);
     void showPeriod(bool period);
     // The period: its labels, fields and date pickers.
     std::array<QWidget*, 6> periodControls() const;
@@ -64,10 +63,5 @@ private:
     QLineEdit* eDo_ = nullptr;
     QToolButton* btn2_ = nullptr;
     QToolButton* btn3_ = nullptr;
-    QWidget* pnlPostep_ = nullptr;
-    QLabel* lblPostep_ = nullptr;
-    QPushButton* btnPrzerwij_ = nullptr;
-    QList<QPointer<QWidget>> lockedForBatch_;
-    bool printing_ = false;
-    bool stopRequested_ = false;
+    BatchProgress* pnlPostep_ = nullptr;
 };

@@ -152,7 +152,7 @@ private slots:
         QTest::newRow("missing") << "brak.txt" << QByteArray() << QStringLiteral("Nie można otworzyć pliku „%1”: taki plik nie istnieje.");
         QTest::newRow("no records") << "pusty.txt" << QByteArray("[Parametry]\r\nLiczbaRekordow=0\r\n") << kNoUsableData;
         QTest::newRow("bad count") << "zly.txt" << QByteArray("[Parametry]\r\nLiczbaRekordow=abc\r\n") << kNoUsableData;
-        QTest::newRow("folder") << "folder" << QByteArray("/") << kNoUsableData;
+        QTest::newRow("folder") << "folder" << QByteArray("/") << QStringLiteral("Nie można odczytać pliku „%1”: wskazano folder, a nie plik.");
     }
     void fileThatCannotBeOpenedIsSaidAndTheProgramGoesOn() {
         QFETCH(QString, name);
