@@ -90,11 +90,18 @@ void FormsDialog::copyMaskedText(const QLineEdit& from, QLineEdit& to) {
     to.setText(MaskedFieldText(from));
 }
 
+FieldListChoices FormsDialog::fieldListChoices(FormKind kind, bool strikePit11) const {
+    FieldListChoices choices;
+    choices.kind = kind;
+    choices.strikePit11 = strikePit11;
+    choices.fillerFirstName = FieldBytes(*eImie_);
+    choices.fillerSurname = FieldBytes(*eNazwisko_);
+    choices.taxYear = FieldBytes(*eRok_);
+    return choices;
+}
+
 bool FormsDialog::fillerNamesUsable() {
-    FieldListChoices person;
-    person.fillerSurname = FieldBytes(*eNazwisko_);
-    person.fillerFirstName = FieldBytes(*eImie_);
-    const std::optional<QString> problem = FillerNamesProblem(person);
+    const std::optional<QString> problem = FillerNamesProblem(fieldListChoices(choice_.kind(), false));
     if (problem) ui_.message(QStringLiteral("Błąd"), *problem, MessageIcon::Error);
     return !problem;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/FieldList.h"
 #include "forms/widgets/FormChoiceControls.h"
 #include "forms/widgets/FormsParentWindow.h"
 
@@ -52,6 +53,9 @@ protected:
     // False, with the reason in an error box, when the typed person filling in cannot go into a
     // field list (a pasted line break would cut it).
     bool fillerNamesUsable();
+    // The dialog's choices for a field list: the form, the title struck out, the person filling in
+    // and the tax year as typed.
+    FieldListChoices fieldListChoices(FormKind kind, bool strikePit11) const;
     // The date picker on today's date; its date into the field as "yyyy" or dd-mm-yyyy.
     void pickYear(QLineEdit& field);
     void pickDate(QLineEdit& field);

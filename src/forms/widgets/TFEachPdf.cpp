@@ -218,11 +218,7 @@ bool TFEachPdf::fillRequest(TaxpayerPdfRequest& request) {
                     MessageIcon::Information);
         return false;
     }
-    request.choices.kind = choice_.kind();
-    request.choices.strikePit11 = StrikePit11(*strike_);
-    request.choices.fillerFirstName = FieldBytes(*eImie_);
-    request.choices.fillerSurname = FieldBytes(*eNazwisko_);
-    request.choices.taxYear = FieldBytes(*eRok_);
+    request.choices = fieldListChoices(choice_.kind(), StrikePit11(*strike_));
     SetEditionSymbols(request.symbols, cbRok_->currentIndex());
     request.folder = QDir::fromNativeSeparators(eKatalog_->text().trimmed());
     if (request.folder.isEmpty()) {

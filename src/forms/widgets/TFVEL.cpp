@@ -69,12 +69,7 @@ void TFVEL::btnClearClick() {
 
 std::optional<QByteArray> TFVEL::BuildFieldList(QByteArrayList& lines, QPlainTextEdit& memo, FormKind kind,
                                                 bool strikePit11) const {
-    FieldListChoices choices;
-    choices.kind = kind;
-    choices.strikePit11 = strikePit11;
-    choices.fillerFirstName = FieldBytes(*eImie_);
-    choices.fillerSurname = FieldBytes(*eNazwisko_);
-    choices.taxYear = FieldBytes(*eRok_);
+    const FieldListChoices choices = fieldListChoices(kind, strikePit11);
     const std::optional<QByteArray> symbol = ::BuildFieldList(lines, choices, workspace_.taxpayers.current(),
                                                               workspace_.payer, CurrentEditionSymbols());
     SetMemoLines(memo, lines);
