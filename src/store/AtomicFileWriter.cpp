@@ -1,10 +1,12 @@
 #include "store/AtomicFileWriter.h"
 
+#include "store/FileErrors.h"
 #include "store/FileReplacement.h"
 
 #include <csignal>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -40,8 +42,7 @@ void WriteFileAtomically(const QString& fileName, const std::function<std::strin
     for (std::string_view bytes = nextChunk(); !bytes.empty(); bytes = nextChunk()) file.write(bytes);
     file.sync();
     file.name();
-    SyncFolder(folder->fd, fileName);
-    file.keep();
+    file.keep(SyncFolder(folder->fd));
 }
 
 void WriteFileAtomically(const QString& fileName, std::string_view bytes, const FileWriteOptions& options) {
@@ -70,15 +71,34 @@ struct FileSetWriter::State {
         return place->second;
     }
 
-    // After a failure: every file not yet kept is undone; the kept ones count as committed.
+    // After a failure: every file not yet in place is undone; those in place count as committed.
     void abandonStaged() noexcept {
         for (const auto& file : staged) {
-            if (file->state() == FileReplacement::State::Kept)
-                ++committed;
-            else
-                file->abandon();
+            file->abandon();
+            if (file->inPlace()) ++committed;
         }
         staged.clear();
+    }
+
+    // Ends every staged file once its folder is synced. When a sync failed, every file is still
+    // ended (undone where it can be, kept where it is the only copy) before the failure goes on;
+    // the message that a file stays unconfirmed outweighs the others.
+    void keepStaged() {
+        std::map<int, int> syncErrors;  // folder → what its sync answered
+        for (const auto& [path, fd] : folders) syncErrors[fd] = SyncFolder(fd);
+        std::optional<FileError> failure;
+        bool failureInPlace = false;
+        for (const auto& file : staged) {
+            try {
+                file->keep(syncErrors[file->folderFd()]);
+            } catch (const FileError& error) {
+                if (!failure || (file->inPlace() && !failureInPlace)) {
+                    failure = error;
+                    failureInPlace = file->inPlace();
+                }
+            }
+        }
+        if (failure) throw *failure;
     }
 
     ~State() {
@@ -111,9 +131,7 @@ void FileSetWriter::commit() {
     try {
         for (const auto& file : state_->staged) file->sync();
         for (const auto& file : state_->staged) file->name();
-        if (!state_->staged.empty())
-            for (const auto& [path, fd] : state_->folders) SyncFolder(fd, state_->staged.front()->fileName());
-        for (const auto& file : state_->staged) file->keep();
+        state_->keepStaged();
     } catch (...) {
         state_->abandonStaged();
         throw;

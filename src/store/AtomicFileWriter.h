@@ -13,7 +13,10 @@
 // folder (unnamed where the file system allows), are flushed to the disk, and only then take the
 // target's name; the folder is synced after. Every system call is checked: when anything fails the
 // temporary file is gone, the target is byte for byte what it was, and FileError (a Polish
-// sentence naming the file and the reason) is thrown.
+// sentence naming the file and the reason) is thrown. One failure cannot be undone: on a file
+// system without hard links (FAT, exFAT) the earlier file has no second name once replaced, and
+// when the folder's sync fails after that, the new file (already flushed) stays and the message
+// says that its flush to the disk could not be confirmed. FileReplacement.h has every case.
 //
 // What stands at the target decides too: a folder, a device, a pipe, a read-only file and a
 // dangling link are never replaced; a link to an existing regular file is written through (the
@@ -39,8 +42,9 @@ void WriteFileAtomically(const QString& fileName, const std::function<std::strin
 // temporary file at once; commit() flushes them all, gives each its name in the order staged and
 // syncs their folders once. A failure in stage() or commit() throws FileError; the files named
 // before it are whole and stay (committed() tells how many), every other temporary file is
-// removed and the names they were meant for keep what they held. Destroying the set without
-// commit() removes every temporary file. Keep a set to a few dozen files between commits: each
+// removed and the names they were meant for keep what they held, except a file that replaced one
+// on a file system without a second name for it: that one is whole, stays and counts. Destroying
+// the set without commit() removes every temporary file. Keep a set to a few dozen files between commits: each
 // holds an open file.
 class FileSetWriter {
 public:

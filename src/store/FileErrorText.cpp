@@ -20,6 +20,8 @@ QString reasonForErrno(int errorNumber, const QString& fallback) {
     case EIO: return QStringLiteral("błąd wejścia/wyjścia urządzenia");
     case EFBIG: return QStringLiteral("plik jest za duży");
     case ENAMETOOLONG: return QStringLiteral("nazwa pliku jest za długa");
+    case ENOSYS:
+    case EOPNOTSUPP: return QStringLiteral("system plików tego dysku nie obsługuje potrzebnej operacji");
     default: break;
     }
     return fallback.isEmpty() ? QStringLiteral("nieznany błąd systemu") : fallback;

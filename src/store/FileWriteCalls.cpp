@@ -6,12 +6,18 @@
 
 #include <atomic>
 
-
 int FileWriteCalls::openAt(int folderFd, const char* path, int flags, mode_t mode) {
     return ::openat(folderFd, path, flags, mode);
 }
 ssize_t FileWriteCalls::write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
 int FileWriteCalls::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+int FileWriteCalls::fchown(int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); }
+int FileWriteCalls::statAt(int folderFd, const char* path, struct stat* status, int flags) {
+    return ::fstatat(folderFd, path, status, flags);
+}
+int FileWriteCalls::accessAt(int folderFd, const char* path, int mode, int flags) {
+    return ::faccessat(folderFd, path, mode, flags);
+}
 int FileWriteCalls::fdatasync(int fd) { return ::fdatasync(fd); }
 int FileWriteCalls::fsyncFolder(int folderFd) { return ::fsync(folderFd); }
 int FileWriteCalls::close(int fd) { return ::close(fd); }

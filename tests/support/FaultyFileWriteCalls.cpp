@@ -1,5 +1,7 @@
 #include "support/FaultyFileWriteCalls.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 
 bool FaultyFileWriteCalls::faultFor(const char* kind) {
@@ -10,15 +12,27 @@ bool FaultyFileWriteCalls::faultFor(const char* kind) {
     return true;
 }
 
-#define FAULTY_CALL(kind, call)  \
-    if (faultFor(kind)) {        \
-        errno = errorNumber_;    \
-        return -1;               \
-    }                            \
+#define INJECT_FAULT(kind)    \
+    if (faultFor(kind)) {     \
+        errno = errorNumber_; \
+        return -1;            \
+    }
+
+#define FAULTY_CALL(kind, call) \
+    INJECT_FAULT(kind)          \
     return call
 
+// What the profile's file system answers for a call it does not offer.
+#define ABSENT_CALL(offered, error) \
+    if (!(offered)) {               \
+        errno = error;              \
+        return -1;                  \
+    }
+
 int FaultyFileWriteCalls::openAt(int folderFd, const char* path, int flags, mode_t mode) {
-    FAULTY_CALL("open", FileWriteCalls::openAt(folderFd, path, flags, mode));
+    INJECT_FAULT("open")
+    ABSENT_CALL(profile_.unnamedFiles || (flags & O_TMPFILE) != O_TMPFILE, EOPNOTSUPP)
+    return FileWriteCalls::openAt(folderFd, path, flags, mode);
 }
 
 ssize_t FaultyFileWriteCalls::write(int fd, const void* data, std::size_t size) {
@@ -30,9 +44,33 @@ ssize_t FaultyFileWriteCalls::write(int fd, const void* data, std::size_t size) 
     return FileWriteCalls::write(fd, data, size);
 }
 
-int FaultyFileWriteCalls::fchmod(int fd, mode_t mode) { FAULTY_CALL("fchmod", FileWriteCalls::fchmod(fd, mode)); }
+int FaultyFileWriteCalls::fchmod(int fd, mode_t mode) {
+    INJECT_FAULT("fchmod")
+    ABSENT_CALL(profile_.permissions, ENOSYS)
+    return FileWriteCalls::fchmod(fd, mode);
+}
+
+int FaultyFileWriteCalls::fchown(int fd, uid_t owner, gid_t group) {
+    INJECT_FAULT("fchown")
+    ABSENT_CALL(profile_.permissions, ENOSYS)
+    return FileWriteCalls::fchown(fd, owner, group);
+}
+
+int FaultyFileWriteCalls::statAt(int folderFd, const char* path, struct stat* status, int flags) {
+    FAULTY_CALL("fstatat", FileWriteCalls::statAt(folderFd, path, status, flags));
+}
+
+int FaultyFileWriteCalls::accessAt(int folderFd, const char* path, int mode, int flags) {
+    FAULTY_CALL("faccessat", FileWriteCalls::accessAt(folderFd, path, mode, flags));
+}
+
 int FaultyFileWriteCalls::fdatasync(int fd) { FAULTY_CALL("fdatasync", FileWriteCalls::fdatasync(fd)); }
-int FaultyFileWriteCalls::fsyncFolder(int folderFd) { FAULTY_CALL("fsync-folder", FileWriteCalls::fsyncFolder(folderFd)); }
+
+int FaultyFileWriteCalls::fsyncFolder(int folderFd) {
+    INJECT_FAULT("fsync-folder")
+    ABSENT_CALL(profile_.folderSync, EINVAL)
+    return FileWriteCalls::fsyncFolder(folderFd);
+}
 
 // A close that fails still closes the descriptor, as on Linux.
 int FaultyFileWriteCalls::close(int fd) {
@@ -45,7 +83,9 @@ int FaultyFileWriteCalls::close(int fd) {
 }
 
 int FaultyFileWriteCalls::linkAt(int fromFolderFd, const char* fromPath, int toFolderFd, const char* toPath, int flags) {
-    FAULTY_CALL("link", FileWriteCalls::linkAt(fromFolderFd, fromPath, toFolderFd, toPath, flags));
+    INJECT_FAULT("link")
+    ABSENT_CALL(profile_.hardLinks, EPERM)
+    return FileWriteCalls::linkAt(fromFolderFd, fromPath, toFolderFd, toPath, flags);
 }
 
 int FaultyFileWriteCalls::renameAt(int fromFolderFd, const char* fromPath, int toFolderFd, const char* toPath) {
@@ -57,6 +97,8 @@ int FaultyFileWriteCalls::unlinkAt(int folderFd, const char* path) {
 }
 
 #undef FAULTY_CALL
+#undef INJECT_FAULT
+#undef ABSENT_CALL
 
 std::vector<std::string> FaultyFileWriteCalls::calls() const {
     const std::lock_guard lock(mutex_);
