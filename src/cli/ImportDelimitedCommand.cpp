@@ -7,6 +7,7 @@
 
 #include "import/DelimitedImport.h"
 #include "store/FileErrors.h"
+#include "store/OverlongAmount.h"
 #include "store/Workspace.h"
 
 #include <QFileInfo>
@@ -46,6 +47,9 @@ int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& /*out*/
         err << error.message() << '\n';
         return kExitFailure;
     } catch (const RecordLimitError& error) {
+        err << error.message() << '\n';
+        return kExitFailure;
+    } catch (const OverlongAmountError& error) {
         err << error.message() << '\n';
         return kExitFailure;
     }

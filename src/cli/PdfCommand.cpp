@@ -24,6 +24,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTextStream>
 
 #include <algorithm>
@@ -54,15 +55,27 @@ PdfProtection parseProtection(const QString& text) {
 }
 
 // The first line of the password file (a password never stands on the command line, where other
-// users of the machine can read it). Throws FileError when it cannot be read or holds none.
+// users of the machine can read it). Throws FileError when it cannot be read or holds none, and
+// for a file that is no text: a NUL byte would end the password early for the encryption, which
+// takes it as a C string, and bytes that are not UTF-8 would become another password than the
+// one the user will type.
 QByteArray readPasswordFile(const QString& path) {
     constexpr std::int64_t kMostBytes = 64 * 1024;
     const std::optional<std::string> bytes = ReadWholeFile(path, kMostBytes);
     if (!bytes) throw FileError(QStringLiteral("Nie ma pliku z hasłem „%1”.").arg(path));
+    if (bytes->find('\0') != std::string::npos)
+        throw FileError(QStringLiteral("Plik z hasłem „%1” zawiera bajt zerowy (NUL): to nie jest plik tekstowy, "
+                                       "nie ma czym zabezpieczyć plików PDF.")
+                            .arg(path));
     std::string_view line(*bytes);
     line = line.substr(0, line.find('\n'));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const QString password = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    QStringDecoder utf8(QStringConverter::Utf8);  // a byte-order mark in front is no part of the password
+    const QString password = utf8.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
+    if (utf8.hasError())
+        throw FileError(QStringLiteral("Pierwszy wiersz pliku z hasłem „%1” nie jest tekstem w UTF-8: hasło byłoby inne "
+                                       "niż to, które się wpisze przy otwieraniu plików PDF.")
+                            .arg(path));
     if (password.isEmpty())
         throw FileError(QStringLiteral("Pierwszy wiersz pliku z hasłem „%1” jest pusty: nie ma czym zabezpieczyć plików PDF.")
                             .arg(path));

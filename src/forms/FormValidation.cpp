@@ -76,24 +76,16 @@ bool IsValidCode(const FormBox& box, const QString& value) {
 void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& box, const QString& value) {
     const QStringView trimmed = QStringView(value).trimmed();
     switch (box.kind) {
-    case BoxKind::Nip: {
-        int digits = 0;
-        bool zeros = true;
-        bool others = false;
-        for (QChar ch : value) {
-            if (ch == u'-' || ch == u' ') continue;
-            if (ch < u'0' || ch > u'9') others = true;
-            ++digits;
-            zeros = zeros && ch == u'0';
-        }
-        if (others || digits != 10)
-            Add(findings, index, box, QStringLiteral("NIP musi składać się z 10 cyfr."));
-        else if (zeros)
-            Add(findings, index, box, QStringLiteral("NIP nie może składać się z samych zer."));
-        else if (!IsValidNip(value))
+    case BoxKind::Nip:
+        switch (NipFaultOf(value)) {
+        case NipFault::NotTenDigits: Add(findings, index, box, QStringLiteral("NIP musi składać się z 10 cyfr.")); break;
+        case NipFault::Zeros: Add(findings, index, box, QStringLiteral("NIP nie może składać się z samych zer.")); break;
+        case NipFault::CheckDigit:
             Add(findings, index, box, QStringLiteral("nieprawidłowy NIP – cyfra kontrolna się nie zgadza."));
+            break;
+        case NipFault::None: break;
+        }
         break;
-    }
     case BoxKind::PostalCode:
         if (!IsPostalCode(trimmed))
             Add(findings, index, box, QStringLiteral("kod pocztowy musi mieć postać 00-000."));
@@ -230,6 +222,22 @@ bool IsValidNip(const QString& nip) {
     for (int i = 0; i < 9; ++i) sum += weights[i] * digits[i];
     const int check = sum % 11;
     return check != 10 && check == digits[9];
+}
+
+NipFault NipFaultOf(const QString& nip) {
+    int digits = 0;
+    bool zeros = true;
+    bool others = false;
+    for (QChar ch : nip) {
+        if (ch == u'-' || ch == u' ') continue;
+        if (ch < u'0' || ch > u'9') others = true;
+        ++digits;
+        zeros = zeros && ch == u'0';
+    }
+    if (others || digits != 10) return NipFault::NotTenDigits;
+    if (zeros) return NipFault::Zeros;
+    if (!IsValidNip(nip)) return NipFault::CheckDigit;
+    return NipFault::None;
 }
 
 std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues& values) {

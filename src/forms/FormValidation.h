@@ -46,3 +46,9 @@ std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& v
 
 // True for a NIP of ten digits (hyphens and blanks between them allowed) whose check digit fits.
 bool IsValidNip(const QString& nip);
+
+// What is wrong with a NIP by the rules of the form's check, which every other use of the number
+// (a PDF locked with it) follows: not ten digits (hyphens and blanks between them allowed), all
+// zeros (whose check digit would fit), or a check digit that does not fit.
+enum class NipFault { None, NotTenDigits, Zeros, CheckDigit };
+NipFault NipFaultOf(const QString& nip);

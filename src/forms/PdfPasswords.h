@@ -11,7 +11,8 @@
 enum class PdfProtection { None, Pesel, Nip, OnePassword };
 
 // Why the taxpayer's own number cannot lock the file ("brak numeru PESEL", "PESEL „…” nie ma
-// 11 cyfr z właściwą cyfrą kontrolną", …); empty when it can, and for None and OnePassword.
+// 11 cyfr z właściwą cyfrą kontrolną", …): a number the register's check refuses (PeselFaultOf,
+// NipFaultOf) is refused here too. Empty when it can, and for None and OnePassword.
 QString PdfSecretProblem(PdfProtection protection, const TaxpayerRecord& taxpayer);
 
 // The password of the taxpayer's file (UTF-8): the PESEL, the NIP's ten digits, or `onePassword`;

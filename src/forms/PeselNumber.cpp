@@ -30,3 +30,9 @@ QDate PeselBirthDate(std::string_view pesel) {
     mm -= block * 20;
     return QDate(centuries[block] + yy, mm, dd);
 }
+
+PeselFault PeselFaultOf(std::string_view pesel) {
+    if (PeselBirthDate(pesel).isNull()) return PeselFault::NoBirthDate;  // also not eleven digits
+    if (!IsValidPesel(pesel)) return PeselFault::CheckDigit;
+    return PeselFault::None;
+}

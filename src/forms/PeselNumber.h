@@ -12,3 +12,10 @@ bool IsValidPesel(std::string_view pesel);
 
 // The birth date the number holds; an invalid date when it holds none.
 QDate PeselBirthDate(std::string_view pesel);
+
+// What is wrong with a PESEL, by the rules of the register's check, which every other use of the
+// number (a PDF locked with it) follows: not eleven digits with a possible birth date at the start
+// (month 13, 30 February, a month outside every century's block), or a check digit that does not
+// fit. The number is taken exactly as given, blanks included.
+enum class PeselFault { None, NoBirthDate, CheckDigit };
+PeselFault PeselFaultOf(std::string_view pesel);

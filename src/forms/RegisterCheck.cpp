@@ -317,16 +317,17 @@ void CheckPesel(const FormChecker& checker, const TaxpayerRecord& record, int po
     finding.position = position;
     finding.key = QByteArrayLiteral("pesel");
     finding.label = QStringLiteral("PESEL");
-    if (pesel.size() != 11 || PeselBirthDate(pesel).isNull()) {
+    switch (PeselFaultOf(pesel)) {
+    case PeselFault::NoBirthDate:
         finding.description = QStringLiteral("numer PESEL „%1” musi składać się z 11 cyfr, z datą urodzenia na początku.")
                                   .arg(Text(pesel));
         out.push_back(finding);
         return;
-    }
-    if (!IsValidPesel(pesel)) {
+    case PeselFault::CheckDigit:
         finding.description = QStringLiteral("nieprawidłowy numer PESEL – cyfra kontrolna się nie zgadza.");
         out.push_back(finding);
         return;
+    case PeselFault::None: break;
     }
     const QDate fromPesel = PeselBirthDate(pesel);
     const QDate stored = StoredBirthDate(record.dataUr.view());

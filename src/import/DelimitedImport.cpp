@@ -3,11 +3,13 @@
 #include "store/Cp1250.h"
 #include "store/FileErrorText.h"
 #include "store/FileErrors.h"
+#include "store/OverlongAmount.h"
 #include "store/WholeFileReader.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -32,7 +34,9 @@ std::uint8_t ParseFlag(std::string_view text) {
     return static_cast<std::uint8_t>(value);
 }
 
-void FillRecord(TaxpayerRecord& record, std::string_view line, char separator) {
+// Fills the record from one line. The first amount too long for its box (stored cut) is handed
+// back: cut, it would be another number.
+std::optional<OverlongAmount> FillRecord(TaxpayerRecord& record, std::string_view line, char separator) {
     auto next = [&] { return TakeField(line, separator); };
     record.nazwisko = next();
     record.imie1 = next();
@@ -55,8 +59,17 @@ void FillRecord(TaxpayerRecord& record, std::string_view line, char separator) {
     record.pit40_34 = ParseFlag(next());
     record.pit40_NIP3 = ParseFlag(next());
     record.pit40_PITR = ParseFlag(next());
-    for (std::size_t k = 0; k < record.p11.size(); ++k) record.p11[k] = next();
-    for (std::size_t k = 0; k < record.p40.size(); ++k) record.p40[k] = next();
+    std::optional<OverlongAmount> overlong;
+    auto amount = [&](auto box, bool pit11, int number) {
+        const std::string_view value = next();
+        if (value.size() > TaxpayerRecord::P11Amounts::kWidth && !overlong) overlong = OverlongAmount{pit11, number, value};
+        box = value;
+    };
+    for (std::size_t k = 0; k < record.p11.size(); ++k)
+        amount(record.p11[k], true, TaxpayerRecord::kFirstP11Box + static_cast<int>(k));
+    for (std::size_t k = 0; k < record.p40.size(); ++k)
+        amount(record.p40[k], false, TaxpayerRecord::kFirstP40Box + static_cast<int>(k));
+    return overlong;
 }
 
 // The next line of `text` without its line end; `text` moves past it.
@@ -88,14 +101,23 @@ bool ImportDelimitedText(TaxpayerRegister& taxpayers, std::string_view text, cha
     TaxpayerRecord record;
     const TaxpayerRegister::Checkpoint before = taxpayers.MakeCheckpoint();
     try {
-        while (!text.empty()) {
+        for (int lineNumber = 1; !text.empty(); ++lineNumber) {
             const std::string_view line = NextLine(text);
             TaxpayerRegister::ClearRecord(record);
-            FillRecord(record, line, separator);
-            if (taxpayers.Add(record)) added = true;
+            const std::optional<OverlongAmount> overlong = FillRecord(record, line, separator);
+            if (!taxpayers.Add(record)) continue;
+            if (overlong)
+                throw OverlongAmountError(OverlongAmountMessage(
+                    QStringLiteral("Podatnik z wiersza %1").arg(lineNumber), record, *overlong,
+                    QStringLiteral("Nie zaimportowano żadnego podatnika z tego pliku.")));
+            added = true;
         }
     } catch (const RecordLimitError&) {
         // Nothing of a file too large for the register is kept: the register is as before.
+        taxpayers.RollBackTo(before);
+        throw;
+    } catch (const OverlongAmountError&) {
+        // Nor of a file with an amount that would be another number once cut.
         taxpayers.RollBackTo(before);
         throw;
     }

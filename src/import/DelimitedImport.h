@@ -22,7 +22,10 @@ std::string_view TakeField(std::string_view& rest, char separator);
 // Returns true when at least one taxpayer was appended. A flag value that is not an integer from 0
 // to 255 throws ConversionError: the taxpayers of the lines before it stay, unsorted. A file that
 // cannot be read throws FileError, the register untouched. A file that would take the register
-// beyond its limit throws RecordLimitError when the limit is reached, the register as before.
+// beyond its limit throws RecordLimitError when the limit is reached, the register as before. An
+// amount longer than its box holds (20 characters) in a taxpayer that would be appended throws
+// OverlongAmountError naming the line, the taxpayer and the key, the register as before; texts
+// longer than their fields are cut, as the format wants.
 bool ImportDelimited(TaxpayerRegister& taxpayers, const QString& fileName, char separator);
 
 // The same on text already in memory (what the file holds).

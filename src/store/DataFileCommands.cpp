@@ -7,7 +7,7 @@ OpenTaxpayersResult OpenTaxpayersFile(TaxpayerRegister& taxpayers, const QString
     LoadFailure kind = LoadFailure::None;
     const bool loaded = LoadFromFile(taxpayers, fileName, &result.failure, &kind);
     result.usable = loaded && !taxpayers.empty();
-    result.refused = kind == LoadFailure::FileRefused;
+    result.refused = kind == LoadFailure::FileRefused || kind == LoadFailure::OverlongAmount;
     return result;
 }
 

@@ -16,7 +16,8 @@ struct OpenTaxpayersResult {
     // Why a load failed (a Polish sentence), empty when it did not fail or only found no records.
     QString failure;
     // The file was refused for what it is (unreadable, too large, not a regular file, more
-    // taxpayers than a register may hold): show `failure` itself, not kNoUsableDataMessage.
+    // taxpayers than a register may hold) or for an amount too long for its box: show `failure`
+    // itself, not kNoUsableDataMessage.
     bool refused = false;
 };
 

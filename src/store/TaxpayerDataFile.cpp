@@ -6,6 +6,7 @@
 #include "store/IniDocument.h"
 #include "store/IniLines.h"
 #include "store/LegacyTextEncoding.h"
+#include "store/OverlongAmount.h"
 #include "store/WholeFileReader.h"
 #include "store/TaxpayerFileKeys.h"
 #include "store/TaxpayerFileSections.h"
@@ -48,6 +49,13 @@ void readKey(TaxpayerRecord& record, std::string_view name, std::string_view val
         record.*key->number = static_cast<std::uint8_t>(ParseIniInteger(value).value_or(0) & 0xFF);
         break;
     }
+}
+
+// An amount too long for its box in the record of section "s" + number, which was added as the
+// register's last record.
+QString overlongFailure(const TaxpayerRegister& taxpayers, std::int64_t number, const OverlongAmount& amount) {
+    return OverlongAmountMessage(QStringLiteral("Podatnik z sekcji [s%1]").arg(number),
+                                 taxpayers.at(taxpayers.count() - 1), amount, QStringLiteral("Pliku nie wczytano."));
 }
 
 QString countFailure(std::string_view countText) {
@@ -112,11 +120,19 @@ bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, 
     std::sort(numbers.begin(), numbers.end());
 
     TaxpayerRecord record;
+    const std::vector<Key>& keys = taxpayer_file_keys::all();
     for (const std::int64_t number : numbers) {
         TaxpayerRegister::ClearRecord(record);
-        document.forEachKey(recordSectionName(number),
-                            [&](std::string_view name, std::string_view value) { readKey(record, name, value); });
-        taxpayers.Add(record);  // refuses a record without first name or surname
+        const std::string section = recordSectionName(number);
+        document.forEachKey(section, [&](std::string_view name, std::string_view value) { readKey(record, name, value); });
+        if (!taxpayers.Add(record)) continue;  // refused without first name or surname
+        for (std::size_t k = taxpayer_file_keys::kFirstAmountKey; k < taxpayer_file_keys::kAfterAmountKeys; ++k) {
+            const std::string value = document.readString(section, keys[k].name, "");
+            if (value.size() <= TaxpayerRecord::P11Amounts::kWidth) continue;
+            if (failure) *failure = overlongFailure(taxpayers, number, OverlongAmount{keys[k].pit11, keys[k].box, value});
+            taxpayers.Clear();
+            return false;
+        }
     }
     taxpayers.Resort();
     return true;
@@ -157,8 +173,11 @@ bool ReadTaxpayerText(TaxpayerRegister& taxpayers, std::string_view text, QStrin
 
     for (const auto& [number, body] : sections.records) {
         if (number > *count) break;
+        std::optional<OverlongAmount> overlong;
         // refused without first name or surname
-        taxpayers.AddFilled([body = body](TaxpayerRecord& record) { ReadTaxpayerSection(body, record); });
+        const bool added = taxpayers.AddFilled(
+            [&overlong, body = body](TaxpayerRecord& record) { overlong = ReadTaxpayerSection(body, record); });
+        if (added && overlong) throw OverlongAmountError(overlongFailure(taxpayers, number, *overlong));
     }
     taxpayers.Resort();
     return true;
@@ -183,6 +202,10 @@ bool LoadText(TaxpayerRegister& taxpayers, std::string_view text, QString* failu
     } catch (const RecordLimitError& error) {
         if (failure) *failure = error.message();
         if (kind) *kind = LoadFailure::FileRefused;
+        return false;
+    } catch (const OverlongAmountError& error) {
+        if (failure) *failure = error.message();
+        if (kind) *kind = LoadFailure::OverlongAmount;
         return false;
     }
     taxpayers.Clear();  // the old records and their blocks go at once

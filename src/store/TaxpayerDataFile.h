@@ -17,21 +17,24 @@ void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName);
 
 // Empties the register, then fills it from the file and re-sorts it by its own sort key.
 // Returns false when the load failed (unreadable file, a record count that is not an integer,
-// more records than the register's limit); the register then stays as it was before. Success
+// more records than the register's limit, an amount of a taxpayer longer than its box holds);
+// the register then stays as it was before. Success
 // with no usable records leaves the register empty; the caller reports both as a file without
 // usable data.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName);
 // The same; on failure `failure` (when given) receives a Polish sentence saying why.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure);
 // Why a load failed: the file itself was refused (it cannot be read, is not a regular file, is too
-// large, or holds more records than the register may), or its record count is not a number.
-enum class LoadFailure { None, FileRefused, BadRecordCount };
+// large, or holds more records than the register may), its record count is not a number, or an
+// amount of a taxpayer is longer than its box holds (cut, it would be another number).
+enum class LoadFailure { None, FileRefused, BadRecordCount, OverlongAmount };
 // The same; `kind` (when given) receives which of the two failures it was.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure, LoadFailure* kind);
 // The same from the file's text, already decoded to code page 1250.
 bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure = nullptr);
-// The same from a parsed document. Gives the same register as LoadFromText on the document's text
-// (it is the straightforward form of the reader, kept to check the fast one against).
+// The same from a parsed document. Gives the same register and result as LoadFromText on the
+// document's text (it is the straightforward form of the reader, kept to check the fast one
+// against); a failure leaves it empty.
 bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, QString* failure = nullptr);
 
 // The text SaveToFile writes for the register: sections "s1".."sN" in register order, then

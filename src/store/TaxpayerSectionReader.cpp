@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -80,10 +81,18 @@ public:
             flushBoxByBox(amounts);
             return;
         }
+        for (std::size_t i = 0; i < count_; ++i) noteWidth(lines_[i].box, lines_[i].text());
         amounts.assignAscending([&](auto&& visit) {
             for (std::size_t i = 0; i < count_; ++i) visit(lines_[i].box, lines_[i].text());
         });
         count_ = 0;
+    }
+    // The lowest box whose last value was longer than a box holds (and was stored cut), with that
+    // value; only after storeInto.
+    std::optional<std::pair<std::size_t, std::string_view>> firstOverlong() const {
+        if (overlong_ == 0) return std::nullopt;
+        const auto box = static_cast<std::size_t>(std::countr_zero(overlong_));
+        return std::pair{box, overlongText_[box].text()};
     }
 
 private:
@@ -96,12 +105,28 @@ private:
         std::string_view text() const { return {data, size}; }
     };
     void flushBoxByBox(Amounts& amounts) {
-        for (std::size_t i = 0; i < count_; ++i) amounts[lines_[i].box] = lines_[i].text();
+        for (std::size_t i = 0; i < count_; ++i) {
+            noteWidth(lines_[i].box, lines_[i].text());
+            amounts[lines_[i].box] = lines_[i].text();
+        }
         count_ = 0;
         ascending_ = false;
     }
+    // In the order the values are stored, so that a box's last value decides.
+    void noteWidth(std::size_t box, std::string_view text) {
+        const std::uint64_t bit = std::uint64_t{1} << box;
+        if (text.size() > Amounts::kWidth) {
+            overlong_ |= bit;
+            overlongText_[box] = {box, text.data(), text.size()};
+        } else {
+            overlong_ &= ~bit;
+        }
+    }
 
+    static_assert(Amounts::size() <= 64);
     Line lines_[kMaxLines];
+    Line overlongText_[Amounts::size()];  // read only for the boxes marked in overlong_
+    std::uint64_t overlong_ = 0;
     std::size_t count_ = 0;
     bool ascending_ = true;
 };
@@ -126,7 +151,7 @@ void store(TaxpayerRecord& record, SectionAmounts& amounts, const Key& key, std:
 
 }  // namespace
 
-void ReadTaxpayerSection(std::string_view body, TaxpayerRecord& record) {
+std::optional<OverlongAmount> ReadTaxpayerSection(std::string_view body, TaxpayerRecord& record) {
     taxpayer_file_keys::KeyMatcher keys;
     SectionAmounts amounts;
     const char* p = body.data();
@@ -154,4 +179,9 @@ void ReadTaxpayerSection(std::string_view body, TaxpayerRecord& record) {
     }
     amounts.p11.storeInto(record.p11);
     amounts.p40.storeInto(record.p40);
+    if (const auto p11 = amounts.p11.firstOverlong())
+        return OverlongAmount{true, TaxpayerRecord::kFirstP11Box + static_cast<int>(p11->first), p11->second};
+    if (const auto p40 = amounts.p40.firstOverlong())
+        return OverlongAmount{false, TaxpayerRecord::kFirstP40Box + static_cast<int>(p40->first), p40->second};
+    return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include "store/FileErrorText.h"
 #include "store/FileErrors.h"
+#include "store/PolishPlural.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,8 +33,19 @@ QString NotRegularFileReason(const QString& fileName) {
     return QStringLiteral("to nie jest zwykły plik");
 }
 
+// The limit as it is: in MB when it is a whole number of them, else in KB or in bytes (a limit
+// below a megabyte must not read as "0 MB").
+QString sizeLimitText(std::int64_t bytes) {
+    constexpr std::int64_t kKilobyte = 1024;
+    constexpr std::int64_t kMegabyte = 1024 * kKilobyte;
+    if (bytes >= kMegabyte && bytes % kMegabyte == 0) return QStringLiteral("%1 MB").arg(bytes / kMegabyte);
+    if (bytes >= kKilobyte && bytes % kKilobyte == 0) return QStringLiteral("%1 KB").arg(bytes / kKilobyte);
+    return QStringLiteral("%1 %2").arg(bytes).arg(
+        PolishPlural(bytes, QStringLiteral("bajt"), QStringLiteral("bajty"), QStringLiteral("bajtów")));
+}
+
 QString tooBig(std::int64_t maxBytes) {
-    return QStringLiteral("plik jest za duży (więcej niż %1 MB)").arg(maxBytes / (1024 * 1024));
+    return QStringLiteral("plik jest za duży (więcej niż %1)").arg(sizeLimitText(maxBytes));
 }
 
 // Reads the file into `bytes` (a std::string or a FileBytes).

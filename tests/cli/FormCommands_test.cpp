@@ -511,3 +511,45 @@ TEST(FormCommands, RefusedInputsSayWhatTheyAre) {
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 }
+
+// An amount longer than its box is refused as the file is read, by every command that reads a data
+// file or a delimited file: one sentence naming the taxpayer and the key, exit 1, nothing written.
+TEST(FormCommands, AnAmountTooLongForItsBoxStopsEveryCommandThatReadsIt) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    QByteArray text = registerOf(2);
+    ASSERT_TRUE(text.contains("p40_35=2002,00"));
+    writeFile(data, text.replace("p40_35=2002,00", "p40_35=2002000000000000000,00"));  // 22 characters
+    const QString delimited = dir.filePath(QStringLiteral("rozdzielone.txt"));
+    QByteArray line = "KOT;ALA;" + QByteArray(19, ';');
+    for (int box = 34; box <= 78; ++box) line += (box == 50 ? QByteArray("1,000000000000000000001") : QByteArray("1,00")) + ';';
+    writeFile(delimited, "A;B;\r\n" + line + "\r\n");
+    const QString good = dir.filePath(QStringLiteral("dobre.txt"));
+    writeFile(good, "NOWY;JAN;\r\n");
+    const QString out = dir.filePath(QStringLiteral("wynik"));
+    const QString fromData = QStringLiteral(
+        "Podatnik z sekcji [s2] (P02 IMIĘC): kwota p40_35 „2002000000000000000,00” ma 22 znaki, a pole kwoty mieści "
+        "najwyżej 20 – po obcięciu byłaby inną kwotą. Pliku nie wczytano.\n");
+    const QString fromDelimited = QStringLiteral(
+        "Podatnik z wiersza 2 (KOT ALA): kwota p11_50 „1,000000000000000000001” ma 23 znaki, a pole kwoty mieści "
+        "najwyżej 20 – po obcięciu byłaby inną kwotą. Nie zaimportowano żadnego podatnika z tego pliku.\n");
+    const std::pair<QStringList, QString> cases[] = {
+        {{"convert", data, out}, fromData},
+        {{"recompute", data, out}, fromData},
+        {{"export-delimited", data, out, "--separator", ";"}, fromData},
+        {{"import-delimited", good, out, "--separator", ";", "--into", data}, fromData},
+        {{"fields", data, "--form", "pit40", "--record", "1"}, fromData},
+        {{"check", data, "--form", "pit40"}, fromData},
+        {{"summary", data, "--form", "pit11"}, fromData},
+        {{"pdf", data, out, "--form", "pit40"}, fromData},
+        {{"pdf", data, "--each", out, "--form", "pit11"}, fromData},
+        {{"import-delimited", delimited, out, "--separator", ";"}, fromDelimited},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.err.toStdString(), message.toStdString()) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.out, QString()) << arguments.join(u' ').toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out)) << arguments.join(u' ').toStdString();
+    }
+}

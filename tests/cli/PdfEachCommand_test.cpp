@@ -14,13 +14,17 @@
 
 namespace {
 
-// A valid PESEL for each n: a birth date in 1985 and the number's check digit.
-QByteArray peselFor(int n) {
-    QByteArray pesel = "850312" + QByteArray::number(1000 + n * 37).right(4);
+// Ten digits and the PESEL check digit that fits them.
+QByteArray withCheckDigit(const QByteArray& ten) {
     static const int weights[10] = {1, 3, 7, 9, 1, 3, 7, 9, 1, 3};
     int sum = 0;
-    for (int i = 0; i < 10; ++i) sum += weights[i] * (pesel[i] - '0');
-    return pesel + char('0' + (10 - sum % 10) % 10);
+    for (int i = 0; i < 10; ++i) sum += weights[i] * (ten[i] - '0');
+    return ten + char('0' + (10 - sum % 10) % 10);
+}
+
+// A valid PESEL for each n: a birth date in 1985 and the number's check digit.
+QByteArray peselFor(int n) {
+    return withCheckDigit("850312" + QByteArray::number(1000 + n * 37).right(4));
 }
 
 struct Taxpayer {
@@ -133,11 +137,14 @@ TEST(PdfEachCommand, EachFileOpensWithItsOwnTaxpayersSecretOnly) {
 TEST(PdfEachCommand, NoUsableSecretWritesNothing) {
     QTemporaryDir dir;
     const QString data = dir.filePath(QStringLiteral("dane.txt"));
-    std::vector<Taxpayer> taxpayers = validTaxpayers(6);
+    std::vector<Taxpayer> taxpayers = validTaxpayers(8);
     taxpayers[1].pesel = "";
     taxpayers[3].pesel = peselFor(4).left(10) + char('0' + ((peselFor(4)[10] - '0' + 1) % 10));  // wrong check digit
     taxpayers[4].pesel = "8503121234";                                                             // ten digits
+    taxpayers[6].pesel = withCheckDigit("8513121234");  // month 13, the check digit fitting
+    taxpayers[7].pesel = withCheckDigit("0422301234");  // 30 February 2004
     taxpayers[2].nip = "676-234-51-88";
+    taxpayers[6].nip = "000-000-00-00";  // its check digit would fit
     writeFile(data, registerOf(taxpayers));
     struct Case {
         QStringList options;
@@ -146,9 +153,15 @@ TEST(PdfEachCommand, NoUsableSecretWritesNothing) {
     };
     const Case cases[] = {
         {{"--password", "pesel"},
-         {"rekord nr 2 K02 JAN: brak numeru PESEL", "rekord nr 4 K04 JAN: PESEL", "rekord nr 5 K05 JAN: PESEL „8503121234”"},
+         {"plików 5 podatników", "rekord nr 2 K02 JAN: brak numeru PESEL", "rekord nr 4 K04 JAN: PESEL",
+          "rekord nr 5 K05 JAN: PESEL „8503121234”",
+          "rekord nr 7 K07 JAN: PESEL „" + QString::fromLatin1(taxpayers[6].pesel) + "” nie ma 11 cyfr z możliwą datą urodzenia",
+          "rekord nr 8 K08 JAN: PESEL „" + QString::fromLatin1(taxpayers[7].pesel) + "” nie ma 11 cyfr z możliwą datą urodzenia"},
          {"rekord nr 1 ", "rekord nr 3 ", "rekord nr 6 "}},
-        {{"--password", "nip"}, {"rekord nr 3 K03 JAN: NIP „676-234-51-88”"}, {"rekord nr 2 ", "rekord nr 4 "}},
+        {{"--password", "nip"},
+         {"plików 2 podatników", "rekord nr 3 K03 JAN: NIP „676-234-51-88”",
+          "rekord nr 7 K07 JAN: NIP „000-000-00-00” składa się z samych zer"},
+         {"rekord nr 2 ", "rekord nr 4 ", "rekord nr 8 "}},
     };
     for (const Case& c : cases) {
         for (const char* jobs : {"1", "8"}) {
@@ -213,6 +226,12 @@ TEST(PdfEachCommand, RefusesPasswordsItCannotUse) {
     writeFile(data, registerOf(validTaxpayers(2)));
     const QString empty = dir.filePath(QStringLiteral("pusty.txt"));
     writeFile(empty, "\r\nhasło w drugim wierszu\r\n");
+    const QString withNul = dir.filePath(QStringLiteral("nul.txt"));
+    writeFile(withNul, QByteArray("tajne") + '\0' + QByteArray("hasło\r\n"));
+    const QString codePage = dir.filePath(QStringLiteral("cp1250.txt"));
+    writeFile(codePage, "has\xB3o\r\n");  // "hasło" in code page 1250
+    const QString large = dir.filePath(QStringLiteral("duzy.txt"));
+    writeFile(large, "haslo\r\n" + QByteArray(64 * 1024, 'x'));
     const QString folder = dir.filePath(QStringLiteral("wynik"));
     struct Case {
         QStringList arguments;
@@ -226,6 +245,9 @@ TEST(PdfEachCommand, RefusesPasswordsItCannotUse) {
         {{"--each", folder, "--password-file", empty}, 1, "jest pusty"},
         {{"--each", folder, "--password-file", dir.filePath(QStringLiteral("brak.txt"))}, 1, "Nie ma pliku z hasłem"},
         {{"--each", folder, "--password-file", dir.path()}, 1, ""},
+        {{"--each", folder, "--password-file", withNul}, 1, "zawiera bajt zerowy (NUL)"},
+        {{"--each", folder, "--password-file", codePage}, 1, "nie jest tekstem w UTF-8"},
+        {{"--each", folder, "--password-file", large}, 1, "plik jest za duży (więcej niż 64 KB)."},
     };
     for (const Case& c : cases) {
         const CliRun cli = RunCli(QStringList{"pdf", data, "--form", "pit40"} + c.arguments);

@@ -4,11 +4,13 @@
 #include "edit/AmountCalculations.h"
 #include "forms/FindingControls.h"
 #include "forms/FindingsList.h"
+#include "forms/PdfPasswords.h"
 #include "forms/RegisterCheck.h"
 #include "store/Cp1250.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -204,6 +206,66 @@ INSTANTIATE_TEST_SUITE_P(Mistakes, RegisterCheckTest, ::testing::ValuesIn(kCases
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
+
+// Ten digits and the PESEL check digit that fits them.
+std::string withCheckDigit(const std::string& ten) {
+    static const int weights[10] = {1, 3, 7, 9, 1, 3, 7, 9, 1, 3};
+    int sum = 0;
+    for (std::size_t i = 0; i < 10; ++i) sum += weights[i] * (ten[i] - '0');
+    return ten + char('0' + (10 - sum % 10) % 10);
+}
+
+// A number the register's check refuses cannot lock a taxpayer's PDF either, and one it accepts
+// can: one rule for both. Dates are impossible also with a fitting check digit.
+TEST(RegisterCheck, APdfIsLockedOnlyWithNumbersTheCheckAccepts) {
+    struct Case {
+        const char* what;
+        PdfProtection protection;
+        std::string number;
+        const char* refusal;  // how the PDF batch refuses it; nullptr: accepted by both
+    };
+    const Case cases[] = {
+        {"month 13", PdfProtection::Pesel, withCheckDigit("8013171234"),
+         "nie ma 11 cyfr z możliwą datą urodzenia na początku"},
+        {"30 February", PdfProtection::Pesel, withCheckDigit("8002301234"), "z możliwą datą urodzenia"},
+        {"29 February of a year that is not leap", PdfProtection::Pesel, withCheckDigit("8102291234"),
+         "z możliwą datą urodzenia"},
+        {"30 February of the 2000s (month + 20)", PdfProtection::Pesel, withCheckDigit("0422301234"),
+         "z możliwą datą urodzenia"},
+        {"month 13 of the 2000s (33)", PdfProtection::Pesel, withCheckDigit("0433011234"), "z możliwą datą urodzenia"},
+        {"month 0", PdfProtection::Pesel, withCheckDigit("8000101234"), "z możliwą datą urodzenia"},
+        {"check digit", PdfProtection::Pesel, "80051712346", "nie ma 11 cyfr z właściwą cyfrą kontrolną"},
+        {"29 February 2004 (month + 20)", PdfProtection::Pesel, withCheckDigit("0422291234"), nullptr},
+        {"1 December 1899 (month + 80)", PdfProtection::Pesel, withCheckDigit("9992011234"), nullptr},
+        {"NIP of zeros with hyphens", PdfProtection::Nip, "000-000-00-00", "NIP „000-000-00-00” składa się z samych zer"},
+        {"NIP of zeros", PdfProtection::Nip, "0000000000", "składa się z samych zer"},
+        {"NIP check digit", PdfProtection::Nip, "676-234-51-88", "nie ma 10 cyfr z właściwą cyfrą kontrolną"},
+        {"NIP of nine digits", PdfProtection::Nip, "676-234-51-8", "nie ma 10 cyfr z właściwą cyfrą kontrolną"},
+        {"NIP", PdfProtection::Nip, "526-025-09-95", nullptr},
+    };
+    for (const Case& c : cases) {
+        TaxpayerRecord taxpayer = firstTaxpayer();
+        RecomputeRecord(taxpayer);
+        taxpayer.dataUr.clear();  // no finding for a birth date that differs from the number's
+        if (c.protection == PdfProtection::Pesel) taxpayer.pesel = c.number;
+        else taxpayer.nip = c.number;
+        Sample sample;
+        sample.taxpayers.Add(taxpayer);
+        sample.request.choices.kind = FormKind::Pit11;
+        sample.request.choices.taxYear = "2006";
+        sample.request.indices = {0};
+        const std::vector<RegisterFinding> findings = CheckRegister(sample.taxpayers, sample.payer, sample.request);
+        const bool checkRefuses = std::any_of(findings.begin(), findings.end(), [&](const RegisterFinding& f) {
+            return f.position == 1 && (c.protection == PdfProtection::Pesel ? f.key == "pesel" : f.box == 19);  // NIP
+        });
+        EXPECT_EQ(checkRefuses, c.refusal != nullptr) << c.what;
+        const QString problem = PdfSecretProblem(c.protection, sample.taxpayers.at(0));
+        if (c.refusal)
+            EXPECT_TRUE(problem.contains(QString::fromUtf8(c.refusal))) << c.what << ": " << problem.toStdString();
+        else
+            EXPECT_TRUE(problem.isEmpty()) << c.what << ": " << problem.toStdString();
+    }
+}
 
 // A taxpayer's findings follow the form's boxes, whatever check made them; PESEL's come last.
 TEST(RegisterCheck, ATaxpayersFindingsComeInBoxOrder) {

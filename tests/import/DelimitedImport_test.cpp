@@ -1,6 +1,7 @@
 #include "import/DelimitedImport.h"
 
 #include "store/FileErrors.h"
+#include "store/OverlongAmount.h"
 
 #include "PlatnikTestAccess.h"
 
@@ -203,6 +204,63 @@ TEST(ImportDelimited, FileBeyondTheLimitAddsNothing) {
     text.resize(998 * 6);
     EXPECT_TRUE(ImportDelimitedText(taxpayers, text, ';'));
     EXPECT_EQ(taxpayers.count(), 1000 - 1);  // the two ZAWADA records folded into one
+}
+
+// A line with the two names, the values 3 to 21 empty, PIT-11/8B amounts of 1,00 and PIT-40
+// amounts of 2,00, except `value` in box `box` of the form chosen by `pit11`.
+std::string AmountLine(const std::string& surname, const std::string& name, bool pit11, int box, const std::string& value) {
+    std::string line = surname + ";" + name + ";" + std::string(19, ';');
+    for (int b = 34; b <= 78; ++b) line += (pit11 && b == box ? value : std::string("1,00")) + ";";
+    for (int b = 35; b <= 76; ++b) line += (!pit11 && b == box ? value : std::string("2,00")) + ";";
+    return line;
+}
+
+// An amount is never cut: a taxpayer with one too long for its box stops the import, which keeps
+// nothing of the file and says where, who and which box. Texts are still cut (OddFiles).
+TEST(ImportDelimited, AnAmountTooLongForItsBoxAddsNothing) {
+    const std::string digits45 = "123456789012345678901234567890123456789012,50";
+    struct Case {
+        const char* what;
+        std::string line;  // the second of three lines
+        const char* message;  // nullptr: imported
+    };
+    const Case cases[] = {
+        {"21 characters", AmountLine("ADAMSKI", "PIOTR", true, 34, "123456789012345678,99"),
+         "Podatnik z wiersza 2 (ADAMSKI PIOTR): kwota p11_34 „123456789012345678,99” ma 21 znaków, a pole kwoty "
+         "mieści najwyżej 20 – po obcięciu byłaby inną kwotą. Nie zaimportowano żadnego podatnika z tego pliku."},
+        {"last PIT-40 box, shown shortened", AmountLine("ADAMSKI", "PIOTR", false, 76, digits45),
+         "Podatnik z wiersza 2 (ADAMSKI PIOTR): kwota p40_76 „1234567890123456789012345678901234567890…” ma 45 "
+         "znaków, a pole kwoty mieści najwyżej 20 – po obcięciu byłaby inną kwotą. Nie zaimportowano żadnego "
+         "podatnika z tego pliku."},
+        {"22 characters of blanks around an amount", AmountLine("ADAMSKI", "PIOTR", true, 78, " 12345678901234567,5  "),
+         "Podatnik z wiersza 2 (ADAMSKI PIOTR): kwota p11_78 „ 12345678901234567,5  ” ma 22 znaki, a pole kwoty "
+         "mieści najwyżej 20 – po obcięciu byłaby inną kwotą. Nie zaimportowano żadnego podatnika z tego pliku."},
+        {"exactly 20 characters", AmountLine("ADAMSKI", "PIOTR", true, 34, "12345678901234567,99"), nullptr},
+        {"a line refused for its names is passed over", AmountLine("ADAMSKI", "", true, 34, digits45), nullptr},
+    };
+    for (const Case& c : cases) {
+        TaxpayerRegister taxpayers;
+        taxpayers.Add(Zawada());
+        const std::string text = AmountLine("NOWAK", "JAN", true, 34, "5,00") + "\r\n" + c.line + "\r\n" +
+                                 AmountLine("BAKAL", "EWA", false, 35, "6,00") + "\r\n";
+        if (!c.message) {
+            EXPECT_TRUE(ImportDelimitedText(taxpayers, text, ';')) << c.what;
+            EXPECT_EQ(taxpayers.count(), c.line.find("PIOTR") != std::string::npos ? 4 : 3) << c.what;
+            continue;
+        }
+        try {
+            ImportDelimitedText(taxpayers, text, ';');
+            ADD_FAILURE() << "accepted: " << c.what;
+        } catch (const OverlongAmountError& error) {
+            EXPECT_EQ(error.message().toStdString(), c.message) << c.what;
+        }
+        ASSERT_EQ(taxpayers.count(), 1) << c.what;  // the lines before it are gone too
+        EXPECT_EQ(taxpayers.at(0).nazwisko, "ZAWADA") << c.what;
+    }
+    // An amount of exactly 20 characters is kept as it is.
+    TaxpayerRegister whole;
+    ImportDelimitedText(whole, AmountLine("ADAMSKI", "PIOTR", true, 34, "12345678901234567,99") + "\r\n", ';');
+    EXPECT_EQ(whole.at(0).p11Box(34), "12345678901234567,99");
 }
 
 }  // namespace

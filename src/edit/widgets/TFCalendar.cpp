@@ -33,9 +33,9 @@ TFCalendar::TFCalendar(QWidget* parent)
     connect(Calendar_, &QCalendarWidget::activated, this, &TFCalendar::Button1Click);
 }
 
-QDate TFCalendar::pick(const QDate& start) {
+std::optional<QDate> TFCalendar::pick(const QDate& start) {
     setPickedDate(start);
-    exec();
+    if (exec() != QDialog::Accepted) return std::nullopt;
     return picked_;
 }
 

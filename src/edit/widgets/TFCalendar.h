@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QDialog>
 
+#include <optional>
+
 class QCalendarWidget;
 class QPushButton;
 
@@ -15,8 +17,10 @@ public:
 
     void setPickedDate(const QDate& date) { picked_ = date; }
     QDate pickedDate() const { return picked_; }
-    // Sets the date, shows the dialog modally and gives back the picked date.
-    QDate pick(const QDate& start);
+    // Sets the date and shows the dialog modally. The date chosen with "OK"; none when the dialog
+    // was closed another way (Escape, the window closed), so that the caller keeps what its field
+    // held rather than taking the start date as if it had been chosen.
+    std::optional<QDate> pick(const QDate& start);
 
     void FormShow();
     void Button1Click();

@@ -236,7 +236,7 @@ void TFEdit::pickDate(QLineEdit& field, bool fromField) {
         }
         start = *date;
     }
-    field.setText(FormatFieldDate(calendar_.pick(start)));
+    if (const std::optional<QDate> picked = calendar_.pick(start)) field.setText(FormatFieldDate(*picked));
 }
 
 void TFEdit::SpeedButton1Click() {

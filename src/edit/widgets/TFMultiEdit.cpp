@@ -152,10 +152,10 @@ void TFMultiEdit::btnCancelClick() {
 
 void TFMultiEdit::btn1Click() {
     QLineEdit& field = *texts_.at(QStringLiteral("eOd"));
-    field.setText(FormatFieldDate(calendar_.pick(QDate::currentDate())));
+    if (const std::optional<QDate> picked = calendar_.pick(QDate::currentDate())) field.setText(FormatFieldDate(*picked));
 }
 
 void TFMultiEdit::btn2Click() {
     QLineEdit& field = *texts_.at(QStringLiteral("eDo"));
-    field.setText(FormatFieldDate(calendar_.pick(QDate::currentDate())));
+    if (const std::optional<QDate> picked = calendar_.pick(QDate::currentDate())) field.setText(FormatFieldDate(*picked));
 }

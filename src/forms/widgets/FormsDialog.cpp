@@ -107,11 +107,12 @@ bool FormsDialog::fillerNamesUsable() {
 }
 
 void FormsDialog::pickYear(QLineEdit& field) {
-    field.setText(calendar_.pick(QDate::currentDate()).toString(QStringLiteral("yyyy")));
+    if (const std::optional<QDate> picked = calendar_.pick(QDate::currentDate()))
+        field.setText(picked->toString(QStringLiteral("yyyy")));
 }
 
 void FormsDialog::pickDate(QLineEdit& field) {
-    field.setText(FormatFieldDate(calendar_.pick(QDate::currentDate())));
+    if (const std::optional<QDate> picked = calendar_.pick(QDate::currentDate())) field.setText(FormatFieldDate(*picked));
 }
 
 void FormsDialog::reportingErrors(const std::function<void()>& step) {

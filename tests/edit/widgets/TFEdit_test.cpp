@@ -36,6 +36,8 @@ private slots:
     void anInvalidBirthDateDoesNotOpenThePicker_data();
     void anInvalidBirthDateDoesNotOpenThePicker();
     void thePickerWritesTheChosenDate();
+    void closingThePickerWithoutOkKeepsTheField_data();
+    void closingThePickerWithoutOkKeepsTheField();
     void anUnreadableOfficeFileIsReportedAndTypingStillWorks();
 };
 
@@ -458,11 +460,72 @@ void TFEditTest::thePickerWritesTheChosenDate() {
     QCOMPARE(shownAtStart, QDate(1980, 5, 12));
     QCOMPARE(MaskedFieldText(*rig.find("eDataUr")), QStringLiteral("03-06-1981"));
 
-    // The period always starts at today; closing without OK keeps that date.
-    QTimer::singleShot(0, [&] { rig.calendar.reject(); });
+    // The period always starts at today's date.
+    QTimer::singleShot(0, [&] {
+        shownAtStart = rig.calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar"))->selectedDate();
+        rig.calendar.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    });
     rig.find<QToolButton>("btn2")->click();
+    QCOMPARE(shownAtStart, QDate::currentDate());
     QCOMPARE(MaskedFieldText(*rig.find("eDo")), QDate::currentDate().toString(QStringLiteral("dd-MM-yyyy")));
     QCOMPARE(rig.calendar.windowTitle(), QStringLiteral("Wybierz"));
+}
+
+// Escape or closing the window is no choice: the field keeps what it held, a blank field stays
+// blank (the picker's start date, today for the period, is not written as if it had been picked),
+// even after another date was clicked in the calendar.
+void TFEditTest::closingThePickerWithoutOkKeepsTheField_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("escape");
+    const QString blank = QStringLiteral("  -  -    ");
+    QTest::newRow("birth date, Escape") << "SpeedButton1" << "eDataUr" << "12-05-1980" << true;
+    QTest::newRow("blank birth date, window closed") << "SpeedButton1" << "eDataUr" << blank << false;
+    QTest::newRow("Od, Escape") << "btn1" << "eOd" << "01-02-2024" << true;
+    QTest::newRow("blank Od, Escape") << "btn1" << "eOd" << blank << true;
+    QTest::newRow("Do, window closed") << "btn2" << "eDo" << "31-12-2024" << false;
+    QTest::newRow("blank Do, window closed") << "btn2" << "eDo" << blank << false;
+}
+
+void TFEditTest::closingThePickerWithoutOkKeepsTheField() {
+    QFETCH(QString, button);
+    QFETCH(QString, field);
+    QFETCH(QString, before);
+    QFETCH(bool, escape);
+    EditRig rig;
+    rig.edit->FormShow();
+    QLineEdit* box = rig.find(field.toLatin1().constData());
+    box->setText(before);
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        shown = rig.calendar.isVisible();
+        auto* calendar = rig.calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar"));
+        calendar->setSelectedDate(QDate(2003, 7, 9));
+        if (escape)
+            QTest::keyClick(calendar, Qt::Key_Escape);
+        else
+            rig.calendar.close();
+    });
+    rig.find<QToolButton>(button.toLatin1().constData())->click();
+    QVERIFY(shown);
+    QVERIFY(!rig.calendar.isVisible());
+    QCOMPARE(MaskedFieldText(*box), before);
+    QCOMPARE(rig.ui.count(UiCall::Message), 0);
+
+    // Confirming stores what the fields show, not a date the picker never gave.
+    rig.find("eNazwisko")->setText(QStringLiteral("NOWAK"));
+    rig.find("eImie")->setText(QStringLiteral("ANNA"));
+    rig.edit->btnOKClick();
+    QCOMPARE(rig.workspace.taxpayers.count(), 1);
+    const TaxpayerRecord& stored = rig.workspace.taxpayers.at(0);
+    const std::string_view kept = field == QLatin1String("eDataUr") ? stored.dataUr.view()
+                                  : field == QLatin1String("eOd")   ? stored.pit11_od.view()
+                                                                    : stored.pit11_do.view();
+    const QString expected = before == QLatin1String("  -  -    ") ? QString()
+                             : field == QLatin1String("eDataUr")    ? QStringLiteral("1980-05-12")
+                                                                    : before;
+    QCOMPARE(cp1250::toUnicode(kept), expected);
 }
 
 void TFEditTest::anUnreadableOfficeFileIsReportedAndTypingStillWorks() {
