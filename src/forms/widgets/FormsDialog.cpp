@@ -106,13 +106,14 @@ bool FormsDialog::fillerNamesUsable() {
     return !problem;
 }
 
+// The show-form and print dialogs write the picker's date whichever way it closed: today's unless
+// the user confirmed another one.
 void FormsDialog::pickYear(QLineEdit& field) {
-    if (const std::optional<QDate> picked = calendar_.pick(QDate::currentDate()))
-        field.setText(picked->toString(QStringLiteral("yyyy")));
+    field.setText(calendar_.pick(QDate::currentDate()).value_or(QDate::currentDate()).toString(QStringLiteral("yyyy")));
 }
 
 void FormsDialog::pickDate(QLineEdit& field) {
-    if (const std::optional<QDate> picked = calendar_.pick(QDate::currentDate())) field.setText(FormatFieldDate(*picked));
+    field.setText(FormatFieldDate(calendar_.pick(QDate::currentDate()).value_or(QDate::currentDate())));
 }
 
 void FormsDialog::reportingErrors(const std::function<void()>& step) {
