@@ -520,7 +520,21 @@ void TFMain::Open() {
     OpenFile(*fileName);
 }
 
+bool TFMain::openAlthoughOpenElsewhere(const QString& fileName) {
+    const std::optional<LockHolder> holder = RegisterLock::otherHolder(fileName);
+    if (!holder) return true;
+    return ui_.askChoice(QStringLiteral("Uwaga!"), OpenedElsewhereQuestion(*holder, fileName), MessageIcon::Warning,
+                         QStringLiteral("Otwórz mimo to"), QStringLiteral("Nie otwieraj"));
+}
+
+void TFMain::markDataFileOpen(const QString& fileName) {
+    if (registerLock_.marks(fileName)) return;
+    registerLock_.release();  // the file open until now is no longer
+    registerLock_ = RegisterLock::take(fileName);
+}
+
 bool TFMain::OpenFile(const QString& fileName) {
+    if (!registerLock_.marks(fileName) && !openAlthoughOpenElsewhere(fileName)) return false;
     const int countBefore = workspace_.taxpayers.count();
     OpenTaxpayersResult opened;
     try {
@@ -534,6 +548,8 @@ bool TFMain::OpenFile(const QString& fileName) {
         ui_.message(QStringLiteral("Informacja"), kNoUsableDataMessage, MessageIcon::Information);
     if (opened.usable) {
         workspace_.dataFileName = QFileInfo(fileName).absoluteFilePath();
+        workspace_.dataFileStamp = opened.stamp;
+        markDataFileOpen(workspace_.dataFileName);
         rememberRecentFile(fileName);
     }
     // An empty register is shown empty too, so the table never lists records that are gone.
@@ -588,15 +604,28 @@ void TFMain::SaveAs() {
     request.filter = kTaxpayerFilterSave;
     request.defaultSuffix = QStringLiteral("*.txt");
     request.initialPath = workspace_.dataFileName;  // the file the data came from
-    const std::optional<QString> fileName = ui_.saveFile(request);
-    if (!fileName) return;
+    QString target;
+    for (;;) {
+        const std::optional<QString> fileName = ui_.saveFile(request);
+        if (!fileName) return;
+        target = QFileInfo(*fileName).absoluteFilePath();
+        // The file this Fiskon opened may have been changed (or deleted) by another program since.
+        const ChangeSinceStamp change = DataFileChangeBeforeSave(workspace_, target);
+        if (change == ChangeSinceStamp::None) break;
+        const ChangedFileAnswer answer = ChangedFileAnswerAt(ui_.askChoices(
+            kChangedFileTitle, ChangedFileMessage(change, target), MessageIcon::Warning, ChangedFileChoices(change)));
+        if (answer == ChangedFileAnswer::Replace) break;
+        if (answer == ChangedFileAnswer::Cancel) return;
+        request.initialPath = target;  // another name, chosen in the same folder
+    }
     try {
-        SaveTaxpayersFile(workspace_, QFileInfo(*fileName).absoluteFilePath());
+        SaveTaxpayersFile(workspace_, target);
     } catch (const std::exception& error) {
         ShowErrorMessage(ui_, error);
         return;
     }
-    rememberRecentFile(*fileName);
+    markDataFileOpen(target);
+    rememberRecentFile(target);
 }
 
 void TFMain::ImportWizard() {
@@ -750,6 +779,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
     if (CloseQuery()) {
         event->accept();
         recovery_.reset();  // a clean close: the recovery copy goes
+        registerLock_.release();
     } else {
         event->ignore();
     }
