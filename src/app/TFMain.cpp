@@ -2,6 +2,7 @@
 
 #include "app/TaxpayerTableModel.h"
 #include "app/ToolbarIcons.h"
+#include "edit/widgets/SaveTargetChoice.h"
 #include "settings/ProgramSettings.h"
 #include "settings/RecentFiles.h"
 #include "settings/widgets/TFConfig.h"
@@ -604,20 +605,11 @@ void TFMain::SaveAs() {
     request.filter = kTaxpayerFilterSave;
     request.defaultSuffix = QStringLiteral("*.txt");
     request.initialPath = workspace_.dataFileName;  // the file the data came from
-    QString target;
-    for (;;) {
-        const std::optional<QString> fileName = ui_.saveFile(request);
-        if (!fileName) return;
-        target = QFileInfo(*fileName).absoluteFilePath();
-        // The file this Fiskon opened may have been changed (or deleted) by another program since.
-        const ChangeSinceStamp change = DataFileChangeBeforeSave(workspace_, target);
-        if (change == ChangeSinceStamp::None) break;
-        const ChangedFileAnswer answer = ChangedFileAnswerAt(ui_.askChoices(
-            kChangedFileTitle, ChangedFileMessage(change, target), MessageIcon::Warning, ChangedFileChoices(change)));
-        if (answer == ChangedFileAnswer::Replace) break;
-        if (answer == ChangedFileAnswer::Cancel) return;
-        request.initialPath = target;  // another name, chosen in the same folder
-    }
+    // The file this Fiskon opened may have been changed (or deleted) by another program since.
+    const std::optional<QString> chosen = ChooseSaveTarget(
+        ui_, request, [this](const QString& name) { return DataFileChangeBeforeSave(workspace_, name); });
+    if (!chosen) return;
+    const QString& target = *chosen;
     try {
         SaveTaxpayersFile(workspace_, target);
     } catch (const std::exception& error) {

@@ -18,16 +18,28 @@ ChangeSinceStamp DataFileChangeBeforeSave(const Workspace& workspace, const QStr
     return ChangeBeforeSave(workspace.dataFileName, workspace.dataFileStamp, fileName);
 }
 
-// The register and the payer may share one file. A save to it leaves the other's stamp true only
-// when that one was true until now.
+namespace {
+
+// Writes the file (`write` hands back the stamp of the bytes written) and takes it as `name` with
+// that stamp. The register and the payer may share one file: the other one's stamp follows the
+// save when it was true until now.
+template <typename Write>
+void SaveStamped(QString& name, FileStamp& stamp, const QString& otherName, FileStamp& otherStamp,
+                 const QString& fileName, Write&& write) {
+    const bool otherFollows = StampFollowsSave(otherName, otherStamp, fileName);
+    FileStamp written;
+    write(&written);
+    name = fileName;
+    stamp = written;
+    if (otherFollows) otherStamp = written;
+}
+
+}  // namespace
+
 SaveTaxpayersResult SaveTaxpayersFile(Workspace& workspace, const QString& fileName) {
     if (!CanSaveTaxpayers(workspace)) return SaveTaxpayersResult::NothingToSave;
-    const bool payerFollows = StampFollowsSave(workspace.payerFileName, workspace.payerFileStamp, fileName);
-    FileStamp written;
-    SaveToFile(workspace.taxpayers, fileName, &written);
-    workspace.dataFileName = fileName;
-    workspace.dataFileStamp = written;
-    if (payerFollows) workspace.payerFileStamp = written;
+    SaveStamped(workspace.dataFileName, workspace.dataFileStamp, workspace.payerFileName, workspace.payerFileStamp,
+                fileName, [&](FileStamp* written) { SaveToFile(workspace.taxpayers, fileName, written); });
     workspace.markTaxpayersSaved();
     return SaveTaxpayersResult::Saved;
 }
@@ -37,12 +49,8 @@ ChangeSinceStamp PayerFileChangeBeforeSave(const Workspace& workspace, const QSt
 }
 
 void SavePayerFile(Workspace& workspace, const QString& fileName) {
-    const bool dataFollows = StampFollowsSave(workspace.dataFileName, workspace.dataFileStamp, fileName);
-    FileStamp written;
-    SaveToFile(workspace.payer, fileName, &written);
-    workspace.payerFileName = fileName;
-    workspace.payerFileStamp = written;
-    if (dataFollows) workspace.dataFileStamp = written;
+    SaveStamped(workspace.payerFileName, workspace.payerFileStamp, workspace.dataFileName, workspace.dataFileStamp,
+                fileName, [&](FileStamp* written) { SaveToFile(workspace.payer, fileName, written); });
     workspace.markPayerSaved();
 }
 

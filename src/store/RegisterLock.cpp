@@ -193,7 +193,8 @@ QString OpenedElsewhereQuestion(const LockHolder& holder, const QString& dataFil
     if (!holder.readable)
         return QStringLiteral("Plik „%1” jest oznaczony jako otwarty w innym programie (plik „%2”). Otworzyć go mimo to?")
             .arg(name, QFileInfo(RegisterLock::lockFileName(dataFile)).fileName());
-    QString who = QStringLiteral("przez użytkownika %1 na komputerze %2").arg(holder.user, holder.host);
+    QString who = holder.user.isEmpty() ? QStringLiteral("na komputerze %1").arg(holder.host)
+                                        : QStringLiteral("przez użytkownika %1 na komputerze %2").arg(holder.user, holder.host);
     if (holder.openedAt.isValid())
         who += QStringLiteral(" od %1").arg(holder.openedAt.toLocalTime().toString(QStringLiteral("dd-MM-yyyy HH:mm")));
     return QStringLiteral("Plik „%1” jest otwarty w programie Fiskon %2. Zmiany zapisane w jednym z programów mogą "

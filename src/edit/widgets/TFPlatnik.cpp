@@ -3,6 +3,7 @@
 #include "edit/Voivodeships.h"
 #include "edit/widgets/FormFields.h"
 #include "edit/widgets/MaskedText.h"
+#include "edit/widgets/SaveTargetChoice.h"
 #include "store/Cp1250.h"
 #include "store/DataFileCommands.h"
 #include "store/FileErrors.h"
@@ -250,23 +251,13 @@ bool TFPlatnik::btnZapiszClick() {
     request.filter = kSaveFilter;
     request.defaultSuffix = kDefaultSuffix;
     request.initialPath = workspace_.payerFileName;  // the payer file read or written last
-    QString target;
-    for (;;) {
-        const std::optional<QString> fileName = ui_.saveFile(request);
-        if (!fileName) return false;
-        target = QFileInfo(*fileName).absoluteFilePath();
-        // The payer file this Fiskon read or wrote may have been changed by another program since.
-        const ChangeSinceStamp change = PayerFileChangeBeforeSave(workspace_, target);
-        if (change == ChangeSinceStamp::None) break;
-        const ChangedFileAnswer answer = ChangedFileAnswerAt(ui_.askChoices(
-            kChangedFileTitle, ChangedFileMessage(change, target), MessageIcon::Warning, ChangedFileChoices(change)));
-        if (answer == ChangedFileAnswer::Replace) break;
-        if (answer == ChangedFileAnswer::Cancel) return false;
-        request.initialPath = target;
-    }
+    // The payer file this Fiskon read or wrote may have been changed by another program since.
+    const std::optional<QString> target = ChooseSaveTarget(
+        ui_, request, [this](const QString& name) { return PayerFileChangeBeforeSave(workspace_, name); });
+    if (!target) return false;
     try {
         // The record as it stands is in a file now.
-        SavePayerFile(workspace_, target);
+        SavePayerFile(workspace_, *target);
     } catch (const FileError& error) {
         ShowErrorMessage(ui_, error);  // the dialog stays open, the edits stay in the controls
         return false;
