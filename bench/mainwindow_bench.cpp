@@ -18,6 +18,7 @@ class SilentUserInterface : public UserInterface {
 public:
     void message(const QString&, const QString&, MessageIcon) override {}
     bool ask(const QString&, const QString&, MessageIcon) override { return false; }
+    int askChoices(const QString&, const QString&, MessageIcon, const QStringList&) override { return -1; }
     std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseFolder(const QString&, const QString&) override { return std::nullopt; }

@@ -2,6 +2,7 @@
 
 #include "app/TaxpayerTableModel.h"
 #include "app/ToolbarIcons.h"
+#include "edit/widgets/SaveTargetChoice.h"
 #include "settings/ProgramSettings.h"
 #include "settings/RecentFiles.h"
 #include "settings/widgets/TFConfig.h"
@@ -520,7 +521,21 @@ void TFMain::Open() {
     OpenFile(*fileName);
 }
 
+bool TFMain::openAlthoughOpenElsewhere(const QString& fileName) {
+    const std::optional<LockHolder> holder = RegisterLock::otherHolder(fileName);
+    if (!holder) return true;
+    return ui_.askChoice(QStringLiteral("Uwaga!"), OpenedElsewhereQuestion(*holder, fileName), MessageIcon::Warning,
+                         QStringLiteral("Otwórz mimo to"), QStringLiteral("Nie otwieraj"));
+}
+
+void TFMain::markDataFileOpen(const QString& fileName) {
+    if (registerLock_.marks(fileName)) return;
+    registerLock_.release();  // the file open until now is no longer
+    registerLock_ = RegisterLock::take(fileName);
+}
+
 bool TFMain::OpenFile(const QString& fileName) {
+    if (!registerLock_.marks(fileName) && !openAlthoughOpenElsewhere(fileName)) return false;
     const int countBefore = workspace_.taxpayers.count();
     OpenTaxpayersResult opened;
     try {
@@ -534,6 +549,8 @@ bool TFMain::OpenFile(const QString& fileName) {
         ui_.message(QStringLiteral("Informacja"), kNoUsableDataMessage, MessageIcon::Information);
     if (opened.usable) {
         workspace_.dataFileName = QFileInfo(fileName).absoluteFilePath();
+        workspace_.dataFileStamp = opened.stamp;
+        markDataFileOpen(workspace_.dataFileName);
         rememberRecentFile(fileName);
     }
     // An empty register is shown empty too, so the table never lists records that are gone.
@@ -588,15 +605,19 @@ void TFMain::SaveAs() {
     request.filter = kTaxpayerFilterSave;
     request.defaultSuffix = QStringLiteral("*.txt");
     request.initialPath = workspace_.dataFileName;  // the file the data came from
-    const std::optional<QString> fileName = ui_.saveFile(request);
-    if (!fileName) return;
+    // The file this Fiskon opened may have been changed (or deleted) by another program since.
+    const std::optional<QString> chosen = ChooseSaveTarget(
+        ui_, request, [this](const QString& name) { return DataFileChangeBeforeSave(workspace_, name); });
+    if (!chosen) return;
+    const QString& target = *chosen;
     try {
-        SaveTaxpayersFile(workspace_, QFileInfo(*fileName).absoluteFilePath());
+        SaveTaxpayersFile(workspace_, target);
     } catch (const std::exception& error) {
         ShowErrorMessage(ui_, error);
         return;
     }
-    rememberRecentFile(*fileName);
+    markDataFileOpen(target);
+    rememberRecentFile(target);
 }
 
 void TFMain::ImportWizard() {
@@ -750,6 +771,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
     if (CloseQuery()) {
         event->accept();
         recovery_.reset();  // a clean close: the recovery copy goes
+        registerLock_.release();
     } else {
         event->ignore();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppWindows.h"
+#include "store/RegisterLock.h"
 #include "store/Workspace.h"
 #include "ui/MainView.h"
 #include "ui/TableColors.h"
@@ -128,6 +129,10 @@ private:
     void workspaceChanged();
     bool quitQuery() const;
     void askToSaveTaxpayers();
+    // Before opening a data file another Fiskon marks open: whether to open it all the same.
+    bool openAlthoughOpenElsewhere(const QString& fileName);
+    // The mark that this Fiskon has the data file open, made once the file is its data file.
+    void markDataFileOpen(const QString& fileName);
 
     UserInterface& ui_;
     Workspace workspace_;
@@ -137,6 +142,8 @@ private:
     QString recoveryFolder_;
     // Made after the data it copies and destroyed before them.
     std::unique_ptr<RecoveryKeeper> recovery_;
+    // The mark beside the data file, while this Fiskon has it open.
+    RegisterLock registerLock_;
     QColor tableColor_ = Qt::white;
     QColor tableTextColor_ = Qt::black;
 

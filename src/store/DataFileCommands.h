@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ChangedFileCheck.h"
 #include "store/Workspace.h"
 
 #include <QString>
@@ -19,6 +20,8 @@ struct OpenTaxpayersResult {
     // taxpayers than a register may hold) or for an amount too long for its box: show `failure`
     // itself, not kNoUsableDataMessage.
     bool refused = false;
+    // What the file held, for the check before it is saved over (known when it was read).
+    FileStamp stamp;
 };
 
 // Open: empties the register, loads the file and sorts it by the register's own sort key. The
@@ -30,7 +33,19 @@ enum class SaveTaxpayersResult { Saved, NothingToSave };
 // Whether Save as may ask for a file name at all: an empty register has nothing to save.
 bool CanSaveTaxpayers(const Workspace& workspace);
 
+// Whether another program changed or deleted the data file this Fiskon opened or saved, when a
+// save to `fileName` is about to replace it (None for another file).
+ChangeSinceStamp DataFileChangeBeforeSave(const Workspace& workspace, const QString& fileName);
+
 // Save as, once the file is chosen: NothingToSave (and no file touched) for an empty register;
-// otherwise writes the file and marks the taxpayer data saved. Throws FileError, the flag then
-// unchanged and the earlier file intact.
+// otherwise writes the file, takes it as the data file with the stamp of the bytes written, and
+// marks the taxpayer data saved. Throws FileError, the flag then unchanged and the earlier file
+// intact.
 SaveTaxpayersResult SaveTaxpayersFile(Workspace& workspace, const QString& fileName);
+
+// The payer form's save and load, once the file is chosen: the payer file and its stamp are
+// remembered, the payer data marked saved. Throw FileError (and ConversionError for a load whose
+// "Rodzaj" is not a number), the workspace then unchanged.
+ChangeSinceStamp PayerFileChangeBeforeSave(const Workspace& workspace, const QString& fileName);
+void SavePayerFile(Workspace& workspace, const QString& fileName);
+void OpenPayerFile(Workspace& workspace, const QString& fileName);

@@ -1,12 +1,16 @@
 #include "store/PayerRecord.h"
 
+#include "store/AtomicFileWriter.h"
 #include "store/Cp1250.h"
 #include "store/FileErrors.h"
 #include "store/IniDocument.h"
+#include "store/LegacyTextEncoding.h"
+#include "store/WholeFileReader.h"
 
 #include <QDir>
-#include <QFileInfo>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -53,23 +57,28 @@ void ReadPayerSection(const IniDocument& document, PayerRecord& payer, const QSt
     payer = loaded;
 }
 
-void SaveToFile(const PayerRecord& payer, const QString& fileName) {
+void SaveToFile(const PayerRecord& payer, const QString& fileName, FileStamp* written) {
     // The rest of the file is kept, normalised by the INI writer.
     IniDocument document = IniDocument::readFile(fileName);
     WritePayerSection(document, payer);
-    document.writeFile(fileName);
+    const std::string text = document.serialize();
+    WriteFileAtomically(fileName, text);
+    if (written) *written = FileStamp::ofBytes(text);
 }
 
 void LoadFromFile(PayerRecord& payer, const QString& fileName) {
     ReadPayerSection(IniDocument::readFile(fileName), payer, fileName);
 }
 
-void LoadPayerFile(PayerRecord& payer, const QString& fileName) {
-    if (!QFileInfo(fileName).exists() && !QFileInfo(fileName).isSymLink())
+void LoadPayerFile(PayerRecord& payer, const QString& fileName, FileStamp* read) {
+    std::optional<std::string> bytes = ReadWholeFile(fileName);
+    if (!bytes)
         throw FileError(QStringLiteral("Nie ma pliku płatnika „%1”.").arg(QDir::toNativeSeparators(fileName)));
-    const IniDocument document = IniDocument::readFile(fileName);
+    const FileStamp stamp = FileStamp::ofBytes(*bytes);
+    const IniDocument document = IniDocument::parse(ToCp1250FromFileText(std::move(*bytes)));
     if (!document.hasSection(kSection))
         throw FileError(QStringLiteral("Plik „%1” nie zawiera danych płatnika (brak sekcji [Platnik]).")
                             .arg(QDir::toNativeSeparators(fileName)));
     ReadPayerSection(document, payer, fileName);
+    if (read) *read = stamp;
 }

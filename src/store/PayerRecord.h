@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/FileStamp.h"
 #include "store/FixedText.h"
 
 #include <QString>
@@ -26,8 +27,9 @@ struct PayerRecord {
     FixedText<50> poczta;
 };
 
-// Writes section "Platnik" into the file, keeping its other sections. Throws FileError.
-void SaveToFile(const PayerRecord& payer, const QString& fileName);
+// Writes section "Platnik" into the file, keeping its other sections. Throws FileError. `written`
+// (when given) receives the stamp of the bytes written.
+void SaveToFile(const PayerRecord& payer, const QString& fileName, FileStamp* written = nullptr);
 // Replaces every field but `regon` from section "Platnik". Throws ConversionError (record
 // unchanged) when "Rodzaj" is not an integer, FileError when the file cannot be read.
 void LoadFromFile(PayerRecord& payer, const QString& fileName);
@@ -39,4 +41,5 @@ void WritePayerSection(IniDocument& document, const PayerRecord& payer);
 void ReadPayerSection(const IniDocument& document, PayerRecord& payer, const QString& fileName);
 // LoadFromFile for a file the user chose as the payer's: one that does not exist or holds no
 // section "Platnik" is not an empty payer but a FileError naming the file, the record unchanged.
-void LoadPayerFile(PayerRecord& payer, const QString& fileName);
+// `read` (when given) receives the stamp of the bytes read, once the record took them.
+void LoadPayerFile(PayerRecord& payer, const QString& fileName, FileStamp* read = nullptr);

@@ -79,13 +79,14 @@ std::string TaxpayerFileText(const TaxpayerRegister& taxpayers) {
 // The file is written once, whole, through a temporary file: the earlier content stays until the
 // new one is complete. The text is made and written a piece of about a megabyte at a time, so the
 // whole file never has to sit in memory.
-void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName) {
+void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName, FileStamp* written) {
     constexpr std::size_t kPiece = 1 << 20;
     std::string piece;
     piece.reserve(kPiece + (1 << 16));
     TaxpayerTextWriter writer(piece);
     int next = 0;
     bool parametersWritten = false;
+    FileStampMaker stamp;
     WriteFileAtomically(fileName, [&]() -> std::string_view {
         piece.clear();
         while (next < taxpayers.count() && piece.size() < kPiece) {
@@ -96,8 +97,10 @@ void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName) {
             writer.parameters(static_cast<std::size_t>(taxpayers.count()));
             parametersWritten = true;
         }
+        stamp.add(piece);
         return piece;
     });
+    if (written) *written = stamp.finish();
 }
 
 bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, QString* failure) {
@@ -224,6 +227,11 @@ bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString*
 }
 
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure, LoadFailure* kind) {
+    return LoadFromFile(taxpayers, fileName, failure, kind, nullptr);
+}
+
+bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure, LoadFailure* kind,
+                  FileStamp* read) {
     if (kind) *kind = LoadFailure::None;
     std::optional<FileBytes> bytes;
     try {
@@ -238,6 +246,7 @@ bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString*
         return true;
     }
     const std::string_view text = bytes->view();
+    if (read) *read = FileStamp::ofBytes(text);
     if (IsCertainlyUtf8(text)) return LoadText(taxpayers, ToCp1250FromFileText(std::string(text)), failure, kind);
     return LoadText(taxpayers, text, failure, kind);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/FileStamp.h"
 #include "store/TaxpayerRegister.h"
 
 #include <QString>
@@ -12,8 +13,9 @@ class IniDocument;
 // The taxpayer data file: sections "s1".."sN" and "Parametry", code page 1250, CRLF.
 
 // Writes the whole register (through a temporary file renamed over the target, so a failure
-// leaves the earlier file intact). Throws FileError.
-void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName);
+// leaves the earlier file intact). Throws FileError. `written` (when given) receives the stamp of
+// the bytes written.
+void SaveToFile(const TaxpayerRegister& taxpayers, const QString& fileName, FileStamp* written = nullptr);
 
 // Empties the register, then fills it from the file and re-sorts it by its own sort key.
 // Returns false when the load failed (unreadable file, a record count that is not an integer,
@@ -30,6 +32,10 @@ bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString*
 enum class LoadFailure { None, FileRefused, BadRecordCount, OverlongAmount };
 // The same; `kind` (when given) receives which of the two failures it was.
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure, LoadFailure* kind);
+// The same; `read` (when given) receives the stamp of the bytes read (left as it is when there was
+// no file or it could not be read).
+bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure, LoadFailure* kind,
+                  FileStamp* read);
 // The same from the file's text, already decoded to code page 1250.
 bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure = nullptr);
 // The same from a parsed document. Gives the same register and result as LoadFromText on the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/FileStamp.h"
 #include "store/PayerRecord.h"
 #include "store/TaxpayerRegister.h"
 
@@ -19,6 +20,11 @@ struct Workspace {
     bool payerSaved = true;
     // The data file the register was last opened from or saved to; empty when there is none.
     QString dataFileName;
+    // What that file held when this Fiskon last read or wrote it (not known after a recovery).
+    FileStamp dataFileStamp;
+    // The payer file last read or written, and what it held then.
+    QString payerFileName;
+    FileStamp payerFileStamp;
 
     std::function<void()> changed;
 

@@ -15,6 +15,9 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 QMessageBox::Icon toQtIcon(MessageIcon icon) {
@@ -61,6 +64,19 @@ bool QtUserInterface::askChoice(const QString& title, const QString& text, Messa
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+int QtUserInterface::askChoices(const QString& title, const QString& text, MessageIcon icon,
+                                const QStringList& buttons) {
+    QMessageBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, dialogParent());
+    std::vector<QPushButton*> added;
+    for (const QString& caption : buttons) added.push_back(box.addButton(caption, QMessageBox::ActionRole));
+    if (added.empty()) return -1;
+    box.setDefaultButton(added.front());
+    box.setEscapeButton(added.back());
+    box.exec();
+    const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+    return chosen == added.end() ? -1 : static_cast<int>(chosen - added.begin());
 }
 
 std::optional<QString> QtUserInterface::openFile(const FileDialogRequest& request) {

@@ -18,6 +18,7 @@ public:
     bool ask(const QString& title, const QString& text, MessageIcon icon) override;
     bool askChoice(const QString& title, const QString& text, MessageIcon icon, const QString& yesText,
                    const QString& noText) override;
+    int askChoices(const QString& title, const QString& text, MessageIcon icon, const QStringList& buttons) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;

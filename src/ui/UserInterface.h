@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -38,6 +39,10 @@ public:
         (void)noText;
         return ask(title, text, icon);
     }
+    // A question of several answers, one button each, in this order (the first is the default, the
+    // last the one Escape presses); the index of the chosen button, -1 when closed without one.
+    virtual int askChoices(const QString& title, const QString& text, MessageIcon icon,
+                           const QStringList& buttons) = 0;
     // File dialogs; std::nullopt when the user cancels.
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;

@@ -14,6 +14,7 @@ QString kindName(UiCall::Kind kind) {
     switch (kind) {
     case UiCall::Message: return QStringLiteral("Message");
     case UiCall::Ask: return QStringLiteral("Ask");
+    case UiCall::Choose: return QStringLiteral("Choose");
     case UiCall::OpenFile: return QStringLiteral("OpenFile");
     case UiCall::SaveFile: return QStringLiteral("SaveFile");
     case UiCall::ChooseFolder: return QStringLiteral("ChooseFolder");
@@ -29,7 +30,8 @@ QString kindName(UiCall::Kind kind) {
 QString matchText(const UiCall& call) {
     switch (call.kind) {
     case UiCall::Message:
-    case UiCall::Ask: return call.text;
+    case UiCall::Ask:
+    case UiCall::Choose: return call.text;
     case UiCall::OpenFile:
     case UiCall::SaveFile:
     case UiCall::ChooseFolder: return call.title;
@@ -56,6 +58,7 @@ QString UiCall::describe() const {
     switch (kind) {
     case Message:
     case Ask: detail = title + QStringLiteral(": ") + text; break;
+    case Choose: detail = title + QStringLiteral(": ") + text + QStringLiteral(" [") + buttons.join(QStringLiteral(" | ")) + QStringLiteral("]"); break;
     case OpenFile:
     case SaveFile:
     case ChooseFolder: detail = title + QStringLiteral(" [") + filter + QStringLiteral("]"); break;
@@ -93,7 +96,7 @@ const UiCall& ScriptedUserInterface::last() const {
 }
 
 bool ScriptedUserInterface::allAnswersUsed() const {
-    return answers.empty() && fileNames.empty() && colors.empty() && printFiles.empty();
+    return answers.empty() && choices.empty() && fileNames.empty() && colors.empty() && printFiles.empty();
 }
 
 QString ScriptedUserInterface::transcript() const {
@@ -139,6 +142,24 @@ bool ScriptedUserInterface::ask(const QString& title, const QString& text, Messa
     }
     const bool answer = answers.front();
     answers.pop_front();
+    return answer;
+}
+
+int ScriptedUserInterface::askChoices(const QString& title, const QString& text, MessageIcon icon,
+                                      const QStringList& buttons) {
+    UiCall call;
+    call.kind = UiCall::Choose;
+    call.title = title;
+    call.text = text;
+    call.icon = icon;
+    call.buttons = buttons;
+    calls.push_back(call);
+    if (choices.empty()) {
+        unexpected(call);
+        return -1;
+    }
+    const int answer = choices.front();
+    choices.pop_front();
     return answer;
 }
 

@@ -27,12 +27,13 @@
 // the running test at once (through `onUnexpected`) and is answered with No / Cancel, so nothing
 // ever waits for a user who is not there.
 struct UiCall {
-    enum Kind { Message, Ask, OpenFile, SaveFile, ChooseFolder, ChooseColor, Print, Help, Url };
+    enum Kind { Message, Ask, Choose, OpenFile, SaveFile, ChooseFolder, ChooseColor, Print, Help, Url };
 
     Kind kind = Message;
     QString title;
     QString text;
     MessageIcon icon = MessageIcon::None;
+    QStringList buttons;    // askChoices: the buttons offered
     QString filter;         // file dialogs
     QString defaultSuffix;  // file dialogs
     QString initialPath;    // file dialogs
@@ -51,6 +52,7 @@ public:
 
     // Answers, taken from the front.
     std::deque<bool> answers;                      // ask(): true = Yes
+    std::deque<int> choices;                       // askChoices(): the button's index, -1 = closed
     std::deque<std::optional<QString>> fileNames;  // openFile()/saveFile()/chooseFolder(): nullopt = Cancel
     std::deque<std::optional<QColor>> colors;      // chooseColor(): nullopt = Cancel
     // choosePrinter(): the PDF file the "printer" writes (the test reads the print there);
@@ -82,6 +84,7 @@ public:
 
     void message(const QString& title, const QString& text, MessageIcon icon) override;
     bool ask(const QString& title, const QString& text, MessageIcon icon) override;
+    int askChoices(const QString& title, const QString& text, MessageIcon icon, const QStringList& buttons) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;

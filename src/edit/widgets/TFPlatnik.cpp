@@ -3,7 +3,9 @@
 #include "edit/Voivodeships.h"
 #include "edit/widgets/FormFields.h"
 #include "edit/widgets/MaskedText.h"
+#include "edit/widgets/SaveTargetChoice.h"
 #include "store/Cp1250.h"
+#include "store/DataFileCommands.h"
 #include "store/FileErrors.h"
 #include "store/PayerRecord.h"
 #include "store/Workspace.h"
@@ -15,6 +17,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -247,17 +250,19 @@ bool TFPlatnik::btnZapiszClick() {
     request.title = kSaveTitle;
     request.filter = kSaveFilter;
     request.defaultSuffix = kDefaultSuffix;
-    const std::optional<QString> fileName = ui_.saveFile(request);
-    if (!fileName) return false;
+    request.initialPath = workspace_.payerFileName;  // the payer file read or written last
+    // The payer file this Fiskon read or wrote may have been changed by another program since.
+    const std::optional<QString> target = ChooseSaveTarget(
+        ui_, request, [this](const QString& name) { return PayerFileChangeBeforeSave(workspace_, name); });
+    if (!target) return false;
     try {
-        SaveToFile(workspace_.payer, *fileName);
+        // The record as it stands is in a file now.
+        SavePayerFile(workspace_, *target);
     } catch (const FileError& error) {
         ShowErrorMessage(ui_, error);  // the dialog stays open, the edits stay in the controls
         return false;
     }
     modified_ = false;
-    // The record as it stands is in a file now.
-    workspace_.markPayerSaved();
     return true;
 }
 
@@ -268,7 +273,7 @@ void TFPlatnik::btnWczytajClick() {
     const std::optional<QString> fileName = ui_.openFile(request);
     if (!fileName) return;
     try {
-        LoadPayerFile(workspace_.payer, *fileName);
+        OpenPayerFile(workspace_, QFileInfo(*fileName).absoluteFilePath());
     } catch (const std::exception& error) {  // FileError (also no payer data), or ConversionError for a bad "Rodzaj"
         ShowErrorMessage(ui_, error);         // the record is unchanged
         return;
@@ -276,5 +281,4 @@ void TFPlatnik::btnWczytajClick() {
     // Filling the controls with what was just read is not an edit: the data are in that file.
     ShowPayer();
     modified_ = false;
-    workspace_.markPayerSaved();
 }

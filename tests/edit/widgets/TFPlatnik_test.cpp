@@ -302,6 +302,48 @@ private slots:
         QCOMPARE(field(form, "ePoczta")->text(), QStringLiteral("GDZIEŚ"));
     }
 
+    // Another program (or another Fiskon) writes the payer file after it was loaded: the form's
+    // save asks; "Anuluj" writes nothing and keeps the edits unsaved, "Zastąp" writes.
+    void aPayerFileChangedSinceItWasLoadedIsAskedAbout() {
+        writeFile(path("zmieniany.txt"), "[Platnik]\r\nrodzaj=2\r\nnazwa=KOWALSKA EWA 1985-01-01\r\nNIP=111-222-33-44\r\n\r\n");
+        Workspace workspace;
+        ScriptedUserInterface ui;
+        TFPlatnik form(workspace, ui);
+        form.show();
+        ui.fileNames.push_back(path("zmieniany.txt"));
+        form.btnWczytajClick();
+        QCOMPARE(workspace.payer.NIP.str(), std::string("111-222-33-44"));
+        QCOMPARE(workspace.payerFileName, path("zmieniany.txt"));
+        const QByteArray others = "[Platnik]\r\nrodzaj=2\r\nnazwa=KOWALSKA EWA 1985-01-02\r\nNIP=111-222-33-44\r\n\r\n";
+        writeFile(path("zmieniany.txt"), others);  // the same length, one digit other
+
+        field(form, "eUlica")->setText(QStringLiteral("SZEROKA"));
+        ui.fileNames.push_back(path("zmieniany.txt"));
+        ui.choices = {2};
+        QVERIFY(!form.btnZapiszClick());
+        QCOMPARE(ui.callsOf(UiCall::SaveFile).back().initialPath, path("zmieniany.txt"));
+        const UiCall asked = ui.callsOf(UiCall::Choose).back();
+        QCOMPARE(asked.title, QStringLiteral("Uwaga!"));
+        QCOMPARE(asked.text, QStringLiteral("Plik „%1” został zmieniony przez inny program po otwarciu go w programie "
+                                            "Fiskon.").arg(path("zmieniany.txt")));
+        QCOMPARE(asked.buttons, QStringList({QStringLiteral("Zastąp"), QStringLiteral("Zapisz pod inną nazwą…"),
+                                             QStringLiteral("Anuluj")}));
+        QCOMPARE(readFile(path("zmieniany.txt")), others);
+        QVERIFY(form.modified());
+        QVERIFY(!workspace.payerSaved);
+
+        ui.fileNames.push_back(path("zmieniany.txt"));
+        ui.choices = {0};
+        QVERIFY(form.btnZapiszClick());
+        QVERIFY(readFile(path("zmieniany.txt")).contains("ulica=SZEROKA\r\n"));
+        QVERIFY(workspace.payerSaved);
+        // What the form wrote is what it compares with next: no question.
+        ui.fileNames.push_back(path("zmieniany.txt"));
+        QVERIFY(form.btnZapiszClick());
+        QCOMPARE(ui.count(UiCall::Choose), 2);
+        QVERIFY(ui.allAnswersUsed());
+    }
+
     void closeProcedureSavesThePayerThroughTheForm() {
         ScriptedUserInterface ui;
         TFMain main(ui);

@@ -61,6 +61,25 @@ private slots:
                        MessageIcon::Question));
     }
 
+    void aQuestionOfSeveralAnswersOffersThemInOrder() {
+        QtUserInterface ui;
+        const QStringList choices = {QStringLiteral("Zastąp"), QStringLiteral("Zapisz pod inną nazwą…"),
+                                     QStringLiteral("Anuluj")};
+        QStringList offered;
+        WhenModalOpens([&](QWidget& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            QVERIFY(box);
+            for (QAbstractButton* button : box->buttons()) offered << button->text();
+            QCOMPARE(box->defaultButton()->text(), choices.front());
+            box->buttons().at(1)->click();
+        });
+        QCOMPARE(ui.askChoices(QStringLiteral("Uwaga!"), QStringLiteral("Plik"), MessageIcon::Warning, choices), 1);
+        QCOMPARE(offered, choices);
+        // Escape is the last answer.
+        WhenModalOpens([](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+        QCOMPARE(ui.askChoices(QStringLiteral("Uwaga!"), QStringLiteral("Plik"), MessageIcon::Warning, choices), 2);
+    }
+
     void messageBoxReadsOk() {
         QtUserInterface ui;
         QStringList buttons;
