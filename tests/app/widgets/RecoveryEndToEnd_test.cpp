@@ -162,7 +162,10 @@ void recoverSaveAndLeave(TFMain& main, const QString& savedFile) {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return false;
             say(QStringLiteral("PROPOSED:") + dialog->selectedFiles().value(0));
-            dialog->selectFile(savedFile);
+            // Typed into the name box, as a user does: selectFile() leaves a focused box alone.
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!name) return false;
+            name->setText(savedFile);
             static_cast<QDialog*>(dialog)->accept();  // the dialog's own checks run
             return true;
         });
@@ -225,6 +228,9 @@ private slots:
         qputenv("XDG_STATE_HOME", dir_.filePath(QStringLiteral("state")).toLocal8Bit());
         qputenv("FISKON_SETTINGS", dir_.filePath(QStringLiteral("fiskon.ini")).toLocal8Bit());
         qputenv("FISKON_WINDOWS_DIR", dir_.filePath(QStringLiteral("okna")).toLocal8Bit());
+        // Qt's file dialog keeps its history and last folder in the user's configuration: the
+        // test's children get a configuration of their own, so earlier runs cannot steer them.
+        qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("config")).toLocal8Bit());
         // Qt's own file dialog, which the test can drive, whatever desktop the test runs in.
         for (const char* name : {"QT_QPA_PLATFORMTHEME", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION"}) qunsetenv(name);
         QFile settings(dir_.filePath(QStringLiteral("fiskon.ini")));
