@@ -162,9 +162,12 @@ void recoverSaveAndLeave(TFMain& main, const QString& savedFile) {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return false;
             say(QStringLiteral("PROPOSED:") + dialog->selectedFiles().value(0));
-            // Typed into the name box, as a user does: selectFile() leaves a focused box alone.
+            // The proposal unselected and the name typed into the name box, as a user does:
+            // selectFile() clears the selection but leaves a focused name box alone, and a file
+            // still selected in the list would win over what is typed.
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             if (!name) return false;
+            dialog->selectFile(savedFile);
             name->setText(savedFile);
             static_cast<QDialog*>(dialog)->accept();  // the dialog's own checks run
             return true;

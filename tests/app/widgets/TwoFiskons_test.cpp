@@ -108,7 +108,7 @@ private:
         QCOMPARE(shell.exitCode(), 0);
     }
     void expectChangedQuestion(const QString& file, const QString& happened, const QString& first) {
-        const UiCall& asked = ui_->callsOf(UiCall::Choose).back();
+        const UiCall asked = ui_->callsOf(UiCall::Choose).back();
         QCOMPARE(asked.title, QStringLiteral("Uwaga!"));
         QCOMPARE(asked.icon, MessageIcon::Warning);
         QCOMPARE(asked.text, QStringLiteral("Plik „%1” został %2 przez inny program po otwarciu go w programie Fiskon.")
