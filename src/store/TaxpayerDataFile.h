@@ -30,6 +30,9 @@ enum class LoadFailure { None, FileRefused, BadRecordCount };
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure, LoadFailure* kind);
 // The same from the file's text, already decoded to code page 1250.
 bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure = nullptr);
+// The same, keeping the records in the order of their sections: the register takes the sort key
+// it had but is not re-sorted (a text the program wrote of a register, brought back as it was).
+bool LoadFromTextInWrittenOrder(TaxpayerRegister& taxpayers, std::string_view text, QString* failure = nullptr);
 // The same from a parsed document. Gives the same register as LoadFromText on the document's text
 // (it is the straightforward form of the reader, kept to check the fast one against).
 bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, QString* failure = nullptr);

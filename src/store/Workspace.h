@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ChangeRevision.h"
 #include "store/PayerRecord.h"
 #include "store/TaxpayerRegister.h"
 
@@ -12,6 +13,9 @@
 //
 // Whoever changes the data (a confirmed edit, an import, a deletion, a save) says so through the
 // mark... calls, so that the recovery copy follows every change; `changed` is called after each.
+// Each of them also gives `revision` a new number, and markTaxpayersChanged the register too (its
+// records may have been changed in place), so a copy made in slices can tell that the data moved
+// on under it.
 struct Workspace {
     TaxpayerRegister taxpayers;
     PayerRecord payer;
@@ -19,11 +23,13 @@ struct Workspace {
     bool payerSaved = true;
     // The data file the register was last opened from or saved to; empty when there is none.
     QString dataFileName;
+    ChangeRevision revision;
 
     std::function<void()> changed;
 
     void markTaxpayersChanged() {
         taxpayersSaved = false;
+        taxpayers.NoteRecordsChanged();
         notifyChanged();
     }
     void markPayerChanged() {
@@ -39,7 +45,8 @@ struct Workspace {
         notifyChanged();
     }
     // The data changed in a way the flags already show (an import that has finished).
-    void notifyChanged() const {
+    void notifyChanged() {
+        revision.advance();
         if (changed) changed();
     }
 };
