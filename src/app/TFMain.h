@@ -18,6 +18,7 @@ class QTableView;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class OrphanedRecoveryCopy;
 class RecoveryKeeper;
 class TaxpayerTableModel;
 
@@ -126,8 +127,12 @@ private:
     void updateRecentFiles();
     void updateTitle();
     void workspaceChanged();
+    // The copy the data were recovered from goes once they are safe elsewhere: in this Fiskon's
+    // own copy, saved, or left by a clean close.
+    void forgetRecoveredCopy();
     bool quitQuery() const;
-    void askToSaveTaxpayers();
+    // "Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"; on Yes runs Save. True on Yes.
+    bool askToSaveTaxpayers();
 
     UserInterface& ui_;
     Workspace workspace_;
@@ -137,6 +142,9 @@ private:
     QString recoveryFolder_;
     // Made after the data it copies and destroyed before them.
     std::unique_ptr<RecoveryKeeper> recovery_;
+    // The copy of a Fiskon that was gone, whose data this one recovered; held (and locked) until
+    // they are safe elsewhere, so that a kill before this Fiskon's first copy loses nothing.
+    std::unique_ptr<OrphanedRecoveryCopy> recoveredFrom_;
     QColor tableColor_ = Qt::white;
     QColor tableTextColor_ = Qt::black;
 
