@@ -9,6 +9,7 @@
 #include "store/DataFileCommands.h"
 #include "store/FileErrors.h"
 #include "store/PolishPlural.h"
+#include "store/RecoveryFolder.h"
 #include "store/RecoveryKeeper.h"
 #include "ui/ErrorMessage.h"
 
@@ -92,17 +93,19 @@ TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui
 
 TFMain::~TFMain() {
     recovery_.reset();
+    recoveredFrom_.reset();  // still held: the data it holds are nowhere else, it stays on the disk
     workspace_.changed = nullptr;
 }
 
 void TFMain::setRecovery(std::unique_ptr<RecoveryKeeper> keeper, const QString& folder) {
     recovery_ = std::move(keeper);
     recoveryFolder_ = folder;
-    if (recovery_)
-        connect(recovery_.get(), &RecoveryKeeper::writeFailed, this, [this](const QString& failure) {
-            statusBar()->showMessage(QStringLiteral("Kopia niezapisanych danych (do odzyskania po awarii) nie została "
-                                                    "zapisana: %1").arg(failure));
-        });
+    if (!recovery_) return;
+    connect(recovery_.get(), &RecoveryKeeper::writeFailed, this, [this](const QString& failure) {
+        statusBar()->showMessage(QStringLiteral("Kopia niezapisanych danych (do odzyskania po awarii) nie została "
+                                                "zapisana: %1").arg(failure));
+    });
+    connect(recovery_.get(), &RecoveryKeeper::copyWritten, this, &TFMain::forgetRecoveredCopy);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -663,6 +666,8 @@ void TFMain::ListViewColumnClick(int column) {
         }
     }
     RefreshView(viewMode_);
+    // The saved flags stay, but the recovery copy keeps the order the table shows.
+    if (!workspace_.taxpayers.empty()) workspace_.notifyChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -689,7 +694,22 @@ bool TFMain::OpenStartupFile(const QString& fileName, bool recovered) {
                     MessageIcon::Information);
         return false;
     }
-    if (quitQuery() && !workspace_.taxpayersSaved && !workspace_.taxpayers.empty()) askToSaveTaxpayers();
+    if (!workspace_.taxpayersSaved && !workspace_.taxpayers.empty()) {
+        // Data just recovered are not replaced without a question, whatever "QuitQuery" says; and
+        // when they were to be saved but were not (the dialog cancelled, the write failed), the
+        // file waits.
+        if (recovered) {
+            if (askToSaveTaxpayers() && !workspace_.taxpayersSaved) {
+                ui_.message(QStringLiteral("Informacja"),
+                            QStringLiteral("Plik „%1” nie został otwarty: odzyskane dane podatników nie zostały "
+                                           "zapisane.").arg(QDir::toNativeSeparators(fileName)),
+                            MessageIcon::Information);
+                return false;
+            }
+        } else if (quitQuery()) {
+            askToSaveTaxpayers();
+        }
+    }
     return OpenFile(fileName);
 }
 
@@ -698,6 +718,23 @@ bool TFMain::OfferRecovery() {
     std::vector<OrphanedRecoveryCopy> orphans = FindOrphanedRecoveryCopies(recoveryFolder_);
     for (OrphanedRecoveryCopy& orphan : orphans) {
         const RecoveryCopyInfo& info = orphan.info();
+        if (!orphan.whole()) {
+            // Never brought back in part, never removed unseen: moved aside, where it stays.
+            const QString from =
+                info.madeAt.isValid() ? QStringLiteral(" z %1").arg(info.madeAt.toString(QStringLiteral("dd-MM-yyyy HH:mm")))
+                                      : QString();
+            const QString aside = orphan.setAside();
+            ui_.message(QStringLiteral("Uwaga!"),
+                        QStringLiteral("Program nie został poprawnie zamknięty, ale kopia niezapisanych zmian%1 jest "
+                                       "niepełna lub uszkodzona i nie da się z niej odzyskać danych. %2")
+                            .arg(from, aside.isEmpty()
+                                           ? QStringLiteral("Kopia pozostaje w pliku „%1”.")
+                                                 .arg(QDir::toNativeSeparators(orphan.fileName()))
+                                           : QStringLiteral("Przeniesiono ją do pliku „%1”.")
+                                                 .arg(QDir::toNativeSeparators(aside))),
+                        MessageIcon::Warning);
+            continue;
+        }
         const QString question =
             QStringLiteral("Program nie został poprawnie zamknięty. Odzyskać niezapisane zmiany z %1 (%2 %3)?")
                 .arg(info.madeAt.toString(QStringLiteral("dd-MM-yyyy HH:mm")))
@@ -719,9 +756,10 @@ bool TFMain::OfferRecovery() {
                         MessageIcon::Warning);
             continue;
         }
-        orphan.remove();
         if (!workspace_.taxpayers.empty()) RefreshView(ViewMode::vmTabela);
-        // The recovered data are this Fiskon's unsaved data now: its own copy takes them over.
+        // The recovered data are this Fiskon's unsaved data now: its own copy takes them over, and
+        // only once that is written does the orphan go.
+        recoveredFrom_ = std::make_unique<OrphanedRecoveryCopy>(std::move(orphan));
         workspace_.notifyChanged();
         return true;
     }
@@ -735,6 +773,13 @@ QString TFMain::settingsFile() const {
 void TFMain::workspaceChanged() {
     updateTitle();
     if (recovery_) recovery_->changed();
+    if (workspace_.taxpayersSaved && workspace_.payerSaved) forgetRecoveredCopy();
+}
+
+void TFMain::forgetRecoveredCopy() {
+    if (!recoveredFrom_) return;
+    recoveredFrom_->remove();
+    recoveredFrom_.reset();
 }
 
 // The caption, with the data file's name when there is one and a star while changes are unsaved.
@@ -749,11 +794,12 @@ bool TFMain::askBeforeDelete() const { return windows_.config ? windows_.config-
 
 bool TFMain::quitQuery() const { return windows_.config ? windows_.config->QuitQuery() : true; }
 
-void TFMain::askToSaveTaxpayers() {
-    if (ui_.ask(QStringLiteral("Uwaga!"),
-                QStringLiteral("Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"),
-                MessageIcon::Warning))
-        Save();
+bool TFMain::askToSaveTaxpayers() {
+    if (!ui_.ask(QStringLiteral("Uwaga!"), QStringLiteral("Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"),
+                 MessageIcon::Warning))
+        return false;
+    Save();
+    return true;
 }
 
 bool TFMain::CloseQuery() {
@@ -772,6 +818,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
         event->accept();
         recovery_.reset();  // a clean close: the recovery copy goes
         registerLock_.release();
+        forgetRecoveredCopy();
     } else {
         event->ignore();
     }

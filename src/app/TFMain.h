@@ -19,6 +19,7 @@ class QTableView;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class OrphanedRecoveryCopy;
 class RecoveryKeeper;
 class TaxpayerTableModel;
 
@@ -127,8 +128,12 @@ private:
     void updateRecentFiles();
     void updateTitle();
     void workspaceChanged();
+    // The copy the data were recovered from goes once they are safe elsewhere: in this Fiskon's
+    // own copy, saved, or left by a clean close.
+    void forgetRecoveredCopy();
     bool quitQuery() const;
-    void askToSaveTaxpayers();
+    // "Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"; on Yes runs Save. True on Yes.
+    bool askToSaveTaxpayers();
     // Before opening a data file another Fiskon marks open: whether to open it all the same.
     bool openAlthoughOpenElsewhere(const QString& fileName);
     // The mark that this Fiskon has the data file open, made once the file is its data file.
@@ -144,6 +149,9 @@ private:
     std::unique_ptr<RecoveryKeeper> recovery_;
     // The mark beside the data file, while this Fiskon has it open.
     RegisterLock registerLock_;
+    // The copy of a Fiskon that was gone, whose data this one recovered; held (and locked) until
+    // they are safe elsewhere, so that a kill before this Fiskon's first copy loses nothing.
+    std::unique_ptr<OrphanedRecoveryCopy> recoveredFrom_;
     QColor tableColor_ = Qt::white;
     QColor tableTextColor_ = Qt::black;
 

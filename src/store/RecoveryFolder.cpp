@@ -20,6 +20,7 @@
 namespace {
 
 constexpr const char* kPrefix = "kopia-";
+constexpr const char* kSetAsidePrefix = "uszkodzona-";
 const QString kCopySuffix = QStringLiteral(".txt");
 const QString kLockSuffix = QStringLiteral(".lock");
 constexpr mode_t kFolderMode = 0700;
@@ -82,6 +83,16 @@ void OrphanedRecoveryCopy::remove() {
     lock_.removeAndRelease();
 }
 
+QString OrphanedRecoveryCopy::setAside() {
+    const QFileInfo file(fileName_);
+    const QString target =
+        file.dir().filePath(QString::fromLatin1(kSetAsidePrefix) + file.fileName().mid(int(std::strlen(kPrefix))));
+    // QFile::rename never replaces a file: a copy set aside earlier under that name stays too.
+    if (!QFile::rename(fileName_, target)) return {};
+    lock_.removeAndRelease();
+    return target;
+}
+
 std::vector<OrphanedRecoveryCopy> FindOrphanedRecoveryCopies(const QString& folder) {
     std::vector<OrphanedRecoveryCopy> found;
     const QDir dir(folder);
@@ -97,21 +108,24 @@ std::vector<OrphanedRecoveryCopy> FindOrphanedRecoveryCopies(const QString& fold
             continue;
         }
         if (!ReadRecoveryCopyInfo(copy, info)) continue;
+        // A lock file made anew beside the copy of a Fiskon that runs (its own was removed by hand).
+        if (RecoveryCopyHolderRunning(info.holder)) continue;
         found.emplace_back(copy, std::move(lock), std::move(info));
     }
     // Copies whose lock file is gone are orphans too.
     for (const QString& copyName : dir.entryList({QString::fromLatin1(kPrefix) + QLatin1Char('*') + kCopySuffix}, QDir::Files)) {
         const QString lockFile = dir.filePath(copyName.chopped(kCopySuffix.size()) + kLockSuffix);
         if (QFileInfo::exists(lockFile)) continue;
+        // Its Fiskon may still run, its lock file removed by hand: the head says who keeps it.
+        RecoveryCopyInfo info;
+        if (!ReadRecoveryCopyInfo(dir.filePath(copyName), info) || RecoveryCopyHolderRunning(info.holder)) continue;
         FileLock lock;
         try {
             lock = makeLock(lockFile);
         } catch (const FileError&) {
             continue;
         }
-        RecoveryCopyInfo info;
-        if (ReadRecoveryCopyInfo(dir.filePath(copyName), info))
-            found.emplace_back(dir.filePath(copyName), std::move(lock), std::move(info));
+        found.emplace_back(dir.filePath(copyName), std::move(lock), std::move(info));
     }
     std::sort(found.begin(), found.end(), [](const OrphanedRecoveryCopy& a, const OrphanedRecoveryCopy& b) {
         return a.info().madeAt > b.info().madeAt;

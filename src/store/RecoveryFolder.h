@@ -15,6 +15,8 @@
 // Each running Fiskon keeps its own copy, "kopia-<id>.txt", beside a lock file "kopia-<id>.lock"
 // that it holds locked as long as it runs. A copy whose lock can be taken belongs to a Fiskon that
 // ended without a clean close (a crash, a kill, a power cut): that one is offered for recovery.
+// The copy's head names its Fiskon too (process and boot), so that a lock file removed by hand
+// does not make the copy of a Fiskon that still runs look left behind.
 QString RecoveryFolderPath();
 
 // This Fiskon's own copy. Making it creates the folder (0700) and takes the lock; nothing is
@@ -48,8 +50,15 @@ public:
 
     const QString& fileName() const { return fileName_; }
     const RecoveryCopyInfo& info() const { return info_; }
+    // Whether it can be brought back: a copy that is not whole (cut short, changed on the disk)
+    // brings nothing back.
+    bool whole() const { return info_.whole; }
     // Removes the copy and its lock: after it was recovered or discarded.
     void remove();
+    // Moves a copy that is not whole out of the way, into "uszkodzona-<id>.txt" in the same
+    // folder, where it is never offered again but stays for the user to look at; removes its
+    // lock. The new name, or empty (the copy left where it is) when it cannot be moved.
+    QString setAside();
 
 private:
     QString fileName_;
@@ -57,6 +66,7 @@ private:
     RecoveryCopyInfo info_;
 };
 
-// The copies of Fiskons that are gone, newest first. Copies of running Fiskons are left alone;
-// locks left without a copy are cleared away; files that are no readable copy are skipped.
+// The copies of Fiskons that are gone, newest first, whole or not (see whole()). Copies of running
+// Fiskons are left alone, also one whose lock file is gone; locks left without a copy are cleared
+// away; files that cannot be read are skipped.
 std::vector<OrphanedRecoveryCopy> FindOrphanedRecoveryCopies(const QString& folder);

@@ -67,6 +67,7 @@ void RecoveryKeeper::buildSlice() {
         return;
     }
     const bool abandoned = building_->abandoned();
+    const int taxpayerCount = building_->taxpayerCount();
     auto text = std::make_shared<std::string>(building_->take());
     building_.reset();
     if (abandoned) {
@@ -76,9 +77,10 @@ void RecoveryKeeper::buildSlice() {
     writing_ = true;
     sinceLastWrite_.start();
     const OwnRecoveryCopy* copy = copy_.get();
-    worker_.start([this, copy, text] {
+    worker_.start([this, copy, text, taxpayerCount] {
         QString failure;
         try {
+            SealRecoveryCopy(*text, taxpayerCount);
             copy->write(*text);
         } catch (const FileError& error) {
             failure = error.message();
@@ -92,6 +94,7 @@ void RecoveryKeeper::written(const QString& failure) {
     if (failure.isEmpty()) {
         ++writesDone_;
         failureReported_ = false;
+        emit copyWritten();
     } else if (!failureReported_) {
         failureReported_ = true;
         emit writeFailed(failure);
@@ -107,14 +110,18 @@ void RecoveryKeeper::written(const QString& failure) {
 }
 
 void RecoveryKeeper::flush() {
-    worker_.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
-    if (pending_ && !building_) {
-        timer_.stop();
-        writeNow();
+    // Until nothing waits: a text given up half made (the data moved on) is made again.
+    for (;;) {
+        worker_.waitForDone();
+        QCoreApplication::sendPostedEvents(this);
+        if (building_) {
+            sliceTimer_.stop();
+            while (building_) buildSlice();
+        } else if (pending_ && !writing_) {
+            timer_.stop();
+            writeNow();
+        } else if (!writing_) {
+            return;
+        }
     }
-    sliceTimer_.stop();
-    while (building_) buildSlice();
-    worker_.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
 }

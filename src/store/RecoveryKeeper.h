@@ -13,9 +13,9 @@
 // Keeps this Fiskon's recovery copy in step with its unsaved data. After a change it writes the
 // whole register and payer, at most once per interval. The text is made on the thread that owns
 // the data (the GUI thread) in slices of kSliceTaxpayers, each a few milliseconds, between which
-// the event loop runs on; a change in the meantime starts it afresh. The bytes are then written
-// and flushed to the disk on a worker thread, so typing never waits for the disk. Once every
-// change is saved the copy is removed.
+// the event loop runs on; a change in the meantime (any change of the register, a sort too) starts
+// it afresh. The bytes are then sealed, written and flushed to the disk on a worker thread, so
+// typing never waits for the disk. Once every change is saved the copy is removed.
 class RecoveryKeeper : public QObject {
     Q_OBJECT
 
@@ -34,9 +34,13 @@ public:
     void flush();
 
     const OwnRecoveryCopy& copy() const { return *copy_; }
+    // A text is being made, a slice at a time.
+    bool building() const { return building_ != nullptr; }
     int writesDone() const { return writesDone_; }
 
 signals:
+    // A copy is on the disk, whole: the data as they stood a moment ago are safe in it.
+    void copyWritten();
     // A write failed (a Polish sentence); the earlier copy stays. Said once until a write succeeds.
     void writeFailed(const QString& message);
 

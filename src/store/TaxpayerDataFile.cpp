@@ -148,7 +148,7 @@ bool LoadFromDocument(TaxpayerRegister& taxpayers, const IniDocument& document, 
 namespace {
 
 // LoadFromText's reading proper, into an empty register.
-bool ReadTaxpayerText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
+bool ReadTaxpayerText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure, bool resort) {
     // One section more than the register takes is enough to find a file too large.
     const auto limit = static_cast<std::size_t>(taxpayers.recordLimit());
     const TaxpayerFileSections sections = FindTaxpayerFileSections(text, limit + 1);
@@ -182,7 +182,7 @@ bool ReadTaxpayerText(TaxpayerRegister& taxpayers, std::string_view text, QStrin
             [&overlong, body = body](TaxpayerRecord& record) { overlong = ReadTaxpayerSection(body, record); });
         if (added && overlong) throw OverlongAmountError(overlongFailure(taxpayers, number, *overlong));
     }
-    taxpayers.Resort();
+    if (resort) taxpayers.Resort();
     return true;
 }
 
@@ -193,12 +193,13 @@ bool ReadTaxpayerText(TaxpayerRegister& taxpayers, std::string_view text, QStrin
 // found while reading, before it costs more memory) leaves the register as it was.
 namespace {
 
-bool LoadText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure, LoadFailure* kind) {
+bool LoadText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure, LoadFailure* kind,
+              bool resort = true) {
     TaxpayerRegister loaded;
     loaded.setRecordLimit(taxpayers.recordLimit());
     loaded.Sort(taxpayers.sortKey());  // empty: only takes the key over
     try {
-        if (!ReadTaxpayerText(loaded, text, failure)) {
+        if (!ReadTaxpayerText(loaded, text, failure, resort)) {
             if (kind) *kind = LoadFailure::BadRecordCount;
             return false;
         }
@@ -220,6 +221,10 @@ bool LoadText(TaxpayerRegister& taxpayers, std::string_view text, QString* failu
 
 bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
     return LoadText(taxpayers, text, failure, nullptr);
+}
+
+bool LoadFromTextInWrittenOrder(TaxpayerRegister& taxpayers, std::string_view text, QString* failure) {
+    return LoadText(taxpayers, text, failure, nullptr, false);
 }
 
 bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString* failure) {

@@ -38,6 +38,9 @@ bool LoadFromFile(TaxpayerRegister& taxpayers, const QString& fileName, QString*
                   FileStamp* read);
 // The same from the file's text, already decoded to code page 1250.
 bool LoadFromText(TaxpayerRegister& taxpayers, std::string_view text, QString* failure = nullptr);
+// The same, keeping the records in the order of their sections: the register takes the sort key
+// it had but is not re-sorted (a text the program wrote of a register, brought back as it was).
+bool LoadFromTextInWrittenOrder(TaxpayerRegister& taxpayers, std::string_view text, QString* failure = nullptr);
 // The same from a parsed document. Gives the same register and result as LoadFromText on the
 // document's text (it is the straightforward form of the reader, kept to check the fast one
 // against); a failure leaves it empty.

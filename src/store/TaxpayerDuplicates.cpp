@@ -177,6 +177,7 @@ void TaxpayerRegister::RemoveDuplicates() {
     // has to look at the later records of its own name group; within a group the records are
     // visited in chain order, which gives exactly the merges of a pass over the whole chain.
     constexpr std::size_t kSmallGroup = 24;
+    revision_.advance();
     std::vector<bool> removed(records_.size(), false);
     for (const auto& positions : nameGroups(records_)) {
         if (positions.size() <= kSmallGroup) mergeSmallGroup(records_, positions, removed);

@@ -83,6 +83,7 @@ bool TaxpayerRegister::Add(TaxpayerRecord&& record) {
 bool TaxpayerRegister::adopt(TaxpayerRecordPool::Pointer record) {
     if (!hasBothNames(*record)) return false;  // its place goes back to the pool
     records_.push_back(std::move(record));
+    revision_.advance();
     current_ = records_.back().get();
     if (idIndexValid_) firstById_.emplace(current_->id, count() - 1);  // keeps an earlier position
     return true;
@@ -91,11 +92,13 @@ bool TaxpayerRegister::adopt(TaxpayerRecordPool::Pointer record) {
 void TaxpayerRegister::Clear() {
     if (pool_) pool_->releaseAll(records_);
     records_.clear();
+    revision_.advance();
     current_ = nullptr;
     invalidateIdIndex();
 }
 
 void TaxpayerRegister::RollBackTo(const Checkpoint& checkpoint) {
+    revision_.advance();
     if (checkpoint.count >= 0 && checkpoint.count < count()) {
         records_.erase(records_.begin() + checkpoint.count, records_.end());
         invalidateIdIndex();
@@ -126,12 +129,14 @@ bool TaxpayerRegister::SelectById(std::int32_t id) {
 void TaxpayerRegister::DeleteAt(int index) {
     if (!SelectByIndex(index)) return;
     records_.erase(records_.begin() + index);
+    revision_.advance();
     current_ = nullptr;
     invalidateIdIndex();
 }
 
 void TaxpayerRegister::Sort(TaxpayerSortKey key) {
     sortKey_ = key;
+    revision_.advance();
     if (records_.size() < 2) return;
     // Records already in order (a file the program wrote, read back under the same key) stay
     // where they are; finding that needs no key texts.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ChangeRevision.h"
 #include "store/RecordLimit.h"
 #include "store/TaxpayerRecord.h"
 #include "store/TaxpayerRecordPool.h"
@@ -95,6 +96,13 @@ public:
     int currentIndex() const;
     TaxpayerSortKey sortKey() const { return sortKey_; }
 
+    // Changes with every change of the records, their order or the sort key: each Add, Clear,
+    // RollBackTo, DeleteAt, Sort, Resort and RemoveDuplicates (also one that found the order or
+    // the records as they were). Selecting a record is no change.
+    std::uint64_t revision() const { return revision_.value(); }
+    // Records were changed in place, through at() or current(): the register cannot see that.
+    void NoteRecordsChanged() { revision_.advance(); }
+
 private:
     TaxpayerRecordPool& pool();
     bool adopt(TaxpayerRecordPool::Pointer record);
@@ -111,6 +119,7 @@ private:
     TaxpayerRecord* current_ = nullptr;
     TaxpayerSortKey sortKey_ = TaxpayerSortKey::SortByNazwisko;
     int recordLimit_ = kMaxTaxpayers;
+    ChangeRevision revision_;
     // First position of each id, built on demand and dropped when positions change.
     mutable std::unordered_map<std::int32_t, int> firstById_;
     mutable bool idIndexValid_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ChangeRevision.h"
 #include "store/FileStamp.h"
 #include "store/PayerRecord.h"
 #include "store/TaxpayerRegister.h"
@@ -13,6 +14,9 @@
 //
 // Whoever changes the data (a confirmed edit, an import, a deletion, a save) says so through the
 // mark... calls, so that the recovery copy follows every change; `changed` is called after each.
+// Each of them also gives `revision` a new number, and markTaxpayersChanged the register too (its
+// records may have been changed in place), so a copy made in slices can tell that the data moved
+// on under it.
 struct Workspace {
     TaxpayerRegister taxpayers;
     PayerRecord payer;
@@ -25,11 +29,13 @@ struct Workspace {
     // The payer file last read or written, and what it held then.
     QString payerFileName;
     FileStamp payerFileStamp;
+    ChangeRevision revision;
 
     std::function<void()> changed;
 
     void markTaxpayersChanged() {
         taxpayersSaved = false;
+        taxpayers.NoteRecordsChanged();
         notifyChanged();
     }
     void markPayerChanged() {
@@ -45,7 +51,8 @@ struct Workspace {
         notifyChanged();
     }
     // The data changed in a way the flags already show (an import that has finished).
-    void notifyChanged() const {
+    void notifyChanged() {
+        revision.advance();
         if (changed) changed();
     }
 };

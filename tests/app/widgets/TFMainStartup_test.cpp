@@ -28,6 +28,8 @@ namespace {
 
 const QString kCaption = QStringLiteral("Program wypełniający PIT-11/8B/40");
 const QString kNoUsableData = QStringLiteral("Wskazany plik nie zawierał przydatnych danych!");
+// The Fiskon that kept a copy and is gone (pid 1 never started at that time).
+const RecoveryCopyHolder kGone{{1, 1}, ""};
 
 }  // namespace
 
@@ -58,6 +60,13 @@ private:
         }
         SaveToFile(reg, path(name));
         return path(name);
+    }
+    // The copy a Fiskon left, made at 14-03-2026 09:26:53; its lock is gone with it.
+    static void writeCopy(const QString& fileName, const Workspace& workspace) {
+        QFile out(fileName);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        const std::string text = RecoveryCopyText(workspace, QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)), kGone);
+        out.write(text.data(), static_cast<qint64>(text.size()));
     }
     // The Fiskon starts: its first tick.
     void startUp() {
@@ -232,12 +241,15 @@ private slots:
         {
             QFile out(orphan);
             QVERIFY(out.open(QIODevice::WriteOnly));
-            const std::string text = RecoveryCopyText(dead, QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
+            const std::string text = RecoveryCopyText(dead, QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)), kGone);
             out.write(text.data(), static_cast<qint64>(text.size()));
         }
         main_->setRecovery(std::make_unique<RecoveryKeeper>(main_->workspace(),
                                                             std::make_unique<OwnRecoveryCopy>(state.path()), 0),
                            state.path());
+        const QString ownCopy = main_->recoveryKeeper()->copy().fileName();
+        // Something that is no file stands where this Fiskon's own copy goes: its first write fails.
+        QVERIFY(QDir().mkpath(ownCopy));
         ui_->answers.push_back(recover);
         startUp();
 
@@ -245,9 +257,13 @@ private slots:
         QCOMPARE(ui_->last().title, QStringLiteral("Pytanie"));
         QCOMPARE(ui_->last().text, QStringLiteral("Program nie został poprawnie zamknięty. Odzyskać niezapisane "
                                                   "zmiany z 14-03-2026 09:26 (3 podatników)?"));
-        QVERIFY(!QFile::exists(orphan));
+        // Recovered, the orphan stays as long as this Fiskon's own copy does not hold its data.
         main_->recoveryKeeper()->flush();
-        const QString ownCopy = main_->recoveryKeeper()->copy().fileName();
+        QCOMPARE(QFile::exists(orphan), recover);
+        QVERIFY(QDir(ownCopy).removeRecursively());
+        main_->recoveryKeeper()->changed();
+        main_->recoveryKeeper()->flush();
+        QVERIFY(!QFile::exists(orphan));
         if (!recover) {
             QCOMPARE(start_.shown, 1);
             QCOMPARE(rows(), 0);
@@ -272,6 +288,89 @@ private slots:
         main_->recoveryKeeper()->flush();
         QVERIFY(!QFile::exists(ownCopy));
         QCOMPARE(main_->windowTitle(), kCaption + QStringLiteral(" – podatnicy-2006.txt"));
+    }
+
+    // Another file named on the command line after "Odzyskaj": the recovered data are not replaced
+    // without a question, also with "QuitQuery" off; wanted saved but not saved, they stay.
+    void recoveredDataAreNotReplacedByTheStartupFileWithoutAQuestion_data() {
+        QTest::addColumn<QList<bool>>("answers");  // Odzyskaj, then save?
+        QTest::addColumn<bool>("saveCancelled");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("Nie: the file replaces them") << QList<bool>{true, false} << false << true;
+        QTest::newRow("Tak, saved: the file opens") << QList<bool>{true, true} << false << true;
+        QTest::newRow("Tak, dialog cancelled: they stay") << QList<bool>{true, true} << true << false;
+    }
+    void recoveredDataAreNotReplacedByTheStartupFileWithoutAQuestion() {
+        QFETCH(QList<bool>, answers);
+        QFETCH(bool, saveCancelled);
+        QFETCH(bool, opened);
+        {
+            QFile settings(path("fiskon.ini"));
+            QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            settings.write("[MainSettings]\r\nShowInitialScreen=1\r\nQuitQuery=0\r\n");
+        }
+        config_->Wczytaj();
+        QVERIFY(!config_->QuitQuery());
+        QTemporaryDir state;
+        const QString other = dataFile("inny.txt", 2, "NOWAK");
+        Workspace dead;
+        QVERIFY(LoadFromFile(dead.taxpayers, dataFile("podatnicy-2006.txt", 3)));
+        dead.taxpayersSaved = false;
+        writeCopy(state.filePath("kopia-1-dead.txt"), dead);
+        main_->setRecovery(std::make_unique<RecoveryKeeper>(main_->workspace(),
+                                                            std::make_unique<OwnRecoveryCopy>(state.path()), 0),
+                           state.path());
+        main_->setStartupFile(other);
+        for (const bool answer : answers) ui_->answers.push_back(answer);
+        if (answers.back()) ui_->fileNames.push_back(saveCancelled ? std::nullopt : std::optional(path("odzyskane.txt")));
+        startUp();
+
+        QCOMPARE(ui_->count(UiCall::Ask), 2);
+        const auto asked = std::find_if(ui_->calls.begin(), ui_->calls.end(), [](const UiCall& call) {
+            return call.text == QStringLiteral("Dane podatników nie zostały zapisane. Czy chcesz je zapisać?");
+        });
+        QVERIFY(asked != ui_->calls.end());
+        QCOMPARE(asked->title, QStringLiteral("Uwaga!"));
+        QCOMPARE(main_->taxpayers().count(), opened ? 2 : 3);
+        if (!opened) {
+            QCOMPARE(ui_->last().text, QStringLiteral("Plik „%1” nie został otwarty: odzyskane dane podatników nie "
+                                                      "zostały zapisane.").arg(other));
+            QVERIFY(!main_->workspace().taxpayersSaved);
+        }
+        if (answers.back() && !saveCancelled) {
+            TaxpayerRegister saved;
+            QVERIFY(LoadFromFile(saved, path("odzyskane.txt")));
+            QCOMPARE(TaxpayerFileText(saved), TaxpayerFileText(dead.taxpayers));
+        }
+    }
+
+    // A copy cut short by the disk is neither brought back nor removed unseen: the user is told,
+    // and it is moved aside, where it stays.
+    void aDamagedCopyIsToldAboutAndSetAside() {
+        QTemporaryDir state;
+        Workspace dead;
+        QVERIFY(LoadFromFile(dead.taxpayers, dataFile("podatnicy-2006.txt", 3)));
+        dead.taxpayersSaved = false;
+        const QString orphan = state.filePath("kopia-1-dead.txt");
+        writeCopy(orphan, dead);
+        QFile cut(orphan);
+        QVERIFY(cut.resize(cut.size() - 30));
+        main_->setRecovery(std::make_unique<RecoveryKeeper>(main_->workspace(),
+                                                            std::make_unique<OwnRecoveryCopy>(state.path()), 0),
+                           state.path());
+        startUp();
+
+        QCOMPARE(ui_->count(UiCall::Ask), 0);
+        const QString aside = state.filePath("uszkodzona-1-dead.txt");
+        QCOMPARE(ui_->calls.front().title, QStringLiteral("Uwaga!"));
+        QCOMPARE(ui_->calls.front().text,
+                 QStringLiteral("Program nie został poprawnie zamknięty, ale kopia niezapisanych zmian z 14-03-2026 "
+                                "09:26 jest niepełna lub uszkodzona i nie da się z niej odzyskać danych. Przeniesiono "
+                                "ją do pliku „%1”.").arg(aside));
+        QVERIFY(QFile::exists(aside));
+        QVERIFY(!QFile::exists(orphan));
+        QCOMPARE(rows(), 0);
+        QCOMPARE(start_.shown, 1);
     }
 };
 
