@@ -1,15 +1,12 @@
 #include "store/RecoveryCopyHolder.h"
 
 #include <QCoreApplication>
-#include <QFile>
+#include <QSysInfo>
 
 namespace {
 
-std::string bootId() {
-    QFile file(QStringLiteral("/proc/sys/kernel/random/boot_id"));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.read(64).trimmed().toStdString();
-}
+// The kernel's boot id, as the register's lock file names it too.
+std::string bootId() { return QSysInfo::bootUniqueId().toStdString(); }
 
 }  // namespace
 
