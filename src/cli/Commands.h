@@ -41,6 +41,7 @@ int RunImportPlatnikCommand(const QStringList& arguments, QTextStream& out, QTex
 int RunImportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunFieldsCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunPdfCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunCertificatesCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunCheckCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunSummaryCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunExportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);

@@ -104,6 +104,9 @@ FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QStrin
     if (parsed.has(QStringLiteral("jobs"))) request.jobsOption = parsed.value(QStringLiteral("jobs"));
     if (parsed.has(QStringLiteral("password"))) request.passwordOption = parsed.value(QStringLiteral("password"));
     if (parsed.has(QStringLiteral("password-file"))) request.passwordFile = parsed.value(QStringLiteral("password-file"));
+    if (parsed.has(QStringLiteral("sign"))) request.signNickname = parsed.value(QStringLiteral("sign"));
+    if (parsed.has(QStringLiteral("nss-db"))) request.nssDatabase = parsed.value(QStringLiteral("nss-db"));
+    if (parsed.has(QStringLiteral("pin-file"))) request.pinFile = parsed.value(QStringLiteral("pin-file"));
     return request;
 }
 

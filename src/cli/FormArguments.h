@@ -28,6 +28,9 @@ struct FormRequest {
     std::optional<QString> jobsOption;      // --jobs N (pdf)
     std::optional<QString> passwordOption;  // --password pesel|nip (pdf)
     std::optional<QString> passwordFile;    // --password-file FILE (pdf)
+    std::optional<QString> signNickname;    // --sign NICKNAME (pdf)
+    std::optional<QString> nssDatabase;     // --nss-db DIR (pdf)
+    std::optional<QString> pinFile;         // --pin-file FILE (pdf)
 };
 
 // Parses the form options and the positional files; the option names beyond the common ones

@@ -1,10 +1,13 @@
 // fiskon-cli pdf IN OUT.pdf --form pit11|pit40 [the options of fields] [--records all|LIST]
-//                          [--each DIR [--password pesel|nip | --password-file FILE]] [--jobs N]
+//                          [--each DIR [--password pesel|nip | --password-file FILE]]
+//                          [--sign NICKNAME [--nss-db DIR] [--pin-file FILE]] [--jobs N]
 // Draws the chosen taxpayers' forms, formatted and calculated as the print dialog asks, with the
 // forms program's renderer: into one PDF, each document from a new page, or one PDF per taxpayer
 // (locked with the taxpayer's PESEL or NIP, or with one password read from a file), on every core.
-// Every taxpayer is checked before the first file is written: one that would stop the batch
-// stops it with nothing written.
+// With --sign every file (or the one PDF) is signed with a certificate of the NSS database, its
+// card unlocked with the PIN of the first line of --pin-file, tried once. Every taxpayer is
+// checked, and the certificate and PIN too, before the first file is written: what would stop
+// the batch stops it with nothing written.
 #include "cli/Commands.h"
 #include "cli/FormArguments.h"
 #include "cli/TerminalProgress.h"
@@ -15,6 +18,9 @@
 #include "forms/ControlCharacters.h"
 #include "forms/PdfPasswords.h"
 #include "forms/TSterFormVEL.h"
+#include "signing/CertificateDatabase.h"
+#include "signing/SignedPdfBatch.h"
+#include "signing/SigningKey.h"
 #include "store/Cp1250.h"
 #include "store/FileErrors.h"
 #include "store/PolishPlural.h"
@@ -28,6 +34,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -54,32 +61,49 @@ PdfProtection parseProtection(const QString& text) {
                          .arg(text));
 }
 
-// The first line of the password file (a password never stands on the command line, where other
-// users of the machine can read it). Throws FileError when it cannot be read or holds none, and
-// for a file that is no text: a NUL byte would end the password early for the encryption, which
-// takes it as a C string, and bytes that are not UTF-8 would become another password than the
-// one the user will type.
-QByteArray readPasswordFile(const QString& path) {
+// The first line of a file holding a secret (a password or a PIN never stands on the command
+// line, where other users of the machine can read it); `what` names the file ("z hasłem", "z
+// PIN-em") and `use` what the secret is for. Throws FileError when it cannot be read or holds
+// none, and for a file that is no text: a NUL byte would end the secret early for the libraries,
+// which take it as a C string, and bytes that are not UTF-8 would become another secret than
+// the one the user types.
+QByteArray readSecretFile(const QString& path, const QString& what, const QString& use) {
     constexpr std::int64_t kMostBytes = 64 * 1024;
     const std::optional<std::string> bytes = ReadWholeFile(path, kMostBytes);
-    if (!bytes) throw FileError(QStringLiteral("Nie ma pliku z hasłem „%1”.").arg(path));
+    if (!bytes) throw FileError(QStringLiteral("Nie ma pliku %1 „%2”.").arg(what, path));
     if (bytes->find('\0') != std::string::npos)
-        throw FileError(QStringLiteral("Plik z hasłem „%1” zawiera bajt zerowy (NUL): to nie jest plik tekstowy, "
-                                       "nie ma czym zabezpieczyć plików PDF.")
-                            .arg(path));
+        throw FileError(QStringLiteral("Plik %1 „%2” zawiera bajt zerowy (NUL): to nie jest plik tekstowy, "
+                                       "nie ma czym %3.")
+                            .arg(what, path, use));
     std::string_view line(*bytes);
     line = line.substr(0, line.find('\n'));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    QStringDecoder utf8(QStringConverter::Utf8);  // a byte-order mark in front is no part of the password
-    const QString password = utf8.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
+    QStringDecoder utf8(QStringConverter::Utf8);  // a byte-order mark in front is no part of the secret
+    const QString secret = utf8.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
     if (utf8.hasError())
-        throw FileError(QStringLiteral("Pierwszy wiersz pliku z hasłem „%1” nie jest tekstem w UTF-8: hasło byłoby inne "
-                                       "niż to, które się wpisze przy otwieraniu plików PDF.")
-                            .arg(path));
-    if (password.isEmpty())
-        throw FileError(QStringLiteral("Pierwszy wiersz pliku z hasłem „%1” jest pusty: nie ma czym zabezpieczyć plików PDF.")
-                            .arg(path));
-    return password.toUtf8();
+        throw FileError(QStringLiteral("Pierwszy wiersz pliku %1 „%2” nie jest tekstem w UTF-8: byłby inny "
+                                       "niż ten, który się wpisuje.")
+                            .arg(what, path));
+    if (secret.isEmpty())
+        throw FileError(QStringLiteral("Pierwszy wiersz pliku %1 „%2” jest pusty: nie ma czym %3.").arg(what, path, use));
+    return secret.toUtf8();
+}
+
+QByteArray readPasswordFile(const QString& path) {
+    return readSecretFile(path, QStringLiteral("z hasłem"), QStringLiteral("zabezpieczyć plików PDF"));
+}
+
+// The key of --sign, its card unlocked with the PIN of --pin-file (read only when the card asks
+// for one). Throws SigningError or FileError.
+std::unique_ptr<SigningKey> unlockSigningKey(const FormRequest& request) {
+    OpenCertificateDatabase(request.nssDatabase.value_or(DefaultCertificateDatabase()));
+    const SecretSource pin = [&request](const SigningCertificate& certificate) -> std::optional<QByteArray> {
+        if (!request.pinFile)
+            throw UsageError(QStringLiteral("Certyfikat „%1” wymaga PIN-u: podaje się go w pliku, --pin-file PLIK.")
+                                 .arg(certificate.nickname));
+        return readSecretFile(*request.pinFile, QStringLiteral("z PIN-em"), QStringLiteral("odblokować karty"));
+    };
+    return std::make_unique<SigningKey>(*request.signNickname, pin);
 }
 
 }  // namespace
@@ -87,7 +111,8 @@ QByteArray readPasswordFile(const QString& path) {
 int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStream& err) {
     const FormRequest request =
         ParseFormRequest(arguments, {QStringLiteral("records"), QStringLiteral("each"), QStringLiteral("jobs"),
-                                     QStringLiteral("password"), QStringLiteral("password-file")});
+                                     QStringLiteral("password"), QStringLiteral("password-file"), QStringLiteral("sign"),
+                                     QStringLiteral("nss-db"), QStringLiteral("pin-file")});
     const bool each = request.eachDirectory.has_value();
     if (request.files.size() != (each ? 1 : 2))
         throw UsageError(each ? QStringLiteral("Z --each podaje się tylko plik danych podatników (pliki PDF trafiają do katalogu).")
@@ -104,6 +129,8 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
                                         "działają tylko z --each."));
     if (request.passwordOption && request.passwordFile)
         throw UsageError(QStringLiteral("Podaje się --password albo --password-file, nie oba."));
+    if ((request.nssDatabase || request.pinFile) && !request.signNickname)
+        throw UsageError(QStringLiteral("--nss-db i --pin-file służą do podpisu: działają tylko z --sign."));
     PdfProtection protection = PdfProtection::None;
     QByteArray onePassword;
     if (request.passwordOption) protection = parseProtection(*request.passwordOption);
@@ -125,6 +152,7 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
     pdf.positions = *chosen;
     pdf.choices = request.choices;
     SetEditionSymbols(pdf.symbols, request.yearIndex);
+    pdf.yearIndex = request.yearIndex;
     pdf.folder = each ? *request.eachDirectory : QString();
     pdf.protection = protection;
     pdf.onePassword = onePassword;
@@ -156,8 +184,12 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
         }
     }
 
+    // The certificate and the PIN before anything is drawn: a wrong one writes nothing.
+    const std::unique_ptr<SigningKey> key = request.signNickname ? unlockSigningKey(request) : nullptr;
+
     TerminalProgress progress(err, QStringLiteral("Formularze"), static_cast<int>(chosen->size()));
     FormPdfBatch batch = MakeTaxpayerPdfBatch(pdf);
+    if (key) SignBatchFiles(batch, *key, TaxpayerPdfSignatureReason(pdf), false);
     // Before anything is drawn: a taxpayer whose form cannot be made stops the batch, nothing written.
     batch.checked = [&](int index, const FormPdfOutcome& outcome) {
         // Findings go to a terminal: a control character in them is shown, not obeyed.

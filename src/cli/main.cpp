@@ -1,6 +1,7 @@
 // fiskon-cli: the program's data work without windows, for batch use and tests.
 #include "cli/Commands.h"
 
+#include "signing/CertificateDatabase.h"
 #include "store/FileErrors.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -117,5 +119,16 @@ int main(int argc, char* argv[]) {
         return kExitUsage;
     }
     arguments.removeFirst();
-    return runCommand(*command, arguments, out, err);
+    const int code = runCommand(*command, arguments, out, err);
+    // A command that signed finishes with the certificate database and its card modules here,
+    // while every library is still whole. The process then ends without the exit handlers: the
+    // signing library's own would shut NSS down a second time and complain of it in English,
+    // and a card module's destructors must not be left to run against a live NSS.
+    if (FinishCertificateDatabase()) {
+        out.flush();
+        err.flush();
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -31,11 +32,13 @@ struct DrawnDocument {
     QString taxpayer;
     int pages = 0;
     QString path;
+    QByteArray password;
 };
 
 struct Part {
     std::vector<FormPdfSource> sources;
     bool ownFiles = false;  // each document into a file of its own
+    bool invisibleSignature = false;
 };
 
 struct DrawnPart {
@@ -57,6 +60,7 @@ std::unique_ptr<FormDocument> makeDocument(const FormPdfSource& source, DrawnDoc
     drawn.taxpayer = document->taxpayerName();
     drawn.pages = document->pageCount();
     drawn.path = source.path;
+    drawn.password = source.password;
     return document;
 }
 
@@ -84,7 +88,8 @@ DrawnPart drawPart(Part& part) {
         if (part.ownFiles && !getsOwnFile(document.outcome)) continue;
         pages.push_back({documents.back().get(), 1, document.pages});
         if (part.ownFiles)
-            pieces.push_back({page, document.pages, FormPdfTitle({documents.back().get()}), part.sources[i].password});
+            pieces.push_back({page, document.pages, FormPdfTitle({documents.back().get()}), part.sources[i].password,
+                              part.invisibleSignature});
         page += document.pages;
     }
     if (pages.empty()) return drawn;
@@ -150,6 +155,7 @@ private:
         while (given_ < parts_ && workers_.outstanding() < windowFor(batch_.jobs)) {
             Part part;
             part.ownFiles = ownFiles_;
+            part.invisibleSignature = batch_.invisibleSignature;
             for (int index = firstOf(given_); index < std::min(batch_.count, firstOf(given_ + 1)); ++index) {
                 part.sources.push_back(batch_.source(index));
                 preparation_.prepare(part.sources.back().symbol);
@@ -192,7 +198,7 @@ void WriteFormsPdfBatch(const QString& path, const FormPdfBatch& batch) {
     int taken = 0;
     JoinedPiece next = JoinedPiece::Start;
     QByteArray piece;
-    WriteFileAtomically(path, [&]() -> std::string_view {
+    const auto nextPiece = [&]() -> std::string_view {
         switch (next) {
         case JoinedPiece::Start:
             piece = assembler.begin();
@@ -219,7 +225,22 @@ void WriteFormsPdfBatch(const QString& path, const FormPdfBatch& batch) {
             break;
         }
         return {piece.constData(), static_cast<std::size_t>(piece.size())};
-    });
+    };
+    if (!batch.seal) {
+        WriteFileAtomically(path, nextPiece);
+        return;
+    }
+    // A signature covers the whole file: it is made in memory, signed, then written.
+    QByteArray whole;
+    for (std::string_view bytes = nextPiece(); !bytes.empty(); bytes = nextPiece())
+        whole.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (batch.invisibleSignature) whole = WithSignatureFont(whole);
+    try {
+        whole = batch.seal(-1, whole, QByteArray());
+    } catch (const std::exception& failure) {
+        throw SealingStopped(QStringLiteral("%1 Nie zapisano pliku „%2”.").arg(QString::fromUtf8(failure.what()), path));
+    }
+    WriteFileAtomically(path, std::string_view(whole.constData(), static_cast<std::size_t>(whole.size())));
 }
 
 int WriteEachFormPdf(const FormPdfBatch& batch) {
@@ -233,14 +254,31 @@ int WriteEachFormPdf(const FormPdfBatch& batch) {
         for (int part = 0; part < queue.parts(); ++part) {
             const DrawnPart drawn = queue.takeNext();
             std::vector<QString> staged;
+            std::deque<QByteArray> sealed;  // staged bytes live until they are committed
             std::size_t file = 0;
-            for (const DrawnDocument& document : drawn.documents) {
+            for (std::size_t i = 0; i < drawn.documents.size(); ++i) {
+                const DrawnDocument& document = drawn.documents[i];
                 if (!getsOwnFile(document.outcome)) continue;
                 const QString& path = document.path;
                 if (folder.isEmpty()) folder = QFileInfo(path).absolutePath();
                 current = path;
-                const QByteArray& bytes = drawn.files[file++];
-                files.stage(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+                const QByteArray* bytes = &drawn.files[file++];
+                if (batch.seal) {
+                    try {
+                        sealed.push_back(batch.seal(queue.firstOf(part) + static_cast<int>(i), *bytes, document.password));
+                    } catch (const std::exception& failure) {
+                        files.commit();  // the files sealed before this one are whole
+                        throw SealingStopped(QStringLiteral("%1 Zapisano %2 z %3 %4 PDF w katalogu „%5”; zatrzymano na pliku „%6”.")
+                                                 .arg(QString::fromUtf8(failure.what()))
+                                                 .arg(files.committed())
+                                                 .arg(batch.count)
+                                                 .arg(PolishPlural(batch.count, QStringLiteral("pliku"),
+                                                                   QStringLiteral("plików"), QStringLiteral("plików")),
+                                                      QDir::toNativeSeparators(folder), QFileInfo(path).fileName()));
+                    }
+                    bytes = &sealed.back();
+                }
+                files.stage(path, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
                 staged.push_back(path);
             }
             const int before = files.committed();

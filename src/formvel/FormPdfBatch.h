@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <stdexcept>
 
 // Many forms into PDF at once, drawn on several threads with the same result as on one: into one
 // PDF with the documents in the order given, or each into a PDF file of its own (locked with a
@@ -47,6 +48,20 @@ struct FormPdfBatch {
     // of their own: written under their names). Optional. Throwing stops the batch: one PDF is not
     // written then, the files already named stay whole.
     std::function<void(int done)> progress;
+    // Optional: called on the caller's thread, in order, with each document's own file (opened by
+    // its source's password) before it is named, or with the one PDF (index -1, no password) before
+    // it is written; returns the file as it is to be written (signed). What it throws stops the
+    // batch as SealingStopped: the files sealed before are named, whole.
+    std::function<QByteArray(int index, const QByteArray& file, const QByteArray& password)> seal;
+    // The files are made for an invisible signature by `seal` (see PdfPiece).
+    bool invisibleSignature = false;
+};
+
+// `seal` refused a file: its reason, how many files were written and at which one it stopped
+// (Polish, UTF-8).
+class SealingStopped : public std::runtime_error {
+public:
+    explicit SealingStopped(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
 // Draws the batch into one PDF at `path`: each document from a new page, in order, the document

@@ -54,6 +54,28 @@ QPDFObjectHandle information(QPDF& pdf, const QString& title, const QString& cre
     return pdf.makeIndirectObject(info);
 }
 
+// The signing library (poppler 22.12) takes a font of the form resources named "popplerfont…"
+// whose base font is "Helvetica " (a blank after the name, as it names the fonts it adds) or,
+// as later versions compare, "Helvetica"; both are offered, neither embedded.
+void addSignatureFont(QPDF& pdf) {
+    QPDFObjectHandle fonts = QPDFObjectHandle::newDictionary();
+    int number = 0;
+    for (const char* name : {"Helvetica ", "Helvetica"}) {
+        QPDFObjectHandle font = QPDFObjectHandle::newDictionary();
+        font.replaceKey("/Type", QPDFObjectHandle::newName("/Font"));
+        font.replaceKey("/Subtype", QPDFObjectHandle::newName("/Type1"));
+        font.replaceKey("/BaseFont", QPDFObjectHandle::newName(std::string("/") + name));
+        font.replaceKey("/Encoding", QPDFObjectHandle::newName("/WinAnsiEncoding"));
+        fonts.replaceKey("/popplerfont" + std::to_string(++number), pdf.makeIndirectObject(font));
+    }
+    QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
+    resources.replaceKey("/Font", fonts);
+    QPDFObjectHandle form = QPDFObjectHandle::newDictionary();
+    form.replaceKey("/Fields", QPDFObjectHandle::newArray());
+    form.replaceKey("/DR", resources);
+    pdf.getRoot().replaceKey("/AcroForm", pdf.makeIndirectObject(form));
+}
+
 QByteArray writePiece(const std::vector<QPDFPageObjectHelper>& pages, const PdfPiece& piece,
                       const QString& creator, const std::string& date) {
     QPDF out;
@@ -62,6 +84,7 @@ QByteArray writePiece(const std::vector<QPDFPageObjectHelper>& pages, const PdfP
     for (int page = piece.firstPage; page < piece.firstPage + piece.pageCount; ++page)
         outPages.addPage(pages[static_cast<std::size_t>(page)], false);
     out.getTrailer().replaceKey("/Info", information(out, piece.title, creator, date));
+    if (piece.invisibleSignature) addSignatureFont(out);
     QPDFWriter writer(out);
     writer.setOutputMemory();
     if (piece.userPassword.isEmpty()) {
@@ -77,6 +100,23 @@ QByteArray writePiece(const std::vector<QPDFPageObjectHelper>& pages, const PdfP
 }
 
 }  // namespace
+
+QByteArray WithSignatureFont(const QByteArray& pdf) {
+    try {
+        QPDF document;
+        document.setSuppressWarnings(true);
+        document.processMemoryFile("podpis.pdf", pdf.constData(), static_cast<std::size_t>(pdf.size()));
+        addSignatureFont(document);
+        QPDFWriter writer(document);
+        writer.setOutputMemory();
+        writer.setDeterministicID(true);
+        writer.write();
+        const auto buffer = writer.getBufferSharedPointer();
+        return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
+    } catch (const std::exception& failure) {
+        throw std::runtime_error(std::string("Nie można przygotować pliku PDF do podpisu: ") + failure.what());
+    }
+}
 
 std::vector<QByteArray> SplitPdf(const QByteArray& pdf, const std::vector<PdfPiece>& pieces, const QString& creator) {
     try {

@@ -15,7 +15,15 @@ struct PdfPiece {
     int pageCount = 0;
     QString title;            // the document title of the piece
     QByteArray userPassword;  // UTF-8; empty: not encrypted
+    // To be signed with an invisible signature: the form resources hold a plain Helvetica (not
+    // embedded) under the name the signing library looks for, so that it embeds no font of its own
+    // (half a megabyte) for an appearance nobody sees.
+    bool invisibleSignature = false;
 };
+
+// The PDF with the font an invisible signature takes (see PdfPiece), not encrypted. Throws
+// std::runtime_error (Polish) when the PDF cannot be read.
+QByteArray WithSignatureFont(const QByteArray& pdf);
 
 // The pieces, in memory, in the order asked. Unencrypted pieces are the same bytes for the same
 // input. Throws std::runtime_error (Polish) when the PDF cannot be read or a piece lies outside it.

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -62,6 +64,18 @@ QString TaxpayerPdfStopReason(const TaxpayerPdfRequest& request, int index, cons
     if (!outcome.calculationFailure.isEmpty())
         return QStringLiteral("Rekord nr %1: %2 Nie zapisano żadnego pliku PDF.").arg(position).arg(outcome.calculationFailure);
     return {};
+}
+
+QString TaxpayerPdfSignatureReason(const TaxpayerPdfRequest& request) {
+    const int index = std::clamp(request.yearIndex, 0, static_cast<int>(std::size(kFormYears)) - 1);
+    QString year = QString::fromLatin1(kFormYears[index]);
+    if (request.choices.kind == FormKind::Pit40) {
+        static const QRegularExpression fourDigits(QStringLiteral("^[0-9]{4}$"));
+        const QString typed = QString::fromLatin1(request.choices.taxYear).trimmed();
+        if (fourDigits.match(typed).hasMatch()) year = typed;
+        return QStringLiteral("PIT-40 za rok %1").arg(year);
+    }
+    return QStringLiteral("PIT-11/8B za rok %1").arg(year);
 }
 
 FormPdfBatch MakeTaxpayerPdfBatch(const TaxpayerPdfRequest& request) {

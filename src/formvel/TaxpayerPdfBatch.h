@@ -20,6 +20,7 @@ struct TaxpayerPdfRequest {
     std::vector<int> positions;  // from 1, ascending
     FieldListChoices choices;
     EditionSymbols symbols;
+    int yearIndex = kDefaultFormYearIndex;  // the form year the symbols are of
     QString folder;  // files of their own go here; empty: one PDF
     PdfProtection protection = PdfProtection::None;
     QByteArray onePassword;  // UTF-8, for PdfProtection::OnePassword; lives only as long as the batch
@@ -43,6 +44,10 @@ QString TaxpayerLabel(const TaxpayerPdfRequest& request, int index);
 // Why a document stops the batch (a field list the forms program refused, amounts that cannot
 // be calculated): "Rekord nr 37: … Nie zapisano żadnego pliku PDF."; empty when it does not.
 QString TaxpayerPdfStopReason(const TaxpayerPdfRequest& request, int index, const FormPdfOutcome& outcome);
+
+// What a signature on the batch's files gives as its reason: "PIT-11/8B za rok 2006", "PIT-40 za
+// rok 2006" (PIT-40: the tax year typed, else the form year).
+QString TaxpayerPdfSignatureReason(const TaxpayerPdfRequest& request);
 
 // The batch with its sources set; `checked` and `progress` are the caller's. The request must
 // outlive the batch.
