@@ -172,8 +172,10 @@ void OpenCertificateDatabase(const QString& folder) {
                                .arg(QDir::toNativeSeparators(shared.folder), QDir::toNativeSeparators(wanted)));
     }
     if (!QFileInfo(wanted).isDir()) {
-        // The user's own database is made as browsers make it; another must exist.
-        if (QFileInfo(wanted) != QFileInfo(DefaultCertificateDatabase()) || !QDir().mkpath(wanted))
+        // The user's own database is made as browsers make it; another must exist. Compared by
+        // path: QFileInfo takes any two missing files for the same one.
+        const QString own = QDir::cleanPath(QFileInfo(DefaultCertificateDatabase()).absoluteFilePath());
+        if (QDir::cleanPath(wanted) != own || !QDir().mkpath(wanted))
             throw SigningError(QStringLiteral("Nie ma bazy certyfikatów „%1”.").arg(QDir::toNativeSeparators(wanted)));
         QFile::setPermissions(wanted, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
