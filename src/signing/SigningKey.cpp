@@ -37,8 +37,12 @@ QString cardText(const SigningCertificate& certificate) {
 struct SigningKey::State {
     SigningCertificate certificate;
     PK11SlotInfo* slot = nullptr;  // where the key is
+    bool loggedIn = false;         // this key logged in to the slot with the PIN it asked for
     std::unique_ptr<QTemporaryDir> folder;
     ~State() {
+        // The card is locked again when its batch is done: the next batch asks for the PIN anew,
+        // and nobody signs with it behind the user's back while the program stays open.
+        if (slot && loggedIn && PK11_IsPresent(slot)) PK11_Logout(slot);
         if (slot) PK11_FreeSlot(slot);
     }
 };
@@ -84,6 +88,7 @@ SigningKey::SigningKey(const QString& nickname, const SecretSource& pin) : state
                                    .arg(cardText(certificate), nss_support::LastErrorText()));
         }
         nss_support::RememberLogin(state_->slot);
+        state_->loggedIn = true;
     }
     state_->folder = workFolder();
 }

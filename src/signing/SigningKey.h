@@ -18,7 +18,8 @@ struct PdfSignatureRequest {
 
 // The key of one certificate, unlocked for a batch of files: the certificate is found and judged,
 // and its card (or the database) logged in to with a PIN asked once. A wrong PIN stops at once:
-// it is never tried again. The PIN is not kept.
+// it is never tried again. The PIN is not kept, and the card it unlocked is locked again when the
+// key is destroyed.
 class SigningKey {
 public:
     // Throws SigningError: no database open, no such certificate, one that cannot sign (named with
