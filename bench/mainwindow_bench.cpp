@@ -22,6 +22,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseFolder(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QByteArray> askSecret(const QString&, const QString&) override { return std::nullopt; }
     std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
     bool choosePrinter(QPrinter&, const QString&) override { return false; }
     void showHelp(const QString&) override {}

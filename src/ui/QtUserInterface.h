@@ -22,6 +22,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;
+    std::optional<QByteArray> askSecret(const QString& title, const QString& text) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     bool choosePrinter(QPrinter& printer, const QString& title) override;
     void showHelp(const QString& topic) override;

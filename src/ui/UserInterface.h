@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -10,7 +11,7 @@
 class QPrinter;
 class QWidget;
 
-// Every message box, question, file dialog, colour dialog, print dialog, help request and shell request of the
+// Every message box, question, secret asked for, file dialog, colour dialog, print dialog, help request and shell request of the
 // program goes through this interface. The program installs QtUserInterface; tests install a
 // scripted fake that records each call and answers from a queue.
 
@@ -48,6 +49,9 @@ public:
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
     // A folder dialog (`title`, starting in `initialPath`); std::nullopt when the user cancels.
     virtual std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) = 0;
+    // A secret (a card's PIN, a password) typed in a masked field under `text`, as UTF-8;
+    // std::nullopt on Cancel. The caller overwrites the bytes once used; nothing keeps them.
+    virtual std::optional<QByteArray> askSecret(const QString& title, const QString& text) = 0;
     // The colour dialog preset to `initial`; std::nullopt on cancel.
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
     // The print dialog (Polish) over `printer`, titled `title`; true when the user confirms, the

@@ -15,6 +15,7 @@ QString kindName(UiCall::Kind kind) {
     case UiCall::Message: return QStringLiteral("Message");
     case UiCall::Ask: return QStringLiteral("Ask");
     case UiCall::Choose: return QStringLiteral("Choose");
+    case UiCall::Secret: return QStringLiteral("Secret");
     case UiCall::OpenFile: return QStringLiteral("OpenFile");
     case UiCall::SaveFile: return QStringLiteral("SaveFile");
     case UiCall::ChooseFolder: return QStringLiteral("ChooseFolder");
@@ -31,7 +32,8 @@ QString matchText(const UiCall& call) {
     switch (call.kind) {
     case UiCall::Message:
     case UiCall::Ask:
-    case UiCall::Choose: return call.text;
+    case UiCall::Choose:
+    case UiCall::Secret: return call.text;
     case UiCall::OpenFile:
     case UiCall::SaveFile:
     case UiCall::ChooseFolder: return call.title;
@@ -57,7 +59,8 @@ QString UiCall::describe() const {
     QString detail;
     switch (kind) {
     case Message:
-    case Ask: detail = title + QStringLiteral(": ") + text; break;
+    case Ask:
+    case Secret: detail = title + QStringLiteral(": ") + text; break;
     case Choose: detail = title + QStringLiteral(": ") + text + QStringLiteral(" [") + buttons.join(QStringLiteral(" | ")) + QStringLiteral("]"); break;
     case OpenFile:
     case SaveFile:
@@ -96,7 +99,8 @@ const UiCall& ScriptedUserInterface::last() const {
 }
 
 bool ScriptedUserInterface::allAnswersUsed() const {
-    return answers.empty() && choices.empty() && fileNames.empty() && colors.empty() && printFiles.empty();
+    return answers.empty() && choices.empty() && fileNames.empty() && colors.empty() && printFiles.empty() &&
+           secrets.empty();
 }
 
 QString ScriptedUserInterface::transcript() const {
@@ -135,14 +139,7 @@ bool ScriptedUserInterface::ask(const QString& title, const QString& text, Messa
     call.title = title;
     call.text = text;
     call.icon = icon;
-    calls.push_back(call);
-    if (answers.empty()) {
-        unexpected(call);
-        return false;
-    }
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return answerFrom(answers, call, false);
 }
 
 int ScriptedUserInterface::askChoices(const QString& title, const QString& text, MessageIcon icon,
@@ -153,14 +150,7 @@ int ScriptedUserInterface::askChoices(const QString& title, const QString& text,
     call.text = text;
     call.icon = icon;
     call.buttons = buttons;
-    calls.push_back(call);
-    if (choices.empty()) {
-        unexpected(call);
-        return -1;
-    }
-    const int answer = choices.front();
-    choices.pop_front();
-    return answer;
+    return answerFrom(choices, call, -1);
 }
 
 std::optional<QString> ScriptedUserInterface::openFile(const FileDialogRequest& request) {
@@ -186,28 +176,22 @@ std::optional<QString> ScriptedUserInterface::fileDialog(UiCall::Kind kind,
     call.filter = request.filter;
     call.defaultSuffix = request.defaultSuffix;
     call.initialPath = request.initialPath;
-    calls.push_back(call);
-    if (fileNames.empty()) {
-        unexpected(call);
-        return std::nullopt;
-    }
-    std::optional<QString> answer = fileNames.front();
-    fileNames.pop_front();
-    return answer;
+    return answerFrom(fileNames, call, std::nullopt);
+}
+
+std::optional<QByteArray> ScriptedUserInterface::askSecret(const QString& title, const QString& text) {
+    UiCall call;
+    call.kind = UiCall::Secret;
+    call.title = title;
+    call.text = text;
+    return answerFrom(secrets, call, std::nullopt);
 }
 
 std::optional<QColor> ScriptedUserInterface::chooseColor(const QColor& initial) {
     UiCall call;
     call.kind = UiCall::ChooseColor;
     call.color = initial;
-    calls.push_back(call);
-    if (colors.empty()) {
-        unexpected(call);
-        return std::nullopt;
-    }
-    std::optional<QColor> answer = colors.front();
-    colors.pop_front();
-    return answer;
+    return answerFrom(colors, call, std::nullopt);
 }
 
 bool ScriptedUserInterface::choosePrinter(QPrinter& printer, const QString& title) {

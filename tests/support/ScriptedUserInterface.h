@@ -10,6 +10,8 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 // The user-interface service of the tests. Every call is recorded in `calls`; questions, file
@@ -19,6 +21,7 @@
 //     ui.answers.push_back(true);                 // "Yes" to the next question
 //     ui.fileNames.push_back("/tmp/x.txt");       // the next file dialog picks this file
 //     ui.fileNames.push_back(std::nullopt);       // ...and the one after that is cancelled
+//     ui.secrets.push_back("1234");              // the PIN typed when one is asked for
 //     ui.printFiles.push_back("/tmp/print.pdf");  // the print dialog confirms, printing there
 //     window.DeleteSelected();
 //     QCOMPARE(ui.count(UiCall::Ask, "Czy na pewno usunąć?"), 1);
@@ -27,7 +30,7 @@
 // the running test at once (through `onUnexpected`) and is answered with No / Cancel, so nothing
 // ever waits for a user who is not there.
 struct UiCall {
-    enum Kind { Message, Ask, Choose, OpenFile, SaveFile, ChooseFolder, ChooseColor, Print, Help, Url };
+    enum Kind { Message, Ask, Choose, Secret, OpenFile, SaveFile, ChooseFolder, ChooseColor, Print, Help, Url };
 
     Kind kind = Message;
     QString title;
@@ -55,6 +58,7 @@ public:
     std::deque<int> choices;                       // askChoices(): the button's index, -1 = closed
     std::deque<std::optional<QString>> fileNames;  // openFile()/saveFile()/chooseFolder(): nullopt = Cancel
     std::deque<std::optional<QColor>> colors;      // chooseColor(): nullopt = Cancel
+    std::deque<std::optional<QByteArray>> secrets;  // askSecret(): the bytes typed; nullopt = Cancel
     // choosePrinter(): the PDF file the "printer" writes (the test reads the print there);
     // nullopt = Cancel.
     std::deque<std::optional<QString>> printFiles;
@@ -67,7 +71,7 @@ public:
     // may set it to `[](const QString& m) { ADD_FAILURE() << m.toStdString(); }`.
     std::function<void(const QString&)> onUnexpected;
 
-    // Number of calls of a kind, optionally only those with this text (messages, questions),
+    // Number of calls of a kind, optionally only those with this text (messages, questions, secrets),
     // title (file dialogs), topic (help) or URL text.
     int count(UiCall::Kind kind) const;
     int count(UiCall::Kind kind, const QString& text) const;
@@ -88,6 +92,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;
+    std::optional<QByteArray> askSecret(const QString& title, const QString& text) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     bool choosePrinter(QPrinter& printer, const QString& title) override;
     void showHelp(const QString& topic) override;
@@ -96,4 +101,16 @@ public:
 private:
     std::optional<QString> fileDialog(UiCall::Kind kind, const FileDialogRequest& request);
     void unexpected(const UiCall& call);
+    // Records `call` and answers it from the front of `queue`; `none` (No, Cancel) when it is empty.
+    template <typename Answer>
+    Answer answerFrom(std::deque<Answer>& queue, const UiCall& call, std::type_identity_t<Answer> none) {
+        calls.push_back(call);
+        if (queue.empty()) {
+            unexpected(call);
+            return none;
+        }
+        Answer answer = std::move(queue.front());
+        queue.pop_front();
+        return answer;
+    }
 };

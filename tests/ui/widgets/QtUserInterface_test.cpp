@@ -6,7 +6,9 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -89,6 +91,33 @@ private slots:
         });
         ui.message(QStringLiteral("Informacja"), QStringLiteral("Tekst"), MessageIcon::Information);
         QCOMPARE(buttons, QStringList{QStringLiteral("OK")});
+    }
+
+    void aSecretIsTypedMaskedAndCancelGivesNone() {
+        QtUserInterface ui;
+        QStringList buttons;
+        QPointer<QLineEdit> field;
+        WhenModalOpens([&](QWidget& dialog) {
+            buttons = ButtonTexts(dialog);
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Podpis plików PDF"));
+            field = dialog.findChild<QLineEdit*>();
+            QVERIFY(field);
+            QCOMPARE(field->echoMode(), QLineEdit::Password);
+            field->insert(QStringLiteral("Żółw-12"));
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+        QCOMPARE(ui.askSecret(QStringLiteral("Podpis plików PDF"), QStringLiteral("PIN karty „fiskon-karta”:")),
+                 std::optional<QByteArray>(QStringLiteral("Żółw-12").toUtf8()));
+        QCOMPARE(buttons, (QStringList{QStringLiteral("Anuluj"), QStringLiteral("OK")}));
+
+        // Cancel gives nothing back, whatever was typed.
+        WhenModalOpens([&](QWidget& dialog) {
+            QTest::keyClicks(dialog.findChild<QLineEdit*>(), QStringLiteral("4321"));
+            qobject_cast<QDialog*>(&dialog)->reject();
+        });
+        QCOMPARE(ui.askSecret(QStringLiteral("Podpis plików PDF"), QStringLiteral("Hasło pliku certyfikatu:")),
+                 std::optional<QByteArray>());
+        QVERIFY(!field);  // the dialog is gone with its field
     }
 
     void colourDialogReadsOkAnuluj() {
