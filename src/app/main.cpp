@@ -3,6 +3,7 @@
 #include "app/FiskonProgram.h"
 #include "app/ProgramArguments.h"
 #include "app/ProgramResources.h"
+#include "signing/CertificateDatabase.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -33,14 +35,8 @@ bool answerInformation(const ProgramArguments& arguments) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    // --help and --version need no screen.
-    QStringList raw;
-    for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
-    if (answerInformation(ParseProgramArguments(raw))) return 0;
-
+// The program's windows, from the application object made to its end.
+int runWindows(int& argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("fiskon"));
     QApplication::setApplicationVersion(QStringLiteral("1.2.10"));
@@ -61,4 +57,25 @@ int main(int argc, char* argv[]) {
     ProgramStart start;
     start.dataFile = arguments.dataFile;
     return RunFiskon(start);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // --help and --version need no screen.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
+    if (answerInformation(ParseProgramArguments(raw))) return 0;
+
+    const int code = runWindows(argc, argv);
+    // The windows are gone (the clipboard handed over). The certificate database, when the PDF
+    // dialog opened it, is finished here with its card modules while every library is still
+    // whole, and the program ends without the exit handlers: the signing library's own would
+    // shut the database down a second time and complain of it in English, and a card module's
+    // destructors must not be left to run against a live database.
+    if (FinishCertificateDatabase()) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }
