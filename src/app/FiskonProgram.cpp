@@ -72,7 +72,8 @@ int RunFiskon(const ProgramStart& start) {
         startRecovery(FMain);
         AppWindows& windows = FMain.windows();
         TFDataAccess FDataAccess(ui, &FMain);
-        // The import dialogs write the remembered database path into the settings file themselves.
+        // The import dialogs write the remembered database path into the settings file themselves,
+        // the PDF dialog the certificate the files were signed with.
         ProgramSettings importSettings(ProgramSettings::defaultFileName());
         TFImport FImport(FMain.importStep, FDataAccess, importSettings, ui, &FMain);
         windows.import = &FImport;
@@ -116,7 +117,7 @@ int RunFiskon(const ProgramStart& start) {
         windows.exportSep = &FExportSep;
         TFSummary FSummary(FMain.workspace(), FMain, ui, &FVEL, &FMain);
         windows.summary = &FSummary;
-        TFEachPdf FEachPdf(FMain.workspace(), FMain, FVEL, ui, FCalendar, &FMain);
+        TFEachPdf FEachPdf(FMain.workspace(), FMain, FVEL, importSettings, ui, FCalendar, &FMain);
         windows.eachPdf = &FEachPdf;
 
         // Fills the screen also where no window manager maximises it.

@@ -161,6 +161,11 @@ QString LastErrorText() {
 
 QString DefaultCertificateDatabase() { return QDir::home().filePath(QStringLiteral(".pki/nssdb")); }
 
+QString ProgramCertificateDatabase() {
+    const QString fromEnvironment = qEnvironmentVariable("FISKON_NSS_DB");
+    return fromEnvironment.isEmpty() ? DefaultCertificateDatabase() : fromEnvironment;
+}
+
 void OpenCertificateDatabase(const QString& folder) {
     DatabaseState& shared = state();
     const std::lock_guard lock(shared.mutex);

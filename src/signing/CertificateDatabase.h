@@ -39,6 +39,10 @@ using SecretSource = std::function<std::optional<QByteArray>(const SigningCertif
 // The user's own database, ~/.pki/nssdb.
 QString DefaultCertificateDatabase();
 
+// The database the windowed program signs from: the folder named by the environment variable
+// FISKON_NSS_DB, else the user's own.
+QString ProgramCertificateDatabase();
+
 // Opens the database in `folder` (made, with its folder, when `folder` is the user's own and
 // has none yet) for the rest of the process; opening the one already open does nothing. Throws
 // SigningError when it cannot be opened or another one is open.

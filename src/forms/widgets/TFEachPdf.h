@@ -5,11 +5,18 @@
 #include <QList>
 #include <QPointer>
 
+#include <memory>
+
 class BatchProgress;
 class MainView;
+class ProgramSettings;
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
+class SigningKey;
 class TFVEL;
 struct TaxpayerPdfRequest;
 struct Workspace;
@@ -24,11 +31,17 @@ struct Workspace;
 // the dialog says how far it is and "Przerwij" stops after the files being written; at the end it
 // says how many files went where and offers to open the folder. A typed password lives only for
 // one batch: it is cleared from the dialog afterwards and never stored.
+//
+// The files may be signed with a certificate of the certificate database (opened when the dialog
+// is first shown), on a card or with its key in the database; one from a PKCS#12 file can be added
+// to the database here. The card's PIN is asked once a batch, after the taxpayers are checked and
+// before anything is drawn: a wrong one writes nothing. The certificate chosen (never the PIN) is
+// remembered in the settings and chosen again next time while the database has it.
 class TFEachPdf : public FormsDialog {
     Q_OBJECT
 public:
-    TFEachPdf(Workspace& workspace, MainView& mainView, TFVEL& showForm, UserInterface& ui, TFCalendar& calendar,
-              QWidget* parent = nullptr);
+    TFEachPdf(Workspace& workspace, MainView& mainView, TFVEL& showForm, ProgramSettings& settings, UserInterface& ui,
+              TFCalendar& calendar, QWidget* parent = nullptr);
 
     void FormShow() override;
     void rbPIT11Click() override;
@@ -37,6 +50,7 @@ public:
     void btnKatalogClick();
     void btnSaveClick();
     void btnPrzerwijClick();
+    void btnDodajCertyfikatClick();
     // Closing the dialog while it writes stops the batch as "Przerwij" does.
     void reject() override;
 
@@ -44,12 +58,22 @@ private:
     void saveAll();
     // False, with the reason in a message, when the choices cannot make a batch.
     bool fillRequest(TaxpayerPdfRequest& request);
-    void runBatch(const TaxpayerPdfRequest& request);
+    void runBatch(const TaxpayerPdfRequest& request, const SigningKey* key);
     void showPasswordFields();
+    // Opens the certificate database the first time and lists its certificates, choosing
+    // `nickname` when it is there and can sign (else what was chosen, else the remembered one).
+    void listCertificates(const QString& nickname = QString());
+    // The nickname of the certificate chosen; empty: "bez podpisu".
+    QString chosenCertificate() const;
+    // The key of the chosen certificate, its PIN asked; nullptr, with the reason in a message, when
+    // it cannot sign.
+    std::unique_ptr<SigningKey> unlockKey(const QString& nickname);
+    void remember(const QString& nickname);
 
     Workspace& workspace_;
     MainView& mainView_;
     TFVEL& FVEL_;
+    ProgramSettings& settings_;
     QWidget* yearGroup_ = nullptr;
     QRadioButton* rbWszyscy_ = nullptr;
     QRadioButton* rbZaznaczeni_ = nullptr;
@@ -60,5 +84,10 @@ private:
     QRadioButton* rbBezHasla_ = nullptr;
     QLineEdit* eHaslo1_ = nullptr;
     QLineEdit* eHaslo2_ = nullptr;
+    QComboBox* cbCertyfikat_ = nullptr;
+    QPushButton* btnDodajCertyfikat_ = nullptr;
+    QCheckBox* cbWidoczny_ = nullptr;
+    QLabel* lblCertyfikaty_ = nullptr;
+    bool certificatesListed_ = false;
     BatchProgress* pnlPostep_ = nullptr;
 };

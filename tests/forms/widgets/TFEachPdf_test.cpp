@@ -2,16 +2,17 @@
 // should lock the file; the files locked with one password typed twice open with it, the password
 // is gone from the dialog afterwards, and the folder opens when the user asks.
 
-#include "edit/widgets/EditRig.h"
-#include "forms/widgets/TFEachPdf.h"
-#include "forms/widgets/TFVEL.h"
+#include "forms/widgets/EachPdfRig.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -19,31 +20,26 @@
 class TFEachPdfTest : public QObject {
     Q_OBJECT
 
-    struct Rig : EditRig {
-        Rig() {
-            workspace.taxpayers.Add(Person(QStringLiteral("ŻAK"), QStringLiteral("EWA"), "85031212367"));
-            workspace.taxpayers.Add(Person(QStringLiteral("NOWAK"), QStringLiteral("ANNA"), "8503121236"));  // ten digits
-            workspace.taxpayers.Add(Person(QStringLiteral("ADAMCZYK"), QStringLiteral("JAN"), ""));
-            ui.onUnexpected = [](const QString& message) { QFAIL(qPrintable(message)); };
-        }
-        template <typename T>
-        T* control(const char* name) {
-            T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
-            if (!widget) qFatal("no control %s", name);
-            return widget;
-        }
-        QStringList files() const { return QDir(folder).entryList(QDir::Files | QDir::Hidden); }
+    using Rig = EachPdfRig;
 
-        TFVEL showForm{workspace, ui, calendar};
-        TFEachPdf dialog{workspace, view, showForm, ui, calendar};
-        QString folder = dir.filePath(QStringLiteral("pity"));
-    };
+    QTemporaryDir noDatabase_;
 
 private slots:
+    // The user's own certificate database is never touched here.
+    void initTestCase() { qputenv("FISKON_NSS_DB", QFile::encodeName(noDatabase_.filePath(QStringLiteral("nssdb")))); }
+
     void nothingIsWrittenWhileATaxpayerLacksAUsablePesel() {
         Rig rig;
         rig.dialog.FormShow();
         QVERIFY(rig.control<QRadioButton>("rbPesel")->isChecked());  // the default
+        // No certificate database: the files can only go unsigned, and the dialog says why.
+        QCOMPARE(rig.control<QComboBox>("cbCertyfikat")->count(), 1);
+        QCOMPARE(rig.control<QComboBox>("cbCertyfikat")->currentText(), QStringLiteral("bez podpisu"));
+        QVERIFY2(rig.control<QLabel>("lblCertyfikaty")->text().startsWith(
+                     QStringLiteral("Nie można podpisywać plików: Nie ma bazy certyfikatów „")),
+                 qPrintable(rig.control<QLabel>("lblCertyfikaty")->text()));
+        QVERIFY(!rig.control<QPushButton>("btnDodajCertyfikat")->isEnabled());
+        QVERIFY(!QFileInfo::exists(noDatabase_.filePath(QStringLiteral("nssdb"))));  // not made in passing
         rig.ui.fileNames.push_back(rig.folder);
         rig.control<QToolButton>("btnKatalog")->click();
         QCOMPARE(rig.ui.last().kind, UiCall::ChooseFolder);
