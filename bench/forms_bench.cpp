@@ -16,17 +16,22 @@
 #include "forms/FieldList.h"
 #include "forms/TSterFormVEL.h"
 #include "platform/LinuxWindowSystem.h"
+#include "signing/CertificateDatabase.h"
+#include "signing/SignedPdfBatch.h"
+#include "signing/SigningKey.h"
 #include "store/Cp1250.h"
 #include "store/Workspace.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include <unistd.h>
@@ -148,6 +153,62 @@ void CliPdfBatchArguments(benchmark::internal::Benchmark* benchmark) {
 }
 BENCHMARK(BM_CliPdfBatch)->Apply(CliPdfBatchArguments)->ArgNames({"jobs", "each", "locked"})->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
+#ifdef FISKON_MAKE_TEST_PKI
+// 300 locked files of their own, signed with a key of the certificate database (argument 1) or
+// not (0), on every core: what the signature adds to a batch, and to each file's size (the
+// counter "bytes" is the mean size of a file).
+void BM_SignedEachPdf(benchmark::State& state) {
+    constexpr int kSigned = 300;
+    static QTemporaryDir pki;
+    static const bool ready = [] {
+        const QString script = QStringLiteral(FISKON_MAKE_TEST_PKI);
+        if (std::system(QStringLiteral("'%1' '%2/pki' >/dev/null").arg(script, pki.path()).toLocal8Bit().constData()) != 0)
+            return false;
+        qputenv("SOFTHSM2_CONF", (pki.path() + QStringLiteral("/pki/softhsm2.conf")).toLocal8Bit());
+        OpenCertificateDatabase(pki.path() + QStringLiteral("/pki/nssdb"));
+        return true;
+    }();
+    if (!ready) {
+        state.SkipWithError("make-test-pki failed (softhsm2, libnss3-tools?)");
+        return;
+    }
+    Workspace& workspace = firm();
+    EditionSymbols symbols;
+    SetEditionSymbols(symbols, kDefaultFormYearIndex);
+    QTemporaryDir dir;
+    QByteArrayList lines;
+    FormPdfBatch batch;
+    batch.count = kSigned;
+    batch.jobs = std::max(2, QThread::idealThreadCount());
+    batch.source = [&](int row) {
+        FormPdfSource source;
+        source.symbol = BuildFieldList(lines, choices(), &workspace.taxpayers.at(row), workspace.payer, symbols).value_or("");
+        source.fields = JoinLines(lines);
+        source.options = FormDocument::AutoFormat | FormDocument::Calculate;
+        source.path = dir.filePath(QStringLiteral("%1.pdf").arg(row));
+        source.password = QByteArray::number(85031212367LL + row);
+        return source;
+    };
+    batch.checked = [](int, const FormPdfOutcome&) {};
+    const std::unique_ptr<SigningKey> key =
+        state.range(0) != 0 ? std::make_unique<SigningKey>(QStringLiteral("Podpis Testowy"), SecretSource()) : nullptr;
+    if (key) SignBatchFiles(batch, *key, QStringLiteral("PIT-11/8B za rok 2006"), false);
+    for (auto _ : state) {
+        try {
+            WriteEachFormPdf(batch);
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+        }
+    }
+    qint64 bytes = 0;
+    for (int row = 0; row < kSigned; ++row) bytes += QFileInfo(dir.filePath(QStringLiteral("%1.pdf").arg(row))).size();
+    state.counters["bytes"] = static_cast<double>(bytes) / kSigned;
+    state.counters["files/s"] = benchmark::Counter(static_cast<double>(kSigned) * static_cast<double>(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SignedEachPdf)->Arg(0)->Arg(1)->ArgNames({"signed"})->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+#endif
+
 // The baseline of the batch below without the link: the same documents, each drawn into a PDF file
 // of its own, as the forms program does when it prints with no printer.
 void BM_EachDocumentIntoItsOwnPdf(benchmark::State& state) {
@@ -258,4 +319,8 @@ BENCHMARK(BM_CliPdfOfTheFirm)->Unit(benchmark::kMillisecond)->Iterations(2)->Use
 
 }  // namespace
 
-int main(int argc, char** argv) { return runBenchmarksWithGui(argc, argv); }
+int main(int argc, char** argv) {
+    const int code = runBenchmarksWithGui(argc, argv);
+    FinishCertificateDatabase();
+    return code;
+}

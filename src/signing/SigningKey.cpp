@@ -4,6 +4,7 @@
 #include "signing/SigningError.h"
 
 #include <poppler-qt6.h>
+#include <keyhi.h>
 #include <secerr.h>
 
 #include <QDir>
@@ -32,17 +33,26 @@ QString cardText(const SigningCertificate& certificate) {
                                 : QStringLiteral("bazy certyfikatów");
 }
 
+QString removedText(const SigningCertificate& certificate) {
+    return certificate.onCard()
+               ? QStringLiteral("Karta „%1” została wyjęta z czytnika (albo włożona ponownie i nie jest odblokowana).")
+                     .arg(certificate.token)
+               : QStringLiteral("Baza certyfikatów nie jest już odblokowana.");
+}
+
 }  // namespace
 
 struct SigningKey::State {
     SigningCertificate certificate;
     PK11SlotInfo* slot = nullptr;  // where the key is
+    CERTCertificate* found = nullptr;
     bool loggedIn = false;         // this key logged in to the slot with the PIN it asked for
     std::unique_ptr<QTemporaryDir> folder;
     ~State() {
         // The card is locked again when its batch is done: the next batch asks for the PIN anew,
         // and nobody signs with it behind the user's back while the program stays open.
         if (slot && loggedIn && PK11_IsPresent(slot)) PK11_Logout(slot);
+        if (found) CERT_DestroyCertificate(found);
         if (slot) PK11_FreeSlot(slot);
     }
 };
@@ -65,7 +75,7 @@ SigningKey::SigningKey(const QString& nickname, const SecretSource& pin) : state
     state_->certificate = nss_support::Describe(found, QDateTime::currentDateTimeUtc());
     state_->certificate.nickname = nickname;
     state_->slot = found->slot ? PK11_ReferenceSlot(found->slot) : PK11_GetInternalKeySlot();
-    CERT_DestroyCertificate(found);
+    state_->found = found;
     const SigningCertificate& certificate = state_->certificate;
     if (!certificate.usable())
         throw SigningError(QStringLiteral("Certyfikatem „%1” nie można podpisywać: %2.").arg(nickname, certificate.unusable));
@@ -98,14 +108,8 @@ SigningKey::~SigningKey() = default;
 const SigningCertificate& SigningKey::certificate() const { return state_->certificate; }
 
 void SigningKey::ensureReady() const {
-    const SigningCertificate& certificate = state_->certificate;
-    if (!PK11_IsPresent(state_->slot) ||
-        (PK11_NeedLogin(state_->slot) && !PK11_IsLoggedIn(state_->slot, nullptr)))
-        throw SigningError(certificate.onCard()
-                               ? QStringLiteral("Karta „%1” została wyjęta z czytnika (albo włożona ponownie i nie "
-                                                "jest odblokowana).")
-                                     .arg(certificate.token)
-                               : QStringLiteral("Baza certyfikatów nie jest już odblokowana."));
+    if (!PK11_IsPresent(state_->slot) || (PK11_NeedLogin(state_->slot) && !PK11_IsLoggedIn(state_->slot, nullptr)))
+        throw SigningError(removedText(state_->certificate));
 }
 
 QByteArray SigningKey::sign(const QByteArray& pdf, const PdfSignatureRequest& request) const {
@@ -157,6 +161,10 @@ QByteArray SigningKey::sign(const QByteArray& pdf, const PdfSignatureRequest& re
     QFile::remove(path);
     if (!signedFile || result.isEmpty()) {
         ensureReady();
+        // A card taken out may still be reported present for a while; its key is gone at once.
+        SECKEYPrivateKey* key = PK11_FindKeyByAnyCert(state_->found, nullptr);
+        if (!key) throw SigningError(removedText(certificate));
+        SECKEY_DestroyPrivateKey(key);
         throw SigningError(QStringLiteral("Nie udało się podpisać pliku PDF certyfikatem „%1” (%2).")
                                .arg(certificate.nickname, nss_support::LastErrorText()));
     }
