@@ -75,12 +75,13 @@ int parsePosition(const QString& text) {
 
 }  // namespace
 
-FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QString>& extraOptions) {
+FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QString>& extraOptions,
+                             const std::set<QString>& extraFlags) {
     std::set<QString> names = {QStringLiteral("form"),       QStringLiteral("payer"),      QStringLiteral("record"),
                                QStringLiteral("edition"),    QStringLiteral("strike"),     QStringLiteral("tax-year"),
                                QStringLiteral("first-name"), QStringLiteral("surname"),    QStringLiteral("sort")};
     names.insert(extraOptions.begin(), extraOptions.end());
-    const ImportArguments parsed = ImportArguments::parse(arguments, names, {});
+    const ImportArguments parsed = ImportArguments::parse(arguments, names, extraFlags);
 
     FormRequest request;
     request.files = parsed.files;
@@ -107,6 +108,7 @@ FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QStrin
     if (parsed.has(QStringLiteral("sign"))) request.signNickname = parsed.value(QStringLiteral("sign"));
     if (parsed.has(QStringLiteral("nss-db"))) request.nssDatabase = parsed.value(QStringLiteral("nss-db"));
     if (parsed.has(QStringLiteral("pin-file"))) request.pinFile = parsed.value(QStringLiteral("pin-file"));
+    request.visibleSignature = parsed.flags.count(QStringLiteral("visible-signature")) != 0;
     return request;
 }
 

@@ -31,11 +31,13 @@ struct FormRequest {
     std::optional<QString> signNickname;    // --sign NICKNAME (pdf)
     std::optional<QString> nssDatabase;     // --nss-db DIR (pdf)
     std::optional<QString> pinFile;         // --pin-file FILE (pdf)
+    bool visibleSignature = false;          // --visible-signature (pdf)
 };
 
 // Parses the form options and the positional files; the option names beyond the common ones
 // (without dashes) are given by the command. Throws UsageError for a malformed command line.
-FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QString>& extraOptions);
+FormRequest ParseFormRequest(const QStringList& arguments, const std::set<QString>& extraOptions,
+                             const std::set<QString>& extraFlags = {});
 
 // The number of threads of --jobs: a positive number (at most 256); without the option the number
 // of the machine's cores. Throws UsageError for anything else.

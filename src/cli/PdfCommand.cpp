@@ -1,6 +1,7 @@
 // fiskon-cli pdf IN OUT.pdf --form pit11|pit40 [the options of fields] [--records all|LIST]
 //                          [--each DIR [--password pesel|nip | --password-file FILE]]
-//                          [--sign NICKNAME [--nss-db DIR] [--pin-file FILE]] [--jobs N]
+//                          [--sign NICKNAME [--nss-db DIR] [--pin-file FILE] [--visible-signature]]
+//                          [--jobs N]
 // Draws the chosen taxpayers' forms, formatted and calculated as the print dialog asks, with the
 // forms program's renderer: into one PDF, each document from a new page, or one PDF per taxpayer
 // (locked with the taxpayer's PESEL or NIP, or with one password read from a file), on every core.
@@ -112,7 +113,8 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
     const FormRequest request =
         ParseFormRequest(arguments, {QStringLiteral("records"), QStringLiteral("each"), QStringLiteral("jobs"),
                                      QStringLiteral("password"), QStringLiteral("password-file"), QStringLiteral("sign"),
-                                     QStringLiteral("nss-db"), QStringLiteral("pin-file")});
+                                     QStringLiteral("nss-db"), QStringLiteral("pin-file")},
+                         {QStringLiteral("visible-signature")});
     const bool each = request.eachDirectory.has_value();
     if (request.files.size() != (each ? 1 : 2))
         throw UsageError(each ? QStringLiteral("Z --each podaje się tylko plik danych podatników (pliki PDF trafiają do katalogu).")
@@ -131,6 +133,8 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
         throw UsageError(QStringLiteral("Podaje się --password albo --password-file, nie oba."));
     if ((request.nssDatabase || request.pinFile) && !request.signNickname)
         throw UsageError(QStringLiteral("--nss-db i --pin-file służą do podpisu: działają tylko z --sign."));
+    if (request.visibleSignature && !request.signNickname)
+        throw UsageError(QStringLiteral("--visible-signature działa tylko z --sign."));
     PdfProtection protection = PdfProtection::None;
     QByteArray onePassword;
     if (request.passwordOption) protection = parseProtection(*request.passwordOption);
@@ -189,7 +193,7 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& /*out*/, QTextStrea
 
     TerminalProgress progress(err, QStringLiteral("Formularze"), static_cast<int>(chosen->size()));
     FormPdfBatch batch = MakeTaxpayerPdfBatch(pdf);
-    if (key) SignBatchFiles(batch, *key, TaxpayerPdfSignatureReason(pdf), false);
+    if (key) SignBatchFiles(batch, *key, TaxpayerPdfSignatureReason(pdf), request.visibleSignature);
     // Before anything is drawn: a taxpayer whose form cannot be made stops the batch, nothing written.
     batch.checked = [&](int index, const FormPdfOutcome& outcome) {
         // Findings go to a terminal: a control character in them is shown, not obeyed.

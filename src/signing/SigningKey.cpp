@@ -40,6 +40,20 @@ QString removedText(const SigningCertificate& certificate) {
                : QStringLiteral("Baza certyfikatów nie jest już odblokowana.");
 }
 
+// The text of a visible signature as the library can lay it out: it breaks lines at blanks only,
+// and a word wider than the box would never be placed (it would try for ever). Words are cut to a
+// width that fits, blanks made single, and the text kept to what three lines hold.
+QString visibleText(const QString& text) {
+    constexpr qsizetype kLongestWord = 20;
+    constexpr qsizetype kLongestText = 90;
+    QStringList words = text.simplified().split(u' ', Qt::SkipEmptyParts);
+    for (QString& word : words)
+        if (word.size() > kLongestWord) word = word.left(kLongestWord - 1) + QChar(0x2026);
+    QString result = words.join(u' ');
+    if (result.size() > kLongestText) result = result.left(kLongestText - 1).trimmed() + QChar(0x2026);
+    return result;
+}
+
 }  // namespace
 
 struct SigningKey::State {
@@ -133,7 +147,7 @@ QByteArray SigningKey::sign(const QByteArray& pdf, const PdfSignatureRequest& re
     data.setDocumentUserPassword(request.documentPassword);
     data.setFieldPartialName(QStringLiteral("Podpis"));
     const QString signedAt = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    data.setSignatureText(QStringLiteral("Podpisano elektronicznie: %1").arg(certificate.subject));
+    data.setSignatureText(visibleText(QStringLiteral("Podpisano elektronicznie: %1").arg(certificate.subject)));
     if (request.visible) {
         data.setSignatureLeftText(signedAt);
         // At the foot of the first page, on the right, in the page's share (top-left origin).

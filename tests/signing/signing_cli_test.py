@@ -141,6 +141,15 @@ class SignedFiles(unittest.TestCase):
         reason = b"/Reason <feff" + binascii.hexlify("PIT-40 za rok 2006".encode("utf-16-be")) + b">"
         self.assertTrue(reason in rewritten, "the reason names the form and the year")
 
+    def test_visible_signature_in_the_foot_of_the_first_page(self):
+        out = os.path.join(self.work, "widoczny.pdf")
+        done = run("pdf", self.register, out, "--form", "pit11", "--records", "2", "--sign", "Podpis Testowy",
+                   "--nss-db", os.path.join(PKI, "nssdb"), "--visible-signature")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertSignedWhole(out, "")
+        text = subprocess.run(["pdftotext", "-f", "1", "-l", "1", out, "-"], capture_output=True, text=True).stdout
+        self.assertIn("Podpisano elektronicznie:", " ".join(text.split()))
+
     def test_what_stops_before_the_first_file(self):
         nssdb = os.path.join(PKI, "nssdb")
         cases = [
