@@ -59,7 +59,8 @@ std::optional<QByteArray> AskSecretInDialog(QWidget* parent, const QString& titl
         // the edit as well; setting a new text drops the edit's undo history of the keys typed.
         QString typed = edit->text();
         if (given) secret = typed.toUtf8();
-        if (!typed.isEmpty())
+        // Text set from a literal is read-only memory, and nobody's typing: it is left alone.
+        if (!typed.isEmpty() && typed.data_ptr().isMutable())
             std::memset(static_cast<void*>(const_cast<QChar*>(typed.constData())), 0,
                         static_cast<std::size_t>(typed.size()) * sizeof(QChar));
         edit->setText(QString());
