@@ -3,12 +3,16 @@
 #include "signing/SigningKey.h"
 #include "signing/widgets/CertificateChoice.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +44,13 @@ SignFormDialog::SignFormDialog(const QString& path, QWidget* parent)
     layout->addWidget(file);
     layout->addWidget(choice_);
     layout->addWidget(buttons);
+    // Wide enough for the longest description of a certificate, within the screen.
+    const auto* box = choice_->findChild<QComboBox*>(QStringLiteral("cbCertyfikat"));
+    int widest = 0;
+    for (int row = 0; row < box->count(); ++row)
+        widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->itemText(row)));
+    const int room = screen() ? screen()->availableGeometry().width() * 9 / 10 : 1000;
+    resize(std::min(room, std::max(sizeHint().width(), widest + 120)), sizeHint().height());
 }
 
 SignFormDialog::~SignFormDialog() = default;
