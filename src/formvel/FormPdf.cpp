@@ -11,6 +11,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 
 #include <string_view>
 
@@ -50,6 +51,21 @@ QString FormPdfTitle(const std::vector<const FormDocument*>& documents) {
         if (const QString label = FormEditionLabel(*document); !labels.contains(label)) labels << label;
     const QString taxpayer = documents.size() == 1 ? documents.front()->taxpayerName() : QString();
     return FormPdfTitle(labels, static_cast<int>(documents.size()), taxpayer);
+}
+
+QString PdfSignatureReason(bool pit40, const QString& typedTaxYear, const QString& editionYear) {
+    if (!pit40) return QStringLiteral("PIT-11/8B za rok %1").arg(editionYear);
+    static const QRegularExpression fourDigits(QStringLiteral("^[0-9]{4}$"));
+    const QString typed = typedTaxYear.trimmed();
+    return QStringLiteral("PIT-40 za rok %1").arg(fourDigits.match(typed).hasMatch() ? typed : editionYear);
+}
+
+QString PdfSignatureReason(const FormDocument& document) {
+    const FormLayout& layout = document.layout();
+    QString typed;
+    for (const FormBox& box : layout.boxes)
+        if (box.kind == BoxKind::TaxYear) typed = document.value(box.key);
+    return PdfSignatureReason(layout.isPit40, typed, QString::number(layout.editionYear));
 }
 
 QByteArray RenderFormsPdf(const std::vector<FormPdfPages>& pages, const QString& title) {

@@ -25,6 +25,12 @@ QString FormEditionLabel(const FormDocument& document);
 QString FormPdfTitle(const QStringList& editionLabels, int documents, const QString& onlyTaxpayer);
 QString FormPdfTitle(const std::vector<const FormDocument*>& documents);
 
+// The reason a signed form's PDF gives: "PIT-40 za rok 2006", "PIT-11/8B za rok 2005" – on a PIT-40
+// the tax year typed on it when that is four digits, else `editionYear`.
+QString PdfSignatureReason(bool pit40, const QString& typedTaxYear, const QString& editionYear);
+// The same for one document: its tax-year box, else the year of its edition.
+QString PdfSignatureReason(const FormDocument& document);
+
 // One PDF in memory: pages firstPage..lastPage (1-based, clipped) of each document, each document
 // from a new page, with the given document title.
 struct FormPdfPages {

@@ -1,6 +1,7 @@
 #include "formvel/TaxpayerPdfBatch.h"
 
 #include "formvel/FormDocument.h"
+#include "formvel/FormPdf.h"
 #include "forms/TSterFormVEL.h"
 #include "store/Cp1250.h"
 
@@ -68,14 +69,8 @@ QString TaxpayerPdfStopReason(const TaxpayerPdfRequest& request, int index, cons
 
 QString TaxpayerPdfSignatureReason(const TaxpayerPdfRequest& request) {
     const int index = std::clamp(request.yearIndex, 0, static_cast<int>(std::size(kFormYears)) - 1);
-    QString year = QString::fromLatin1(kFormYears[index]);
-    if (request.choices.kind == FormKind::Pit40) {
-        static const QRegularExpression fourDigits(QStringLiteral("^[0-9]{4}$"));
-        const QString typed = QString::fromLatin1(request.choices.taxYear).trimmed();
-        if (fourDigits.match(typed).hasMatch()) year = typed;
-        return QStringLiteral("PIT-40 za rok %1").arg(year);
-    }
-    return QStringLiteral("PIT-11/8B za rok %1").arg(year);
+    return PdfSignatureReason(request.choices.kind == FormKind::Pit40, QString::fromLatin1(request.choices.taxYear),
+                              QString::fromLatin1(kFormYears[index]));
 }
 
 FormPdfBatch MakeTaxpayerPdfBatch(const TaxpayerPdfRequest& request) {

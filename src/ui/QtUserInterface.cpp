@@ -4,24 +4,21 @@
 #include "ui/HelpLocation.h"
 #include "ui/PolishDialogTexts.h"
 
+#include "signing/widgets/CertificatePrompts.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -133,36 +130,7 @@ std::optional<QString> QtUserInterface::runFileDialog(const FileDialogRequest& r
 }
 
 std::optional<QByteArray> QtUserInterface::askSecret(const QString& title, const QString& text) {
-    QDialog dialog(dialogParent());
-    dialog.setWindowTitle(title);
-    auto* label = new QLabel(text, &dialog);
-    label->setWordWrap(true);
-    auto* edit = new QLineEdit(&dialog);
-    edit->setObjectName(QStringLiteral("eSekret"));
-    edit->setEchoMode(QLineEdit::Password);
-    edit->setMinimumWidth(260);
-    label->setBuddy(edit);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(label);
-    layout->addWidget(edit);
-    layout->addWidget(buttons);
-    SetPolishButtonTexts(dialog);
-    const bool given = dialog.exec() == QDialog::Accepted;
-    std::optional<QByteArray> secret;
-    {
-        // The edit's text shares its buffer with this copy: overwritten here, it is gone from
-        // the edit as well; setting a new text drops the edit's undo history of the keys typed.
-        QString typed = edit->text();
-        if (given) secret = typed.toUtf8();
-        if (!typed.isEmpty())
-            std::memset(static_cast<void*>(const_cast<QChar*>(typed.constData())), 0,
-                        static_cast<std::size_t>(typed.size()) * sizeof(QChar));
-        edit->setText(QString());
-    }
-    return secret;
+    return AskSecretInDialog(dialogParent(), title, text);
 }
 
 std::optional<QColor> QtUserInterface::chooseColor(const QColor& initial) {

@@ -7,24 +7,21 @@
 #include "forms/widgets/FormEditions.h"
 #include "forms/widgets/TFVEL.h"
 #include "settings/SigningChoice.h"
-#include "signing/CertificateDatabase.h"
-#include "signing/CertificateTexts.h"
 #include "signing/SignedPdfBatch.h"
-#include "signing/SigningError.h"
 #include "signing/SigningKey.h"
+#include "signing/widgets/CertificateChoice.h"
 #include "store/FolderCreation.h"
 #include "store/FileErrors.h"
 #include "store/PolishPlural.h"
 #include "store/Workspace.h"
 #include "ui/MainView.h"
 #include "ui/ErrorMessage.h"
+#include "ui/UiCertificatePrompts.h"
 #include "ui/UserInterface.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -32,7 +29,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardItemModel>
 #include <QScopeGuard>
 #include <QThread>
 #include <QToolButton>
@@ -80,7 +76,8 @@ QLineEdit* newPasswordEdit(QWidget* parent, const char* name) {
 TFEachPdf::TFEachPdf(Workspace& workspace, MainView& mainView, TFVEL& showForm, ProgramSettings& settings,
                      UserInterface& ui, TFCalendar& calendar, QWidget* parent)
     : FormsDialog("FEachPdf", QStringLiteral("Zapisywanie PDF dla każdego podatnika"), ui, calendar, parent),
-      workspace_(workspace), mainView_(mainView), FVEL_(showForm), settings_(settings) {
+      workspace_(workspace), mainView_(mainView), FVEL_(showForm), settings_(settings),
+      prompts_(ui, kSecretTitle) {
     auto* yearGroup = new QGroupBox(QStringLiteral("Rok podatkowy"), this);
     yearGroup->setObjectName(QStringLiteral("GroupBoxRok"));
     yearGroup_ = yearGroup;
@@ -141,38 +138,13 @@ TFEachPdf::TFEachPdf(Workspace& workspace, MainView& mainView, TFVEL& showForm, 
     for (QRadioButton* button : {rbPesel_, rbNip_, rbJednoHaslo_, rbBezHasla_})
         connect(button, &QRadioButton::toggled, this, [this] { showPasswordFields(); });
 
-    auto* signing = new QGroupBox(QStringLiteral("Podpisz &certyfikatem:"), this);
-    signing->setObjectName(QStringLiteral("GroupBoxPodpis"));
-    cbCertyfikat_ = new QComboBox(signing);
-    cbCertyfikat_->setObjectName(QStringLiteral("cbCertyfikat"));
-    cbCertyfikat_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cbCertyfikat_->setMinimumContentsLength(58);
-    cbCertyfikat_->addItem(QStringLiteral("bez podpisu"), QString());
-    // The whole description of the certificate chosen, where the box is too narrow for it.
-    connect(cbCertyfikat_, &QComboBox::currentIndexChanged, this,
-            [this] { cbCertyfikat_->setToolTip(cbCertyfikat_->currentText()); });
-    btnDodajCertyfikat_ = new QPushButton(QStringLiteral("&Dodaj certyfikat z pliku…"), signing);
-    btnDodajCertyfikat_->setObjectName(QStringLiteral("btnDodajCertyfikat"));
-    btnDodajCertyfikat_->setEnabled(false);
-    cbWidoczny_ = new QCheckBox(QStringLiteral("podpis &widoczny na formularzu"), signing);
-    cbWidoczny_->setObjectName(QStringLiteral("cbWidoczny"));
-    lblCertyfikaty_ = new QLabel(signing);
-    lblCertyfikaty_->setObjectName(QStringLiteral("lblCertyfikaty"));
-    lblCertyfikaty_->setWordWrap(true);
-    lblCertyfikaty_->hide();
-    auto* signingLayout = new QGridLayout(signing);
-    signingLayout->addWidget(cbCertyfikat_, 0, 0, 1, 2);
-    signingLayout->addWidget(btnDodajCertyfikat_, 1, 0);
-    signingLayout->addWidget(cbWidoczny_, 1, 1);
-    signingLayout->addWidget(lblCertyfikaty_, 2, 0, 1, 2);
-    signingLayout->setColumnStretch(1, 1);
-    connect(btnDodajCertyfikat_, &QPushButton::clicked, this, &TFEachPdf::btnDodajCertyfikatClick);
+    certificates_ = new CertificateChoice(prompts_, this);
 
     pnlPostep_ = new BatchProgress(this);
     connect(pnlPostep_->stopButton(), &QPushButton::clicked, this, &TFEachPdf::btnPrzerwijClick);
 
     buildControls("RadioGroup2", "Label2", "Label3", "btnSave", QStringLiteral("Zapisz"),
-                  {yearGroup, who, folder, protection, signing, pnlPostep_}, [this] { btnSaveClick(); });
+                  {yearGroup, who, folder, protection, certificates_, pnlPostep_}, [this] { btnSaveClick(); });
     showPasswordFields();
 }
 
@@ -191,72 +163,16 @@ void TFEachPdf::FormShow() {
     listCertificates();
 }
 
-void TFEachPdf::listCertificates(const QString& nickname) {
-    QString wanted = nickname.isEmpty() ? chosenCertificate() : nickname;
-    if (!certificatesListed_) {
+void TFEachPdf::listCertificates() {
+    QString wanted;
+    if (!certificates_->listed()) {
         try {
             wanted = RememberedSigningCertificate(settings_);
         } catch (const FileError&) {
             // The settings cannot be read: nothing is chosen for the user; saving says why.
         }
     }
-    while (cbCertyfikat_->count() > 1) cbCertyfikat_->removeItem(1);
-    std::vector<SigningCertificate> certificates;
-    try {
-        OpenCertificateDatabase(ProgramCertificateDatabase());
-        certificates = SigningCertificates();
-        lblCertyfikaty_->clear();
-    } catch (const SigningError& failure) {
-        lblCertyfikaty_->setText(QStringLiteral("Nie można podpisywać plików: %1").arg(failure.message()));
-    }
-    lblCertyfikaty_->setVisible(!lblCertyfikaty_->text().isEmpty());
-    btnDodajCertyfikat_->setEnabled(!OpenCertificateDatabaseFolder().isEmpty());
-    certificatesListed_ = true;
-
-    auto* model = qobject_cast<QStandardItemModel*>(cbCertyfikat_->model());
-    int chosen = 0;
-    for (const SigningCertificate& certificate : certificates) {
-        cbCertyfikat_->addItem(CertificateChoiceText(certificate), certificate.nickname);
-        const int row = cbCertyfikat_->count() - 1;
-        cbCertyfikat_->setItemData(row, certificate.nickname, Qt::ToolTipRole);
-        if (!certificate.usable()) {
-            // Shown with its reason, and not to be chosen.
-            if (model) model->item(row)->setEnabled(false);
-            cbCertyfikat_->setItemData(row, certificate.unusable, Qt::ToolTipRole);
-        } else if (certificate.nickname == wanted) {
-            chosen = row;
-        }
-    }
-    cbCertyfikat_->setCurrentIndex(chosen);
-}
-
-QString TFEachPdf::chosenCertificate() const { return cbCertyfikat_->currentData().toString(); }
-
-void TFEachPdf::btnDodajCertyfikatClick() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Dodaj certyfikat z pliku");
-    request.filter = QStringLiteral("Certyfikat z kluczem (*.p12, *.pfx)|*.p12;*.pfx|Wszystkie pliki (*.*)|*.*");
-    request.initialPath = QDir::homePath();
-    const std::optional<QString> path = ui_.openFile(request);
-    if (!path) return;
-    std::optional<QByteArray> password =
-        ui_.askSecret(kSecretTitle, QStringLiteral("Hasło pliku certyfikatu „%1”:").arg(QFileInfo(*path).fileName()));
-    if (!password) return;
-    const SecretSource databasePassword = [this](const SigningCertificate&) {
-        return ui_.askSecret(kSecretTitle, QStringLiteral("Hasło bazy certyfikatów, do której trafi certyfikat:"));
-    };
-    try {
-        // The password is cleared by the import, whatever it ends with.
-        const QString nickname = AddPkcs12File(*path, std::exchange(*password, QByteArray()), databasePassword);
-        listCertificates(nickname);
-        if (const std::optional<SigningCertificate> added = FindSigningCertificate(nickname); added && !added->usable())
-            ui_.message(QStringLiteral("Informacja"),
-                        QStringLiteral("Dodano certyfikat „%1”, ale nie można nim podpisywać: %2.")
-                            .arg(added->subject, added->unusable),
-                        MessageIcon::Warning);
-    } catch (const SigningError& failure) {
-        ui_.message(QStringLiteral("Błąd"), failure.message(), MessageIcon::Error);
-    }
+    certificates_->listCertificates(wanted);
 }
 
 void TFEachPdf::rbPIT11Click() {
@@ -381,29 +297,17 @@ void TFEachPdf::remember(const QString& nickname) {
     }
 }
 
-std::unique_ptr<SigningKey> TFEachPdf::unlockKey(const QString& nickname) {
-    const SecretSource pin = [this](const SigningCertificate& certificate) {
-        return ui_.askSecret(kSecretTitle, CertificateSecretQuestion(certificate));
-    };
-    try {
-        return std::make_unique<SigningKey>(nickname, pin);
-    } catch (const SigningError& failure) {
-        ui_.message(QStringLiteral("Błąd"), failure.message(), MessageIcon::Error);
-        return nullptr;
-    }
-}
-
 void TFEachPdf::saveAll() {
     TaxpayerPdfRequest request;
     if (!fillRequest(request)) return;
-    const QString nickname = chosenCertificate();
+    const QString nickname = certificates_->chosenCertificate();
     remember(nickname);
     if (nickname.isEmpty()) {
         runBatch(request, nullptr);
         return;
     }
     // The PIN after every check of the taxpayers, before anything is drawn: a wrong one writes nothing.
-    const std::unique_ptr<SigningKey> key = unlockKey(nickname);
+    const std::unique_ptr<SigningKey> key = certificates_->unlockChosenKey();
     if (key) runBatch(request, key.get());
 }
 
@@ -412,7 +316,7 @@ void TFEachPdf::runBatch(const TaxpayerPdfRequest& request, const SigningKey* ke
     int written = 0;
     int withFindings = 0;
     FormPdfBatch batch = MakeTaxpayerPdfBatch(request);
-    if (key) SignBatchFiles(batch, *key, TaxpayerPdfSignatureReason(request), cbWidoczny_->isChecked());
+    if (key) SignBatchFiles(batch, *key, TaxpayerPdfSignatureReason(request), certificates_->visibleSignature());
     batch.checked = [&](int index, const FormPdfOutcome& outcome) {
         if (!outcome.findings.isEmpty()) ++withFindings;
         if (const QString stop = TaxpayerPdfStopReason(request, index, outcome); !stop.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/widgets/FormsDialog.h"
+#include "ui/UiCertificatePrompts.h"
 
 #include <QList>
 #include <QPointer>
@@ -8,11 +9,9 @@
 #include <memory>
 
 class BatchProgress;
+class CertificateChoice;
 class MainView;
 class ProgramSettings;
-class QCheckBox;
-class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -50,7 +49,6 @@ public:
     void btnKatalogClick();
     void btnSaveClick();
     void btnPrzerwijClick();
-    void btnDodajCertyfikatClick();
     // Closing the dialog while it writes stops the batch as "Przerwij" does.
     void reject() override;
 
@@ -60,14 +58,8 @@ private:
     bool fillRequest(TaxpayerPdfRequest& request);
     void runBatch(const TaxpayerPdfRequest& request, const SigningKey* key);
     void showPasswordFields();
-    // Opens the certificate database the first time and lists its certificates, choosing
-    // `nickname` when it is there and can sign (else what was chosen, else the remembered one).
-    void listCertificates(const QString& nickname = QString());
-    // The nickname of the certificate chosen; empty: "bez podpisu".
-    QString chosenCertificate() const;
-    // The key of the chosen certificate, its PIN asked; nullptr, with the reason in a message, when
-    // it cannot sign.
-    std::unique_ptr<SigningKey> unlockKey(const QString& nickname);
+    // Lists the certificates, the remembered one chosen the first time.
+    void listCertificates();
     void remember(const QString& nickname);
 
     Workspace& workspace_;
@@ -84,10 +76,7 @@ private:
     QRadioButton* rbBezHasla_ = nullptr;
     QLineEdit* eHaslo1_ = nullptr;
     QLineEdit* eHaslo2_ = nullptr;
-    QComboBox* cbCertyfikat_ = nullptr;
-    QPushButton* btnDodajCertyfikat_ = nullptr;
-    QCheckBox* cbWidoczny_ = nullptr;
-    QLabel* lblCertyfikaty_ = nullptr;
-    bool certificatesListed_ = false;
+    UiCertificatePrompts prompts_;
+    CertificateChoice* certificates_ = nullptr;
     BatchProgress* pnlPostep_ = nullptr;
 };

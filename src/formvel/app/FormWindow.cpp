@@ -6,6 +6,9 @@
 #include "formvel/FormRenderer.h"
 #include "formvel/app/FormPageView.h"
 #include "formvel/app/FormPrintJobs.h"
+#include "formvel/app/SignFormDialog.h"
+#include "formvel/app/SignedFormPdf.h"
+#include "signing/SigningKey.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -206,6 +209,22 @@ void FormWindow::saveAsPdf() {
     if (path.isEmpty()) return;
     const QString target = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf");
     QString error;
+    // With certificates in the database the form may be signed: the choice, then the PIN, before
+    // anything is drawn.
+    SignFormDialog signing(target, this);
+    if (signing.hasCertificates()) {
+        if (signing.exec() != QDialog::Accepted) return;
+        if (!signing.chosenCertificate().isEmpty()) {
+            const std::unique_ptr<SigningKey> key = signing.unlockChosenKey();
+            if (!key) return;
+            if (WriteSignedFormPdf(target, document_, *key, signing.visibleSignature(), &error))
+                showStatus(QStringLiteral("Formularz podpisany certyfikatem „%1” zapisano w pliku %2.")
+                               .arg(key->certificate().subject, QDir::toNativeSeparators(target)));
+            else
+                QMessageBox::warning(this, QStringLiteral("Błąd"), error);
+            return;
+        }
+    }
     if (writeFormsPdf(target, {&document_}, &error))
         showStatus(QStringLiteral("Formularz zapisano w pliku %1.").arg(QDir::toNativeSeparators(target)));
     else

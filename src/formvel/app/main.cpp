@@ -8,6 +8,7 @@
 #include "formvel/app/FormsRequestHandler.h"
 #include "formvel/app/FormsServerLifetime.h"
 #include "platform/LinuxWindowSystem.h"
+#include "signing/CertificateDatabase.h"
 #include "store/SameFile.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 // formvel: Fiskon's forms program. Started by Fiskon as "formvel /SERWER" (or, as the server variant,
 // "velsrv /SERWER"), it registers the window class of the forms protocol and answers its requests:
@@ -75,6 +77,18 @@ int ShowFieldListFile(const QString& symbol, const QString& path, const QString&
     return QApplication::exec();
 }
 
+// After the event loop: nothing signs any more. The certificate database, when saving a signed PDF
+// opened it, is finished here with its card modules while every library is still whole, and the program ends without
+// the exit handlers: the signing library's own would shut the database down a second time, and a
+// card module's destructors must not be left to run against a live database.
+int Finished(int code) {
+    if (FinishCertificateDatabase()) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
+}
+
 // Qt's own dialogs (print, file, questions) speak Polish too.
 void SpeakPolish(QApplication& application) {
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
@@ -97,7 +111,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     SpeakPolish(application);
     const QStringList& files = commandLine.files;
-    if (commandLine.kind == FormvelCommandLine::ShowFile) return ShowFieldListFile(files[0], files[1], {});
+    if (commandLine.kind == FormvelCommandLine::ShowFile) return Finished(ShowFieldListFile(files[0], files[1], {}));
     if (commandLine.kind == FormvelCommandLine::WritePdf) return ShowFieldListFile(files[0], files[1], files[2]);
     const bool server = commandLine.serverSwitch;
     const bool serverVariant =
@@ -135,5 +149,5 @@ int main(int argc, char** argv) {
             if (handler.openWindowCount() == 0) QApplication::quit();
         });
     }
-    return QApplication::exec();
+    return Finished(QApplication::exec());
 }
