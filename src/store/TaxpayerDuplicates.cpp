@@ -39,6 +39,7 @@ void absorb(TaxpayerRecord& keep, const TaxpayerRecord& other) {
     fillIfEmpty(keep.gmina, other.gmina);
     fillIfEmpty(keep.ulica, other.ulica);
     fillIfEmpty(keep.poczta, other.poczta);
+    fillIfEmpty(keep.email, other.email);
     fillIfEmpty(keep.kodPoczt, other.kodPoczt);
 }
 

@@ -31,6 +31,7 @@ std::vector<Key> makeKeys() {
     keys.push_back(FISKON_NUMBER_KEY(pit11_PITR));
     keys.push_back(FISKON_TEXT_KEY(pit11_od));
     keys.push_back(FISKON_TEXT_KEY(pit11_do));
+    keys.push_back(FISKON_TEXT_KEY(email));
     for (Key& key : keys)
         for (const char c : key.name) key.lowerName.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c);
     return keys;

@@ -27,7 +27,7 @@ struct Key {
 
 // Every key in the order the file has them: the sixteen texts from "nazwisko" to "us", the
 // PIT-11/8B amounts "p11_34".."p11_78", the PIT-40 amounts "p40_35".."p40_76", the five numbers
-// from "pit11_33" to "pit11_PITR", then "pit11_od" and "pit11_do".
+// from "pit11_33" to "pit11_PITR", then "pit11_od", "pit11_do" and "email".
 const std::vector<Key>& all();
 
 // The key of a name, matched without regard to letter case; nullptr for a name that is not one.

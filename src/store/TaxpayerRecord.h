@@ -49,6 +49,7 @@ struct TaxpayerRecord {
     std::uint8_t pit40_PITR = 0;
     FixedText<10> pit11_od;
     FixedText<10> pit11_do;
+    LongText<254> email;  // where the taxpayer's forms are sent; the longest address mail allows
 
     // Amount of a PIT-11/8B box (34..78) or a PIT-40 box (35..76).
     P11Amounts::Box p11Box(int box) { return p11.at(static_cast<std::size_t>(box - kFirstP11Box)); }
@@ -63,5 +64,5 @@ struct TaxpayerRecord {
 inline std::size_t TaxpayerRecord::heapBytes() const {
     return imie1.heapBytes() + nazwisko.heapBytes() + us.heapBytes() + kraj.heapBytes() +
            wojewodztwo.heapBytes() + powiat.heapBytes() + gmina.heapBytes() + ulica.heapBytes() +
-           miejsc.heapBytes() + poczta.heapBytes() + p11.heapBytes() + p40.heapBytes();
+           miejsc.heapBytes() + poczta.heapBytes() + email.heapBytes() + p11.heapBytes() + p40.heapBytes();
 }

@@ -66,6 +66,8 @@ void forEachLine(const TaxpayerRecord& r, Line&& line) {
     line("pit11_PITR=", SmallNumber(r.pit11_PITR).view());
     line("pit11_od=", r.pit11_od.view());
     line("pit11_do=", r.pit11_do.view());
+    // Written only when there is one, so that a register without addresses is saved as it always was.
+    if (!r.email.empty()) line("email=", r.email.view());
 }
 
 constexpr std::string_view kLineEnd = "\r\n";

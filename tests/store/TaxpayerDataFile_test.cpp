@@ -57,6 +57,7 @@ TaxpayerRecord fullRecord() {
     r.pit40_PITR = 1;
     r.pit11_od = "01-01-2025";
     r.pit11_do = "31-12-2025";
+    r.email = "s.zolkiewski@poczta.example.pl";
     r.p11Box(34) = "1234,56";
     r.p11Box(78) = "0,01";
     r.p40Box(35) = "-5,00";
@@ -88,6 +89,7 @@ void expectSameExceptId(const TaxpayerRecord& a, const TaxpayerRecord& b) {
     EXPECT_EQ(a.pit40_PITR, b.pit40_PITR);
     EXPECT_EQ(a.pit11_od, b.pit11_od);
     EXPECT_EQ(a.pit11_do, b.pit11_do);
+    EXPECT_EQ(a.email, b.email);
     EXPECT_EQ(a.p11, b.p11);
     EXPECT_EQ(a.p40, b.p40);
 }
@@ -126,6 +128,28 @@ TEST_F(TaxpayerDataFileTest, WritesTheKeysInTheirOrderWithCrLf) {
                                "pit11_od=\r\npit11_do=\r\n\r\n[Parametry]\r\nLiczbaRekordow=2\r\n\r\n"));
     SaveToFile(reg, path("out.txt"));
     EXPECT_EQ(readBytes(path("out.txt")), text);
+}
+
+// The e-mail address is the last key of a section and stands only where there is one: a register
+// without addresses is saved exactly as before. It is read as every other key.
+TEST_F(TaxpayerDataFileTest, TheEmailKeyFollowsThePeriodAndOnlyWhenFilled) {
+    TaxpayerRegister reg;
+    TaxpayerRecord withAddress = person("Nowak", "Anna");
+    withAddress.email = "anna.nowak@example.pl";
+    reg.Add(withAddress);
+    reg.Add(person("Zyta", "Ewa"));
+    const std::string text = TaxpayerFileText(reg);
+    EXPECT_NE(text.find("pit11_do=\r\nemail=anna.nowak@example.pl\r\n\r\n[s2]"), std::string::npos);
+    EXPECT_EQ(text.find("email=", text.find("[s2]")), std::string::npos);
+
+    TaxpayerRegister back;
+    ASSERT_TRUE(load("[s1]\r\nnazwisko=Nowak\r\n  EMAIL =  anna@example.pl  \r\n"
+                     "[s2]\r\nnazwisko=Zyta\r\nEmail=" + std::string(300, 'e') + "@example.pl\r\n"
+                     "[Parametry]\r\nLiczbaRekordow=2\r\n",
+                     back));
+    ASSERT_EQ(back.count(), 2);
+    EXPECT_EQ(back.at(0).email, "anna@example.pl");
+    EXPECT_EQ(back.at(1).email, std::string(254, 'e'));
 }
 
 // Several megabytes, written a piece at a time: the file is the same text as a whole, a line
