@@ -32,4 +32,7 @@ struct AppWindows {
     // The payer form's save (asks for a file and writes the payer file); run by the close
     // procedure when the payer data were not saved.
     std::function<void()> savePayer;
+    // The payer form's load of a given payer file (a payer file given to `fiskon` at start); true
+    // when it was loaded.
+    std::function<bool(const QString&)> openPayer;
 };

@@ -95,6 +95,7 @@ int RunFiskon(const ProgramStart& start) {
         TFPlatnik FPlatnik(FMain.workspace(), ui, &FMain);
         windows.platnik = &FPlatnik;
         windows.savePayer = [&FPlatnik] { FPlatnik.btnZapiszClick(); };
+        windows.openPayer = [&FPlatnik](const QString& fileName) { return FPlatnik.OpenPayer(fileName); };
         TFOpen FOpen(FMain.workspace(), FDataAccess, FImporting, importSettings, ui, &FMain);
         windows.open = &FOpen;
         TFPrint FPrint(FMain.workspace(), FMain, FVEL, ui, FCalendar, &FMain);

@@ -8,6 +8,7 @@
 #include "settings/widgets/TFConfig.h"
 #include "store/DataFileCommands.h"
 #include "store/FileErrors.h"
+#include "store/PayerRecord.h"
 #include "store/PolishPlural.h"
 #include "store/RecoveryFolder.h"
 #include "store/RecoveryKeeper.h"
@@ -694,6 +695,7 @@ bool TFMain::OpenStartupFile(const QString& fileName, bool recovered) {
                     MessageIcon::Information);
         return false;
     }
+    if (windows_.openPayer && LooksLikePayerFile(fileName)) return OpenStartupPayerFile(fileName);
     if (!workspace_.taxpayersSaved && !workspace_.taxpayers.empty()) {
         // Data just recovered are not replaced without a question, whatever "QuitQuery" says; and
         // when they were to be saved but were not (the dialog cancelled, the write failed), the
@@ -711,6 +713,20 @@ bool TFMain::OpenStartupFile(const QString& fileName, bool recovered) {
         }
     }
     return OpenFile(fileName);
+}
+
+// A payer file opens in the payer form; payer data not saved yet (recovered ones) are not replaced.
+bool TFMain::OpenStartupPayerFile(const QString& fileName) {
+    if (!workspace_.payerSaved) {
+        ui_.message(QStringLiteral("Informacja"),
+                    QStringLiteral("Plik „%1” nie został otwarty: dane płatnika nie zostały zapisane.")
+                        .arg(QDir::toNativeSeparators(fileName)),
+                    MessageIcon::Information);
+        return false;
+    }
+    if (!windows_.openPayer(fileName)) return false;
+    showWindow(windows_.platnik);
+    return true;
 }
 
 bool TFMain::OfferRecovery() {

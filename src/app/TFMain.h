@@ -120,6 +120,7 @@ private:
     // The file named on the command line, opened as Open opens it. True when the window now shows
     // it (or the unsaved changes of it that were just recovered).
     bool OpenStartupFile(const QString& fileName, bool recovered);
+    bool OpenStartupPayerFile(const QString& fileName);
     void showWindow(QDialog* window);
     void selectRow(int row);
     bool askBeforeDelete() const;

@@ -1,5 +1,7 @@
 #include "store/PayerRecord.h"
 
+#include <QFile>
+
 #include "store/AtomicFileWriter.h"
 #include "store/Cp1250.h"
 #include "store/FileErrors.h"
@@ -81,4 +83,17 @@ void LoadPayerFile(PayerRecord& payer, const QString& fileName, FileStamp* read)
                             .arg(QDir::toNativeSeparators(fileName)));
     ReadPayerSection(document, payer, fileName);
     if (read) *read = stamp;
+}
+
+bool LooksLikePayerFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    QByteArray head = file.read(4096);
+    if (head.startsWith("\xEF\xBB\xBF")) head.remove(0, 3);
+    for (const QByteArray& line : head.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(';')) continue;
+        return trimmed.compare("[Platnik]", Qt::CaseInsensitive) == 0;
+    }
+    return false;
 }

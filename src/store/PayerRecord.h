@@ -43,3 +43,8 @@ void ReadPayerSection(const IniDocument& document, PayerRecord& payer, const QSt
 // section "Platnik" is not an empty payer but a FileError naming the file, the record unchanged.
 // `read` (when given) receives the stamp of the bytes read, once the record took them.
 void LoadPayerFile(PayerRecord& payer, const QString& fileName, FileStamp* read = nullptr);
+
+// True when the file's first section is "Platnik" (blank lines, comments and a UTF-8 mark before it
+// aside): a payer file rather than a taxpayer data file. Reads the file's first bytes only; false
+// for a file that cannot be read.
+bool LooksLikePayerFile(const QString& fileName);

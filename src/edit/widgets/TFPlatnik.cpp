@@ -271,14 +271,18 @@ void TFPlatnik::btnWczytajClick() {
     request.filter = kOpenFilter;
     request.defaultSuffix = kDefaultSuffix;
     const std::optional<QString> fileName = ui_.openFile(request);
-    if (!fileName) return;
+    if (fileName) OpenPayer(*fileName);
+}
+
+bool TFPlatnik::OpenPayer(const QString& fileName) {
     try {
-        OpenPayerFile(workspace_, QFileInfo(*fileName).absoluteFilePath());
+        OpenPayerFile(workspace_, QFileInfo(fileName).absoluteFilePath());
     } catch (const std::exception& error) {  // FileError (also no payer data), or ConversionError for a bad "Rodzaj"
         ShowErrorMessage(ui_, error);         // the record is unchanged
-        return;
+        return false;
     }
     // Filling the controls with what was just read is not an edit: the data are in that file.
     ShowPayer();
     modified_ = false;
+    return true;
 }

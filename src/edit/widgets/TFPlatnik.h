@@ -34,6 +34,9 @@ public:
     // the file was written.
     bool btnZapiszClick();
     void btnWczytajClick();
+    // Loads the payer from a file (as "Wczytaj" does after its dialog); a file that cannot be read
+    // is said in a message and the record stays. True when the record was loaded.
+    bool OpenPayer(const QString& fileName);
 
     // Record to controls, controls to record.
     void ShowPayer();

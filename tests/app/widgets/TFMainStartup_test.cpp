@@ -185,6 +185,39 @@ private slots:
         QVERIFY(recentMenu().isEmpty());
     }
 
+    // A payer file given to the program (a double-click on one) opens in the payer form, even
+    // behind a UTF-8 mark and a comment; unsaved payer data are not replaced by it.
+    void aPayerFileOnTheCommandLineOpensThePayerForm() {
+        const QString file = path("firma.txt");
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write("\xEF\xBB\xBF; dane firmy\r\n\r\n[PLATNIK]\r\nrodzaj=1\r\nnazwa=ZAKŁAD\r\n");
+        }
+        QStringList opened;
+        ScriptedDialog payerForm;
+        main_->windows().platnik = &payerForm;
+        main_->windows().openPayer = [&opened](const QString& name) {
+            opened << name;
+            return true;
+        };
+        main_->setStartupFile(file);
+        startUp();
+        QCOMPARE(opened, QStringList{file});
+        QCOMPARE(payerForm.shown, 1);
+        QCOMPARE(start_.shown, 0);
+        QCOMPARE(rows(), 0);
+        QVERIFY2(ui_->calls.empty(), qPrintable(ui_->transcript()));
+
+        main_->workspace().markPayerChanged();
+        main_->setStartupFile(file);
+        startUp();
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(ui_->last().text, QStringLiteral("Plik „%1” nie został otwarty: dane płatnika nie zostały zapisane.").arg(file));
+        main_->windows().platnik = nullptr;
+        main_->workspace().markPayerSaved();
+    }
+
     void plikListsTheLastFiveFilesOpenedOrSaved() {
         QStringList files;
         for (int n = 1; n <= 6; ++n) files << dataFile(QStringLiteral("rok-%1.txt").arg(2000 + n), n);
