@@ -46,4 +46,11 @@ BENCHMARK(BM_MdbExportSameTables)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // The benchmark runs in the build tree, away from the installed reader.
+    qputenv("FISKON_MDB_READER", QByteArrayLiteral(FISKON_MDB_READER_PATH));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -19,6 +19,35 @@ install(DIRECTORY ${FISKON_RESOURCES}/icons/hicolor/
 install(FILES ${FISKON_RESOURCES}/icons/fiskon.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# Registers and payer files are types of their own (sub-classes of text/plain, known by their
+# first section), which the desktop entry claims; plain text stays the text editor's.
+install(FILES ${FISKON_RESOURCES}/mime/fiskon.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES ${FISKON_RESOURCES}/example.fiskon.Fiskon.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manual pages (English in man1, Polish in pl/man1) and the changelog, compressed as Debian
+# keeps them: gzip -9 -n, so that the same text gives the same bytes.
+set(FISKON_COMPRESSED ${PROJECT_BINARY_DIR}/compressed)
+set(FISKON_COMPRESSED_FILES)
+function(fiskon_compress source target)
+  add_custom_command(OUTPUT ${FISKON_COMPRESSED}/${target}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${FISKON_COMPRESSED}/pl
+    COMMAND sh -c "gzip -9 -n -c \"$0\" > \"$1\"" ${source} ${FISKON_COMPRESSED}/${target}
+    DEPENDS ${source} VERBATIM)
+  set(FISKON_COMPRESSED_FILES ${FISKON_COMPRESSED_FILES} ${FISKON_COMPRESSED}/${target} PARENT_SCOPE)
+endfunction()
+fiskon_compress(${FISKON_RESOURCES}/man/fiskon.1 fiskon.1.gz)
+fiskon_compress(${FISKON_RESOURCES}/man/fiskon-cli.1 fiskon-cli.1.gz)
+fiskon_compress(${FISKON_RESOURCES}/man/pl/fiskon.1 pl/fiskon.1.gz)
+fiskon_compress(${FISKON_RESOURCES}/man/pl/fiskon-cli.1 pl/fiskon-cli.1.gz)
+fiskon_compress(${FISKON_RESOURCES}/debian/changelog changelog.gz)
+add_custom_target(fiskon_compressed_files ALL DEPENDS ${FISKON_COMPRESSED_FILES})
+install(FILES ${FISKON_COMPRESSED}/fiskon.1.gz ${FISKON_COMPRESSED}/fiskon-cli.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${FISKON_COMPRESSED}/pl/fiskon.1.gz ${FISKON_COMPRESSED}/pl/fiskon-cli.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/pl/man1)
+install(FILES ${FISKON_RESOURCES}/debian/copyright ${FISKON_COMPRESSED}/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # The system-wide "win.ini": where the forms program (formvel, velsrv) is installed.
 set(FISKON_FORMS_FOLDER ${CMAKE_INSTALL_FULL_LIBEXECDIR}/fiskon)
 configure_file(${FISKON_RESOURCES}/win.ini.in ${PROJECT_BINARY_DIR}/win.ini @ONLY)
@@ -48,7 +77,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://fiskon.example/")
 # Libraries (Qt, libmdb for the database reader) come from the binaries themselves.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's own texts (file and colour dialogs, standard buttons) in Polish.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+# The forms are drawn in DejaVu Sans, which the forms program loads from the system's fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)
 # The help pages and the support e-mail address open in the desktop's browser and mail program;
 # the file dialogs are the desktop's own where Qt has a platform theme for it (GTK desktops, the

@@ -18,7 +18,7 @@
 namespace {
 
 QString usageText() {
-    QString text = QStringLiteral("Użycie: fiskon-cli POLECENIE [ARGUMENTY...]\n\nPolecenia:");
+    QString text = QStringLiteral("Użycie: fiskon-cli POLECENIE [ARGUMENTY...]\n       fiskon-cli --help | --version\n\nPolecenia:");
     for (const CliCommand& command : CliCommands())
         text += QStringLiteral("\n  %1 %2\n      %3")
                     .arg(QString::fromUtf8(command.name), QString::fromUtf8(command.arguments),
@@ -111,6 +111,10 @@ int main(int argc, char* argv[]) {
     const QString& name = arguments.front();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         out << usageText() << '\n';
+        return kExitSuccess;
+    }
+    if (name == QLatin1String("--version")) {
+        out << "fiskon-cli 1.2.10\n";
         return kExitSuccess;
     }
     const CliCommand* command = findCommand(name);

@@ -30,9 +30,6 @@ QString MdbReaderProcess::findProgram() {
     const QString folder = RunningProgramFolder();
     if (!folder.isEmpty()) candidates << folder + QLatin1Char('/') + QLatin1String(kProgramName);
     candidates << QStringLiteral(FISKON_LIBEXEC_DIR "/") + QLatin1String(kProgramName);
-#ifdef FISKON_MDB_READER_BUILD_PATH
-    candidates << QStringLiteral(FISKON_MDB_READER_BUILD_PATH);
-#endif
     for (const QString& candidate : candidates)
         if (IsExecutable(candidate)) return candidate;
     return {};

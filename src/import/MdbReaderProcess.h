@@ -11,7 +11,7 @@
 class MdbReaderProcess {
 public:
     // Where the helper is looked for, in order: FISKON_MDB_READER, beside the running program,
-    // the installed helper folder, the build tree. Empty when it is nowhere.
+    // the installed helper folder. Empty when it is nowhere.
     static QString findProgram();
 
     void setProgram(const QString& program) { program_ = program; }
