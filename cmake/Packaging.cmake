@@ -51,6 +51,9 @@ install(FILES ${FISKON_RESOURCES}/debian/copyright ${FISKON_COMPRESSED}/changelo
 # The system-wide "win.ini": where the forms program (formvel, velsrv) is installed.
 set(FISKON_FORMS_FOLDER ${CMAKE_INSTALL_FULL_LIBEXECDIR}/fiskon)
 configure_file(${FISKON_RESOURCES}/win.ini.in ${PROJECT_BINARY_DIR}/win.ini @ONLY)
+# The forms program's own desktop entry (not in menus), which its windows name.
+configure_file(${FISKON_RESOURCES}/fiskon-formvel.desktop.in ${PROJECT_BINARY_DIR}/fiskon-formvel.desktop @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/fiskon-formvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 set(FISKON_WININI_FOLDER ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/fiskon)
 install(FILES ${PROJECT_BINARY_DIR}/win.ini DESTINATION ${FISKON_WININI_FOLDER})
 file(WRITE ${PROJECT_BINARY_DIR}/debian/conffiles "${FISKON_WININI_FOLDER}/win.ini\n")

@@ -187,6 +187,28 @@ TEST_F(RequestHandlerTest, ShowOpensAWindowThatLivesUntilTheUserClosesIt) {
     EXPECT_TRUE(Fields(id, true).contains("p75=12345,60\r\n"));
 }
 
+// Escape while typing into a box only ends the typing; Escape (or Ctrl+W) on the window closes it.
+TEST_F(RequestHandlerTest, EscapeEndsTheTypingFirstAndThenClosesTheWindow) {
+    const int id = FilledPit11();
+    const std::int32_t handle = client_->sendText(3, id, Bytes("Podgląd formularza\r\n0\r\n0\r\n"));
+    FormWindow* window = handler_->window(id);
+    ASSERT_TRUE(window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    FormPageView* view = window->pageView();
+    ASSERT_TRUE(view->editBox(handler_->document(id)->layout().indexOf("p75")));
+    auto* editor = view->findChild<QLineEdit*>("edtPole");
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_TRUE(window->isVisible());
+
+    QSignalSpy lastClosed(handler_.get(), &FormsRequestHandler::lastWindowClosed);
+    QTest::keyClick(view, Qt::Key_Escape);
+    QTRY_COMPARE(lastClosed.count(), 1);
+    EXPECT_FALSE(system_.isWindow(static_cast<WindowHandle>(handle)));
+}
+
 // Flag 128: closing a changed form asks; "Nie" takes the values back to those shown, "Anuluj" keeps
 // the window open. Tab moves the editing to the next box that takes typed text.
 TEST_F(RequestHandlerTest, ChangedFormAsksBeforeClosing) {

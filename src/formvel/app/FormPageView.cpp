@@ -176,6 +176,11 @@ void FormPageView::cancelEdit() {
 
 bool FormPageView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_) {
+        // Escape belongs to the box being typed into, not to the window's shortcut that closes it.
+        if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Escape) {

@@ -115,6 +115,9 @@ void FormWindow::buildToolBar() {
     bar->addSeparator();
     QAction* closeAction = bar->addAction(QStringLiteral("Zamknij"));
     closeAction->setObjectName(QStringLiteral("btnZamknij"));
+    // Ctrl+W and Escape close the form's window, as a viewer's window closes (Escape inside a box
+    // being typed into only ends the typing: the box's editor keeps that key).
+    closeAction->setShortcuts({QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)});
     connect(closeAction, &QAction::triggered, this, &QWidget::close);
 }
 

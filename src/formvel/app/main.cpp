@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -108,6 +109,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("formvel"));
+    // The windows carry Fiskon's icon and name their own desktop entry (fiskon-formvel.desktop,
+    // not shown in menus), so a task bar groups and labels them as Fiskon's forms.
+    QGuiApplication::setDesktopFileName(QStringLiteral("fiskon-formvel"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("fiskon")));
     QApplication::setQuitOnLastWindowClosed(false);
     SpeakPolish(application);
     const QStringList& files = commandLine.files;
