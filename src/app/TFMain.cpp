@@ -222,7 +222,7 @@ void TFMain::createMenus() {
     bar->addAction(MMnuPlatnik_);
     bar->addAction(MMnuOpcje_);
 
-    mnuPomoc_ = bar->addMenu(QStringLiteral("P&omoc"));
+    mnuPomoc_ = bar->addMenu(QStringLiteral("Po&moc"));  // Alt+O is Opcje
     mnuPomoc_->setObjectName(QStringLiteral("MMnu_Pomoc"));
     mnuPomoc_->addActions({MMnuPomoc_, MMnuAbout_});
 
@@ -244,10 +244,12 @@ void TFMain::createMenus() {
         connect(menu, &QMenu::aboutToHide, this, &TFMain::enableAllCommands);
 }
 
-QToolButton* TFMain::toolButton(const char* name, const QIcon& icon, const QString& hint,
+QToolButton* TFMain::toolButton(const char* name, const QIcon& icon, const QString& title, const QString& hint,
                                 void (TFMain::*command)()) {
     auto* button = new QToolButton;
     button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(title);
+    button->setAccessibleDescription(hint);
     button->setIcon(icon);
     button->setIconSize(QSize(26, 26));
     button->setFixedSize(32, 32);
@@ -265,26 +267,26 @@ void TFMain::createToolbar() {
     panel->setFloatable(false);
     panel->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
-    panel->addWidget(toolButton("btnAdd", toolbar_icons::add(),
+    panel->addWidget(toolButton("btnAdd", toolbar_icons::add(), QStringLiteral("Dodaj dane"),
                                 QStringLiteral("Pozwala wprowadzić dane ręcznie przez użytkownika"), &TFMain::Add));
-    panel->addWidget(toolButton("btnImport", toolbar_icons::import(),
+    panel->addWidget(toolButton("btnImport", toolbar_icons::import(), QStringLiteral("Kreator importu z bazy Programu Płatnika"),
                                 QStringLiteral("Otwiera Kreator Importu plików z bazy Programu Płatnika firmy PROKOM"),
                                 &TFMain::ImportWizard));
-    panel->addWidget(toolButton("btnOpen", toolbar_icons::open(),
+    panel->addWidget(toolButton("btnOpen", toolbar_icons::open(), QStringLiteral("Otwórz plik tekstowy"),
                                 QStringLiteral("Otwiera dane zapisane przez program w postaci tekstowej"), &TFMain::Open));
-    panel->addWidget(toolButton("btnSave", toolbar_icons::save(),
+    panel->addWidget(toolButton("btnSave", toolbar_icons::save(), QStringLiteral("Zapisz"),
                                 QStringLiteral("Zapisuje wprowadzone dane do pliku"), &TFMain::Save));
-    panel->addWidget(toolButton("btnPlatnik", toolbar_icons::payer(), QStringLiteral("Edytuje dane płatnika"),
+    panel->addWidget(toolButton("btnPlatnik", toolbar_icons::payer(), QStringLiteral("Płatnik składek"), QStringLiteral("Edytuje dane płatnika"),
                                 &TFMain::PayerForm));
-    panel->addWidget(toolButton("btnShow", toolbar_icons::show(),
+    panel->addWidget(toolButton("btnShow", toolbar_icons::show(), QStringLiteral("Wyświetl formularz"),
                                 QStringLiteral("Wyświetla wybrany formularz na ekranie"), &TFMain::ShowForm));
-    panel->addWidget(toolButton("btnPrint", toolbar_icons::print(),
+    panel->addWidget(toolButton("btnPrint", toolbar_icons::print(), QStringLiteral("Drukuj"),
                                 QStringLiteral("Drukuje wybrany rekord na formularzu"), &TFMain::Print));
-    panel->addWidget(toolButton("btnCheck", toolbar_icons::check(),
+    panel->addWidget(toolButton("btnCheck", toolbar_icons::check(), QStringLiteral("Sprawdź dane"),
                                 QStringLiteral("Sprawdza dane wybranych podatników (wszystkich, gdy nie wybrano "
                                                "żadnego) przed drukowaniem"),
                                 &TFMain::CheckData));
-    panel->addWidget(toolButton("btnHelp", toolbar_icons::help(), QStringLiteral("Pomoc"), &TFMain::Help));
+    panel->addWidget(toolButton("btnHelp", toolbar_icons::help(), QStringLiteral("Pomoc"), QStringLiteral("Pomoc"), &TFMain::Help));
     addToolBar(Qt::TopToolBarArea, panel);
 }
 
@@ -297,6 +299,9 @@ void TFMain::createTable() {
     model_ = new TaxpayerTableModel(workspace_.taxpayers, this);
     listView_ = new QTableView;
     listView_->setObjectName(QStringLiteral("ListView"));
+    listView_->setAccessibleName(QStringLiteral("Podatnicy"));
+    // Tab leaves the table for the next control, as in every other window; the arrows move in it.
+    listView_->setTabKeyNavigation(false);
     listView_->setModel(model_);
     listView_->setShowGrid(true);
     listView_->setSelectionBehavior(QAbstractItemView::SelectRows);

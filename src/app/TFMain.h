@@ -110,7 +110,8 @@ private:
     void createMenus();
     void createToolbar();
     void createTable();
-    QToolButton* toolButton(const char* name, const QIcon& icon, const QString& hint,
+    // A toolbar button: `title` is what a screen reader says, `hint` its tooltip and status text.
+    QToolButton* toolButton(const char* name, const QIcon& icon, const QString& title, const QString& hint,
                             void (TFMain::*command)());
     void MMnu_PlikPopup();
     void MMnu_EdycjaPopup();

@@ -108,6 +108,7 @@ QToolButton* TFStart::actionButton(const char* name, const QIcon& icon, const QS
     button->setIconSize(QSize(48, 48));
     button->setAutoRaise(true);
     button->setToolTip(hint);
+    button->setAccessibleName(hint);  // a screen reader says the action, not the group's title
     return button;
 }
 

@@ -1,7 +1,8 @@
 #include "ui/PolishDialogTexts.h"
 
-#include <QPushButton>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QString>
 
@@ -21,12 +22,24 @@ void SetPolishButtonTexts(QWidget& dialog) {
     }
 }
 
+bool QtSpeaksPolish() {
+    return QCoreApplication::translate("QFileDialog", "&Open") != QLatin1String("&Open");
+}
+
 void SetPolishFileDialogTexts(QFileDialog& dialog) {
+    const bool save = dialog.acceptMode() == QFileDialog::AcceptSave;
+    if (dialog.windowTitle().isEmpty()) {
+        dialog.setWindowTitle(save                                          ? QStringLiteral("Zapisz plik")
+                              : dialog.fileMode() == QFileDialog::Directory ? QStringLiteral("Wybierz folder")
+                                                                            : QStringLiteral("Otwórz plik"));
+    }
+    // With Qt's own Polish texts its dialog reads Polish by itself, and a desktop's dialog (through
+    // the platform theme) has its own texts: ours would only stand in for them.
+    if (QtSpeaksPolish()) return;
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Szukaj w:"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nazwa pliku:"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Pliki typu:"));
-    dialog.setLabelText(QFileDialog::Accept, dialog.acceptMode() == QFileDialog::AcceptSave
-                                                 ? QStringLiteral("&Zapisz")
-                                                 : QStringLiteral("&Otwórz"));
+    // No "&": a desktop's dialog would show the sign itself.
+    dialog.setLabelText(QFileDialog::Accept, save ? QStringLiteral("Zapisz") : QStringLiteral("Otwórz"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Anuluj"));
 }

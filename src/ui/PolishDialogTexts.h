@@ -11,6 +11,10 @@ class QWidget;
 // Every standard button of every button box in `dialog` (a message box has one).
 void SetPolishButtonTexts(QWidget& dialog);
 
-// The captions of a file dialog, Qt's own or the desktop's: "Szukaj w:", "Nazwa pliku:",
-// "Pliki typu:", the accept button ("Otwórz" or "Zapisz", as the dialog's mode says), "Anuluj".
+// True when Qt's own Polish texts are installed and loaded.
+bool QtSpeaksPolish();
+
+// A file dialog, Qt's own or the desktop's: a title when it has none; and where Qt's Polish texts
+// are missing, the captions "Szukaj w:", "Nazwa pliku:", "Pliki typu:", the accept button
+// ("Otwórz" or "Zapisz", as the dialog's mode says) and "Anuluj".
 void SetPolishFileDialogTexts(QFileDialog& dialog);

@@ -110,6 +110,15 @@ QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// What a screen reader says of an amount box: its number on the form and what it holds, e.g.
+// "Poz. 34 – Należności ze stosunku pracy, Przychód".
+void NameAmountBox(QLineEdit& box, int number, QString what) {
+    what.remove(QLatin1Char('&'));
+    what = what.simplified();
+    while (what.endsWith(QLatin1Char(':')) || what.endsWith(QLatin1Char(','))) what = what.chopped(1).trimmed();
+    box.setAccessibleName(QStringLiteral("Poz. %1 – %2").arg(number).arg(what));
+}
+
 QLabel* Caption(const QString& text, QWidget* parent, bool wrap = true) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(wrap);
@@ -314,6 +323,7 @@ void TFEdit::addAmountRows(QGridLayout& grid, QChar prefix, const QStringList& h
     const bool pit11 = prefix == u'e';
     const AmountRow* rows = pit11 ? kPit11Rows : kPit40Rows;
     const std::size_t count = pit11 ? std::size(kPit11Rows) : std::size(kPit40Rows);
+    QString rowCaption;  // a row without a caption of its own continues the one above
     for (std::size_t i = 0; i < count; ++i) {
         const AmountRow& row = rows[i];
         const int line = firstRow + 1 + static_cast<int>(i);
@@ -322,11 +332,14 @@ void TFEdit::addAmountRows(QGridLayout& grid, QChar prefix, const QStringList& h
             if (i == 0)
                 caption->setToolTip(caption->text());
             grid.addWidget(caption, line, 0);
+            rowCaption = caption->text();
         }
         const int boxes[] = {row.revenue, row.cost, row.income, row.advance};
         for (int column = 0; column < 4; ++column) {
-            if (boxes[column] != 0)
-                grid.addWidget(addAmountBox(prefix, boxes[column]), line, column + 1, Qt::AlignHCenter);
+            if (boxes[column] == 0) continue;
+            QLineEdit* edit = addAmountBox(prefix, boxes[column]);
+            NameAmountBox(*edit, boxes[column], rowCaption + QStringLiteral(", ") + heads.value(column));
+            grid.addWidget(edit, line, column + 1, Qt::AlignHCenter);
         }
     }
 }
@@ -335,6 +348,7 @@ void TFEdit::addAmountSingle(QGridLayout& grid, int row, QChar prefix, int box, 
     auto* label = Caption(caption, grid.parentWidget());
     QLineEdit* edit = addAmountBox(prefix, box);
     label->setBuddy(edit);
+    NameAmountBox(*edit, box, caption);
     grid.addWidget(label, row, 0, 1, 4);
     grid.addWidget(edit, row, 4, Qt::AlignHCenter);
 }
@@ -437,6 +451,7 @@ QWidget* TFEdit::buildOtherPage() {
         QLineEdit* edit = addAmountBox(u'f', box);
         auto* label = Caption(caption, pit40);
         label->setBuddy(edit);
+        NameAmountBox(*edit, box, caption);
         results->addWidget(label, row, 0);
         results->addWidget(edit, row, 1);
         ++row;
