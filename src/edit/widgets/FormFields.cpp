@@ -36,5 +36,8 @@ QComboBox* NewTaxOfficeBox(QWidget* parent) {
     box->setMaxVisibleItems(20);
     box->lineEdit()->setMaxLength(100);
     box->lineEdit()->setValidator(new Cp1250Validator(false, box));
+    // Said by a screen reader instead of whatever office the box holds now.
+    box->setAccessibleName(QStringLiteral("Urząd skarbowy"));
+    box->lineEdit()->setAccessibleName(QStringLiteral("Urząd skarbowy"));
     return box;
 }

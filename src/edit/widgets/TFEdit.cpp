@@ -12,6 +12,7 @@
 #include "store/Workspace.h"
 #include "ui/FocusControl.h"
 #include "ui/MainView.h"
+#include "ui/ScreenFit.h"
 #include "ui/UserInterface.h"
 
 #include <QAbstractButton>
@@ -157,6 +158,7 @@ void TFEdit::setFormValues(const TaxpayerFormValues& v) {
 
 void TFEdit::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
+        FitToScreen(*this, size());  // the screen may have changed, or its scale
         FormShow();
         if (!focusTarget_.isEmpty()) FocusNamedControl(*this, focusTarget_);
         focusTarget_.clear();

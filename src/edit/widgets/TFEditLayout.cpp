@@ -2,6 +2,7 @@
 #include "edit/widgets/TFEdit.h"
 
 #include "edit/widgets/AmountBoxLook.h"
+#include "ui/ScreenFit.h"
 #include "edit/widgets/Cp1250Validator.h"
 #include "edit/widgets/FormFields.h"
 #include "edit/widgets/MaskedText.h"
@@ -133,6 +134,10 @@ QRadioButton* Radio(const QString& name, const QString& caption, QButtonGroup& g
     return button;
 }
 
+// The form's size where the screen has room for it; on a smaller screen (or a larger scale) the
+// pages scroll.
+constexpr QSize kPreferredSize(1060, 760);
+
 QWidget* Scrolled(QWidget* content) {
     auto* area = new QScrollArea;
     area->setWidget(content);
@@ -157,7 +162,7 @@ void TFEdit::buildControls() {
 
     PageControl1_ = new QTabWidget(this);
     PageControl1_->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1_->addTab(buildTaxpayerPage(), QStringLiteral("Dane podatnika"));
+    PageControl1_->addTab(Scrolled(buildTaxpayerPage()), QStringLiteral("Dane podatnika"));
     PageControl1_->addTab(buildPit11Page(), QStringLiteral("Dane kwotowe (PIT-11/8B)"));
     PageControl1_->addTab(buildPit40Page(), QStringLiteral("Dane kwotowe (PIT-40)"));
     PageControl1_->addTab(buildOtherPage(), QStringLiteral("Pozostałe"));
@@ -189,7 +194,7 @@ void TFEdit::buildControls() {
     connect(btnAnuluj, &QPushButton::clicked, this, &TFEdit::btnAnulujClick);
     connect(Button1, &QPushButton::clicked, this, &TFEdit::Button1Click);
     connect(PageControl1_, &QTabWidget::currentChanged, this, &TFEdit::PageControl1Change);
-    resize(1060, 760);
+    FitToScreen(*this, kPreferredSize);
 }
 
 QLineEdit* TFEdit::addText(const char* name, int maxLength, bool upperCase) {
@@ -253,6 +258,7 @@ QWidget* TFEdit::buildTaxpayerPage() {
     birthLayout->addWidget(SpeedButton1);
     birthLayout->addStretch();
     eDataUr->setFixedWidth(110);
+    eDataUr->setAccessibleName(QStringLiteral("Data urodzenia (D-M-R)"));
     addField(4, 0, QStringLiteral("Data urodzenia (D-M-R)"), birth);
     addField(5, 0, QStringLiteral("Kraj"), eKraj);
     addField(6, 0, QStringLiteral("Województwo"), eWoj_);
@@ -267,6 +273,8 @@ QWidget* TFEdit::buildTaxpayerPage() {
     flatLabel->setBuddy(eNrLokalu);
     houseLayout->addWidget(flatLabel);
     houseLayout->addWidget(eNrLokalu);
+    eNrDomu->setAccessibleName(QStringLiteral("Nr domu"));
+    eNrLokalu->setAccessibleName(QStringLiteral("Nr mieszkania"));
     addField(3, 1, QStringLiteral("Nr domu / nr mieszkania"), house);
     addField(4, 1, QStringLiteral("Miejscowość"), eMiejscowosc);
     addField(5, 1, QStringLiteral("Kod pocztowy"), eKodPocztowy);

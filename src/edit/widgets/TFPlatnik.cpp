@@ -124,6 +124,8 @@ void TFPlatnik::buildControls() {
     flatLabel->setBuddy(eNrLokalu);
     houseLayout->addWidget(flatLabel);
     houseLayout->addWidget(eNrLokalu);
+    eNrDomu->setAccessibleName(QStringLiteral("Nr domu"));
+    eNrLokalu->setAccessibleName(QStringLiteral("Nr mieszkania"));
     addField(QStringLiteral("Nr domu / nr mieszkania"), house);
     addField(QStringLiteral("Miejscowość"), eMiejscowosc);
     addField(QStringLiteral("Kod pocztowy"), eKodPocztowy);

@@ -12,6 +12,7 @@
 #include "store/Workspace.h"
 #include "ui/FocusControl.h"
 #include "ui/MainView.h"
+#include "ui/ScreenFit.h"
 #include "ui/UserInterface.h"
 
 #include <QApplication>
@@ -105,7 +106,7 @@ void TFCheck::buildControls() {
     layout->addLayout(choices);
     layout->addWidget(lvFindings_, 1);
     layout->addLayout(bottom);
-    resize(900, 560);
+    FitToScreen(*this, QSize(900, 560));
 }
 
 void TFCheck::showEvent(QShowEvent* event) {

@@ -7,6 +7,7 @@
 #include "store/PolishPlural.h"
 #include "store/Workspace.h"
 #include "ui/MainView.h"
+#include "ui/ScreenFit.h"
 #include "ui/UserInterface.h"
 
 #include <QApplication>
@@ -104,7 +105,7 @@ TFSummary::TFSummary(Workspace& workspace, MainView& mainView, UserInterface& ui
     layout->addLayout(counts);
     layout->addWidget(lvTotals_, 1);
     layout->addLayout(bottom);
-    resize(900, 600);
+    FitToScreen(*this, QSize(900, 600));
 }
 
 void TFSummary::showEvent(QShowEvent* event) {
