@@ -165,9 +165,16 @@ TEST(Examples, PayerFileLoadsAFirm) {
 TEST(DesktopEntry, LaunchesTheProgramWithItsIconInTheOfficeMenuAndOpensADataFile) {
     const QString entry = QString::fromUtf8(readAll(QDir(kSourceDir).filePath(QStringLiteral("resources/fiskon.desktop"))));
     ASSERT_TRUE(entry.startsWith(QLatin1String("[Desktop Entry]\n")));
-    for (const char* line : {"Type=Application", "Exec=fiskon %f", "MimeType=text/plain;", "Icon=fiskon", "Categories=Office;Finance;",
-                             "Terminal=false"})
+    for (const char* line : {"Type=Application", "Exec=fiskon %f", "MimeType=application/x-fiskon-podatnicy;application/x-fiskon-platnik;",
+                             "Icon=fiskon", "Categories=Office;Finance;", "Terminal=false"})
         EXPECT_TRUE(entry.contains(QLatin1Char('\n') + QString::fromLatin1(line) + QLatin1Char('\n'))) << line;
+    // The types it claims are its own, defined in the package as kinds of text known by their first
+    // section as the program writes it.
+    const QString types = QString::fromUtf8(readAll(QDir(kSourceDir).filePath(QStringLiteral("resources/mime/fiskon.xml"))));
+    for (const char* part : {"<mime-type type=\"application/x-fiskon-podatnicy\">", "<mime-type type=\"application/x-fiskon-platnik\">",
+                             "value=\"[s1]\\r\\nnazwisko=\"", "value=\"[Platnik]\\r\\nrodzaj=\"", "<sub-class-of type=\"text/plain\"/>"})
+        EXPECT_TRUE(types.contains(QLatin1String(part))) << part;
+    EXPECT_FALSE(types.contains(QLatin1String("<glob"))) << "a name pattern would take every text file of that name";
     EXPECT_TRUE(entry.contains(QLatin1String("\nName[pl]=")));
     EXPECT_TRUE(entry.contains(QLatin1String("\nComment[pl]=")));
 

@@ -143,8 +143,8 @@ TEST_F(TaxpayerDataFileTest, TheEmailKeyFollowsThePeriodAndOnlyWhenFilled) {
     EXPECT_EQ(text.find("email=", text.find("[s2]")), std::string::npos);
 
     TaxpayerRegister back;
-    ASSERT_TRUE(load("[s1]\r\nnazwisko=Nowak\r\n  EMAIL =  anna@example.pl  \r\n"
-                     "[s2]\r\nnazwisko=Zyta\r\nEmail=" + std::string(300, 'e') + "@example.pl\r\n"
+    ASSERT_TRUE(load("[s1]\r\nnazwisko=Nowak\r\nimie1=Anna\r\n  EMAIL =  anna@example.pl  \r\n"
+                     "[s2]\r\nnazwisko=Zyta\r\nimie1=Ewa\r\nEmail=" + std::string(300, 'e') + "@example.pl\r\n"
                      "[Parametry]\r\nLiczbaRekordow=2\r\n",
                      back));
     ASSERT_EQ(back.count(), 2);

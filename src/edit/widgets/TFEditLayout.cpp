@@ -165,7 +165,7 @@ void TFEdit::buildControls() {
     PageControl1_->addTab(Scrolled(buildTaxpayerPage()), QStringLiteral("Dane podatnika"));
     PageControl1_->addTab(buildPit11Page(), QStringLiteral("Dane kwotowe (PIT-11/8B)"));
     PageControl1_->addTab(buildPit40Page(), QStringLiteral("Dane kwotowe (PIT-40)"));
-    PageControl1_->addTab(buildOtherPage(), QStringLiteral("Pozostałe"));
+    PageControl1_->addTab(Scrolled(buildOtherPage()), QStringLiteral("Pozostałe"));
     for (const auto& [box, edit] : eBoxes_)
         StyleAmountBox(*edit, Pit11BoxRole(box));
     for (const auto& [box, edit] : fBoxes_)
