@@ -75,8 +75,9 @@ EmailImportPlan PlanEmailImport(const TaxpayerRegister& taxpayers, std::string_v
     }
     QHash<QString, bool> conflicting;
     for (const auto& [pesel, listed] : linesOfPesel) {
-        const bool differ = std::any_of(listed.begin(), listed.end(), [&](const EmailListLine* line) {
-            return line->address.compare(listed.front()->address, Qt::CaseInsensitive) != 0;
+        const QString& first = listed.front()->address;
+        const bool differ = std::any_of(listed.begin(), listed.end(), [&first](const EmailListLine* line) {
+            return line->address.compare(first, Qt::CaseInsensitive) != 0;
         });
         if (!differ) continue;
         conflicting[pesel] = true;
