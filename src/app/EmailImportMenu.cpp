@@ -67,9 +67,10 @@ void TFMain::ImportEmails() {
                         MessageIcon::Warning);
             return;
         }
-        const int chosen = ui_.askChoicesWithDetails(
-            QStringLiteral("Uwaga!"), ProblemsQuestion(plan), MessageIcon::Warning,
-            {QStringLiteral("Zastosuj pozostałe"), QStringLiteral("Anuluj")}, EmailImportProblemList(plan));
+        // A short list stands whole in the question; a long one in the details too.
+        const QString details = plan.problems.size() > kProblemsShown ? EmailImportProblemList(plan) : QString();
+        const int chosen = ui_.askChoicesWithDetails(QStringLiteral("Uwaga!"), ProblemsQuestion(plan), MessageIcon::Warning,
+                                                     {QStringLiteral("Zastosuj pozostałe"), QStringLiteral("Anuluj")}, details);
         if (chosen != 0) return;
     }
     const int changed = ApplyEmailImport(workspace_, plan);

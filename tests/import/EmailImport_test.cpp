@@ -105,17 +105,8 @@ INSTANTIATE_TEST_SUITE_P(EmailImport, EmailListEncodings,
                                          Encoding{"Utf8Lf", true, false, "\n"}),
                          [](const testing::TestParamInfo<Encoding>& param) { return std::string(param.param.name); });
 
-TEST(EmailImport, ACharacterTheDataFileCannotHoldIsRefusedAndAnEmptyListSaysSo) {
-    Workspace workspace = Register();
-    const EmailImportPlan plan = PlanEmailImport(workspace.taxpayers, "\xEF\xBB\xBF" "80051212345;jose@españa.es\n");
-    ASSERT_EQ(plan.problems.size(), 1u);
-    EXPECT_EQ(plan.problems[0].text, QStringLiteral("Wiersz 1: adres „jose@españa.es”: znaku „ñ” nie można zapisać w "
-                                                    "pliku danych (strona kodowa 1250)."));
-    EXPECT_TRUE(plan.changes.empty());
-    EXPECT_EQ(ApplyEmailImport(workspace, plan), 0);
-    EXPECT_TRUE(workspace.taxpayersSaved);  // nothing changed, nothing marked
-
-    EXPECT_TRUE(PlanEmailImport(workspace.taxpayers, "\r\n  \r\n").empty);
+TEST(EmailImport, AnEmptyListSaysSoAndTheSummaryCountsInPolish) {
+    EXPECT_TRUE(PlanEmailImport(Register().taxpayers, "\r\n  \r\n").empty);
     EXPECT_EQ(EmailImportSummary(1), QStringLiteral("Zmieniono adresy e-mail: 1 podatnika."));
     EXPECT_EQ(EmailImportSummary(22), QStringLiteral("Zmieniono adresy e-mail: 22 podatników."));
 }
@@ -125,7 +116,6 @@ TEST(EmailAddressFault, AcceptsAddressesAndNamesWhatIsWrong) {
         {"", ""},
         {"jan.kowalski@firma.com.pl", ""},
         {"łucja.żak+pit@poczta.wp.pl", ""},
-        {"o'brien@x-y.ie", ""},
         {"jan kowalski@firma.pl", "adres zawiera odstęp"},
         {"jan\x01@firma.pl", "adres zawiera znak sterujący"},
         {"иван@почта.рф", "znaku „и” nie można zapisać w pliku danych (strona kodowa 1250)"},
@@ -133,7 +123,6 @@ TEST(EmailAddressFault, AcceptsAddressesAndNamesWhatIsWrong) {
         {"jan.firma.pl", "brak znaku „@”"},
         {"jan@dom@firma.pl", "więcej niż jeden znak „@”"},
         {"@firma.pl", "brak nazwy przed znakiem „@”"},
-        {"jan@", "brak domeny po znaku „@”"},
         {"jan@localhost", "domena „localhost” nie zawiera kropki"},
         {"jan@firma..pl", "domena „firma..pl” ma pustą część między kropkami"},
         {"jan,ewa@firma.pl", "niedozwolony znak „,” przed znakiem „@”"},

@@ -8,6 +8,7 @@
 #include "support/FaultyFileWriteCalls.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/StandInWindows.h"
+#include "support/TestFiles.h"
 
 #include <QAction>
 #include <QFile>
@@ -537,11 +538,8 @@ private slots:
         emit menu("MMnu_Plik")->aboutToShow();
         QVERIFY(action("MMnuImportEmail")->isEnabled());
         const QString list = dir_.filePath("adresy.txt");
-        QFile file(list);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray::fromStdString(cp1250::fromUnicode(QStringLiteral(
+        WriteTestFile(list, QByteArray::fromStdString(cp1250::fromUnicode(QStringLiteral(
             "80010112345;jan.adamski@firma.pl\r\n81020223456;ewa.borecka@żagiel.pl\r\n99999999999;obcy@firma.pl\r\n"))));
-        file.close();
         ui_->fileNames = {list, list};
         ui_->choices = {1, 0};  // "Anuluj" first, then "Zastosuj pozostałe"
 
