@@ -125,6 +125,7 @@ void TFMain::createActions() {
         makeAction(this, "MMnuImportSep", QStringLiteral("I&mportuj rozseparowane dane tekstowe"));
     MMnuExportSep_ =
         makeAction(this, "MMnuExportSep", QStringLiteral("&Eksportuj rozseparowane dane tekstowe…"));
+    MMnuImportEmail_ = makeAction(this, "MMnuImportEmail", QStringLiteral("Importuj a&dresy e-mail…"));
     MMnu_Save_ = makeAction(this, "MMnu_Save", QStringLiteral("&Zapisz"), QKeySequence(Qt::CTRL | Qt::Key_S));
     MMnu_SaveAs_ = makeAction(this, "MMnu_SaveAs", QStringLiteral("Z&apisz jako..."));
     MMnuExit_ = makeAction(this, "MMnuExit", QStringLiteral("&Wyjście z programu"),
@@ -180,6 +181,7 @@ void TFMain::createActions() {
         {TMnuDelRecord_, &TFMain::DeleteSelected},    {TMnuProperties_, &TFMain::TableProperties},
         {MMnuCheckData_, &TFMain::CheckData},         {TMnuCheckData_, &TFMain::CheckData},
         {MMnuExportSep_, &TFMain::DelimitedExport},   {MMnuSummary_, &TFMain::Summary},
+        {MMnuImportEmail_, &TFMain::ImportEmails},
     };
     for (const auto& [action, command] : commands)
         connect(action, &QAction::triggered, this, [this, command = command] { (this->*command)(); });
@@ -200,7 +202,8 @@ void TFMain::createMenus() {
 
     mnuPlik_ = bar->addMenu(QStringLiteral("&Plik"));
     mnuPlik_->setObjectName(QStringLiteral("MMnu_Plik"));
-    mnuPlik_->addActions({MMnuKreatorOdczytu_, MMnuOpenPlatnik_, MMnuOpen_, MMnuImportSep_, MMnuExportSep_, MMnu_Save_,
+    mnuPlik_->addActions({MMnuKreatorOdczytu_, MMnuOpenPlatnik_, MMnuOpen_, MMnuImportSep_, MMnuExportSep_, MMnuImportEmail_,
+                          MMnu_Save_,
                           MMnu_SaveAs_});
     QAction* eachPdf = makeAction(this, "MMnuEachPdf", QStringLiteral("Zapisz &PDF dla każdego podatnika…"));
     connect(eachPdf, &QAction::triggered, this, &TFMain::SaveEachPdf);
@@ -389,7 +392,8 @@ void TFMain::applyTableColors(const QColor& background, const QColor& text) {
 // Enabling
 
 void TFMain::MMnu_PlikPopup() {
-    for (QAction* action : {MMnu_Save_, MMnuExportSep_}) action->setEnabled(!workspace_.taxpayers.empty());
+    for (QAction* action : {MMnu_Save_, MMnuExportSep_, MMnuImportEmail_})
+        action->setEnabled(!workspace_.taxpayers.empty());
     updateRecentFiles();  // another Fiskon may have opened or saved a file since
 }
 
@@ -421,7 +425,7 @@ void TFMain::TabelaMenuPopup() {
 }
 
 void TFMain::enableAllCommands() {
-    for (QAction* action : {MMnu_Save_, MMnuExportSep_, MMnuSummary_, MMnuDelAllData_, MMnuEditData_, MMnuShowData_, MMnuPrintData_,
+    for (QAction* action : {MMnu_Save_, MMnuExportSep_, MMnuImportEmail_, MMnuSummary_, MMnuDelAllData_, MMnuEditData_, MMnuShowData_, MMnuPrintData_,
                             MMnuDelData_, TMnuPokazForm_, TMnuEdit_, TMnuPrint_, TMnuDelRecord_})
         action->setEnabled(true);
 }

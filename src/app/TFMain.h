@@ -91,6 +91,8 @@ public:
     void DelimitedImport();
     // "Eksportuj rozseparowane dane tekstowe…": the whole register.
     void DelimitedExport();
+    // "Importuj adresy e-mail…": the list file, its problems asked about, the addresses applied.
+    void ImportEmails();
     void PayerForm();
     void Options();
     void TableProperties();
@@ -171,6 +173,7 @@ private:
     QAction* MMnuOpen_ = nullptr;
     QAction* MMnuImportSep_ = nullptr;
     QAction* MMnuExportSep_ = nullptr;
+    QAction* MMnuImportEmail_ = nullptr;
     QAction* MMnu_Save_ = nullptr;
     QAction* MMnu_SaveAs_ = nullptr;
     QAction* MMnuExit_ = nullptr;

@@ -30,6 +30,9 @@ std::span<const CliCommand> CliCommands() {
         CliCommand{"export-delimited", "WEJŚCIE WYJŚCIE --separator ZNAK|tab",
                    "Zapisuje podatników jako tekst z wartościami rozdzielonymi znakiem, w formacie importu (bez okresu PIT-11/8B).",
                    &RunExportDelimitedCommand},
+        CliCommand{"import-emails", "WEJŚCIE LISTA WYJŚCIE [--accept-rest]",
+                   "Przypisuje podatnikom adresy e-mail z LISTY (wiersze „PESEL;adres”, strona kodowa 1250 albo UTF-8) i zapisuje plik. Każdy problem listy to wiersz na standardowym wyjściu błędów; gdy jest choć jeden, plik nie zostaje zapisany, chyba że --accept-rest każe przypisać pozostałe adresy.",
+                   &RunImportEmailsCommand},
     };
     return commands;
 }

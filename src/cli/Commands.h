@@ -45,3 +45,4 @@ int RunCertificatesCommand(const QStringList& arguments, QTextStream& out, QText
 int RunCheckCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunSummaryCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunExportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunImportEmailsCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);

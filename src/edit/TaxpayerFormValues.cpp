@@ -50,6 +50,7 @@ TaxpayerFormValues FormValuesFromRecord(const TaxpayerRecord& record) {
     values.pit40_PITR = record.pit40_PITR == 1;
     values.pit11_od = Text(record.pit11_od);
     values.pit11_do = Text(record.pit11_do);
+    values.email = Text(record.email);
     return values;
 }
 
@@ -77,6 +78,7 @@ TaxpayerRecord RecordFromFormValues(const TaxpayerFormValues& values) {
         record.pit11_do = Bytes(values.pit11_do);
     record.wojewodztwo = Bytes(values.wojewodztwo);
     record.kodPoczt = Bytes(values.kodPoczt);
+    record.email = Bytes(values.email.trimmed());
     for (std::size_t i = 0; i < values.p11.size(); ++i)
         record.p11[i] = Bytes(values.p11[i]);
     for (std::size_t i = 0; i < values.p40.size(); ++i)

@@ -20,6 +20,7 @@ struct TaxpayerFormValues {
     bool pit40_NIP3 = false;
     bool pit40_PITR = false;
     QString pit11_od, pit11_do;
+    QString email;
 
     QString& p11Box(int box) { return p11.at(static_cast<std::size_t>(box - TaxpayerRecord::kFirstP11Box)); }
     const QString& p11Box(int box) const {
@@ -36,5 +37,6 @@ struct TaxpayerFormValues {
 TaxpayerFormValues FormValuesFromRecord(const TaxpayerRecord& record);
 
 // The record the form stores: blank-led NIP, birth date and period dates stay empty; the postal
-// code is kept whole; texts are cut to their widths; the id is 0.
+// code is kept whole; texts are cut to their widths; the e-mail address loses the blanks around
+// it; the id is 0.
 TaxpayerRecord RecordFromFormValues(const TaxpayerFormValues& values);

@@ -1,5 +1,6 @@
 #include "edit/TaxpayerStoring.h"
 
+#include "edit/EmailAddress.h"
 #include "store/Cp1250.h"
 
 #include <algorithm>
@@ -24,6 +25,14 @@ bool HasRequiredNames(const TaxpayerFormValues& values) {
 
 QString MissingNamesMessage() {
     return QStringLiteral("Pola Nazwisko i Imie muszą być wypełnione. Proszę je wypełnić");
+}
+
+QString EmailFieldMessage(const TaxpayerFormValues& values) {
+    const QString fault = EmailAddressFault(values.email.trimmed());
+    if (fault.isEmpty())
+        return {};
+    return QStringLiteral("Pole „%1” nie zawiera poprawnego adresu e-mail: %2. Proszę je poprawić albo opróżnić.")
+        .arg(kEmailFieldCaption, fault);
 }
 
 bool StoreTaxpayer(TaxpayerRegister& taxpayers, const TaxpayerRecord& image) {

@@ -11,6 +11,13 @@
 bool HasRequiredNames(const TaxpayerFormValues& values);
 QString MissingNamesMessage();  // "Pola Nazwisko i Imie muszą być wypełnione. Proszę je wypełnić"
 
+// The caption of the e-mail field, which its message names.
+inline const QString kEmailFieldCaption = QStringLiteral("E-mail (do przekazania PIT)");
+
+// Why the form refuses the address of its e-mail field, a sentence naming the field; empty when
+// the field is empty or holds an address (blanks around it do not count).
+QString EmailFieldMessage(const TaxpayerFormValues& values);
+
 // Stores a confirmed record: over the register's current record (in place, id included) or, when
 // there is none, as a new record; then merges duplicates and re-sorts. False when the register
 // refused the record (no names), in which case nothing changed.

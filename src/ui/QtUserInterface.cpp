@@ -71,7 +71,13 @@ bool QtUserInterface::askChoice(const QString& title, const QString& text, Messa
 
 int QtUserInterface::askChoices(const QString& title, const QString& text, MessageIcon icon,
                                 const QStringList& buttons) {
+    return askChoicesWithDetails(title, text, icon, buttons, QString());
+}
+
+int QtUserInterface::askChoicesWithDetails(const QString& title, const QString& text, MessageIcon icon,
+                                           const QStringList& buttons, const QString& details) {
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, dialogParent());
+    if (!details.isEmpty()) box.setDetailedText(details);
     std::vector<QPushButton*> added;
     for (const QString& caption : buttons) added.push_back(box.addButton(caption, QMessageBox::ActionRole));
     if (added.empty()) return -1;

@@ -19,6 +19,8 @@ public:
     bool askChoice(const QString& title, const QString& text, MessageIcon icon, const QString& yesText,
                    const QString& noText) override;
     int askChoices(const QString& title, const QString& text, MessageIcon icon, const QStringList& buttons) override;
+    int askChoicesWithDetails(const QString& title, const QString& text, MessageIcon icon, const QStringList& buttons,
+                              const QString& details) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& initialPath) override;

@@ -44,6 +44,12 @@ public:
     // last the one Escape presses); the index of the chosen button, -1 when closed without one.
     virtual int askChoices(const QString& title, const QString& text, MessageIcon icon,
                            const QStringList& buttons) = 0;
+    // The same with `details`, a longer text (a list) the box shows on request; by default they
+    // follow the text.
+    virtual int askChoicesWithDetails(const QString& title, const QString& text, MessageIcon icon,
+                                      const QStringList& buttons, const QString& details) {
+        return askChoices(title, text + QStringLiteral("\n\n") + details, icon, buttons);
+    }
     // File dialogs; std::nullopt when the user cancels.
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;

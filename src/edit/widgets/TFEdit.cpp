@@ -117,6 +117,7 @@ TaxpayerFormValues TFEdit::formValues() const {
     v.pit40_PITR = cbPITR_->isChecked();
     v.pit11_od = text("eOd");
     v.pit11_do = text("eDo");
+    v.email = text("eEmail");
     return v;
 }
 
@@ -145,6 +146,7 @@ void TFEdit::setFormValues(const TaxpayerFormValues& v) {
         set("eOd", v.pit11_od);
     if (!v.pit11_do.isEmpty())
         set("eDo", v.pit11_do);
+    set("eEmail", v.email);
     for (const auto& [box, edit] : eBoxes_)
         edit->setText(v.p11Box(box));
     for (const auto& [box, edit] : fBoxes_)
@@ -208,6 +210,13 @@ void TFEdit::btnOKClick() {
     const TaxpayerFormValues values = formValues();
     if (!HasRequiredNames(values)) {
         ui_.message(QStringLiteral("Informacja"), MissingNamesMessage(), MessageIcon::Information);
+        return;
+    }
+    if (const QString refused = EmailFieldMessage(values); !refused.isEmpty()) {
+        ui_.message(QStringLiteral("Informacja"), refused, MessageIcon::Information);
+        const QSignalBlocker blocker(PageControl1_);  // refusing recomputes nothing
+        PageControl1_->setCurrentIndex(0);
+        texts_.at(QStringLiteral("eEmail"))->setFocus();
         return;
     }
     StoreTaxpayer(workspace_.taxpayers, RecordFromFormValues(values));

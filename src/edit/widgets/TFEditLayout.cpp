@@ -1,6 +1,8 @@
 // The controls and pages of the taxpayer edit form.
 #include "edit/widgets/TFEdit.h"
 
+#include "edit/EmailAddress.h"
+#include "edit/TaxpayerStoring.h"
 #include "edit/widgets/AmountBoxLook.h"
 #include "ui/ScreenFit.h"
 #include "edit/widgets/Cp1250Validator.h"
@@ -239,6 +241,8 @@ QWidget* TFEdit::buildTaxpayerPage() {
     auto* eKodPocztowy = addText("eKodPocztowy", 10, false);
     ApplyMask(*eKodPocztowy, masks::kPostalCode);
     auto* ePoczta = addText("ePoczta", 50, true);
+    // An address keeps its letter case; what it may hold is checked on confirmation.
+    auto* eEmail = addText("eEmail", kEmailAddressMaxBytes, false);
 
     auto* grid = new QGridLayout(person);
     auto addField = [&](int row, int column, const QString& label, QWidget* field) {
@@ -280,6 +284,11 @@ QWidget* TFEdit::buildTaxpayerPage() {
     addField(5, 1, QStringLiteral("Kod pocztowy"), eKodPocztowy);
     eKodPocztowy->setMaximumWidth(90);
     addField(6, 1, QStringLiteral("Poczta"), ePoczta);
+    // The address is a line of its own under both columns: it is longer than any of their fields.
+    auto* emailCaption = Caption(kEmailFieldCaption, person, false);
+    emailCaption->setBuddy(eEmail);
+    grid->addWidget(emailCaption, 7, 0);
+    grid->addWidget(eEmail, 7, 1, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     grid->setHorizontalSpacing(12);
@@ -301,7 +310,7 @@ QWidget* TFEdit::buildTaxpayerPage() {
     // Tab order follows the two columns of the identity group.
     setTabOrder(eUS_, eNIP);
     QWidget* order[] = {eNIP, eNazwisko, eImie, ePESEL, eDataUr, SpeedButton1, eKraj, eWoj_, ePowiat,
-                        eGmina, eUlica, eNrDomu, eNrLokalu, eMiejscowosc, eKodPocztowy, ePoczta};
+                        eGmina, eUlica, eNrDomu, eNrLokalu, eMiejscowosc, eKodPocztowy, ePoczta, eEmail};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     return page;

@@ -8,11 +8,13 @@
 #include "support/FaultyFileWriteCalls.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/StandInWindows.h"
+#include "support/TestFiles.h"
 
 #include <QAction>
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStatusBar>
 #include <QStyleOptionMenuItem>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -527,6 +529,43 @@ private slots:
         ui_->fileNames.push_back(std::nullopt);
         main_->Open();
         QCOMPARE(ui_->count(UiCall::Ask, "Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"), 1);
+    }
+
+    void importEmailsAsksAboutProblemsAndAppliesTheRestWhenAccepted() {
+        emit menu("MMnu_Plik")->aboutToShow();
+        QVERIFY(!action("MMnuImportEmail")->isEnabled());  // nobody to give an address to
+        fill({person("ADAMSKI", "JAN", "80010112345"), person("BORECKI", "EWA", "81020223456")});
+        emit menu("MMnu_Plik")->aboutToShow();
+        QVERIFY(action("MMnuImportEmail")->isEnabled());
+        const QString list = dir_.filePath("adresy.txt");
+        WriteTestFile(list, QByteArray::fromStdString(cp1250::fromUnicode(QStringLiteral(
+            "80010112345;jan.adamski@firma.pl\r\n81020223456;ewa.borecka@żagiel.pl\r\n99999999999;obcy@firma.pl\r\n"))));
+        ui_->fileNames = {list, list};
+        ui_->choices = {1, 0};  // "Anuluj" first, then "Zastosuj pozostałe"
+
+        action("MMnuImportEmail")->trigger();
+        QCOMPARE(ui_->calls.size(), std::size_t{2});
+        QCOMPARE(ui_->calls[0].kind, UiCall::OpenFile);
+        const UiCall question = ui_->last();
+        QCOMPARE(question.kind, UiCall::Choose);
+        QCOMPARE(question.buttons, (QStringList{QStringLiteral("Zastosuj pozostałe"), QStringLiteral("Anuluj")}));
+        QVERIFY2(question.text.contains(QStringLiteral("Wiersz 3: PESEL 99999999999 nie występuje w rejestrze.")),
+                 qPrintable(question.text));
+        QVERIFY(question.text.contains(QStringLiteral("Czy przypisać pozostałe adresy (2 podatników)?")));
+        QVERIFY(main_->taxpayers().at(0).email.empty());
+        QVERIFY(main_->workspace().taxpayersSaved);
+        QVERIFY(!main_->windowTitle().endsWith(QStringLiteral(" *")));
+
+        ui_->clearCalls();
+        action("MMnuImportEmail")->trigger();
+        QCOMPARE(ui_->last().kind, UiCall::Message);
+        QCOMPARE(ui_->last().text, QStringLiteral("Zmieniono adresy e-mail: 2 podatników."));
+        QCOMPARE(main_->taxpayers().at(0).email, std::string_view("jan.adamski@firma.pl"));
+        QCOMPARE(main_->taxpayers().at(1).email, cp1250::fromUnicode(QStringLiteral("ewa.borecka@żagiel.pl")));
+        QVERIFY(!main_->workspace().taxpayersSaved);
+        QVERIFY(main_->windowTitle().endsWith(QStringLiteral(" *")));
+        QCOMPARE(main_->findChild<QStatusBar*>("StatusBar")->currentMessage(),
+                 QStringLiteral("Zmieniono adresy e-mail: 2 podatników."));
     }
 
     void closingWithQuitQueryOffAsksOnlyWhetherToLeave() {

@@ -269,6 +269,7 @@ void TFEditTest::editingShowsTheRecordAndStoresItBack() {
     r.pit40_NIP3 = 1;
     r.p11Box(34) = "5000,00";
     r.p11Box(36) = "123,00";  // a stale computed value: opening does not recompute
+    r.email = "anna.nowak@firma.pl";
     rig.workspace.taxpayers.Add(Person(QStringLiteral("ABEL"), QStringLiteral("EWA")));
     rig.workspace.taxpayers.Add(r);
     rig.workspace.taxpayers.SelectByIndex(1);
@@ -288,6 +289,28 @@ void TFEditTest::editingShowsTheRecordAndStoresItBack() {
     QCOMPARE(rig.text("e36"), QStringLiteral("123,00"));
     QCOMPARE(rig.find<QTabWidget>("PageControl1")->currentIndex(), 0);
 
+    QCOMPARE(rig.text("eEmail"), QStringLiteral("anna.nowak@firma.pl"));
+
+    // An address without "@" (or with a letter the data file cannot hold) is refused by name.
+    {
+        const QSignalBlocker quiet(rig.find<QTabWidget>("PageControl1"));  // no recomputation
+        rig.find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+    }
+    for (const QString& bad : {QStringLiteral("anna.nowak.firma.pl"), QStringLiteral("jose@españa.es")}) {
+        rig.ui.clearCalls();
+        rig.find("eEmail")->setText(bad);
+        rig.edit->btnOKClick();
+        QCOMPARE(rig.ui.count(UiCall::Message), 1);
+        QVERIFY2(rig.ui.last().text.startsWith(QStringLiteral("Pole „E-mail (do przekazania PIT)” nie zawiera poprawnego "
+                                                              "adresu e-mail: ")),
+                 qPrintable(rig.ui.last().text));
+        QCOMPARE(rig.find<QTabWidget>("PageControl1")->currentIndex(), 0);  // where the field is
+    }
+    QVERIFY(rig.ui.last().text.contains(QStringLiteral("znaku „ñ” nie można zapisać")));
+    QCOMPARE(rig.workspace.taxpayers.at(1).email, std::string_view("anna.nowak@firma.pl"));  // nothing stored
+    QVERIFY(rig.view.refreshes.empty());
+
+    rig.find("eEmail")->setText(QStringLiteral("  Anna.Nowak@Łódź.pl "));
     rig.find<QRadioButton>("RB_5")->setChecked(true);
     rig.edit->btnOKClick();
     QCOMPARE(rig.workspace.taxpayers.count(), 2);
@@ -300,6 +323,7 @@ void TFEditTest::editingShowsTheRecordAndStoresItBack() {
     QVERIFY(back.pit11_do.empty());
     QCOMPARE(int(back.pit40_34), 5);
     QCOMPARE(int(back.pit11_33), 2);
+    QCOMPARE(back.email, Cp(QStringLiteral("Anna.Nowak@Łódź.pl")));  // letter case kept, blanks gone
     QCOMPARE(back.p11Box(36), std::string_view("123,00"));  // confirming does not recompute either
     QCOMPARE(rig.view.refreshes, std::vector<ViewMode>{ViewMode::vmTabela});
 }
