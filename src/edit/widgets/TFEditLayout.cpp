@@ -164,22 +164,22 @@ void TFEdit::buildControls() {
 
     PageControl1_ = new QTabWidget(this);
     PageControl1_->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1_->addTab(Scrolled(buildTaxpayerPage()), QStringLiteral("Dane podatnika"));
-    PageControl1_->addTab(buildPit11Page(), QStringLiteral("Dane kwotowe (PIT-11/8B)"));
-    PageControl1_->addTab(buildPit40Page(), QStringLiteral("Dane kwotowe (PIT-40)"));
-    PageControl1_->addTab(Scrolled(buildOtherPage()), QStringLiteral("Pozostałe"));
+    PageControl1_->addTab(Scrolled(buildTaxpayerPage()), QStringLiteral("Dane &podatnika"));
+    PageControl1_->addTab(buildPit11Page(), QStringLiteral("Dane kwotowe (PIT-&11/8B)"));
+    PageControl1_->addTab(buildPit40Page(), QStringLiteral("Dane kwotowe (PIT-&40)"));
+    PageControl1_->addTab(Scrolled(buildOtherPage()), QStringLiteral("Pozostał&e"));
     for (const auto& [box, edit] : eBoxes_)
         StyleAmountBox(*edit, Pit11BoxRole(box));
     for (const auto& [box, edit] : fBoxes_)
         StyleAmountBox(*edit, Pit40BoxRole(box));
 
-    btnOK_ = new QPushButton(QStringLiteral("Zatwierdz"), this);
+    btnOK_ = new QPushButton(QStringLiteral("&Zatwierdz"), this);
     btnOK_->setObjectName(QStringLiteral("btnOK"));
     btnOK_->setDefault(true);
     auto* btnAnuluj = new QPushButton(QStringLiteral("Anuluj"), this);
     btnAnuluj->setObjectName(QStringLiteral("btnAnuluj"));
     btnAnuluj->setAutoDefault(false);
-    auto* Button1 = new QPushButton(QStringLiteral("Wyczyść wszystkie pola"), this);
+    auto* Button1 = new QPushButton(QStringLiteral("W&yczyść wszystkie pola"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAutoDefault(false);
 
@@ -211,7 +211,7 @@ QWidget* TFEdit::buildTaxpayerPage() {
     auto* office = new QGroupBox(QStringLiteral("Miejsce składania Informacji"), page);
     eUS_ = NewTaxOfficeBox(office);
     auto* officeLayout = new QVBoxLayout(office);
-    auto* officeLabel = Caption(QStringLiteral("Urząd Skarbowy do którego kierowana jest informacja"), office);
+    auto* officeLabel = Caption(QStringLiteral("&Urząd Skarbowy do którego kierowana jest informacja"), office);
     officeLabel->setBuddy(eUS_);
     officeLayout->addWidget(officeLabel);
     officeLayout->addWidget(eUS_);
@@ -245,16 +245,18 @@ QWidget* TFEdit::buildTaxpayerPage() {
     auto* eEmail = addText("eEmail", kEmailAddressMaxBytes, false);
 
     auto* grid = new QGridLayout(person);
-    auto addField = [&](int row, int column, const QString& label, QWidget* field) {
+    // `field` stands beside the caption; `buddy` (the field itself unless given) takes the focus
+    // on the caption's Alt key.
+    auto addField = [&](int row, int column, const QString& label, QWidget* field, QWidget* buddy = nullptr) {
         auto* caption = Caption(label, person, false);
-        caption->setBuddy(field);
+        caption->setBuddy(buddy ? buddy : field);
         grid->addWidget(caption, row, column * 2);
         grid->addWidget(field, row, column * 2 + 1);
     };
-    addField(0, 0, QStringLiteral("NIP"), eNIP);
-    addField(1, 0, QStringLiteral("Nazwisko"), eNazwisko);
-    addField(2, 0, QStringLiteral("Imię pierwsze"), eImie);
-    addField(3, 0, QStringLiteral("PESEL"), ePESEL);
+    addField(0, 0, QStringLiteral("&NIP"), eNIP);
+    addField(1, 0, QStringLiteral("Nazwis&ko"), eNazwisko);
+    addField(2, 0, QStringLiteral("&Imię pierwsze"), eImie);
+    addField(3, 0, QStringLiteral("PE&SEL"), ePESEL);
     auto* birth = new QWidget(person);
     auto* birthLayout = new QHBoxLayout(birth);
     birthLayout->setContentsMargins(0, 0, 0, 0);
@@ -263,29 +265,32 @@ QWidget* TFEdit::buildTaxpayerPage() {
     birthLayout->addStretch();
     eDataUr->setFixedWidth(110);
     eDataUr->setAccessibleName(QStringLiteral("Data urodzenia (D-M-R)"));
-    addField(4, 0, QStringLiteral("Data urodzenia (D-M-R)"), birth);
-    addField(5, 0, QStringLiteral("Kraj"), eKraj);
-    addField(6, 0, QStringLiteral("Województwo"), eWoj_);
-    addField(0, 1, QStringLiteral("Powiat"), ePowiat);
-    addField(1, 1, QStringLiteral("Gmina"), eGmina);
-    addField(2, 1, QStringLiteral("Ulica"), eUlica);
+    addField(4, 0, QStringLiteral("&Data urodzenia (D-M-R)"), birth, eDataUr);
+    addField(5, 0, QStringLiteral("K&raj"), eKraj);
+    addField(6, 0, QStringLiteral("Wo&jewództwo"), eWoj_);
+    addField(0, 1, QStringLiteral("Po&wiat"), ePowiat);
+    addField(1, 1, QStringLiteral("&Gmina"), eGmina);
+    addField(2, 1, QStringLiteral("U&lica"), eUlica);
     auto* house = new QWidget(person);
     auto* houseLayout = new QHBoxLayout(house);
     houseLayout->setContentsMargins(0, 0, 0, 0);
     houseLayout->addWidget(eNrDomu);
+    // "m" before the flat number is no caption of its own (the row's caption names both boxes, and
+    // the box is named for screen readers), so it takes no Alt key.
     auto* flatLabel = Caption(QStringLiteral("m"), house, false);
-    flatLabel->setBuddy(eNrLokalu);
     houseLayout->addWidget(flatLabel);
     houseLayout->addWidget(eNrLokalu);
     eNrDomu->setAccessibleName(QStringLiteral("Nr domu"));
     eNrLokalu->setAccessibleName(QStringLiteral("Nr mieszkania"));
-    addField(3, 1, QStringLiteral("Nr domu / nr mieszkania"), house);
-    addField(4, 1, QStringLiteral("Miejscowość"), eMiejscowosc);
-    addField(5, 1, QStringLiteral("Kod pocztowy"), eKodPocztowy);
+    addField(3, 1, QStringLiteral("Nr d&omu / nr mieszkania"), house, eNrDomu);
+    addField(4, 1, QStringLiteral("&Miejscowość"), eMiejscowosc);
+    addField(5, 1, QStringLiteral("Kod po&cztowy"), eKodPocztowy);
     eKodPocztowy->setMaximumWidth(90);
-    addField(6, 1, QStringLiteral("Poczta"), ePoczta);
+    addField(6, 1, QStringLiteral("Poczt&a"), ePoczta);
     // The address is a line of its own under both columns: it is longer than any of their fields.
-    auto* emailCaption = Caption(kEmailFieldCaption, person, false);
+    QString emailLabel = kEmailFieldCaption;
+    emailLabel.insert(emailLabel.lastIndexOf(u'T'), u'&');  // Alt+T: the other letters are taken
+    auto* emailCaption = Caption(emailLabel, person, false);
     emailCaption->setBuddy(eEmail);
     grid->addWidget(emailCaption, 7, 0);
     grid->addWidget(eEmail, 7, 1, 1, 3);

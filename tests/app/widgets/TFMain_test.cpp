@@ -6,6 +6,7 @@
 #include "store/Cp1250.h"
 #include "store/TaxpayerDataFile.h"
 #include "support/FaultyFileWriteCalls.h"
+#include "support/Mnemonics.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/StandInWindows.h"
 #include "support/TestFiles.h"
@@ -124,6 +125,17 @@ private slots:
         QVERIFY(main_->workspace().taxpayersSaved);
         QVERIFY(main_->workspace().payerSaved);
         QVERIFY(main_->selectedRows().empty());
+    }
+
+    // The menu bar and each menu answer to their own Alt keys; Tab goes from the table to the next
+    // control, not from cell to cell.
+    void everyMenuAnswersToItsOwnAltKeysAndTabLeavesTheTable() {
+        fillFive();
+        QVERIFY2(DoubledMnemonics(*main_).isEmpty(), qPrintable(DoubledMnemonics(*main_).join(QStringLiteral("; "))));
+        for (const QMenu* menu : main_->findChildren<QMenu*>())
+            QVERIFY2(DoubledMnemonics(*menu).isEmpty(), qPrintable(menu->objectName() + u' ' + DoubledMnemonics(*menu).join(QStringLiteral("; "))));
+        QVERIFY(!table()->tabKeyNavigation());
+        QCOMPARE(table()->accessibleName(), QStringLiteral("Podatnicy"));
     }
 
     void startScreenFollowsTheSetting_data() {

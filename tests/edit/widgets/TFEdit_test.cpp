@@ -1,11 +1,13 @@
 #include "EditRig.h"
 
 #include "edit/widgets/MaskedText.h"
+#include "support/Mnemonics.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -39,6 +41,7 @@ private slots:
     void closingThePickerWithoutOkKeepsTheField_data();
     void closingThePickerWithoutOkKeepsTheField();
     void anUnreadableOfficeFileIsReportedAndTypingStillWorks();
+    void everyPageAnswersToItsOwnAltKeys();
 };
 
 void TFEditTest::untouchedMaskedFieldsReadAsBlanksAndHyphens() {
@@ -568,6 +571,29 @@ void TFEditTest::anUnreadableOfficeFileIsReportedAndTypingStillWorks() {
     edit.FormShow();
     edit.findChild<QComboBox*>(QStringLiteral("eUS"))->setEditText(QStringLiteral("US B"));
     QCOMPARE(edit.formValues().us, QStringLiteral("US B"));
+}
+
+// Tabs, buttons and the first page's captions each have an Alt key of their own, unique on every
+// page; a caption's key takes the focus to its field, also where the field stands in a group with
+// a button.
+void TFEditTest::everyPageAnswersToItsOwnAltKeys() {
+    EditRig rig;
+    rig.edit->show();
+    rig.edit->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.edit.get()));
+    auto* pages = rig.edit->findChild<QTabWidget*>("PageControl1");
+    for (int page = 0; page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
+        const QStringList doubled = DoubledMnemonics(*rig.edit);
+        QVERIFY2(doubled.isEmpty(), qPrintable(pages->tabText(page) + QStringLiteral(": ") + doubled.join(QStringLiteral("; "))));
+    }
+    pages->setCurrentIndex(0);
+    for (const QLabel* label : pages->widget(0)->findChildren<QLabel*>())
+        if (label->buddy()) QVERIFY2(label->text().contains(u'&'), qPrintable(label->text()));
+    QTest::keyClick(rig.edit.get(), Qt::Key_D, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), rig.find("eDataUr"));
+    QTest::keyClick(rig.edit.get(), Qt::Key_T, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), rig.find("eEmail"));
 }
 
 QTEST_MAIN(TFEditTest)
