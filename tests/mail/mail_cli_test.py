@@ -277,6 +277,9 @@ class MailBatch(unittest.TestCase):
         with open(self.record) as earlier:
             self.assertEqual(earlier.read(), "zostaje\n")
         self.assertEqual(server.received(), [])
+        usage = subprocess.run([CLI, "mail", register, "--form", "pit11", "--from", "kadry@firma.example.pl",
+                                "--record", self.record], capture_output=True, text=True)
+        self.assertEqual((usage.returncode, "Brakuje opcji --smtp" in usage.stderr), (2, True), usage.stderr)
 
     def test_killed_after_the_third_message_then_resumed(self):
         register, people = self.register(6)
