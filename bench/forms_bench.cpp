@@ -10,6 +10,7 @@
 // Compare them with formvel_bench's bare renderer figure.
 
 #include "BenchmarkMain.h"
+#include "FirmRegister.h"
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
 #include "formvel/FormPdfBatch.h"
@@ -38,38 +39,7 @@
 
 namespace {
 
-constexpr int kDocuments = 1000;
-
-std::string cp(const char* utf8) { return cp1250::fromUnicode(QString::fromUtf8(utf8)); }
-
-Workspace& firm() {
-    static Workspace workspace = [] {
-        Workspace w;
-        w.payer.NIP = "526-025-09-95";
-        w.payer.rodzaj = 1;
-        w.payer.nazwa = cp("ZAKŁAD USŁUG ŻEGLUGOWYCH SPÓŁKA Z O.O.");
-        w.payer.kraj = "POLSKA";
-        w.payer.miejscowosc = cp("GDAŃSK");
-        for (int n = 0; n < kDocuments; ++n) {
-            TaxpayerRecord record;
-            record.nazwisko = cp("PRACOWNIK-") + std::to_string(n);
-            record.imie1 = cp("JÓZEFINA");
-            record.nip = "123-456-32-18";
-            record.dataUr = "1970-01-31";
-            record.us = cp("Pierwszy Urząd Skarbowy w Gdańsku");
-            record.kraj = "POLSKA";
-            record.miejsc = "SOPOT";
-            record.pit11_od = "01-01-2006";
-            record.pit11_do = "31-12-2006";
-            record.pit11_33 = 1;
-            record.pit11_PITR = 2;
-            for (int box = 34; box <= 40; ++box) record.p11Box(box) = std::to_string(1000 + box * 37 + n) + ",00";
-            w.taxpayers.Add(record);
-        }
-        return w;
-    }();
-    return workspace;
-}
+constexpr int kDocuments = kFirmTaxpayers;
 
 FieldListChoices choices() {
     FieldListChoices c;

@@ -44,4 +44,5 @@ int RunPdfCommand(const QStringList& arguments, QTextStream& out, QTextStream& e
 int RunCertificatesCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunCheckCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunSummaryCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunMailCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int RunExportDelimitedCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);

@@ -7,7 +7,7 @@
 #include "forms/widgets/FormEditions.h"
 #include "forms/widgets/TFVEL.h"
 #include "settings/SigningChoice.h"
-#include "signing/SignedPdfBatch.h"
+#include "signing/TaxpayerPdfFiles.h"
 #include "signing/SigningKey.h"
 #include "signing/widgets/CertificateChoice.h"
 #include "store/FolderCreation.h"
@@ -315,14 +315,11 @@ void TFEachPdf::runBatch(const TaxpayerPdfRequest& request, const SigningKey* ke
     const int total = static_cast<int>(request.positions.size());
     int written = 0;
     int withFindings = 0;
-    FormPdfBatch batch = MakeTaxpayerPdfBatch(request);
-    if (key) SignBatchFiles(batch, *key, TaxpayerPdfSignatureReason(request), certificates_->visibleSignature());
-    batch.checked = [&](int index, const FormPdfOutcome& outcome) {
-        if (!outcome.findings.isEmpty()) ++withFindings;
-        if (const QString stop = TaxpayerPdfStopReason(request, index, outcome); !stop.isEmpty())
-            throw std::runtime_error(stop.toStdString());
-    };
-    batch.progress = [&](int done) {
+    TaxpayerPdfWriting writing;
+    writing.key = key;
+    writing.visibleSignature = certificates_->visibleSignature();
+    writing.findings = [&](int, const QByteArray&) { ++withFindings; };
+    writing.progress = [&](int done) {
         written = done;
         pnlPostep_->showProgress(QStringLiteral("Zapisano %1 z %2").arg(done).arg(total));
         QCoreApplication::processEvents();
@@ -333,7 +330,7 @@ void TFEachPdf::runBatch(const TaxpayerPdfRequest& request, const SigningKey* ke
     const QString where = QDir::toNativeSeparators(request.folder);
     QString text;
     try {
-        written = WriteEachFormPdf(batch);
+        written = WriteTaxpayerPdfs(request, writing);
         if (key)
             text = QStringLiteral("Zapisano %1 PDF %2 certyfikatem „%3” w katalogu „%4”.")
                        .arg(filesText(written),
