@@ -159,8 +159,8 @@ int RunMailCommand(const QStringList& commandLine, QTextStream& out, QTextStream
         return kExitFailure;
     }
     if (!plan.withoutAddress.isEmpty()) {
-        err << EscapeControlCharacters(WithoutAddressText(plan.withoutAddress, static_cast<int>(plan.withoutAddress.size())))
-            << '\n';
+        for (const QString& line : WithoutAddressText(plan.withoutAddress, static_cast<int>(plan.withoutAddress.size())).split(u'\n'))
+            err << EscapeControlCharacters(line) << '\n';
         return kExitFailure;
     }
     // The certificate and the PIN before any file is made: a wrong one sends nothing.
@@ -182,7 +182,7 @@ int RunMailCommand(const QStringList& commandLine, QTextStream& out, QTextStream
             prepared = PrepareMailFiles(mail, plan, callbacks);
         } catch (const MailError& error) {
             making.clear();
-            err << EscapeControlCharacters(error.message()) << '\n';
+            for (const QString& line : error.message().split(u'\n')) err << EscapeControlCharacters(line) << '\n';
             return kExitFailure;
         }
         making.finish();
@@ -196,6 +196,6 @@ int RunMailCommand(const QStringList& commandLine, QTextStream& out, QTextStream
         };
         result = SendMailBatch(mail, plan, prepared, callbacks);
     }
-    out << EscapeControlCharacters(MailResultText(result)) << '\n';
+    for (const QString& line : MailResultText(result).split(u'\n')) out << EscapeControlCharacters(line) << '\n';
     return result.complete() ? kExitSuccess : kExitFailure;
 }

@@ -67,7 +67,7 @@ int runCommand(const CliCommand& command, const QStringList& arguments, QTextStr
 
 // Commands that draw pages need the GUI application (fonts, painting), without any display.
 bool drawsPages(int argc, char* argv[]) {
-    return argc > 1 && std::strcmp(argv[1], "pdf") == 0;
+    return argc > 1 && (std::strcmp(argv[1], "pdf") == 0 || std::strcmp(argv[1], "mail") == 0);
 }
 
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[]) {

@@ -64,9 +64,13 @@ struct SmtpSession::State {
         password.fill('\0');
     }
 
+    bool quitting = false;      // the program said QUIT: what follows is no reply to the message
+
     static int debug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
-        if (type != CURLINFO_HEADER_IN) return 0;
         auto* state = static_cast<State*>(self);
+        // Of what the program says only the verb is looked at, never kept.
+        if (type == CURLINFO_HEADER_OUT && size >= 4 && qstrnicmp(data, "QUIT", 4) == 0) state->quitting = true;
+        if (type != CURLINFO_HEADER_IN || state->quitting) return 0;
         QByteArray line(data, static_cast<qsizetype>(size));
         line = line.trimmed();
         if (line.isEmpty()) return 0;
@@ -146,6 +150,7 @@ SmtpSession::Outcome SmtpSession::send(const MailMessage& message, bool freshCon
 
     state_->lastReply.clear();
     state_->dataAccepted = false;
+    state_->quitting = false;
     state_->error[0] = '\0';
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_setopt(curl, CURLOPT_MIMEPOST, nullptr);

@@ -16,6 +16,7 @@ import hashlib
 import io
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -23,6 +24,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.parse
 
 CLI = sys.argv[1]
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -39,6 +41,15 @@ def pesel(number):
     return digits + str((10 - sum(int(d) * w for d, w in zip(digits, weights)) % 10) % 10)
 
 
+def nip(number):
+    weights = [6, 5, 7, 2, 3, 4, 5, 6, 7]
+    for attempt in range(20):
+        digits = "%09d" % (100000000 + number * 7919 + attempt)
+        check = sum(int(d) * w for d, w in zip(digits, weights)) % 11
+        if check != 10:
+            return digits + str(check)
+
+
 def write_register(path, count, without_address=()):
     """Taxpayers with distinct values in every field; the register is sorted by surname on opening,
     so each is returned with the address that identifies it."""
@@ -51,7 +62,7 @@ def write_register(path, count, without_address=()):
             people.append({"surname": surname, "first": first, "pesel": pesel(number), "address": address})
             lines = ["[s%d]" % number, "nazwisko=" + surname, "imie1=" + first, "pesel=" + pesel(number),
                      "dataUr=19%s-%s-%s" % (pesel(number)[0:2], pesel(number)[2:4], pesel(number)[4:6]),
-                     "kraj=POLSKA", "miejsc=Kraków %d" % number, "us=Pierwszy Urząd Skarbowy Kraków",
+                     "kraj=POLSKA", "miejsc=KRAKÓW %d" % number, "nip=%s" % nip(number), "us=Pierwszy Urząd Skarbowy Kraków",
                      "p11_34=%d.%02d" % (40000 + 137 * number, number % 100)]
             if address:
                 lines.append("email=" + address)
@@ -83,9 +94,10 @@ class Server:
     def __init__(self, folder, *options, pair="server"):
         self.folder = folder
         os.makedirs(folder)
+        self.log = open(os.path.join(folder, "server.log"), "w")
         self.process = subprocess.Popen(
             ["/usr/bin/python3", SERVER, "--dir", folder, "--cert", os.path.join(PKI, pair + ".pem"),
-             "--key", os.path.join(PKI, pair + ".key"), "--password", SMTP_PASSWORD, *options])
+             "--key", os.path.join(PKI, pair + ".key"), "--password", SMTP_PASSWORD, *options], stdout=self.log, stderr=self.log)
         port_file = os.path.join(folder, "port")
         for _ in range(200):
             if os.path.exists(port_file):
@@ -99,6 +111,7 @@ class Server:
     def stop(self):
         self.process.terminate()
         self.process.wait(10)
+        self.log.close()
 
     def received(self):
         """(envelope, parsed message, raw bytes) of every accepted message, in order."""
@@ -127,10 +140,14 @@ def read_record(path):
     return {row[3]: dict(zip(rows[0], row)) for row in rows[1:]}
 
 
-def attachment_of(message):
+def attachment_of(message, raw):
+    """The attachment's name as a reader of RFC 2231 shows it (filename*, else the plain filename)
+    and its bytes."""
     parts = [part for part in message.iter_attachments()]
     assert len(parts) == 1, "one attachment"
-    return parts[0].get_filename(), parts[0].get_content()
+    exact = re.search(rb"filename\*=UTF-8''([^;\s]+)", raw)
+    name = urllib.parse.unquote(exact.group(1).decode("ascii")) if exact else parts[0].get_filename()
+    return name, parts[0].get_content()
 
 
 def opens_with(pdf_bytes, password, folder):
@@ -156,7 +173,8 @@ class MailBatch(unittest.TestCase):
         shutil.rmtree(self.work)
 
     def server(self, *options, pair="server"):
-        server = Server(os.path.join(self.work, "serwer%d" % len(self.servers)), *options, pair=pair)
+        self.started = getattr(self, "started", 0) + 1
+        server = Server(os.path.join(self.work, "serwer%d" % self.started), *options, pair=pair)
         self.servers.append(server)
         return server
 
@@ -188,7 +206,7 @@ class MailBatch(unittest.TestCase):
             for secret in (person["pesel"], SMTP_PASSWORD):
                 self.assertNotIn(secret.encode(), raw)
                 self.assertNotIn(secret, message["Subject"] + text)
-            name, pdf = attachment_of(message)
+            name, pdf = attachment_of(message, raw)
             row = record[person["address"]]
             # "niepewne": handed over, no reply came; what was handed over is in the record all the same
             self.assertIn(row["Stan"], ("wysłano", "niepewne"))
@@ -228,7 +246,7 @@ class MailBatch(unittest.TestCase):
                 server = self.server(*options, **server_options)
                 result = self.mail(register, server)
                 self.assertEqual(result.returncode, code, result.stderr + result.stdout)
-                self.assertIn(said, result.stdout + result.stderr)
+                self.assertIn(said, result.stdout + result.stderr, result.stdout)
                 record = read_record(self.record)
                 for position, person in enumerate(people, 1):
                     self.assertEqual(record[person["address"]]["Stan"], states.get(position, "wysłano"), title)

@@ -67,8 +67,10 @@ class Handler:
 
 class CountingSMTP(SMTP):
     def connection_made(self, transport):
-        with open(os.path.join(self.event_handler.options.dir, "connections.log"), "a") as log:
-            log.write("%f\n" % time.time())
+        # Called again with the encrypted transport after STARTTLS: that is the same connection.
+        if transport.get_extra_info("ssl_object") is None:
+            with open(os.path.join(self.event_handler.options.dir, "connections.log"), "a") as log:
+                log.write("%f\n" % time.time())
         super().connection_made(transport)
 
 
@@ -94,7 +96,7 @@ def main():
     def authenticate(server, session, envelope, mechanism, auth_data):
         ok = (isinstance(auth_data, LoginPassword) and auth_data.login.decode() == options.user
               and auth_data.password.decode() == options.password)
-        return AuthResult(success=ok)
+        return AuthResult(success=ok, handled=False)
 
     context = None
     if options.tls != "none":
@@ -109,6 +111,8 @@ def main():
         controller = TestController(Handler(options), hostname="127.0.0.1", port=port, tls_context=context,
                                     require_starttls=context is not None, **kwargs)
     controller.start()
+    if os.path.exists(os.path.join(options.dir, "connections.log")):  # the controller's own probe
+        os.remove(os.path.join(options.dir, "connections.log"))
     with open(os.path.join(options.dir, "port.tmp"), "w") as out:
         out.write(str(port))
     os.rename(os.path.join(options.dir, "port.tmp"), os.path.join(options.dir, "port"))
