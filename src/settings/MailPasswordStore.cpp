@@ -34,7 +34,7 @@ QString reasonText(QKeychain::Error error, const QString& detail) {
     case QKeychain::AccessDeniedByUser:
         return QStringLiteral("odmowa dostępu do magazynu haseł pulpitu");
     default:
-        return QStringLiteral("magazyn haseł pulpitu zgłosił błąd (%1)").arg(detail);
+        return QStringLiteral("magazyn haseł pulpitu jest niedostępny (%1)").arg(detail);
     }
 }
 
