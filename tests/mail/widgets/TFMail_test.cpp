@@ -1,0 +1,212 @@
+// "Wyślij PIT-y e-mailem…" against a real SMTP server on the loopback (tests/mail/smtp_test_server.py,
+// STARTTLS and AUTH with a test CA made here): the test message to the sender, the batch that
+// leaves out a taxpayer without an address and names the one the server refuses, its record, and
+// the batch resumed on that record, which sends nobody a second message. No secret store answers
+// here, so the password is asked for each batch and never kept.
+
+#include "edit/widgets/EditRig.h"
+#include "forms/widgets/TFVEL.h"
+#include "mail/DeliveryRecord.h"
+#include "mail/widgets/TFMail.h"
+#include "settings/ProgramSettings.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QByteArray kSmtpPassword = QStringLiteral("tajne-hasło").toUtf8();
+const QString kRefused = QStringLiteral("nowak.anna@example.pl");
+
+bool run(const QString& program, const QStringList& arguments, const QString& folder) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitCode() == 0;
+}
+
+// A CA and the server's certificate for 127.0.0.1 signed by it.
+bool makePki(const QString& folder) {
+    const QString openssl = QStringLiteral("openssl");
+    QFile ext(QDir(folder).filePath(QStringLiteral("san.ext")));
+    if (!ext.open(QIODevice::WriteOnly)) return false;
+    ext.write("subjectAltName=IP:127.0.0.1\n");
+    ext.close();
+    return run(openssl, QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=FiskonTestCA -keyout ca.key -out ca.pem").split(u' '), folder) &&
+           run(openssl, QStringLiteral("req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout server.key -out server.csr").split(u' '), folder) &&
+           run(openssl, QStringLiteral("x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile san.ext -out server.pem").split(u' '), folder);
+}
+
+// Whom the server took a message for, in order.
+QStringList recipients(const QString& folder) {
+    QFile log(QDir(folder).filePath(QStringLiteral("received.jsonl")));
+    QStringList to;
+    if (!log.open(QIODevice::ReadOnly)) return to;
+    while (!log.atEnd()) {
+        const QJsonArray list = QJsonDocument::fromJson(log.readLine()).object().value(QStringLiteral("to")).toArray();
+        for (const QJsonValue& address : list) to << address.toString();
+    }
+    return to;
+}
+
+}  // namespace
+
+class TFMailTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir server_;
+    QProcess smtp_;
+    int port_ = 0;
+
+    struct Rig : EditRig {
+        Rig() {
+            const auto add = [this](const char* surname, const char* name, const char* pesel, const char* email) {
+                TaxpayerRecord person = Person(QString::fromUtf8(surname), QString::fromUtf8(name), pesel);
+                person.email = email;
+                workspace.taxpayers.Add(person);
+            };
+            add("ŻAK", "EWA", "85031212367", "ewa.zak@example.pl");
+            add("MAZUR", "ZOFIA", "92071504819", "");
+            add("NOWAK", "ANNA", "88122401239", "nowak.anna@example.pl");
+            add("KOWALCZYK", "PIOTR", "78110239579", "p.kowalczyk@example.pl");
+            ui.onUnexpected = [](const QString& message) { QFAIL(qPrintable(message)); };
+        }
+        template <typename T = QLineEdit>
+        T* control(const char* name) {
+            T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
+            if (!widget) qFatal("no control %s", name);
+            return widget;
+        }
+        void click(const char* name) { control<QPushButton>(name)->click(); }
+
+        ProgramSettings settings{dir.filePath(QStringLiteral("fiskon.ini"))};
+        TFVEL showForm{workspace, ui, calendar};
+        TFMail dialog{workspace, view, showForm, settings, ui, calendar, MailPasswordStore(5s)};
+        QString record = dir.filePath(QStringLiteral("wysyłka.csv"));
+    };
+
+private slots:
+    void initTestCase() {
+        // No secret store and no certificate database of the user's.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/fiskon-test-bus");
+        qputenv("FISKON_NSS_DB", QFile::encodeName(server_.filePath(QStringLiteral("nssdb"))));
+        for (const char* tool : {"openssl", "/usr/bin/python3"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty() && !QFile::exists(QString::fromLatin1(tool)))
+                QSKIP(qPrintable(QStringLiteral("no %1").arg(QString::fromLatin1(tool))));
+        if (!run(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import aiosmtpd")}, server_.path()))
+            QSKIP("no python3-aiosmtpd");
+        QVERIFY(makePki(server_.path()));
+        const QDir dir(server_.path());
+        smtp_.start(QStringLiteral("/usr/bin/python3"),
+                    {QStringLiteral(FISKON_TEST_FIXTURES "/../mail/smtp_test_server.py"), QStringLiteral("--dir"), server_.path(),
+                     QStringLiteral("--cert"), dir.filePath(QStringLiteral("server.pem")), QStringLiteral("--key"),
+                     dir.filePath(QStringLiteral("server.key")), QStringLiteral("--reject"), kRefused});
+        QVERIFY(smtp_.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("port"))), 20000);
+        QFile port(dir.filePath(QStringLiteral("port")));
+        QVERIFY(port.open(QIODevice::ReadOnly));
+        port_ = port.readAll().toInt();
+    }
+
+    void cleanupTestCase() {
+        smtp_.terminate();
+        smtp_.waitForFinished(10000);
+    }
+
+    void testMessageThenBatchThenResumedBatchSendNobodyTwice() {
+        Rig rig;
+        const QString screenshot = qEnvironmentVariable("FISKON_SCREENSHOT");
+        if (screenshot.isEmpty())
+            rig.dialog.FormShow();
+        else
+            rig.dialog.show();  // shown, it fills itself
+        rig.control("eSerwer")->setText(QStringLiteral("127.0.0.1"));
+        rig.control("ePort")->setText(QString::number(port_));
+        QCOMPARE(rig.control<QComboBox>("cbSzyfrowanie")->currentIndex(), 0);  // STARTTLS
+        rig.control("eUzytkownik")->setText(QStringLiteral("kadry"));
+        rig.control("eNadawca")->setText(QStringLiteral("kadry@biuro-zuraw.example.pl"));
+        rig.control("eNazwaNadawcy")->setText(QStringLiteral("Biuro Rachunkowe „Żuraw”"));
+        rig.control("eCaFile")->setText(server_.filePath(QStringLiteral("ca.pem")));
+        rig.control("eTemat")->setText(QStringLiteral("{formularz} za {rok} dla {imie} {nazwisko}"));
+        rig.control("eZapis")->setText(rig.record);
+        if (!screenshot.isEmpty()) {
+            QVERIFY(QTest::qWaitForWindowExposed(&rig.dialog));
+            QVERIFY(rig.dialog.grab().save(screenshot));
+        }
+
+        // The test message: the first taxpayer's form to the sender's own address.
+        rig.ui.secrets.push_back(kSmtpPassword);
+        rig.click("btnProba");
+        QVERIFY2(rig.ui.count(UiCall::Secret) == 1, qPrintable(rig.ui.transcript()));
+        QVERIFY2(rig.ui.callsOf(UiCall::Secret).front().text.contains(QStringLiteral("Hasła nie można zapamiętać")),
+                 qPrintable(rig.ui.transcript()));
+        QVERIFY2(rig.ui.last().text.startsWith(QStringLiteral("Wysłano próbną wiadomość (formularz podatnika 1 ŻAK EWA)")),
+                 qPrintable(rig.ui.transcript()));
+        QCOMPARE(recipients(server_.path()), QStringList{QStringLiteral("kadry@biuro-zuraw.example.pl")});
+        QVERIFY(!QFile::exists(rig.record));
+
+        // The batch: the taxpayer without an address named and left out, the refused one named.
+        rig.ui.clearCalls();
+        rig.ui.answers.push_back(true);  // send to the others
+        rig.ui.secrets.push_back(kSmtpPassword);
+        rig.click("btnWyslij");
+        const UiCall question = rig.ui.callsOf(UiCall::Ask).front();
+        QVERIFY2(question.text.startsWith(QStringLiteral("Brak poprawnego adresu e-mail u 1 podatnika:\n2 MAZUR ZOFIA")),
+                 qPrintable(question.text));
+        QVERIFY2(question.text.endsWith(QStringLiteral("Wysłać PIT-y pozostałym podatnikom (3)?")), qPrintable(question.text));
+        const QString done = rig.ui.last().text;
+        QVERIFY2(done.startsWith(QStringLiteral("Wysłano 2 z 3 wiadomości.")), qPrintable(rig.ui.transcript()));
+        QVERIFY2(done.contains(QStringLiteral("Zapis wysyłki: „%1”.").arg(QDir::toNativeSeparators(rig.record))), qPrintable(done));
+        QVERIFY2(done.contains(QStringLiteral("Odrzucone przez serwer:\n3 NOWAK ANNA <nowak.anna@example.pl>: 550")), qPrintable(done));
+        QCOMPARE(rig.ui.last().icon, MessageIcon::Warning);
+        const std::vector<DeliveryRow> rows = ReadDeliveryRecord(rig.record);
+        QCOMPARE(rows.size(), std::size_t{3});
+        QCOMPARE(rows[0].state, DeliveryState::Sent);
+        QCOMPARE(rows[1].state, DeliveryState::Refused);
+        QCOMPARE(rows[2].state, DeliveryState::Sent);
+        QCOMPARE(rows[2].file, QStringLiteral("4_KOWALCZYK_PIOTR.pdf"));
+
+        // Started again on the same record: resumed when the user says so, only the refused one tried.
+        rig.ui.clearCalls();
+        rig.ui.answers.push_back(true);  // again without the one with no address
+        rig.ui.choices.push_back(0);     // "Wznów"
+        rig.ui.secrets.push_back(kSmtpPassword);
+        rig.click("btnWyslij");
+        const UiCall resume = rig.ui.callsOf(UiCall::Choose).front();
+        QVERIFY2(resume.text.contains(QStringLiteral("według niego wysłano 2 z 3 wiadomości")), qPrintable(resume.text));
+        QCOMPARE(resume.buttons, (QStringList{QStringLiteral("Wznów"), QStringLiteral("Anuluj")}));
+        QVERIFY2(rig.ui.last().text.startsWith(QStringLiteral("Wysłano 0 z 1 wiadomości.")), qPrintable(rig.ui.transcript()));
+        QCOMPARE(recipients(server_.path()),
+                 (QStringList{QStringLiteral("kadry@biuro-zuraw.example.pl"), QStringLiteral("ewa.zak@example.pl"),
+                              QStringLiteral("p.kowalczyk@example.pl")}));
+        QVERIFY(rig.ui.allAnswersUsed());
+
+        // The server's settings and the template are remembered, the password is not.
+        TFMail again{rig.workspace, rig.view, rig.showForm, rig.settings, rig.ui, rig.calendar, MailPasswordStore(5s)};
+        again.FormShow();
+        QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("ePort"))->text(), QString::number(port_));
+        QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("eTemat"))->text(),
+                 QStringLiteral("{formularz} za {rok} dla {imie} {nazwisko}"));
+        QFile settings(rig.settings.fileName());
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        const QByteArray stored = settings.readAll();
+        QVERIFY(stored.contains("MailServer=127.0.0.1"));
+        QVERIFY(!stored.contains(kSmtpPassword) && !stored.contains(kSmtpPassword.toPercentEncoding()));
+    }
+};
+
+QTEST_MAIN(TFMailTest)
+#include "TFMail_test.moc"
