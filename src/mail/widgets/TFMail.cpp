@@ -251,7 +251,7 @@ bool TFMail::takePassword(MailBatchRequest& request, bool& rememberPassword) {
     }
     QString text = QStringLiteral("Hasło użytkownika „%1” na serwerze „%2”:").arg(settings.user, settings.server);
     if (stored.answer == MailPasswordStore::Answer::NoStore)
-        text = QStringLiteral("Hasła nie można zapamiętać (%1); będzie potrzebne przy każdej wysyłce.\n\n").arg(stored.reason) + text;
+        text = QStringLiteral("Hasła nie można zapamiętać: %1. Będzie potrzebne przy każdej wysyłce.\n\n").arg(stored.reason) + text;
     std::optional<QByteArray> typed = ui_.askSecret(QStringLiteral("Hasło do serwera poczty"), text);
     if (!typed) return false;
     request.settings.password = MailSecret(*typed);

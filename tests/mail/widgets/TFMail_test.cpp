@@ -19,7 +19,9 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QtTest>
 
 #include <chrono>
@@ -67,6 +69,21 @@ QStringList recipients(const QString& folder) {
 class TFMailTest : public QObject {
     Q_OBJECT
 
+    // The test server on the CA made in server_, its messages in `folder`; its port, 0 when it
+    // did not start.
+    int startServer(QProcess& smtp, const QString& folder, const QStringList& faults) {
+        const QDir pki(server_.path());
+        smtp.start(QStringLiteral("/usr/bin/python3"),
+                   QStringList{QStringLiteral(FISKON_TEST_FIXTURES "/../mail/smtp_test_server.py"), QStringLiteral("--dir"),
+                               folder, QStringLiteral("--cert"), pki.filePath(QStringLiteral("server.pem")),
+                               QStringLiteral("--key"), pki.filePath(QStringLiteral("server.key"))} +
+                       faults);
+        const QString port = QDir(folder).filePath(QStringLiteral("port"));
+        if (!smtp.waitForStarted() || !QTest::qWaitFor([&port] { return QFile::exists(port); }, 20000)) return 0;
+        QFile file(port);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toInt() : 0;
+    }
+
     QTemporaryDir server_;
     QProcess smtp_;
     int port_ = 0;
@@ -91,6 +108,15 @@ class TFMailTest : public QObject {
             return widget;
         }
         void click(const char* name) { control<QPushButton>(name)->click(); }
+        void chooseServer(int port, const QString& caFile) {
+            control("eSerwer")->setText(QStringLiteral("127.0.0.1"));
+            control("ePort")->setText(QString::number(port));
+            control("eUzytkownik")->setText(QStringLiteral("kadry"));
+            control("eNadawca")->setText(QStringLiteral("kadry@biuro-zuraw.example.pl"));
+            control("eNazwaNadawcy")->setText(QStringLiteral("Biuro Rachunkowe „Żuraw”"));
+            control("eCaFile")->setText(caFile);
+            control("eZapis")->setText(record);
+        }
 
         ProgramSettings settings{dir.filePath(QStringLiteral("fiskon.ini"))};
         TFVEL showForm{workspace, ui, calendar};
@@ -109,16 +135,8 @@ private slots:
         if (!run(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import aiosmtpd")}, server_.path()))
             QSKIP("no python3-aiosmtpd");
         QVERIFY(makePki(server_.path()));
-        const QDir dir(server_.path());
-        smtp_.start(QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral(FISKON_TEST_FIXTURES "/../mail/smtp_test_server.py"), QStringLiteral("--dir"), server_.path(),
-                     QStringLiteral("--cert"), dir.filePath(QStringLiteral("server.pem")), QStringLiteral("--key"),
-                     dir.filePath(QStringLiteral("server.key")), QStringLiteral("--reject"), kRefused});
-        QVERIFY(smtp_.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("port"))), 20000);
-        QFile port(dir.filePath(QStringLiteral("port")));
-        QVERIFY(port.open(QIODevice::ReadOnly));
-        port_ = port.readAll().toInt();
+        port_ = startServer(smtp_, server_.path(), {QStringLiteral("--reject"), kRefused});
+        QVERIFY(port_ > 0);
     }
 
     void cleanupTestCase() {
@@ -133,15 +151,9 @@ private slots:
             rig.dialog.FormShow();
         else
             rig.dialog.show();  // shown, it fills itself
-        rig.control("eSerwer")->setText(QStringLiteral("127.0.0.1"));
-        rig.control("ePort")->setText(QString::number(port_));
         QCOMPARE(rig.control<QComboBox>("cbSzyfrowanie")->currentIndex(), 0);  // STARTTLS
-        rig.control("eUzytkownik")->setText(QStringLiteral("kadry"));
-        rig.control("eNadawca")->setText(QStringLiteral("kadry@biuro-zuraw.example.pl"));
-        rig.control("eNazwaNadawcy")->setText(QStringLiteral("Biuro Rachunkowe „Żuraw”"));
-        rig.control("eCaFile")->setText(server_.filePath(QStringLiteral("ca.pem")));
+        rig.chooseServer(port_, server_.filePath(QStringLiteral("ca.pem")));
         rig.control("eTemat")->setText(QStringLiteral("{formularz} za {rok} dla {imie} {nazwisko}"));
-        rig.control("eZapis")->setText(rig.record);
         if (!screenshot.isEmpty()) {
             QVERIFY(QTest::qWaitForWindowExposed(&rig.dialog));
             QVERIFY(rig.dialog.grab().save(screenshot));
@@ -205,6 +217,64 @@ private slots:
         const QByteArray stored = settings.readAll();
         QVERIFY(stored.contains("MailServer=127.0.0.1"));
         QVERIFY(!stored.contains(kSmtpPassword) && !stored.contains(kSmtpPassword.toPercentEncoding()));
+    }
+
+    // The server drops the connection after the first message's data: that one is "niepewne",
+    // named at the end, and sent again only when the user asks on resuming. Przerwij, pressed
+    // while the batch runs on its thread, stops it.
+    void anUncertainMessageIsSentAgainOnlyWhenAskedAndPrzerwijStops() {
+        QTemporaryDir folder;
+        QProcess smtp;
+        const int port = startServer(smtp, folder.path(), {QStringLiteral("--drop-data"), QStringLiteral("1")});
+        QVERIFY(port > 0);
+        const auto stop = qScopeGuard([&smtp] {
+            smtp.terminate();
+            smtp.waitForFinished(10000);
+        });
+        Rig rig;
+        rig.dialog.FormShow();
+        rig.chooseServer(port, server_.filePath(QStringLiteral("ca.pem")));
+        rig.ui.answers.push_back(true);  // without the one with no address
+        rig.ui.secrets.push_back(kSmtpPassword);
+        rig.click("btnWyslij");
+        QString done = rig.ui.last().text;
+        QVERIFY2(done.startsWith(QStringLiteral("Wysłano 2 z 3 wiadomości.")), qPrintable(rig.ui.transcript()));
+        QVERIFY2(done.contains(QStringLiteral("Niepewne (serwer mógł je przyjąć; wyślij je ponownie tylko po sprawdzeniu):\n"
+                                              "1 ŻAK EWA <ewa.zak@example.pl>")),
+                 qPrintable(done));
+
+        rig.ui.clearCalls();
+        rig.ui.choices.push_back(1);  // "Wznów i wyślij ponownie niepewne"
+        rig.ui.answers.push_back(true);
+        rig.ui.secrets.push_back(kSmtpPassword);
+        rig.click("btnWyslij");
+        QCOMPARE(rig.ui.callsOf(UiCall::Choose).front().buttons,
+                 (QStringList{QStringLiteral("Wznów"), QStringLiteral("Wznów i wyślij ponownie niepewne"), QStringLiteral("Anuluj")}));
+        QVERIFY2(rig.ui.last().text.startsWith(QStringLiteral("Wysłano 1 z 1 wiadomości.")), qPrintable(rig.ui.transcript()));
+        QCOMPARE(recipients(folder.path()), (QStringList{QStringLiteral("nowak.anna@example.pl"), QStringLiteral("p.kowalczyk@example.pl"),
+                                                         QStringLiteral("ewa.zak@example.pl")}));
+
+        // On a record of its own, Przerwij as soon as the progress line shows: the window's
+        // events go on while the batch runs.
+        rig.record = rig.dir.filePath(QStringLiteral("druga.csv"));
+        rig.control("eZapis")->setText(rig.record);
+        QTimer press;
+        QObject::connect(&press, &QTimer::timeout, &rig.dialog, [&rig, &press] {
+            if (!rig.control<QWidget>("pnlPostep")->isVisibleTo(&rig.dialog)) return;
+            rig.click("btnPrzerwij");
+            press.stop();
+        });
+        press.start(1);
+        rig.ui.clearCalls();
+        rig.ui.answers.push_back(true);
+        rig.ui.secrets.push_back(kSmtpPassword);
+        rig.click("btnWyslij");
+        QVERIFY(!press.isActive());
+        done = rig.ui.last().text;
+        QVERIFY2(done.contains(QStringLiteral("Przerwano")), qPrintable(rig.ui.transcript()));
+        QVERIFY(recipients(folder.path()).size() < 6);
+        QVERIFY(rig.control<QPushButton>("btnWyslij")->isEnabled());
+        QVERIFY(rig.ui.allAnswersUsed());
     }
 };
 
