@@ -9,6 +9,7 @@
 #include "mail/DeliveryRecord.h"
 #include "mail/widgets/TFMail.h"
 #include "settings/ProgramSettings.h"
+#include "signing/CertificateDatabase.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -52,6 +53,18 @@ bool makePki(const QString& folder) {
            run(openssl, QStringLiteral("x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile san.ext -out server.pem").split(u' '), folder);
 }
 
+// The PDF attached to a message the server saved.
+QByteArray attachment(const QString& file) {
+    QFile eml(file);
+    if (!eml.open(QIODevice::ReadOnly)) return {};
+    const QByteArray text = eml.readAll();
+    const qsizetype part = text.indexOf("Content-Type: application/pdf");
+    const qsizetype begin = text.indexOf("\r\n\r\n", part);
+    const qsizetype end = text.indexOf("\r\n--", begin);
+    if (part < 0 || begin < 0 || end < 0) return {};
+    return QByteArray::fromBase64(text.mid(begin, end - begin));
+}
+
 // Whom the server took a message for, in order.
 QStringList recipients(const QString& folder) {
     QFile log(QDir(folder).filePath(QStringLiteral("received.jsonl")));
@@ -85,6 +98,8 @@ class TFMailTest : public QObject {
     }
 
     QTemporaryDir server_;
+    QTemporaryDir pki_;  // the signing certificates, when their tools are there
+    bool signing_ = false;
     QProcess smtp_;
     int port_ = 0;
 
@@ -126,9 +141,17 @@ class TFMailTest : public QObject {
 
 private slots:
     void initTestCase() {
-        // No secret store and no certificate database of the user's.
+        // No secret store and no certificate database of the user's: the test's own, with a card.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/fiskon-test-bus");
         qputenv("FISKON_NSS_DB", QFile::encodeName(server_.filePath(QStringLiteral("nssdb"))));
+        signing_ = true;
+        for (const char* tool : {"softhsm2-util", "certutil", "pk12util", "modutil", "pdfsig"})
+            signing_ = signing_ && !QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty();
+        if (signing_) {
+            QVERIFY(run(QStringLiteral(FISKON_TEST_FIXTURES "/../signing/make-test-pki"), {pki_.path()}, pki_.path()));
+            qputenv("SOFTHSM2_CONF", QFile::encodeName(pki_.filePath(QStringLiteral("softhsm2.conf"))));
+            qputenv("FISKON_NSS_DB", QFile::encodeName(pki_.filePath(QStringLiteral("nssdb"))));
+        }
         for (const char* tool : {"openssl", "/usr/bin/python3"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty() && !QFile::exists(QString::fromLatin1(tool)))
                 QSKIP(qPrintable(QStringLiteral("no %1").arg(QString::fromLatin1(tool))));
@@ -142,9 +165,49 @@ private slots:
     void cleanupTestCase() {
         smtp_.terminate();
         smtp_.waitForFinished(10000);
+        FinishCertificateDatabase();
+    }
+
+    // Signed with the card's key on the batch's thread, the PIN asked once, before the password:
+    // each received attachment is signed and opens with its recipient's PESEL.
+    void eachMessageCarriesItsTaxpayersSignedFile() {
+        if (!signing_) QSKIP("no signing tools");
+        const int before = recipients(server_.path()).size();
+        Rig rig;
+        rig.dialog.FormShow();
+        rig.chooseServer(port_, server_.filePath(QStringLiteral("ca.pem")));
+        auto* certificates = rig.control<QComboBox>("cbCertyfikat");
+        certificates->setCurrentIndex(certificates->findData(QStringLiteral("fiskon-karta:Karta Testowa")));
+        QVERIFY(certificates->currentIndex() > 0);
+        rig.ui.answers.push_back(true);  // without the one with no address
+        rig.ui.secrets.push_back(QByteArray("1234"));
+        rig.ui.secrets.push_back(kSmtpPassword);
+        rig.click("btnWyslij");
+        const std::vector<UiCall> secrets = rig.ui.callsOf(UiCall::Secret);
+        QCOMPARE(secrets.size(), std::size_t{2});
+        QCOMPARE(secrets.front().text, QStringLiteral("PIN karty „fiskon-karta” (certyfikat „Karta Testowa”):"));
+        QVERIFY2(rig.ui.last().text.startsWith(QStringLiteral("Wysłano 2 z 3 wiadomości.")), qPrintable(rig.ui.transcript()));
+        const QStringList to = recipients(server_.path()).mid(before);
+        QCOMPARE(to, (QStringList{QStringLiteral("ewa.zak@example.pl"), QStringLiteral("p.kowalczyk@example.pl")}));
+        const QStringList pesels{QStringLiteral("85031212367"), QStringLiteral("78110239579")};
+        for (int n = 0; n < 2; ++n) {
+            const QString pdf = rig.dir.filePath(QStringLiteral("odebrany.pdf"));
+            QFile out(pdf);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(attachment(QDir(server_.path()).filePath(QStringLiteral("%1.eml").arg(before + n + 1, 4, 10, QLatin1Char('0')))));
+            out.close();
+            QProcess pdfsig;
+            pdfsig.start(QStringLiteral("pdfsig"), {QStringLiteral("-nssdir"), QStringLiteral("sql:") + pki_.filePath(QStringLiteral("verifydb")),
+                                                    QStringLiteral("-upw"), pesels[n], pdf});
+            QVERIFY(pdfsig.waitForFinished(60000));
+            const QString report = QString::fromUtf8(pdfsig.readAllStandardOutput() + pdfsig.readAllStandardError());
+            QVERIFY2(report.contains(QStringLiteral("Signature is Valid")) && report.contains(QStringLiteral("Karta Testowa")),
+                     qPrintable(to[n] + QStringLiteral(":\n") + report));
+        }
     }
 
     void testMessageThenBatchThenResumedBatchSendNobodyTwice() {
+        const int before = recipients(server_.path()).size();
         Rig rig;
         const QString screenshot = qEnvironmentVariable("FISKON_SCREENSHOT");
         if (screenshot.isEmpty())
@@ -167,7 +230,7 @@ private slots:
                  qPrintable(rig.ui.transcript()));
         QVERIFY2(rig.ui.last().text.startsWith(QStringLiteral("Wysłano próbną wiadomość (formularz podatnika 1 ŻAK EWA)")),
                  qPrintable(rig.ui.transcript()));
-        QCOMPARE(recipients(server_.path()), QStringList{QStringLiteral("kadry@biuro-zuraw.example.pl")});
+        QCOMPARE(recipients(server_.path()).mid(before), QStringList{QStringLiteral("kadry@biuro-zuraw.example.pl")});
         QVERIFY(!QFile::exists(rig.record));
 
         // The batch: the taxpayer without an address named and left out, the refused one named.
@@ -201,7 +264,7 @@ private slots:
         QVERIFY2(resume.text.contains(QStringLiteral("według niego wysłano 2 z 3 wiadomości")), qPrintable(resume.text));
         QCOMPARE(resume.buttons, (QStringList{QStringLiteral("Wznów"), QStringLiteral("Anuluj")}));
         QVERIFY2(rig.ui.last().text.startsWith(QStringLiteral("Wysłano 0 z 1 wiadomości.")), qPrintable(rig.ui.transcript()));
-        QCOMPARE(recipients(server_.path()),
+        QCOMPARE(recipients(server_.path()).mid(before),
                  (QStringList{QStringLiteral("kadry@biuro-zuraw.example.pl"), QStringLiteral("ewa.zak@example.pl"),
                               QStringLiteral("p.kowalczyk@example.pl")}));
         QVERIFY(rig.ui.allAnswersUsed());
