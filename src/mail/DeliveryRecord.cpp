@@ -81,13 +81,22 @@ std::optional<DeliveryState> DeliveryStateFromText(const QString& text) {
 
 QString DeliveryRecordHeader() { return headerFields().join(u';'); }
 
-QByteArray DeliveryRecordText(const std::vector<DeliveryRow>& rows) {
-    QString text = SemicolonListLine(headerFields());
-    for (const DeliveryRow& row : rows)
-        text += SemicolonListLine({QString::number(row.position), row.surname, row.firstName, row.address, row.file,
-                                   row.sha256, row.messageId, row.time, row.reply, DeliveryStateText(row.state)});
-    const std::string bytes = cp1250::fromUnicode(text);
+QByteArray DeliveryRecordLine(const DeliveryRow& row) {
+    const std::string bytes = cp1250::fromUnicode(
+        SemicolonListLine({QString::number(row.position), row.surname, row.firstName, row.address, row.file, row.sha256,
+                           row.messageId, row.time, row.reply, DeliveryStateText(row.state)}));
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray DeliveryRecordHeaderLine() {
+    const std::string bytes = cp1250::fromUnicode(SemicolonListLine(headerFields()));
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray DeliveryRecordText(const std::vector<DeliveryRow>& rows) {
+    QByteArray text = DeliveryRecordHeaderLine();
+    for (const DeliveryRow& row : rows) text += DeliveryRecordLine(row);
+    return text;
 }
 
 std::optional<std::vector<DeliveryRow>> ParseDeliveryRecord(const QByteArray& bytes, QString* problem) {
@@ -137,7 +146,18 @@ std::vector<DeliveryRow> ReadDeliveryRecord(const QString& path) {
 }
 
 void WriteDeliveryRecord(const QString& path, const std::vector<DeliveryRow>& rows) {
-    const QByteArray text = DeliveryRecordText(rows);
+    std::vector<QByteArray> lines;
+    lines.reserve(rows.size());
+    for (const DeliveryRow& row : rows) lines.push_back(DeliveryRecordLine(row));
+    WriteDeliveryRecordLines(path, lines);
+}
+
+void WriteDeliveryRecordLines(const QString& path, const std::vector<QByteArray>& lines) {
+    QByteArray text = DeliveryRecordHeaderLine();
+    qsizetype size = text.size();
+    for (const QByteArray& line : lines) size += line.size();
+    text.reserve(size);
+    for (const QByteArray& line : lines) text += line;
     WriteFileAtomically(path, std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
                         FileWriteOptions{false, mode_t(0600)});
 }

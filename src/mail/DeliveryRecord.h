@@ -41,6 +41,11 @@ QString DeliveryRecordHeader();
 // semicolon, a quote or a line end is quoted, its quotes doubled.
 QByteArray DeliveryRecordText(const std::vector<DeliveryRow>& rows);
 
+// One row as a line of the record (code page 1250, CR LF), and the header's line: a batch keeps
+// each row's line and makes it again only when the row changes.
+QByteArray DeliveryRecordLine(const DeliveryRow& row);
+QByteArray DeliveryRecordHeaderLine();
+
 // The rows of a record's text; std::nullopt with `problem` set (Polish, naming the line) for text
 // that is not such a record.
 std::optional<std::vector<DeliveryRow>> ParseDeliveryRecord(const QByteArray& text, QString* problem);
@@ -51,3 +56,5 @@ std::vector<DeliveryRow> ReadDeliveryRecord(const QString& path);
 // Writes the record through the program's writer (file mode 0600: it names people and addresses);
 // throws FileError.
 void WriteDeliveryRecord(const QString& path, const std::vector<DeliveryRow>& rows);
+// The same from the rows' lines (DeliveryRecordLine), the header put before them.
+void WriteDeliveryRecordLines(const QString& path, const std::vector<QByteArray>& lines);

@@ -288,57 +288,84 @@ MailResult SendMailBatch(const MailBatchRequest& request, const MailPlan& plan, 
     std::vector<DeliveryRow> rows = plan.rows;
     std::map<int, std::size_t> rowOf;
     for (std::size_t i = 0; i < rows.size(); ++i) rowOf[rows[i].position] = i;
-    WriteDeliveryRecord(request.recordPath, rows);  // before anything is handed over: a record that cannot be written stops here
-
-    SmtpSession session(request.settings);
-    int done = 0;
-    for (const PreparedMail::File& file : prepared.files()) {
-        if (stopRequested(callbacks)) {
-            result.stopReason = QStringLiteral("Przerwano wysyłkę.");
-            break;
-        }
-        const TaxpayerRecord& taxpayer = taxpayerAt(request, file.index);
-        DeliveryRow& row = rows[rowOf.at(request.pdf.positions[static_cast<std::size_t>(file.index)])];
+    // Each row's line of the record, made again only when the row changes: a rewrite after each
+    // message then costs the writing, not the making of the whole text.
+    std::vector<QByteArray> lines;
+    lines.reserve(rows.size());
+    for (const DeliveryRow& row : rows) lines.push_back(DeliveryRecordLine(row));
+    const auto rowChanged = [&](const DeliveryRow& row) {
+        lines[static_cast<std::size_t>(&row - rows.data())] = DeliveryRecordLine(row);
+    };
+    const std::vector<PreparedMail::File>& files = prepared.files();
+    // The message to go next, and its row marked "niepewne": the record's write that settles one
+    // message also marks the next, so that each message costs one write, and a kill from that write
+    // on leaves the next one "niepewne", never "nie wysłano" for a message that may have gone.
+    struct Next {
         MailMessage message;
-        try {
-            const QByteArray bytes = readFile(file.path);
-            message = messageFor(request, taxpayer, file, bytes);
-            row.sha256 = sha256Of(bytes);
-        } catch (const FileError& error) {
-            result.stopReason = error.message();
-            break;
-        }
-        row.address = message.toAddress;
+        DeliveryRow* row = nullptr;
+        int index = 0;
+    };
+    const auto prepareNext = [&](std::size_t k) {
+        const PreparedMail::File& file = files[k];
+        const QByteArray bytes = readFile(file.path);
+        Next next{messageFor(request, taxpayerAt(request, file.index), file, bytes),
+                  &rows[rowOf.at(request.pdf.positions[static_cast<std::size_t>(file.index)])], file.index};
+        DeliveryRow& row = *next.row;
+        row.sha256 = sha256Of(bytes);
+        row.address = next.message.toAddress;
         row.file = file.name;
-        row.messageId = message.messageId;
+        row.messageId = next.message.messageId;
         row.time = now();
         row.reply.clear();
-        // Before the message goes: a kill from now on leaves it "niepewne", never "nie wysłano".
         row.state = DeliveryState::Uncertain;
+        rowChanged(row);
+        return next;
+    };
+    std::optional<Next> next;
+    if (stopRequested(callbacks)) {
+        result.stopReason = QStringLiteral("Przerwano wysyłkę.");
+    } else if (!files.empty()) {
         try {
-            WriteDeliveryRecord(request.recordPath, rows);
+            next = prepareNext(0);
         } catch (const FileError& error) {
             result.stopReason = error.message();
-            row.state = DeliveryState::NotSent;
-            break;
         }
+    }
+    // Before anything is handed over: a record that cannot be written stops here.
+    WriteDeliveryRecordLines(request.recordPath, lines);
+
+    SmtpSession session(request.settings);
+    for (std::size_t k = 0; next; ++k) {
+        DeliveryRow& row = *next->row;
         bool stopped = false;
-        const SmtpSession::Outcome outcome = deliver(session, message, request.retry, callbacks, stopped);
-        const std::optional<QString> stop = settle(row, outcome, stopped);
+        const std::optional<QString> stop =
+            settle(row, deliver(session, next->message, request.retry, callbacks, stopped), stopped);
         count(result, row.state);
-        try {
-            WriteDeliveryRecord(request.recordPath, rows);
-        } catch (const FileError& error) {
-            result.stopReason = error.message();
-            break;
-        }
-        ++done;
-        if (callbacks.progress)
-            callbacks.progress({MailProgress::Phase::Sending, done, result.total, TaxpayerLabel(request.pdf, file.index), row.state});
+        rowChanged(row);
+        const int index = next->index;
+        next.reset();
         if (stop) {
             result.stopReason = *stop;
-            break;
+        } else if (k + 1 < files.size()) {
+            if (stopRequested(callbacks)) {
+                result.stopReason = QStringLiteral("Przerwano wysyłkę.");
+            } else {
+                try {
+                    next = prepareNext(k + 1);
+                } catch (const FileError& error) {
+                    result.stopReason = error.message();
+                }
+            }
         }
+        try {
+            WriteDeliveryRecordLines(request.recordPath, lines);
+        } catch (const FileError& error) {
+            result.stopReason = error.message();
+            next.reset();
+        }
+        if (callbacks.progress)
+            callbacks.progress({MailProgress::Phase::Sending, static_cast<int>(k + 1), result.total,
+                                TaxpayerLabel(request.pdf, index), row.state});
     }
     finishCounts(result);
     return result;

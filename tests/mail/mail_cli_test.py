@@ -106,7 +106,8 @@ class Server:
                 raise RuntimeError("the test server did not start")
             time.sleep(0.05)
         with open(port_file) as port:
-            self.url = "smtp://127.0.0.1:" + port.read().strip()
+            scheme = "smtps" if "implicit" in options else "smtp"
+            self.url = scheme + "://127.0.0.1:" + port.read().strip()
 
     def stop(self):
         self.process.terminate()
@@ -227,6 +228,7 @@ class MailBatch(unittest.TestCase):
         # fault options, how the client is run, exit code, rows by position (1-based in sorted order), text
         scenarios = [
             ("accepted", [], {}, 0, {}, "Wysłano 4 z 4 wiadomości."),
+            ("TLS from the first byte", ["--tls", "implicit"], {}, 0, {}, "Wysłano 4 z 4 wiadomości."),
             ("4xx once", ["--temp-once"], {}, 0, {}, "Wysłano 4 z 4 wiadomości."),
             ("5xx for one", ["--reject", "ADDRESS2"], {}, 1, {2: "odrzucono"}, "Odrzucone przez serwer: 1."),
             ("dropped in DATA", ["--drop-data", "3"], {}, 1, {3: "niepewne"}, "Niepewne"),
@@ -277,6 +279,9 @@ class MailBatch(unittest.TestCase):
         with open(self.record) as earlier:
             self.assertEqual(earlier.read(), "zostaje\n")
         self.assertEqual(server.received(), [])
+        usage = subprocess.run([CLI, "mail", register, "--form", "pit11", "--from", "kadry@firma.example.pl",
+                                "--record", self.record], capture_output=True, text=True)
+        self.assertEqual((usage.returncode, "Brakuje opcji --smtp" in usage.stderr), (2, True), usage.stderr)
 
     def test_killed_after_the_third_message_then_resumed(self):
         register, people = self.register(6)
