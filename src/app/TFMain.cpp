@@ -204,7 +204,7 @@ void TFMain::createMenus() {
     QAction* eachPdf = makeAction(this, "MMnuEachPdf", QStringLiteral("Zapisz &PDF dla każdego podatnika…"));
     connect(eachPdf, &QAction::triggered, this, &TFMain::SaveEachPdf);
     mnuPlik_->addAction(eachPdf);
-    QAction* mail = makeAction(this, "MMnuMail", QStringLiteral("Wyślij PIT-y &e-mailem…"));
+    QAction* mail = makeAction(this, "MMnuMail", QStringLiteral("W&yślij PIT-y e-mailem…"));
     connect(mail, &QAction::triggered, this, &TFMain::SendByMail);
     mnuPlik_->addAction(mail);
     // The data files opened or saved last; the full path shows as the tooltip.
