@@ -28,6 +28,7 @@ struct AppWindows {
     QDialog* exportSep = nullptr;  // TFExportSep: delimited export
     QDialog* summary = nullptr;    // TFSummary: the payer's totals
     QDialog* eachPdf = nullptr;    // TFEachPdf: a PDF file for each taxpayer
+    QDialog* mail = nullptr;       // TFMail: each taxpayer's PIT by mail
 
     // The payer form's save (asks for a file and writes the payer file); run by the close
     // procedure when the payer data were not saved.

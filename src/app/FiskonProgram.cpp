@@ -10,6 +10,7 @@
 #include "forms/lform.h"
 #include "forms/widgets/TFCheck.h"
 #include "forms/widgets/TFEachPdf.h"
+#include "mail/widgets/TFMail.h"
 #include "forms/widgets/TFPrint.h"
 #include "forms/widgets/TFSummary.h"
 #include "forms/widgets/TFVEL.h"
@@ -120,6 +121,8 @@ int RunFiskon(const ProgramStart& start) {
         windows.summary = &FSummary;
         TFEachPdf FEachPdf(FMain.workspace(), FMain, FVEL, importSettings, ui, FCalendar, &FMain);
         windows.eachPdf = &FEachPdf;
+        TFMail FMail(FMain.workspace(), FMain, FVEL, importSettings, ui, FCalendar, MailPasswordStore(), &FMain);
+        windows.mail = &FMail;
 
         // Fills the screen also where no window manager maximises it.
         FMain.resize(FMain.screen()->availableGeometry().size());

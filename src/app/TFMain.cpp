@@ -208,6 +208,9 @@ void TFMain::createMenus() {
     QAction* eachPdf = makeAction(this, "MMnuEachPdf", QStringLiteral("Zapisz &PDF dla każdego podatnika…"));
     connect(eachPdf, &QAction::triggered, this, &TFMain::SaveEachPdf);
     mnuPlik_->addAction(eachPdf);
+    QAction* mail = makeAction(this, "MMnuMail", QStringLiteral("W&yślij PIT-y e-mailem…"));
+    connect(mail, &QAction::triggered, this, &TFMain::SendByMail);
+    mnuPlik_->addAction(mail);
     // The data files opened or saved last; the full path shows as the tooltip.
     recentSeparator_ = mnuPlik_->addSeparator();
     for (QAction* action : MMnuRecent_) mnuPlik_->addAction(action);
@@ -475,6 +478,11 @@ void TFMain::Print() {
 void TFMain::SaveEachPdf() {
     // TFEachPdf reads the register and the selected rows itself.
     showWindow(windows_.eachPdf);
+}
+
+void TFMain::SendByMail() {
+    // TFMail, too.
+    showWindow(windows_.mail);
 }
 
 void TFMain::CheckData() {

@@ -74,6 +74,7 @@ public:
     // "Zestawienie kwot…": the totals of the selected taxpayers, all when none is selected.
     void Summary();
     void SaveEachPdf();
+    void SendByMail();
     void DeleteSelected();
     void DeleteAll();
     void Open();

@@ -79,12 +79,16 @@ QString ProgramSettings::GetParam(const QString& key, const QString& defaultValu
     return cp1250::toUnicode(document.readString(kSection, bytes(key), bytes(defaultValue)));
 }
 
-void ProgramSettings::SetParam(const QString& key, const QString& value) {
+void ProgramSettings::SetParam(const QString& key, const QString& value) { SetParams({{key, value}}); }
+
+void ProgramSettings::SetParams(const std::vector<std::pair<QString, QString>>& keyValues) {
     IniDocument document = IniDocument::readFile(fileName_);
-    if (isPathKey(key))
-        writePath(document, value);
-    else
-        document.writeString(kSection, bytes(key), bytes(value));
+    for (const auto& [key, value] : keyValues) {
+        if (isPathKey(key))
+            writePath(document, value);
+        else
+            document.writeString(kSection, bytes(key), bytes(value));
+    }
     writeDocument(document, fileName_);
 }
 

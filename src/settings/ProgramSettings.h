@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // The settings in force while the program runs.
 struct SettingsValues {
@@ -33,6 +35,8 @@ public:
 
     QString GetParam(const QString& key, const QString& defaultValue) const;
     void SetParam(const QString& key, const QString& value);
+    // Several keys written at once, the file read and written once.
+    void SetParams(const std::vector<std::pair<QString, QString>>& keyValues);
 
     // Reads the path and the three flags (defaults: empty path, flags on).
     SettingsValues Wczytaj() const;

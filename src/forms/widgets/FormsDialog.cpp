@@ -28,7 +28,8 @@ FormsDialog::FormsDialog(const char* objectName, const QString& title, UserInter
 
 void FormsDialog::buildControls(const char* choiceFrame, const char* surnameLabel, const char* firstNameLabel,
                                 const char* actionName, const QString& actionCaption,
-                                std::initializer_list<QWidget*> middle, std::function<void()> action) {
+                                const std::vector<QWidget*>& middle, std::function<void()> action,
+                                const std::vector<QWidget*>& side) {
     choice_ = NewFormChoice(this, choiceFrame);
     QGroupBox* GroupBox3 = NewFormYearGroup(this, &cbRok_);
     QGroupBox* GroupBox1 = NewFillerGroup(this, surnameLabel, firstNameLabel, &eNazwisko_, &eImie_);
@@ -48,11 +49,24 @@ void FormsDialog::buildControls(const char* choiceFrame, const char* surnameLabe
     buttons->addStretch();
     buttons->addWidget(btnClear_);
     buttons->addWidget(btnAction);
+    buttonRow_ = buttons;
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(GroupBox1);
-    for (QWidget* widget : middle) layout->addWidget(widget);
-    layout->addWidget(rgSkreslenie_);
+    auto* column = layout;
+    if (!side.empty()) {
+        auto* columns = new QHBoxLayout;
+        column = new QVBoxLayout;
+        auto* sideColumn = new QVBoxLayout;
+        for (QWidget* widget : side) sideColumn->addWidget(widget);
+        sideColumn->addStretch();
+        columns->addLayout(column);
+        columns->addLayout(sideColumn);
+        layout->addLayout(columns);
+    }
+    column->addLayout(top);
+    column->addWidget(GroupBox1);
+    for (QWidget* widget : middle) column->addWidget(widget);
+    column->addWidget(rgSkreslenie_);
+    if (!side.empty()) column->addStretch();
     layout->addLayout(buttons);
     layout->addWidget(Memo1_);
     layout->setSizeConstraint(QLayout::SetFixedSize);

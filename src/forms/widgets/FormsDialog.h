@@ -7,11 +7,12 @@
 #include <QDialog>
 
 #include <functional>
-#include <initializer_list>
+#include <vector>
 
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -42,10 +43,11 @@ protected:
                 QWidget* parent);
 
     // Builds the common controls around `middle` (shown between the person and the buttons);
-    // eRok_ must exist by then. `action` runs on the dialog's own button.
+    // eRok_ must exist by then. `action` runs on the dialog's own button. `side`, when given,
+    // stands in a column of its own right of the others, above the buttons.
     void buildControls(const char* choiceFrame, const char* surnameLabel, const char* firstNameLabel,
-                       const char* actionName, const QString& actionCaption, std::initializer_list<QWidget*> middle,
-                       std::function<void()> action);
+                       const char* actionName, const QString& actionCaption, const std::vector<QWidget*>& middle,
+                       std::function<void()> action, const std::vector<QWidget*>& side = {});
     // Takes the other dialog's person and tax year where this one's fields are empty.
     void takeOverEmptyFields(FormsDialog& other);
     // Copies a masked field's text as it shows, blanks in place ("  06" stays "  06").
@@ -78,5 +80,7 @@ protected:
     QGroupBox* rgSkreslenie_ = nullptr;
     QButtonGroup* strike_ = nullptr;
     QPushButton* btnClear_ = nullptr;
+    // The row of "Czyść pola" and the dialog's own button, which a dialog may add buttons to.
+    QHBoxLayout* buttonRow_ = nullptr;
     QPlainTextEdit* Memo1_ = nullptr;
 };

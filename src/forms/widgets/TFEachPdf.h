@@ -1,24 +1,8 @@
 #pragma once
 
-#include "forms/widgets/FormsDialog.h"
-#include "ui/UiCertificatePrompts.h"
+#include "forms/widgets/TaxpayerFilesDialog.h"
 
-#include <QList>
-#include <QPointer>
-
-#include <memory>
-
-class BatchProgress;
-class CertificateChoice;
-class MainView;
-class ProgramSettings;
 class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class SigningKey;
-class TFVEL;
-struct TaxpayerPdfRequest;
-struct Workspace;
 
 // "Zapisz PDF dla każdego podatnika…": the chosen form of every taxpayer (or of those selected in
 // the main window's table) into a PDF file of its own in one folder, "007_NOWAK_ANNA.pdf", drawn
@@ -36,47 +20,21 @@ struct Workspace;
 // to the database here. The card's PIN is asked once a batch, after the taxpayers are checked and
 // before anything is drawn: a wrong one writes nothing. The certificate chosen (never the PIN) is
 // remembered in the settings and chosen again next time while the database has it.
-class TFEachPdf : public FormsDialog {
+class TFEachPdf : public TaxpayerFilesDialog {
     Q_OBJECT
 public:
     TFEachPdf(Workspace& workspace, MainView& mainView, TFVEL& showForm, ProgramSettings& settings, UserInterface& ui,
               TFCalendar& calendar, QWidget* parent = nullptr);
 
-    void FormShow() override;
-    void rbPIT11Click() override;
-    void rbPIT40Click() override;
     void btnClearClick() override;
     void btnKatalogClick();
     void btnSaveClick();
-    void btnPrzerwijClick();
-    // Closing the dialog while it writes stops the batch as "Przerwij" does.
-    void reject() override;
 
 private:
     void saveAll();
     // False, with the reason in a message, when the choices cannot make a batch.
-    bool fillRequest(TaxpayerPdfRequest& request);
+    bool fillFolderRequest(TaxpayerPdfRequest& request);
     void runBatch(const TaxpayerPdfRequest& request, const SigningKey* key);
-    void showPasswordFields();
-    // Lists the certificates, the remembered one chosen the first time.
-    void listCertificates();
-    void remember(const QString& nickname);
 
-    Workspace& workspace_;
-    MainView& mainView_;
-    TFVEL& FVEL_;
-    ProgramSettings& settings_;
-    QWidget* yearGroup_ = nullptr;
-    QRadioButton* rbWszyscy_ = nullptr;
-    QRadioButton* rbZaznaczeni_ = nullptr;
     QLineEdit* eKatalog_ = nullptr;
-    QRadioButton* rbPesel_ = nullptr;
-    QRadioButton* rbNip_ = nullptr;
-    QRadioButton* rbJednoHaslo_ = nullptr;
-    QRadioButton* rbBezHasla_ = nullptr;
-    QLineEdit* eHaslo1_ = nullptr;
-    QLineEdit* eHaslo2_ = nullptr;
-    UiCertificatePrompts prompts_;
-    CertificateChoice* certificates_ = nullptr;
-    BatchProgress* pnlPostep_ = nullptr;
 };
