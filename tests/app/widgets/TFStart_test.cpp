@@ -49,10 +49,16 @@ public:
     }
 };
 
-// Runs `action` on the modal window once it is up (the code under test is then inside exec()).
-void whenModalShown(std::function<void(QWidget*)> action) {
-    QTimer::singleShot(0, [action = std::move(action)] {
+// Runs `action` on the modal window once it is up (the code under test is then inside exec()):
+// looked for every 10 ms, for up to five seconds, so that a busy machine's slower start of the
+// window does not pass for none.
+void whenModalShown(std::function<void(QWidget*)> action, int triesLeft = 500) {
+    QTimer::singleShot(triesLeft == 500 ? 0 : 10, [action = std::move(action), triesLeft]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
+        if (!modal && triesLeft > 0) {
+            whenModalShown(std::move(action), triesLeft - 1);
+            return;
+        }
         QVERIFY2(modal, "no modal window came up");
         action(modal);
     });
