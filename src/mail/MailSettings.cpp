@@ -1,7 +1,8 @@
 #include "mail/MailSettings.h"
 
+#include "edit/EmailAddress.h"
+
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QUrl>
 
 int DefaultMailPort(MailSecurity security) { return security == MailSecurity::Tls ? 465 : 587; }
@@ -32,9 +33,8 @@ QString SetMailServerUrl(MailSettings& settings, const QString& url) {
 }
 
 bool IsMailAddress(const QString& address) {
-    static const QRegularExpression form(QStringLiteral(R"(^[^@\s\p{Cc}<>(),;:"\[\]\\]+@[A-Za-z0-9\p{L}](?:[A-Za-z0-9\p{L}-]*[A-Za-z0-9\p{L}])?(?:\.[A-Za-z0-9\p{L}](?:[A-Za-z0-9\p{L}-]*[A-Za-z0-9\p{L}])?)+$)"));
-    return address.size() <= 254 && form.match(address).hasMatch() && !address.startsWith(u'.') &&
-           !address.contains(QStringLiteral("..")) && !address.contains(QStringLiteral(".@"));
+    // One rule for an address, the edit form's: what it accepts can be sent to.
+    return !address.isEmpty() && EmailAddressFault(address).isEmpty();
 }
 
 QString MailSettingsProblem(const MailSettings& settings) {

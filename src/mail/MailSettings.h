@@ -36,8 +36,8 @@ QString MailServerUrl(const MailSettings& settings);
 // why it cannot (Polish), empty when it could.
 QString SetMailServerUrl(MailSettings& settings, const QString& url);
 
-// Whether `address` has the form of a mail address (local part, "@", a domain with a dot, no
-// blanks or control characters, at most 254 characters).
+// Whether `address` is one a message can go to: not empty, and accepted by the edit form's check
+// of an address (EmailAddressFault).
 bool IsMailAddress(const QString& address);
 
 // The first thing that keeps the settings from sending (no server, a port out of range, a sender
