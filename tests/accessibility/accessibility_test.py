@@ -117,6 +117,8 @@ def audit(window, where, faults):
         for key in alt_keys(node):
             mnemonics.setdefault(key, []).append(node.name)
     for key, owners in mnemonics.items():
+        # A page's tab stands twice in the tree (the tab and the page it shows), under one name.
+        owners = sorted(set(owners))
         if len(owners) > 1:
             faults.append(f'{where}: Alt+{key.upper()} is taken by ' + ', '.join(f'"{o}"' for o in owners))
 
