@@ -218,6 +218,7 @@ MailPlan PlanMailBatch(const MailBatchRequest& request) {
             plan.withoutAddress << QStringLiteral("%1: brak adresu e-mail").arg(TaxpayerLabel(request.pdf, index));
         else if (!IsMailAddress(row.address))
             plan.withoutAddress << QStringLiteral("%1: „%2” nie jest adresem e-mail").arg(TaxpayerLabel(request.pdf, index), row.address);
+        if (!IsMailAddress(row.address)) plan.positionsWithoutAddress.push_back(position);
     }
     for (auto& [position, row] : rows) plan.rows.push_back(std::move(row));
     return plan;

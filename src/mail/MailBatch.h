@@ -58,6 +58,7 @@ struct MailBatchRequest {
 struct MailPlan {
     std::vector<int> toSend;  // indices into request.pdf.positions, in order
     QStringList withoutAddress;  // "2 NOWAK ANNA" for each chosen taxpayer with no (usable) address
+    std::vector<int> positionsWithoutAddress;  // their record numbers, in the same order
     int alreadySent = 0;         // rows of the record "wysłano", not sent again
     int uncertainSkipped = 0;    // rows "niepewne" left alone (no resendUncertain)
     std::vector<DeliveryRow> rows;  // the record as the batch starts it: every chosen taxpayer

@@ -225,11 +225,8 @@ bool TFMail::leaveOutWithoutAddress(MailBatchRequest& request, MailPlan& plan) {
     if (!ui_.askChoice(QStringLiteral("Pytanie"), text, MessageIcon::Question, QStringLiteral("Wyślij pozostałym"),
                        QStringLiteral("Anuluj")))
         return false;
-    // The plan's rows hold each planned taxpayer's address as the batch would use it.
-    QSet<int> without;
-    for (const DeliveryRow& row : plan.rows)
-        if (!IsMailAddress(row.address)) without.insert(row.position);
-    std::erase_if(request.pdf.positions, [&without](int position) { return without.contains(position); });
+    const std::vector<int>& without = plan.positionsWithoutAddress;
+    std::erase_if(request.pdf.positions, [&without](int position) { return std::ranges::find(without, position) != without.end(); });
     try {
         plan = PlanMailBatch(request);
     } catch (const MailError& error) {
