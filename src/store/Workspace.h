@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 // The data the program works on: the one register, the one payer and their saved flags. The main
 // window owns it; every dialog is handed a reference.
@@ -32,6 +33,12 @@ struct Workspace {
     ChangeRevision revision;
 
     std::function<void()> changed;
+
+    // Changes the records at `positions` (ascending register positions) by `change`, which says
+    // whether it changed the record, as one step of the changes the user can undo, named `text`
+    // ("Poprawa wielkich liter"). Marks the taxpayers changed when any was; returns how many were.
+    int changeRecords(const QString& text, const std::vector<int>& positions,
+                      const std::function<bool(TaxpayerRecord&)>& change);
 
     void markTaxpayersChanged() {
         taxpayersSaved = false;
