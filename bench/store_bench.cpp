@@ -328,15 +328,9 @@ BENCHMARK(BM_BytesPerRecord)->Arg(0)->Arg(1)->Arg(2)->ArgName("shape")->Unit(ben
 
 }  // namespace
 
-// Freed memory stays with the process for the whole run, so that no benchmark's time depends on
-// whether the allocator happened to hand its big buffers back to the system after the benchmark
-// before (which would make every page of them fault again, at several microseconds a page on a
-// virtual machine). The file benchmarks and their baselines thus all run on warm memory.
+// The file benchmarks and their baselines all run on warm memory.
 int main(int argc, char** argv) {
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_MAX, 0);
-    mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
-#endif
+    keepFreedMemory();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

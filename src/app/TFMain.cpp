@@ -2,6 +2,7 @@
 
 #include "app/TaxpayerTableModel.h"
 #include "app/ToolbarIcons.h"
+#include "app/UndoHistory.h"
 #include "edit/widgets/SaveTargetChoice.h"
 #include "settings/ProgramSettings.h"
 #include "settings/RecentFiles.h"
@@ -12,6 +13,7 @@
 #include "store/PolishPlural.h"
 #include "store/RecoveryFolder.h"
 #include "store/RecoveryKeeper.h"
+#include "store/RegisterChangeRecording.h"
 #include "ui/ErrorMessage.h"
 
 #include <QAction>
@@ -78,10 +80,14 @@ TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui
     timer1_->setInterval(10);
     connect(timer1_, &QTimer::timeout, this, &TFMain::Timer1Timer);
 
+    history_ = new UndoHistory(workspace_, this);
+    connect(history_, &UndoHistory::historyChanged, this, &TFMain::updateUndoActions);
+
     createActions();
     createMenus();
     createToolbar();
     createTable();
+    updateUndoActions();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
     // The table stays hidden until there is something to show; it starts in its standard colours.
@@ -93,6 +99,8 @@ TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui
 }
 
 TFMain::~TFMain() {
+    // The steps know the data: they go first (a child would outlive the members).
+    delete std::exchange(history_, nullptr);
     recovery_.reset();
     recoveredFrom_.reset();  // still held: the data it holds are nowhere else, it stays on the disk
     workspace_.changed = nullptr;
@@ -131,6 +139,9 @@ void TFMain::createActions() {
     MMnuExit_ = makeAction(this, "MMnuExit", QStringLiteral("&Wyjście z programu"),
                            QKeySequence(Qt::ALT | Qt::Key_F4));
 
+    MMnuUndo_ = makeAction(this, "MMnuUndo", QStringLiteral("&Cofnij"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    MMnuRedo_ = makeAction(this, "MMnuRedo", QStringLiteral("&Ponów"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    MMnuRedo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     MMnuEditData_ = makeAction(this, "MMnuEditData", QStringLiteral("&Edytuj dane"), QKeySequence(Qt::ALT | Qt::Key_Return));
     MMnuEditData_->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
     MMnuShowData_ = makeAction(this, "MMnuShowData", QStringLiteral("&Wyświetl dane na formularzu"),
@@ -181,7 +192,8 @@ void TFMain::createActions() {
         {TMnuDelRecord_, &TFMain::DeleteSelected},    {TMnuProperties_, &TFMain::TableProperties},
         {MMnuCheckData_, &TFMain::CheckData},         {TMnuCheckData_, &TFMain::CheckData},
         {MMnuExportSep_, &TFMain::DelimitedExport},   {MMnuSummary_, &TFMain::Summary},
-        {MMnuImportEmail_, &TFMain::ImportEmails},
+        {MMnuImportEmail_, &TFMain::ImportEmails},     {MMnuUndo_, &TFMain::Undo},
+        {MMnuRedo_, &TFMain::Redo},
     };
     for (const auto& [action, command] : commands)
         connect(action, &QAction::triggered, this, [this, command = command] { (this->*command)(); });
@@ -220,6 +232,8 @@ void TFMain::createMenus() {
 
     mnuEdycja_ = bar->addMenu(QStringLiteral("&Edycja"));
     mnuEdycja_->setObjectName(QStringLiteral("MMnu_Edycja"));
+    mnuEdycja_->addActions({MMnuUndo_, MMnuRedo_});
+    mnuEdycja_->addSeparator();
     mnuEdycja_->addActions({MMnuEditData_, MMnuShowData_, MMnuPrintData_, MMnuAddData_, MMnuDelData_});
     mnuEdycja_->addActions({MMnuCheckData_, MMnuSummary_});
     mnuEdycja_->addSeparator();
@@ -514,8 +528,12 @@ void TFMain::DeleteSelected() {
     if (askBeforeDelete() &&
         !ui_.ask(QStringLiteral("Pytanie"), QStringLiteral("Czy na pewno usunąć?"), MessageIcon::Question))
         return;
-    // From the last to the first, so that the earlier positions stay valid.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) workspace_.taxpayers.DeleteAt(*row);
+    {
+        RegisterChangeRecording recording(workspace_, QStringLiteral("Usunięcie rekordów"));
+        // From the last to the first, so that the earlier positions stay valid.
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) workspace_.taxpayers.DeleteAt(*row);
+        recording.finish();
+    }
     workspace_.markTaxpayersChanged();
     RefreshView(viewMode_);
 }
@@ -525,9 +543,44 @@ void TFMain::DeleteAll() {
                  QStringLiteral("Czy na pewno usunąć wszystkie dane pracowników?"), MessageIcon::Question))
         return;
     const bool hadTaxpayers = !workspace_.taxpayers.empty();
-    workspace_.taxpayers.Clear();
+    {
+        RegisterChangeRecording recording(workspace_, QStringLiteral("Usunięcie wszystkich danych"));
+        workspace_.taxpayers.Clear();
+        recording.finish();
+    }
     if (hadTaxpayers) workspace_.markTaxpayersChanged();
     RefreshView(viewMode_);
+}
+
+void TFMain::Undo() {
+    if (history_->canUndo()) showUndoneChange(history_->undo());
+}
+
+void TFMain::Redo() {
+    if (history_->canRedo()) showUndoneChange(history_->redo());
+}
+
+void TFMain::showUndoneChange(bool applied) {
+    if (!applied)
+        ui_.message(QStringLiteral("Informacja"),
+                    QStringLiteral("Tej zmiany nie można już cofnąć ani ponowić: rejestr podatników zastąpiono od tego "
+                                   "czasu innymi danymi."),
+                    MessageIcon::Information);
+    RefreshView(workspace_.taxpayers.empty() ? viewMode_ : ViewMode::vmTabela);
+    // The payer form shows the payer as it is now when it opens next.
+}
+
+// "&Cofnij: Usunięcie rekordów" — the menu names the step the command takes back.
+void TFMain::updateUndoActions() {
+    if (!history_) return;
+    const auto caption = [](const QString& command, const QString& step, const QAction* action) {
+        QString text = step.isEmpty() ? command : command + QStringLiteral(": ") + step;
+        return text + QLatin1Char('\t') + ShortcutName(action->shortcut());
+    };
+    MMnuUndo_->setText(caption(QStringLiteral("&Cofnij"), history_->undoText(), MMnuUndo_));
+    MMnuRedo_->setText(caption(QStringLiteral("&Ponów"), history_->redoText(), MMnuRedo_));
+    MMnuUndo_->setEnabled(history_->canUndo());
+    MMnuRedo_->setEnabled(history_->canRedo());
 }
 
 void TFMain::Open() {
@@ -804,6 +857,7 @@ QString TFMain::settingsFile() const {
 }
 
 void TFMain::workspaceChanged() {
+    if (history_) history_->noteSavedFlags();
     updateTitle();
     if (recovery_) recovery_->changed();
     if (workspace_.taxpayersSaved && workspace_.payerSaved) forgetRecoveredCopy();

@@ -22,6 +22,7 @@ class QToolButton;
 class OrphanedRecoveryCopy;
 class RecoveryKeeper;
 class TaxpayerTableModel;
+class UndoHistory;
 
 // The main window: the taxpayer table, the menus, the toolbar and every command of the program.
 // It owns the data the program works on (the register, the payer and their saved flags); the
@@ -77,6 +78,11 @@ public:
     void SendByMail();
     void DeleteSelected();
     void DeleteAll();
+    // Edycja → "Cofnij" / "Ponów": the last change of the register or the payer taken back, or
+    // made again.
+    void Undo();
+    void Redo();
+    UndoHistory& history() { return *history_; }
     void Open();
     // Open once the file is chosen (the open dialog, the list of recent files, the command line).
     // True when the register now holds the file's data.
@@ -120,6 +126,9 @@ private:
     void MMnu_EdycjaPopup();
     void TabelaMenuPopup();
     void enableAllCommands();
+    void updateUndoActions();
+    // After an undo or redo: the table shows the register as it is now.
+    void showUndoneChange(bool applied);
     void Timer1Timer();
     // The file named on the command line, opened as Open opens it. True when the window now shows
     // it (or the unsaved changes of it that were just recovered).
@@ -160,6 +169,7 @@ private:
     QColor tableColor_ = Qt::white;
     QColor tableTextColor_ = Qt::black;
 
+    UndoHistory* history_ = nullptr;
     TaxpayerTableModel* model_ = nullptr;
     QTableView* listView_ = nullptr;
     QTimer* timer1_ = nullptr;
@@ -182,6 +192,8 @@ private:
     QAction* recentSeparator_ = nullptr;
     QStringList recentFiles_;
     // MMnu_Edycja
+    QAction* MMnuUndo_ = nullptr;
+    QAction* MMnuRedo_ = nullptr;
     QAction* MMnuEditData_ = nullptr;
     QAction* MMnuShowData_ = nullptr;
     QAction* MMnuPrintData_ = nullptr;

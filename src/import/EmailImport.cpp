@@ -6,6 +6,7 @@
 #include "store/FileErrorText.h"
 #include "store/FileErrors.h"
 #include "store/PolishPlural.h"
+#include "store/RegisterChangeRecording.h"
 #include "store/WholeFileReader.h"
 
 #include <QHash>
@@ -145,12 +146,17 @@ EmailImportPlan PlanEmailImportFile(const TaxpayerRegister& taxpayers, const QSt
 }
 
 int ApplyEmailImport(Workspace& workspace, const EmailImportPlan& plan) {
+    std::vector<int> positions;
+    positions.reserve(plan.changes.size());
+    for (const EmailChange& change : plan.changes) positions.push_back(change.position);
+    RegisterChangeRecording recording(workspace, QStringLiteral("Import adresów e-mail"), positions);
     int changed = 0;
     for (const EmailChange& change : plan.changes) {
         if (change.position < 0 || change.position >= workspace.taxpayers.count()) continue;
         workspace.taxpayers.at(change.position).email = change.address;
         ++changed;
     }
+    recording.finish();
     if (changed > 0) workspace.markTaxpayersChanged();
     return changed;
 }

@@ -25,6 +25,8 @@ struct PayerRecord {
     FixedText<50> miejscowosc;
     FixedText<10> kodPoczt;
     FixedText<50> poczta;
+
+    friend bool operator==(const PayerRecord&, const PayerRecord&) = default;
 };
 
 // Writes section "Platnik" into the file, keeping its other sections. Throws FileError. `written`

@@ -191,6 +191,7 @@ void TaxpayerRegister::RemoveDuplicates() {
     for (std::size_t i = 0; i < records_.size(); ++i) {
         if (removed[i]) {
             if (records_[i].get() == current_) current_ = nullptr;
+            dispose(std::move(records_[i]));
             continue;
         }
         records_[kept++] = std::move(records_[i]);

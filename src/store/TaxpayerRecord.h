@@ -59,6 +59,8 @@ struct TaxpayerRecord {
 
     // Bytes the record takes beyond its own object: the blocks of longer texts and of amounts.
     std::size_t heapBytes() const;
+
+    friend bool operator==(const TaxpayerRecord&, const TaxpayerRecord&) = default;
 };
 
 inline std::size_t TaxpayerRecord::heapBytes() const {

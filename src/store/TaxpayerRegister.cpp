@@ -64,7 +64,7 @@ bool hasBothNames(const TaxpayerRecord& record) { return !record.imie1.empty() &
 }  // namespace
 
 TaxpayerRecordPool& TaxpayerRegister::pool() {
-    if (!pool_) pool_ = std::make_unique<TaxpayerRecordPool>();  // also after the register was moved from
+    if (!pool_) pool_ = std::make_shared<TaxpayerRecordPool>();  // also after the register was moved from
     return *pool_;
 }
 
@@ -90,7 +90,12 @@ bool TaxpayerRegister::adopt(TaxpayerRecordPool::Pointer record) {
 }
 
 void TaxpayerRegister::Clear() {
-    if (pool_) pool_->releaseAll(records_);
+    if (removalSink_) {
+        for (RecordPointer& record : records_) removalSink_->push_back(std::move(record));
+    } else {
+        lineage_.advance();
+        if (pool_ && pool_.use_count() == 1) pool_->releaseAll(records_);
+    }
     records_.clear();
     revision_.advance();
     current_ = nullptr;
@@ -100,6 +105,10 @@ void TaxpayerRegister::Clear() {
 void TaxpayerRegister::RollBackTo(const Checkpoint& checkpoint) {
     revision_.advance();
     if (checkpoint.count >= 0 && checkpoint.count < count()) {
+        for (auto record = records_.begin() + checkpoint.count; record != records_.end(); ++record)
+            if (record->get() == current_) current_ = nullptr;
+        for (auto record = records_.begin() + checkpoint.count; record != records_.end(); ++record)
+            dispose(std::move(*record));
         records_.erase(records_.begin() + checkpoint.count, records_.end());
         invalidateIdIndex();
     }
@@ -128,7 +137,9 @@ bool TaxpayerRegister::SelectById(std::int32_t id) {
 
 void TaxpayerRegister::DeleteAt(int index) {
     if (!SelectByIndex(index)) return;
+    RecordPointer record = std::move(records_[static_cast<std::size_t>(index)]);
     records_.erase(records_.begin() + index);
+    dispose(std::move(record));
     revision_.advance();
     current_ = nullptr;
     invalidateIdIndex();
@@ -163,6 +174,67 @@ int TaxpayerRegister::currentIndex() const {
     for (std::size_t i = 0; i < records_.size(); ++i)
         if (records_[i].get() == current_) return static_cast<int>(i);
     return -1;
+}
+
+void TaxpayerRegister::dispose(RecordPointer record) {
+    if (removalSink_) removalSink_->push_back(std::move(record));
+    else lineage_.advance();  // what knew the record by its address must not find another there
+}
+
+std::vector<TaxpayerRegister::RecordPointer> TaxpayerRegister::TakeAt(const std::vector<int>& positions) {
+    std::vector<RecordPointer> taken;
+    if (positions.empty()) return taken;
+    taken.reserve(positions.size());
+    std::size_t kept = static_cast<std::size_t>(positions.front());
+    std::size_t next = 0;
+    for (std::size_t i = kept; i < records_.size(); ++i) {
+        if (next < positions.size() && static_cast<std::size_t>(positions[next]) == i) {
+            if (records_[i].get() == current_) current_ = nullptr;
+            taken.push_back(std::move(records_[i]));
+            ++next;
+        } else {
+            records_[kept++] = std::move(records_[i]);
+        }
+    }
+    records_.resize(kept);
+    revision_.advance();
+    invalidateIdIndex();
+    return taken;
+}
+
+void TaxpayerRegister::PutAt(std::vector<std::pair<int, RecordPointer>> records) {
+    if (records.empty()) return;
+    std::vector<RecordPointer> merged;
+    merged.reserve(records_.size() + records.size());
+    std::size_t from = 0;
+    for (auto& [position, record] : records) {
+        while (merged.size() < static_cast<std::size_t>(position) && from < records_.size())
+            merged.push_back(std::move(records_[from++]));
+        merged.push_back(std::move(record));
+    }
+    while (from < records_.size()) merged.push_back(std::move(records_[from++]));
+    records_ = std::move(merged);
+    revision_.advance();
+    invalidateIdIndex();
+}
+
+std::unordered_map<const TaxpayerRecord*, int> TaxpayerRegister::PositionsByRecord() const {
+    std::unordered_map<const TaxpayerRecord*, int> positions;
+    positions.reserve(records_.size());
+    for (std::size_t i = 0; i < records_.size(); ++i) positions.emplace(records_[i].get(), static_cast<int>(i));
+    return positions;
+}
+
+std::vector<const TaxpayerRecord*> TaxpayerRegister::RecordOrder() const {
+    std::vector<const TaxpayerRecord*> order;
+    order.reserve(records_.size());
+    for (const RecordPointer& record : records_) order.push_back(record.get());
+    return order;
+}
+
+std::shared_ptr<void> TaxpayerRegister::StorageHold() {
+    pool();
+    return pool_;
 }
 
 void TaxpayerRegister::invalidateIdIndex() {

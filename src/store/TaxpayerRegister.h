@@ -59,6 +59,9 @@ public:
         records.arena().rollBack(mark);
         return false;
     }
+    // Empties the register. While records of it are held elsewhere (the steps of the undo
+    // history keep removed records and copies), the records go one by one and the blocks of
+    // their texts stay, since those held elsewhere may still use them.
     void Clear();
     // What an import that only appends can go back to: the number of records and the current
     // one before it began.
@@ -75,6 +78,28 @@ public:
     bool SelectByIndex(int index);
     bool SelectById(std::int32_t id);
     void DeleteAt(int index);
+
+    using RecordPointer = TaxpayerRecordPool::Pointer;
+    // While a sink is set, the records DeleteAt, RollBackTo, RemoveDuplicates and Clear remove are
+    // moved into it instead of being destroyed, so that a change can be undone with the very
+    // records (their addresses stay theirs); nullptr ends that.
+    void setRemovalSink(std::vector<RecordPointer>* sink) { removalSink_ = sink; }
+    // Takes the records at `positions` (ascending, valid) out of the register, in one pass.
+    std::vector<RecordPointer> TakeAt(const std::vector<int>& positions);
+    // Puts records back: each at its position of the register that results (ascending); a
+    // position past the end appends. The records must come from this register's pool.
+    void PutAt(std::vector<std::pair<int, RecordPointer>> records);
+    // Position of each record of the register.
+    std::unordered_map<const TaxpayerRecord*, int> PositionsByRecord() const;
+    // The addresses of the records in chain order.
+    std::vector<const TaxpayerRecord*> RecordOrder() const;
+    // Keeps the storage of the records alive for as long as the returned handle lives, also past
+    // the register itself; records taken out with TakeAt or a sink need it.
+    std::shared_ptr<void> StorageHold();
+    // Changes when the register loses records other than into a sink (DeleteAt, Clear…) or gets
+    // the records of another register: what remembers records of it by their addresses must
+    // forget them then, since another record may come to have the address.
+    std::uint64_t lineage() const { return lineage_.value(); }
     // Selection by exchange: at each position the earliest strictly smallest later key changes
     // places with the record there, so equal keys may swap ([B1, B2, A] becomes [A, B2, B1]).
     // Computed in O(n log n); `current` keeps pointing at the same record.
@@ -110,16 +135,20 @@ private:
         if (count() >= recordLimit_) throw RecordLimitError(recordLimit_);
     }
     void invalidateIdIndex();
+    // A record leaves the register: into the sink when there is one, destroyed otherwise.
+    void dispose(RecordPointer record);
 
     // The pool sits on the heap so that its address, which every record's owner holds, survives
     // moving the register; `records_` is declared first so a move assignment gives the old
     // records back to the old pool before that pool goes.
     std::vector<TaxpayerRecordPool::Pointer> records_;
-    std::unique_ptr<TaxpayerRecordPool> pool_;
+    std::shared_ptr<TaxpayerRecordPool> pool_;
     TaxpayerRecord* current_ = nullptr;
     TaxpayerSortKey sortKey_ = TaxpayerSortKey::SortByNazwisko;
     int recordLimit_ = kMaxTaxpayers;
     ChangeRevision revision_;
+    ChangeRevision lineage_;
+    std::vector<RecordPointer>* removalSink_ = nullptr;
     // First position of each id, built on demand and dropped when positions change.
     mutable std::unordered_map<std::int32_t, int> firstById_;
     mutable bool idIndexValid_ = false;

@@ -18,6 +18,8 @@
 // Each of them also gives `revision` a new number, and markTaxpayersChanged the register too (its
 // records may have been changed in place), so a copy made in slices can tell that the data moved
 // on under it.
+class ChangeHistory;
+
 struct Workspace {
     TaxpayerRegister taxpayers;
     PayerRecord payer;
@@ -31,6 +33,8 @@ struct Workspace {
     QString payerFileName;
     FileStamp payerFileStamp;
     ChangeRevision revision;
+    // Where changes go as steps the user can undo (the main window's history); none: not kept.
+    ChangeHistory* history = nullptr;
 
     std::function<void()> changed;
 

@@ -9,6 +9,7 @@
 #include "edit/widgets/MaskedText.h"
 #include "edit/widgets/TFCalendar.h"
 #include "store/Cp1250.h"
+#include "store/RegisterChangeRecording.h"
 #include "store/Workspace.h"
 #include "ui/FocusControl.h"
 #include "ui/MainView.h"
@@ -219,7 +220,16 @@ void TFEdit::btnOKClick() {
         texts_.at(QStringLiteral("eEmail"))->setFocus();
         return;
     }
-    StoreTaxpayer(workspace_.taxpayers, RecordFromFormValues(values));
+    {
+        // Storing may merge the taxpayer with a namesake and moves the record to its place in
+        // the order: one step the user can undo, whatever it touched.
+        const int current = workspace_.taxpayers.currentIndex();
+        RegisterChangeRecording recording(
+            workspace_, current < 0 ? QStringLiteral("Dodanie podatnika") : QStringLiteral("Edycja danych podatnika"),
+            RegisterChangeRecording::EveryRecord{});
+        StoreTaxpayer(workspace_.taxpayers, RecordFromFormValues(values));
+        recording.finish();
+    }
     workspace_.markTaxpayersChanged();
 
     mainView_.RefreshView(mainView_.viewMode());

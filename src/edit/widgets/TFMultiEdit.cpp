@@ -5,6 +5,7 @@
 #include "edit/widgets/TFCalendar.h"
 #include "edit/widgets/TFEdit.h"
 #include "edit/DateText.h"
+#include "store/RegisterChangeRecording.h"
 #include "store/Workspace.h"
 #include "ui/MainView.h"
 
@@ -140,7 +141,11 @@ SharedTaxpayerFields TFMultiEdit::fields() const {
 
 void TFMultiEdit::btnOKClick() {
     // Changed records are unsaved data: the close procedure must ask about them.
-    if (ApplySharedFields(workspace_.taxpayers, mainView_.selectedRows(), fields()) > 0)
+    const std::vector<int> rows = mainView_.selectedRows();
+    RegisterChangeRecording recording(workspace_, QStringLiteral("Edycja danych wielu podatników"), rows);
+    const int changed = ApplySharedFields(workspace_.taxpayers, rows, fields());
+    recording.finish();
+    if (changed > 0)
         workspace_.markTaxpayersChanged();
     edit_.replaceTaxOffices(taxOffices());
     accept();

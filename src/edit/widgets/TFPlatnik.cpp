@@ -8,6 +8,7 @@
 #include "store/DataFileCommands.h"
 #include "store/FileErrors.h"
 #include "store/PayerRecord.h"
+#include "store/PayerChangeRecording.h"
 #include "store/Workspace.h"
 #include "ui/ErrorMessage.h"
 #include "ui/FocusControl.h"
@@ -34,6 +35,7 @@ const QString kSaveTitle = QStringLiteral("Zapisywanie danych Płatnika składek
 const QString kSaveFilter = QStringLiteral("Pliki tekstowe w formacie INI (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*");
 const QString kOpenFilter = QStringLiteral("Pliki tekstowe w formacie INI|*.txt|Wszystkie pliki|*.*");
 const QString kDefaultSuffix = QStringLiteral("*.txt");
+const QString kPayerStep = QStringLiteral("Zmiana danych płatnika");
 
 template <std::size_t N>
 void ShowText(QLineEdit* edit, const FixedText<N>& field) {
@@ -227,7 +229,9 @@ void TFPlatnik::StorePayer() {
 }
 
 void TFPlatnik::btnOKClick() {
+    PayerChangeRecording recording(workspace_, kPayerStep);
     StorePayer();
+    recording.finish();
     // Unsaved data (an import not yet saved) stay unsaved when nothing was edited.
     if (modified_) workspace_.markPayerChanged();
     accept();
@@ -244,7 +248,11 @@ bool TFPlatnik::btnZapiszClick() {
     // From the open dialog the controls hold the user's edits. Run by the main window at exit the
     // dialog is closed, and its controls may be older than the record (an import filled the payer
     // since): then the record as it stands is what gets saved.
-    if (isVisible()) StorePayer();
+    if (isVisible()) {
+        PayerChangeRecording recording(workspace_, kPayerStep);
+        StorePayer();
+        recording.finish();
+    }
     // The record takes the edits now, whatever becomes of the file: until they are in a file
     // they are unsaved, also if the user then cancels the dialog.
     if (modified_) workspace_.markPayerChanged();
@@ -277,8 +285,10 @@ void TFPlatnik::btnWczytajClick() {
 }
 
 bool TFPlatnik::OpenPayer(const QString& fileName) {
+    PayerChangeRecording recording(workspace_, QStringLiteral("Wczytanie danych płatnika z pliku"));
     try {
         OpenPayerFile(workspace_, QFileInfo(fileName).absoluteFilePath());
+        recording.finish();
     } catch (const std::exception& error) {  // FileError (also no payer data), or ConversionError for a bad "Rodzaj"
         ShowErrorMessage(ui_, error);         // the record is unchanged
         return false;

@@ -3,6 +3,7 @@
 #include "import/DelimitedImport.h"
 #include "import/widgets/DelimitedFileControls.h"
 #include "store/FileErrors.h"
+#include "store/RegisterChangeRecording.h"
 #include "store/Workspace.h"
 #include "ui/ErrorMessage.h"
 #include "ui/MainView.h"
@@ -75,9 +76,14 @@ void TFImportSep::btnImportClick() {
 
     const int countBefore = workspace_.taxpayers.count();
     bool imported = false;
+    // What the import adds (also the lines read before a failure) is one step the user can undo.
+    RegisterChangeRecording recording(workspace_, QStringLiteral("Import rozseparowanych danych tekstowych"),
+                                      RegisterChangeRecording::EveryRecord{});
     try {
         imported = ImportDelimited(workspace_.taxpayers, fileName, *separator);
+        recording.finish();
     } catch (const std::exception& error) {
+        recording.finish();
         // The lines read before the failure stay in the register: show them and keep the dialog
         // open so that the user can mend the file and try again.
         if (workspace_.taxpayers.count() != countBefore) {

@@ -3,6 +3,9 @@
 #include "import/widgets/TFDataAccess.h"
 #include "import/DatabaseError.h"
 #include "import/PlatnikReaders.h"
+#include "store/ChangeGroup.h"
+#include "store/PayerChangeRecording.h"
+#include "store/RegisterChangeRecording.h"
 #include "store/Workspace.h"
 #include "ui/MainView.h"
 #include "ui/UserInterface.h"
@@ -87,15 +90,24 @@ void TFImporting::Timer1Timer() {
     });
     enum class Outcome { Read, Failed, Cancelled, TooLarge } outcome = Outcome::Read;
     QString limitMessage;
-    try {
-        readChosenData();
-    } catch (const ReadingCancelled&) {
-        outcome = Outcome::Cancelled;
-    } catch (const RecordLimitError& error) {
-        outcome = Outcome::TooLarge;
-        limitMessage = error.message();
-    } catch (...) {
-        outcome = Outcome::Failed;
+    {
+        // What was read, also before a failure or a stop, is one step the user can undo.
+        const QString step = QStringLiteral("Import danych z bazy Programu Płatnika");
+        ChangeGroup group(workspace_, step);
+        RegisterChangeRecording taxpayers(workspace_, step, RegisterChangeRecording::EveryRecord{});
+        PayerChangeRecording payer(workspace_, step);
+        try {
+            readChosenData();
+        } catch (const ReadingCancelled&) {
+            outcome = Outcome::Cancelled;
+        } catch (const RecordLimitError& error) {
+            outcome = Outcome::TooLarge;
+            limitMessage = error.message();
+        } catch (...) {
+            outcome = Outcome::Failed;
+        }
+        taxpayers.finish();
+        payer.finish();
     }
     connection.setShouldStop({});
     btnPrzerwij_->setEnabled(false);
