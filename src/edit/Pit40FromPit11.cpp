@@ -1,6 +1,7 @@
 #include "edit/Pit40FromPit11.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -38,13 +39,14 @@ const std::vector<Pit40Source>& Pit40SourcesInPit11() {
 std::vector<Pit40Transfer> PlanPit40FromPit11(const AmountBoxes& pit11, const AmountBoxes& pit40) {
     std::vector<Pit40Transfer> plan;
     for (const Pit40Source& source : Pit40SourcesInPit11()) {
-        std::string texts[4];
+        std::array<std::string, 8> texts;  // as many as AmountSum adds up
         bool any = false;
-        for (std::size_t i = 0; i < source.pit11Boxes.size(); ++i) {
+        for (std::size_t i = 0; i < source.pit11Boxes.size() && i < texts.size(); ++i) {
             texts[i] = pit11.text(source.pit11Boxes[i]);
             any = any || !Blank(texts[i]);
         }
-        const std::string sum = any ? AmountSum(texts[0], texts[1], texts[2], texts[3]) : std::string();
+        const std::string sum = any ? AmountSum(texts[0], texts[1], texts[2], texts[3], texts[4], texts[5], texts[6], texts[7])
+                                    : std::string();
         const std::string current = pit40.text(source.pit40Box);
         if (current == sum) continue;
         plan.push_back({source.pit40Box, sum, !Blank(current)});

@@ -37,7 +37,7 @@ TEST(Pit40FromPit11Test, PairsAreTheBookkeepersOnes) {
     std::map<int, std::vector<int>> table;
     for (const Pit40Source& source : Pit40SourcesInPit11()) {
         EXPECT_TRUE(table.emplace(source.pit40Box, source.pit11Boxes).second) << source.pit40Box;
-        EXPECT_LE(source.pit11Boxes.size(), 4u);
+        EXPECT_LE(source.pit11Boxes.size(), 8u);  // what one sum adds up
         EXPECT_FALSE(Pit40BoxRole(source.pit40Box).readOnly) << "a computed box is not filled: " << source.pit40Box;
     }
     EXPECT_EQ(table, kExpected);
