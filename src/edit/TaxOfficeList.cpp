@@ -137,3 +137,21 @@ bool TaxOfficeList::addIfNew(const QString& office) {
     entries_.append(office);
     return true;
 }
+
+QString TaxOfficeList::searchKey(const QString& text) {
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString key;
+    key.reserve(decomposed.size());
+    for (const QChar ch : decomposed) {
+        if (ch.category() == QChar::Mark_NonSpacing) continue;
+        // Letters with a stroke have no decomposition.
+        if (ch == u'ł' || ch == u'Ł') key += u'l';
+        else if (ch == u'đ' || ch == u'Đ') key += u'd';
+        else key += ch;
+    }
+    return key.toCaseFolded();
+}
+
+bool TaxOfficeList::matches(const QString& office, const QString& typed) {
+    return searchKey(office).contains(searchKey(typed));
+}

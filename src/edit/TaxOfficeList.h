@@ -30,6 +30,12 @@ public:
     // Parsing stops at the first line holding a NUL byte; `binary` then tells so.
     static QStringList parse(const QByteArray& bytes, bool* binary = nullptr);
 
+    // What an office is looked up by: lower case, letters without their marks ("Łódź" → "lodz").
+    static QString searchKey(const QString& text);
+    // True when `typed` stands anywhere in `office`, letter case and Polish marks aside ("gdyni",
+    // "GDYNI" in "Urząd Skarbowy w Gdyni"; "lodz" in "Łódź"). Empty text stands in every office.
+    static bool matches(const QString& office, const QString& typed);
+
     const QStringList& entries() const { return entries_; }
     bool contains(const QString& office) const;  // without regard to letter case
     // Appends a non-empty office that is not in the list yet; true when it was appended.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "edit/FormYears.h"
 #include "store/PayerRecord.h"
 #include "store/TaxpayerRecord.h"
 
@@ -20,10 +21,6 @@ struct EditionSymbols {
     QByteArray pit11;
     QByteArray pit40;
 };
-
-// The form years the dialogs offer, in the order of their "W formularzu za rok" list.
-inline constexpr const char* kFormYears[] = {"2005", "2006"};
-inline constexpr int kDefaultFormYearIndex = 1;  // "2006"
 
 // Sets both symbols for the form year at `yearIndex` of the list ("2005" → PIT118B_C and
 // PIT40_13, "2006" → PIT118B_14 and PIT40_14); any other index leaves them as they are.

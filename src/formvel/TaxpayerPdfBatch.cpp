@@ -2,11 +2,11 @@
 
 #include "formvel/FormDocument.h"
 #include "formvel/FormPdf.h"
+#include "formvel/TaxpayerPdfFileNames.h"
 #include "forms/TSterFormVEL.h"
 #include "store/Cp1250.h"
 
 #include <QDir>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <iterator>
@@ -22,21 +22,11 @@ const TaxpayerRecord& taxpayerAt(const TaxpayerPdfRequest& request, int index) {
 
 }  // namespace
 
-QString TaxpayerPdfFileName(int position, int count, const TaxpayerRecord& taxpayer) {
-    static const QRegularExpression unsafe(QStringLiteral(R"([/\\:*?"<>|\s\p{Cc}]+)"));
-    const int width = static_cast<int>(QString::number(count).size());
-    QString name = QStringLiteral("%1_%2_%3")
-                       .arg(position, width, 10, QLatin1Char('0'))
-                       .arg(text(taxpayer.nazwisko), text(taxpayer.imie1));
-    name.replace(unsafe, QStringLiteral("_"));
-    return name + QStringLiteral(".pdf");
-}
-
 QStringList TaxpayerPdfPaths(const TaxpayerPdfRequest& request) {
     const QDir folder(request.folder);
+    const QStringList names = TaxpayerPdfFileNames(*request.taxpayers);
     QStringList paths;
-    for (const int position : request.positions)
-        paths << folder.filePath(TaxpayerPdfFileName(position, request.taxpayers->count(), request.taxpayers->at(position - 1)));
+    for (const int position : request.positions) paths << folder.filePath(names.at(position - 1));
     return paths;
 }
 

@@ -27,11 +27,8 @@ struct TaxpayerPdfRequest {
     int jobs = 1;
 };
 
-// "007_NOWAK_ANNA.pdf": the position (as wide as the register's largest), surname and first name,
-// with what a file name cannot hold (separators, blanks, control characters) made "_".
-QString TaxpayerPdfFileName(int position, int count, const TaxpayerRecord& taxpayer);
-
-// The paths of the files of their own, in the order of the positions.
+// The paths of the files of their own, in the order of the positions; each named as
+// TaxpayerPdfFileNames names it.
 QStringList TaxpayerPdfPaths(const TaxpayerPdfRequest& request);
 
 // "rekord nr 2 NOWAK ANNA: brak numeru PESEL" for every chosen taxpayer whose file could not be

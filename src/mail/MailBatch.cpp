@@ -3,6 +3,7 @@
 #include "mail/MailMessage.h"
 #include "mail/MailHeaders.h"
 #include "mail/SmtpSession.h"
+#include "formvel/TaxpayerPdfFileNames.h"
 #include "signing/TaxpayerPdfFiles.h"
 #include "store/Cp1250.h"
 #include "store/FileErrors.h"
@@ -186,7 +187,7 @@ MailPlan PlanMailBatch(const MailBatchRequest& request) {
     for (DeliveryRow& row : earlier) rows[row.position] = std::move(row);
 
     MailPlan plan;
-    const int count = request.pdf.taxpayers->count();
+    const QStringList files = TaxpayerPdfFileNames(*request.pdf.taxpayers);
     for (int index = 0; index < static_cast<int>(request.pdf.positions.size()); ++index) {
         const int position = request.pdf.positions[static_cast<std::size_t>(index)];
         const TaxpayerRecord& taxpayer = taxpayerAt(request, index);
@@ -212,7 +213,7 @@ MailPlan PlanMailBatch(const MailBatchRequest& request) {
         row.surname = surname;
         row.firstName = firstName;
         row.address = addressOf(taxpayer);
-        row.file = TaxpayerPdfFileName(position, count, taxpayer);
+        row.file = files.at(position - 1);
         plan.toSend.push_back(index);
         if (row.address.isEmpty())
             plan.withoutAddress << QStringLiteral("%1: brak adresu e-mail").arg(TaxpayerLabel(request.pdf, index));

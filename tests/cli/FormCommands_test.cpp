@@ -162,8 +162,8 @@ TEST(PdfCommand, DrawsOneDocumentPerChosenTaxpayer) {
     const QString each = dir.filePath(QStringLiteral("osobno"));
     run = RunCli(QStringList{"pdf", example("podatnicy.txt"), "--each", each, "--records", "1,4", "--form", "pit40"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(QDir(each).entryList(QDir::Files), (QStringList{"1_ĄCKI_ŁUKASZ.pdf", "4_ŻÓŁTOWSKA_ELŻBIETA.pdf"}));
-    EXPECT_TRUE(pdfText(QDir(each).filePath(QStringLiteral("4_ŻÓŁTOWSKA_ELŻBIETA.pdf"))).contains(QStringLiteral("PIT-40")));
+    EXPECT_EQ(QDir(each).entryList(QDir::Files), (QStringList{"ĄCKI_ŁUKASZ.pdf", "ŻÓŁTOWSKA_ELŻBIETA.pdf"}));
+    EXPECT_TRUE(pdfText(QDir(each).filePath(QStringLiteral("ŻÓŁTOWSKA_ELŻBIETA.pdf"))).contains(QStringLiteral("PIT-40")));
 }
 
 TEST(PdfCommand, RefusesWhatItCannotDo) {
@@ -296,14 +296,14 @@ TEST(PdfCommand, ManyJobsGiveTheOutputOfOne) {
     EXPECT_EQ(order, expected);
 
     ASSERT_EQ(each["1"].size(), 20u);
-    EXPECT_EQ(each["1"].begin()->first, QStringLiteral("01_P01_IMIĘB.pdf"));
-    EXPECT_TRUE(each["1"].count(QStringLiteral("03_P03_TAB_IMIĘD.pdf")));  // the control character made "_"
-    EXPECT_EQ(each["1"].rbegin()->first, QStringLiteral("20_P20_IMIĘU.pdf"));
-    const QString sixth = pdfText(dir.filePath(QStringLiteral("each2/06_P06_IMIĘG.pdf")));
+    EXPECT_EQ(each["1"].begin()->first, QStringLiteral("P01_IMIĘB.pdf"));
+    EXPECT_TRUE(each["1"].count(QStringLiteral("P03_TAB_IMIĘD.pdf")));  // the control character made "_"
+    EXPECT_EQ(each["1"].rbegin()->first, QStringLiteral("P20_IMIĘU.pdf"));
+    const QString sixth = pdfText(dir.filePath(QStringLiteral("each2/P06_IMIĘG.pdf")));
     EXPECT_TRUE(sixth.contains(QStringLiteral("P06")) && !sixth.contains(QStringLiteral("P05")));
 
     QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {dir.filePath(QStringLiteral("each3/06_P06_IMIĘG.pdf"))});
+    info.start(QStringLiteral("pdfinfo"), {dir.filePath(QStringLiteral("each3/P06_IMIĘG.pdf"))});
     info.waitForFinished(60000);
     EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QStringLiteral("PIT-11/8B(14) – P06 IMIĘG")));
 }
@@ -349,7 +349,7 @@ TEST(PdfCommand, RefusesOutputsItMustNotReplace) {
     // A data file named as --each would name the first taxpayer's PDF.
     const QString eachFolder = dir.filePath(QStringLiteral("osobno"));
     QDir().mkpath(eachFolder);
-    const QString dataInFolder = eachFolder + QStringLiteral("/01_P01_IMIĘB.pdf");
+    const QString dataInFolder = eachFolder + QStringLiteral("/P01_IMIĘB.pdf");
     writeFile(dataInFolder, register20);
 
     struct Case {
@@ -377,7 +377,7 @@ TEST(PdfCommand, RefusesOutputsItMustNotReplace) {
     EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());  // still the pipe
     EXPECT_EQ(readFile(victim), "cudzy plik");
     EXPECT_TRUE(readFile(planted).startsWith("%PDF"));
-    EXPECT_EQ(QDir(eachFolder).entryList(QDir::Files), QStringList{"01_P01_IMIĘB.pdf"});
+    EXPECT_EQ(QDir(eachFolder).entryList(QDir::Files), QStringList{"P01_IMIĘB.pdf"});
 }
 
 // On a terminal the command shows how far it is, on one line redrawn in place.

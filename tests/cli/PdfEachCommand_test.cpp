@@ -1,12 +1,14 @@
 // fiskon-cli pdf --each: a file for each taxpayer, locked with the taxpayer's own number or one
 // password, and a batch that is all or nothing before its first file.
 
+#include "store/Cp1250.h"
 #include "support/RunCli.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -119,7 +121,7 @@ TEST(PdfEachCommand, EachFileOpensWithItsOwnTaxpayersSecretOnly) {
     cli = RunCli({"pdf", data, "--each", dir.filePath(QStringLiteral("nip")), "--form", "pit11", "--records", "5",
                   "--password", "nip"});
     ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
-    const QString nipFile = dir.filePath(QStringLiteral("nip/05_K05_JAN.pdf"));
+    const QString nipFile = dir.filePath(QStringLiteral("nip/K05_JAN.pdf"));
     EXPECT_TRUE(lockedText(nipFile, "5260001246", dir.path()).contains(QStringLiteral("K05")));
     EXPECT_TRUE(lockedText(nipFile, peselFor(5), dir.path()).isEmpty());
     const QString passwordFile = dir.filePath(QStringLiteral("haslo.txt"));
@@ -127,9 +129,9 @@ TEST(PdfEachCommand, EachFileOpensWithItsOwnTaxpayersSecretOnly) {
     cli = RunCli({"pdf", data, "--each", dir.filePath(QStringLiteral("jedno")), "--form", "pit40", "--records", "1-2",
                   "--password-file", passwordFile});
     ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
-    EXPECT_TRUE(lockedText(dir.filePath(QStringLiteral("jedno/02_K02_JAN.pdf")), "Zażółć 7 gęślą", dir.path())
+    EXPECT_TRUE(lockedText(dir.filePath(QStringLiteral("jedno/K02_JAN.pdf")), "Zażółć 7 gęślą", dir.path())
                     .contains(QStringLiteral("K02")));
-    EXPECT_TRUE(lockedText(dir.filePath(QStringLiteral("jedno/02_K02_JAN.pdf")), "drugi wiersz", dir.path()).isEmpty());
+    EXPECT_TRUE(lockedText(dir.filePath(QStringLiteral("jedno/K02_JAN.pdf")), "drugi wiersz", dir.path()).isEmpty());
 }
 
 // A taxpayer without a usable secret stops the batch before anything is written, and every such
@@ -206,11 +208,11 @@ TEST(PdfEachCommand, APlantedLinkAtAGeneratedNameIsReplacedNotFollowed) {
     QDir().mkpath(folder);
     const QString victim = dir.filePath(QStringLiteral("cudzy.txt"));
     writeFile(victim, "cudzy plik");
-    ASSERT_TRUE(QFile::link(victim, folder + QStringLiteral("/2_K02_JAN.pdf")));
-    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nie-ma")), folder + QStringLiteral("/3_K03_JAN.pdf")));
+    ASSERT_TRUE(QFile::link(victim, folder + QStringLiteral("/K02_JAN.pdf")));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nie-ma")), folder + QStringLiteral("/K03_JAN.pdf")));
     const CliRun cli = RunCli({"pdf", data, "--each", folder, "--form", "pit11", "--jobs", "2"});
     ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
-    for (const char* name : {"1_K01_JAN.pdf", "2_K02_JAN.pdf", "3_K03_JAN.pdf"}) {
+    for (const char* name : {"K01_JAN.pdf", "K02_JAN.pdf", "K03_JAN.pdf"}) {
         const QFileInfo file(QDir(folder).filePath(QString::fromLatin1(name)));
         EXPECT_TRUE(file.isFile() && !file.isSymLink()) << name;
     }
@@ -218,6 +220,69 @@ TEST(PdfEachCommand, APlantedLinkAtAGeneratedNameIsReplacedNotFollowed) {
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "cudzy plik");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("nie-ma"))));
+}
+
+QByteArray withoutDate(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    static const QRegularExpression date(QStringLiteral(R"(/CreationDate \(D:[0-9Z+'-]*\))"));
+    static const QRegularExpression identifier(QStringLiteral(R"(/ID \[<[0-9a-f]*><[0-9a-f]*>\])"));
+    return QString::fromLatin1(file.readAll())
+        .replace(date, QStringLiteral("/CreationDate ()"))
+        .replace(identifier, QStringLiteral("/ID []"))
+        .toLatin1();
+}
+
+// A person's file is the same file, name and contents, before and after the register is sorted
+// anew: namesakes keep their birth dates and PESELs in their names, not their places.
+TEST(PdfEachCommand, AResortedRegisterGivesEachPersonTheSameFile) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("dane.txt"));
+    struct Row {
+        const char* surname;
+        const char* first;
+        const char* born;
+        const char* pesel;
+    };
+    const Row rows[] = {{"NOWAK", "ANNA", "1980-05-17", "80051701234"}, {"NOWAK", "ANNA", "1962-01-09", "62010905678"},
+                        {"KOT", "ALA", "1970-03-04", "70030499999"},   {"KOT", "ALA", "1970-03-04", "70030411111"},
+                        {"ŻAK", "EWA", "1999-12-31", "99123100001"},   {"ADAMCZYK", "JAN", "1955-06-06", "55060612121"}};
+    QByteArray text;
+    int n = 0;
+    for (const Row& row : rows) {
+        ++n;
+        text += "[s" + QByteArray::number(n) + "]\r\nnazwisko=" +
+                QByteArray::fromStdString(cp1250::fromUnicode(QString::fromUtf8(row.surname))) +
+                "\r\nimie1=" + row.first + "\r\ndataUr=" + row.born + "\r\npesel=" + row.pesel +
+                "\r\np40_35=" + QByteArray::number(1000 * n + 17) + ",00\r\n\r\n";
+    }
+    writeFile(data, text + "[Parametry]\r\nLiczbaRekordow=6\r\n");
+    const QString sorted = dir.filePath(QStringLiteral("wg-peselu.txt"));
+    const QString before = dir.filePath(QStringLiteral("przed"));
+    const QString after = dir.filePath(QStringLiteral("po"));
+    CliRun cli = RunCli({"pdf", data, "--each", before, "--form", "pit40"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+    cli = RunCli({"convert", data, sorted, "--sort", "pesel"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+    cli = RunCli({"pdf", sorted, "--each", after, "--form", "pit40"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+
+    const QStringList names = QDir(before).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(names, (QStringList{"ADAMCZYK_JAN.pdf", "KOT_ALA_1970-03-04_70030411111.pdf",
+                                  "KOT_ALA_1970-03-04_70030499999.pdf", "NOWAK_ANNA_1962-01-09.pdf",
+                                  "NOWAK_ANNA_1980-05-17.pdf", QStringLiteral("ŻAK_EWA.pdf")}));
+    EXPECT_EQ(QDir(after).entryList(QDir::Files, QDir::Name), names);
+    for (const QString& name : names) {
+        const QByteArray first = withoutDate(QDir(before).filePath(name));
+        EXPECT_FALSE(first.isEmpty()) << name.toStdString();
+        EXPECT_EQ(first, withoutDate(QDir(after).filePath(name))) << name.toStdString();
+    }
+    // The sort did move them: the namesakes changed places.
+    QFile resorted(sorted);
+    ASSERT_TRUE(resorted.open(QIODevice::ReadOnly));
+    const QByteArray order = resorted.readAll();
+    EXPECT_LT(order.indexOf("62010905678"), order.indexOf("80051701234"));
+    EXPECT_LT(order.indexOf("70030411111"), order.indexOf("70030499999"));
 }
 
 TEST(PdfEachCommand, RefusesPasswordsItCannotUse) {

@@ -130,3 +130,37 @@ TEST(TaxOfficeListTest, ABuildTreeFindsTheSourceTreeList) {
 }
 
 }  // namespace
+
+namespace {
+
+struct OfficeMatchCase {
+    const char* office;
+    const char* typed;
+    bool found;
+};
+
+class TaxOfficeMatchTest : public ::testing::TestWithParam<OfficeMatchCase> {};
+
+TEST_P(TaxOfficeMatchTest, FindsAnyPartOfTheNameWhateverTheCaseAndMarks) {
+    const OfficeMatchCase& c = GetParam();
+    EXPECT_EQ(TaxOfficeList::matches(QString::fromUtf8(c.office), QString::fromUtf8(c.typed)), c.found)
+        << c.office << " / " << c.typed;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TaxOfficeMatchTest,
+    ::testing::Values(OfficeMatchCase{"Pierwszy Urząd Skarbowy w Gdyni", "gdyni", true},
+                      OfficeMatchCase{"Pierwszy Urząd Skarbowy w Gdyni", "GDYNI", true},
+                      OfficeMatchCase{"Pierwszy Urząd Skarbowy w Gdyni", "urzad skarb", true},
+                      OfficeMatchCase{"Urząd Skarbowy Łódź-Bałuty", "lodz", true},
+                      OfficeMatchCase{"Urząd Skarbowy Łódź-Bałuty", "ŁÓDŹ-BAŁ", true},
+                      OfficeMatchCase{"Urząd Skarbowy Łódź-Bałuty", "łodz-baluty", true},
+                      OfficeMatchCase{"Urząd Skarbowy w Żyrardowie", "zyrard", true},
+                      OfficeMatchCase{"Urząd Skarbowy w Śremie", "sREM", true},
+                      OfficeMatchCase{"Urząd Skarbowy w Końskich", "konsk", true},
+                      OfficeMatchCase{"Urząd Skarbowy w Gdańsku", "gdyni", false},
+                      OfficeMatchCase{"Urząd Skarbowy Łódź-Bałuty", "lodzb", false},
+                      OfficeMatchCase{"Urząd Skarbowy w Zabrzu", "", true},
+                      OfficeMatchCase{"", "a", false}));
+
+}  // namespace

@@ -212,7 +212,7 @@ class MailBatch(unittest.TestCase):
             # "niepewne": handed over, no reply came; what was handed over is in the record all the same
             self.assertIn(row["Stan"], ("wysłano", "niepewne"))
             self.assertEqual(name, row["Plik"])
-            self.assertTrue(name.endswith("_%s_%s.pdf" % (person["surname"], person["first"])), name)
+            self.assertEqual(name, "%s_%s.pdf" % (person["surname"], person["first"]))
             self.assertEqual(hashlib.sha256(pdf).hexdigest(), row["SHA-256 pliku"])
             self.assertEqual(message["Message-ID"], row["Message-ID"])
             self.assertTrue(row["Message-ID"].endswith("@firma.example.pl>"))

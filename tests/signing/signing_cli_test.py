@@ -123,7 +123,8 @@ class SignedFiles(unittest.TestCase):
         files = sorted(os.listdir(folder))
         self.assertEqual(len(files), len(self.people))
         for person in self.people:
-            name = next(f for f in files if f.split("_", 1)[1].startswith(person[0].replace(" ", "_")))
+            name = "%s_%s.pdf" % (person[0].replace(" ", "_"), person[1])
+            self.assertIn(name, files)
             path = os.path.join(folder, name)
             shown = self.assertSignedWhole(path, person[2])
             self.assertIn("Signer Certificate Common Name: Karta Testowa", shown)

@@ -19,4 +19,5 @@ QComboBox* NewVoivodeshipBox(QWidget* parent);
 QString ChosenVoivodeship(const QComboBox& box);
 
 // "eUS": the tax offices to choose from, or a name typed in (at most 100 characters of code page 1250).
+// Typing offers the offices that hold the text anywhere in their names (TaxOfficeList::matches).
 QComboBox* NewTaxOfficeBox(QWidget* parent);

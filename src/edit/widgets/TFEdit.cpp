@@ -3,11 +3,13 @@
 #include "edit/AmountBoxRoles.h"
 #include "edit/AmountCalculations.h"
 #include "edit/DateText.h"
+#include "edit/Pit40FromPit11.h"
 #include "edit/TaxpayerStoring.h"
 #include "edit/Voivodeships.h"
 #include "edit/widgets/FormFields.h"
 #include "edit/widgets/MaskedText.h"
 #include "edit/widgets/TFCalendar.h"
+#include "edit/widgets/UndoableText.h"
 #include "store/Cp1250.h"
 #include "store/RegisterChangeRecording.h"
 #include "store/Workspace.h"
@@ -22,9 +24,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QShowEvent>
 #include <QTabWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,7 +39,7 @@ public:
     explicit PageBoxes(const std::map<int, QLineEdit*>& boxes) : boxes_(boxes) {}
     // Code page 1250 both ways, as in the record, so a message quoting a box reads right.
     std::string text(int box) const override { return cp1250::fromUnicode(boxes_.at(box)->text()); }
-    void setText(int box, const std::string& text) override { boxes_.at(box)->setText(cp1250::toUnicode(text)); }
+    void setText(int box, const std::string& text) override { ReplaceTextUndoably(*boxes_.at(box), cp1250::toUnicode(text)); }
 
 private:
     const std::map<int, QLineEdit*>& boxes_;
@@ -63,7 +68,8 @@ int CheckedId(const QButtonGroup& group, int none) {
 
 TFEdit::TFEdit(Workspace& workspace, MainView& mainView, UserInterface& ui, TFCalendar& calendar,
                const QStringList& taxOfficeFiles, QWidget* parent)
-    : QDialog(parent), workspace_(workspace), mainView_(mainView), ui_(ui), calendar_(calendar) {
+    : QDialog(parent), workspace_(workspace), mainView_(mainView), ui_(ui), calendar_(calendar),
+      formYear_(QByteArray(kFormYears[kDefaultFormYearIndex]).toInt()) {
     buildControls();
     // FormCreate: the voivodeships are in place; complete the hint of e38; load the offices.
     eBoxes_.at(38)->setToolTip(eBoxes_.at(38)->toolTip() +
@@ -246,10 +252,12 @@ void TFEdit::btnAnulujClick() {
     reject();
 }
 
-void TFEdit::pickDate(QLineEdit& field, bool fromField) {
-    QDate start = QDate::currentDate();
+void TFEdit::pickDate(QLineEdit& field) {
+    // A date typed in the field, else the start of the form year: the period and most birth dates
+    // are picked a few clicks away from there rather than from today.
+    QDate start(formYear_, 1, 1);
     const QString text = MaskedFieldText(field);
-    if (fromField && MaskedFieldFilled(text)) {
+    if (MaskedFieldFilled(text)) {
         const std::optional<QDate> date = ParseFieldDate(text);
         if (!date) {
             ui_.message(QStringLiteral("Błąd"), InvalidDateMessage(text), MessageIcon::Warning);
@@ -258,18 +266,25 @@ void TFEdit::pickDate(QLineEdit& field, bool fromField) {
         start = *date;
     }
     if (const std::optional<QDate> picked = calendar_.pick(start)) field.setText(FormatFieldDate(*picked));
+    field.setFocus(Qt::OtherFocusReason);
+}
+
+bool TFEdit::isDateField(const QObject* watched) const {
+    for (const char* name : {"eDataUr", "eOd", "eDo"})
+        if (watched == texts_.at(QString::fromLatin1(name))) return true;
+    return false;
 }
 
 void TFEdit::SpeedButton1Click() {
-    pickDate(*texts_.at(QStringLiteral("eDataUr")), true);
+    pickDate(*texts_.at(QStringLiteral("eDataUr")));
 }
 
 void TFEdit::btn1Click() {
-    pickDate(*texts_.at(QStringLiteral("eOd")), false);
+    pickDate(*texts_.at(QStringLiteral("eOd")));
 }
 
 void TFEdit::btn2Click() {
-    pickDate(*texts_.at(QStringLiteral("eDo")), false);
+    pickDate(*texts_.at(QStringLiteral("eDo")));
 }
 
 TFEdit::BoxExit TFEdit::exitKind(const QLineEdit* box) const {
@@ -295,6 +310,15 @@ TFEdit::BoxExit TFEdit::exitKind(const QLineEdit* box) const {
 }
 
 bool TFEdit::eventFilter(QObject* watched, QEvent* event) {
+    // F4 or Alt+Down in a date field opens its picker, as in a drop-down list.
+    if (event->type() == QEvent::KeyPress && isDateField(watched)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier) ||
+            (key->key() == Qt::Key_Down && key->modifiers() == Qt::AltModifier)) {
+            pickDate(*static_cast<QLineEdit*>(watched));
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut) {
         // Only a move of the focus inside the form leaves a box; another window taking the
         // focus (a message, the user switching programs) does not.
@@ -323,7 +347,7 @@ void TFEdit::normalize(QLineEdit* box) {
     const NormalizedAmount result = NormalizeAmount(cp1250::fromUnicode(box->text()));
     if (result.refused)
         ui_.message(InvalidAmountTitle(), result.message, MessageIcon::Warning);
-    box->setText(cp1250::toUnicode(result.text));
+    ReplaceTextUndoably(*box, cp1250::toUnicode(result.text));
 }
 
 void TFEdit::editExit(QLineEdit* box) {
@@ -356,6 +380,26 @@ void TFEdit::recomputePit40() {
     } catch (const ConversionError& error) {
         ui_.message(QStringLiteral("Błąd"), error.message(), MessageIcon::Error);
     }
+}
+
+void TFEdit::btnPrzepiszClick() {
+    const PageBoxes pit11(eBoxes_);
+    PageBoxes pit40(fBoxes_);
+    std::vector<Pit40Transfer> plan;
+    try {
+        plan = PlanPit40FromPit11(pit11, pit40);
+    } catch (const ConversionError& error) {
+        ui_.message(QStringLiteral("Błąd"), error.message(), MessageIcon::Error);
+        return;
+    }
+    const bool typedOver = std::any_of(plan.begin(), plan.end(), [](const Pit40Transfer& t) { return t.replaces; });
+    const bool replace = typedOver && ui_.ask(QStringLiteral("Pytanie"),
+                                              QStringLiteral("Niektóre pola strony PIT-40 mają już wpisane kwoty. "
+                                                             "Zastąpić je kwotami z PIT-11/8B?\n\n"
+                                                             "Nie – zostaną wypełnione tylko puste pola."),
+                                              MessageIcon::Question);
+    ApplyPit40FromPit11(plan, pit40, replace);
+    recomputePit40();
 }
 
 void TFEdit::PageControl1Change() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "edit/FormYears.h"
 #include "edit/TaxOfficeList.h"
 #include "edit/TaxpayerFormValues.h"
 
@@ -42,6 +43,10 @@ public:
     TaxpayerFormValues formValues() const;
     void setFormValues(const TaxpayerFormValues& values);
 
+    // The year of the forms being made: an empty date field's picker opens on its 1 January.
+    void setFormYear(int year) { formYear_ = year; }
+    int formYear() const { return formYear_; }
+
     // The control (by name) that gets the focus, on its page, when the form next opens.
     void setFocusTarget(const QString& controlName) { focusTarget_ = controlName; }
 
@@ -53,6 +58,9 @@ public:
     void SpeedButton1Click();
     void btn1Click();
     void btn2Click();
+    // "Przepisz z PIT-11/8B": the PIT-40 boxes that the PIT-11/8B's amounts fill; asks before
+    // replacing amounts typed there, then recomputes the page.
+    void btnPrzepiszClick();
     void PageControl1Change();
 
 signals:
@@ -85,7 +93,8 @@ private:
     void normalize(QLineEdit* box);
     void recomputePit11();
     void recomputePit40();
-    void pickDate(QLineEdit& field, bool fromField);
+    void pickDate(QLineEdit& field);
+    bool isDateField(const QObject* watched) const;
 
     Workspace& workspace_;
     MainView& mainView_;
@@ -93,6 +102,7 @@ private:
     TFCalendar& calendar_;
     TaxOfficeList taxOffices_;
     bool leaving_ = false;  // an amount box's exit is being handled
+    int formYear_;
 
     QTabWidget* PageControl1_ = nullptr;
     QComboBox* eUS_ = nullptr;

@@ -25,6 +25,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace {
 
 struct AmountRow {
@@ -225,6 +227,7 @@ QWidget* TFEdit::buildTaxpayerPage() {
     auto* eDataUr = addText("eDataUr", 10, false);
     ApplyMask(*eDataUr, masks::kDate);
     eDataUr->setToolTip(QStringLiteral("Data urodzenia w formacie DD-MM-RRRR"));
+    eDataUr->installEventFilter(this);  // F4 opens the picker
     auto* SpeedButton1 = new QToolButton(person);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setText(QStringLiteral("<-"));
@@ -394,7 +397,19 @@ QWidget* TFEdit::buildPit11Page() {
 
 QWidget* TFEdit::buildPit40Page() {
     auto* content = new QWidget;
-    auto* grid = new QGridLayout(content);
+    auto* outer = new QVBoxLayout(content);
+    auto* btnPrzepisz = new QPushButton(QStringLiteral("P&rzepisz z PIT-11/8B"), content);
+    btnPrzepisz->setObjectName(QStringLiteral("btnPrzepisz"));
+    btnPrzepisz->setAutoDefault(false);
+    btnPrzepisz->setAccessibleName(QStringLiteral("Przepisz kwoty z PIT-11/8B"));
+    btnPrzepisz->setToolTip(QStringLiteral("Wypełnia przychody, koszty, zaliczki i składki kwotami ze strony PIT-11/8B"));
+    connect(btnPrzepisz, &QPushButton::clicked, this, &TFEdit::btnPrzepiszClick);
+    auto* top = new QHBoxLayout;
+    top->addWidget(btnPrzepisz);
+    top->addStretch();
+    outer->addLayout(top);
+    auto* grid = new QGridLayout;
+    outer->addLayout(grid);
     addAmountRows(*grid, u'f',
                   {QStringLiteral("Przychód"), QStringLiteral("Koszty uzyskania przychodu"),
                    QStringLiteral("Dochód"), QStringLiteral("Pobrana zaliczka na podatek dochodowy")},
@@ -428,12 +443,16 @@ QWidget* TFEdit::buildOtherPage() {
         QLineEdit* field = addText(name, 10, false);
         ApplyMask(*field, masks::kDate);
         field->setFixedWidth(110);
+        field->setToolTip(QStringLiteral("Data w formacie DD-MM-RRRR; F4 pokazuje okno do wyboru daty"));
+        field->installEventFilter(this);
         auto* caption = Caption(label, pit11, false);
         caption->setBuddy(field);
         auto* button = new QToolButton(pit11);
         button->setObjectName(QString::fromLatin1(buttonName));
         button->setText(QStringLiteral("<-"));
         button->setToolTip(QStringLiteral("Pokazuje okno do wyboru daty"));
+        // Tab goes from "Od" straight to "Do"; the picker is the button's click or F4 in the field.
+        button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QToolButton::clicked, this, handler);
         period->addWidget(caption);
         period->addWidget(field);
@@ -493,5 +512,15 @@ QWidget* TFEdit::buildOtherPage() {
     layout->addWidget(pit11);
     layout->addWidget(pit40);
     layout->addStretch();
+
+    // Tab order is reading order: the PIT-R choice, the period from and to, the attachments, the
+    // results, the costs.
+    std::vector<QWidget*> order;
+    for (int id = 0; id < 3; ++id) order.push_back(pit11PitR_->button(id));
+    order.insert(order.end(), {texts_.at(QStringLiteral("eOd")), texts_.at(QStringLiteral("eDo")), cbNIP3_, cbPITR_,
+                               fBoxes_.at(75), fBoxes_.at(76)});
+    for (int id = 1; id <= 5; ++id) order.push_back(pit40Costs_->button(id));
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     return page;
 }

@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCompleter>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -42,6 +45,10 @@ private slots:
     void closingThePickerWithoutOkKeepsTheField();
     void anUnreadableOfficeFileIsReportedAndTypingStillWorks();
     void everyPageAnswersToItsOwnAltKeys();
+    void copyingFromThePit11AsksOnlyBeforeReplacingTypedAmounts();
+    void theOfficeBoxOffersOfficesHoldingAnyPartOfTheName();
+    void tabOnTheLastPageFollowsReadingOrder();
+    void ctrlZInAnAmountBoxUndoesTheTypingThoughTheBoxWasCleanedUp();
 };
 
 void TFEditTest::untouchedMaskedFieldsReadAsBlanksAndHyphens() {
@@ -487,14 +494,34 @@ void TFEditTest::thePickerWritesTheChosenDate() {
     QCOMPARE(shownAtStart, QDate(1980, 5, 12));
     QCOMPARE(MaskedFieldText(*rig.find("eDataUr")), QStringLiteral("03-06-1981"));
 
-    // The period always starts at today's date.
+    // An empty field opens on 1 January of the form year; a filled one on its date.
     QTimer::singleShot(0, [&] {
         shownAtStart = rig.calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar"))->selectedDate();
         rig.calendar.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
     });
     rig.find<QToolButton>("btn2")->click();
-    QCOMPARE(shownAtStart, QDate::currentDate());
-    QCOMPARE(MaskedFieldText(*rig.find("eDo")), QDate::currentDate().toString(QStringLiteral("dd-MM-yyyy")));
+    QCOMPARE(shownAtStart, QDate(2006, 1, 1));
+    QCOMPARE(MaskedFieldText(*rig.find("eDo")), QStringLiteral("01-01-2006"));
+    rig.edit->setFormYear(2025);
+    rig.find("eOd")->setText(QStringLiteral("15-03-2006"));
+    for (const char* button : {"btn1", "btn2", "SpeedButton1"}) {
+        rig.find("eDataUr")->clear();
+        QTimer::singleShot(0, [&] {
+            shownAtStart = rig.calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar"))->selectedDate();
+            rig.calendar.reject();
+        });
+        rig.find<QToolButton>(button)->click();
+        QCOMPARE(shownAtStart, QString::fromLatin1(button) == QLatin1String("btn1") ? QDate(2006, 3, 15)
+                               : QString::fromLatin1(button) == QLatin1String("btn2") ? QDate(2006, 1, 1)
+                                                                                      : QDate(2025, 1, 1));
+    }
+    // F4 in the field opens the picker too (the buttons are no Tab stops).
+    QTimer::singleShot(0, [&] {
+        shownAtStart = rig.calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar"))->selectedDate();
+        rig.calendar.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    });
+    QTest::keyClick(rig.find("eOd"), Qt::Key_F4);
+    QCOMPARE(shownAtStart, QDate(2006, 3, 15));
     QCOMPARE(rig.calendar.windowTitle(), QStringLiteral("Wybierz"));
 }
 
@@ -530,7 +557,7 @@ void TFEditTest::closingThePickerWithoutOkKeepsTheField() {
         auto* calendar = rig.calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar"));
         calendar->setSelectedDate(QDate(2003, 7, 9));
         if (escape)
-            QTest::keyClick(calendar, Qt::Key_Escape);
+            QTest::keyClick(rig.calendar.focusWidget() ? rig.calendar.focusWidget() : calendar, Qt::Key_Escape);
         else
             rig.calendar.close();
     });
@@ -594,6 +621,151 @@ void TFEditTest::everyPageAnswersToItsOwnAltKeys() {
     QCOMPARE(QApplication::focusWidget(), rig.find("eDataUr"));
     QTest::keyClick(rig.edit.get(), Qt::Key_T, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), rig.find("eEmail"));
+}
+
+// Amounts typed on the PIT-11/8B page go to their PIT-40 boxes (several PIT-11/8B rows into one
+// where the PIT-40 has one row for them); the PIT-40 page recomputes. Empty boxes are filled
+// without a question; amounts of the PIT-40's own are replaced only on Yes.
+void TFEditTest::copyingFromThePit11AsksOnlyBeforeReplacingTypedAmounts() {
+    EditRig rig;
+    rig.edit->show();
+    rig.edit->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.edit.get()));
+    const std::pair<const char*, const char*> pit11[] = {{"e34", "40000,00"}, {"e35", "1335,00"}, {"e37", "5000,00"},
+                                                          {"e52", "100,00"},  {"e56", "20,50"},   {"e75", "5000,00"},
+                                                          {"e76", "2500,00"}, {"e72", "7,00"},    {"e49", "3,00"}};
+    for (const auto& [box, value] : pit11)
+        rig.find(box)->setText(QString::fromLatin1(value));
+    rig.find("f70")->setText(QStringLiteral("11,00"));  // a box no PIT-11/8B amount goes to
+    auto* pages = rig.find<QTabWidget>("PageControl1");
+    pages->setCurrentIndex(2);
+    auto* button = rig.find<QPushButton>("btnPrzepisz");
+    QCOMPARE(button->accessibleName(), QStringLiteral("Przepisz kwoty z PIT-11/8B"));
+    QTest::keyClick(rig.edit.get(), Qt::Key_R, Qt::AltModifier);
+    QTRY_COMPARE(rig.text("f35"), QStringLiteral("40000,00"));  // the Alt key clicks the button
+    QCOMPARE(rig.ui.count(UiCall::Ask), 0);
+    const std::pair<const char*, const char*> filled[] = {
+        {"f35", "40000,00"}, {"f36", "1335,00"}, {"f38", "5000,00"}, {"f50", "120,50"}, {"f58", "10,00"},
+        {"f66", "5000,00"},  {"f72", "2500,00"}, {"f70", "11,00"},   {"f37", "38665,00"}, {"f64", "38795,50"},
+        {"f68", "33796,00"}, {"f39", ""},
+    };
+    for (const auto& [box, value] : filled)
+        QVERIFY2(rig.text(box) == QString::fromLatin1(value), qPrintable(QStringLiteral("%1 = %2").arg(box, rig.text(box))));
+
+    // The same again changes nothing and asks nothing; a changed PIT-11/8B amount asks.
+    button->click();
+    QCOMPARE(rig.ui.count(UiCall::Ask), 0);
+    rig.find("e34")->setText(QStringLiteral("30000,00"));
+    rig.find("e40")->setText(QStringLiteral("9,00"));
+    rig.ui.answers.push_back(false);
+    button->click();
+    QCOMPARE(rig.ui.count(UiCall::Ask), 1);
+    QVERIFY2(rig.ui.last().text.contains(QStringLiteral("Zastąpić je kwotami z PIT-11/8B?")), qPrintable(rig.ui.last().text));
+    QCOMPARE(rig.ui.last().icon, MessageIcon::Question);
+    QCOMPARE(rig.text("f35"), QStringLiteral("40000,00"));  // No: kept
+    QCOMPARE(rig.text("f41"), QStringLiteral("9,00"));      // an empty box filled all the same
+    rig.ui.answers.push_back(true);
+    button->click();
+    QCOMPARE(rig.ui.count(UiCall::Ask), 2);
+    QCOMPARE(rig.text("f35"), QStringLiteral("30000,00"));
+    QCOMPARE(rig.text("f37"), QStringLiteral("28665,00"));
+}
+
+void TFEditTest::theOfficeBoxOffersOfficesHoldingAnyPartOfTheName() {
+    EditRig rig(QStringLiteral("Pierwszy Urząd Skarbowy w Gdyni\nUrząd Skarbowy w Zabrzu\nDrugi Urząd Skarbowy w Gdyni\n"
+                               "Urząd Skarbowy Łódź-Bałuty\n").toUtf8());
+    rig.edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.edit.get()));
+    auto* office = rig.find<QComboBox>("eUS");
+    office->lineEdit()->setFocus();
+    QCompleter* completer = office->completer();
+    QVERIFY(completer);
+    const auto offered = [&] {
+        QStringList shown;
+        for (int row = 0; row < completer->completionModel()->rowCount(); ++row)
+            shown << completer->completionModel()->index(row, 0).data().toString();
+        return shown;
+    };
+    const QStringList gdynia{QStringLiteral("Pierwszy Urząd Skarbowy w Gdyni"), QStringLiteral("Drugi Urząd Skarbowy w Gdyni")};
+    for (const QString& typed : {QStringLiteral("gdyni"), QStringLiteral("GDYNI")}) {
+        office->lineEdit()->clear();
+        TypeKeys(office->lineEdit(), typed);
+        QCOMPARE(offered(), gdynia);  // in the list's order
+        QVERIFY(completer->popup()->isVisible());
+    }
+    office->lineEdit()->clear();
+    TypeKeys(office->lineEdit(), QStringLiteral("lodz"));
+    QCOMPARE(offered(), QStringList{QStringLiteral("Urząd Skarbowy Łódź-Bałuty")});
+    completer->popup()->setCurrentIndex(completer->completionModel()->index(0, 0));
+    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    QCOMPARE(rig.edit->formValues().us, QStringLiteral("Urząd Skarbowy Łódź-Bałuty"));
+
+    office->lineEdit()->clear();
+    TypeKeys(office->lineEdit(), QStringLiteral("Urząd w Łomży"));  // no such office: kept as typed
+    QCOMPARE(offered(), QStringList());
+    QCOMPARE(rig.edit->formValues().us, QStringLiteral("Urząd w Łomży"));
+}
+
+// Tab on "Pozostałe" goes down the page as it reads: the PIT-R choice, "Od", "Do" (the picker
+// buttons between them are no stops), the attachments, the costs.
+void TFEditTest::tabOnTheLastPageFollowsReadingOrder() {
+    EditRig rig;
+    rig.edit->show();
+    rig.edit->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.edit.get()));
+    rig.find<QTabWidget>("PageControl1")->setCurrentIndex(3);
+    rig.find<QRadioButton>("rbP11R1")->setFocus(Qt::TabFocusReason);
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (int step = 0; step < 5; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, (QStringList{"rbP11R1", "eOd", "eDo", "cbNIP3", "cbPITR", "RB_1"}));
+}
+
+// Ctrl+Z in an amount box undoes what was typed there, also after leaving the box cleaned it
+// up and recomputed the page, and wins over the program's own Ctrl+Z while the box has the focus.
+void TFEditTest::ctrlZInAnAmountBoxUndoesTheTypingThoughTheBoxWasCleanedUp() {
+    EditRig rig;
+    QWidget mainWindow;
+    auto* undo = new QAction(QStringLiteral("Cofnij"), &mainWindow);
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setShortcutContext(Qt::ApplicationShortcut);
+    mainWindow.addAction(undo);
+    int programUndos = 0;
+    QObject::connect(undo, &QAction::triggered, [&] { ++programUndos; });
+    TaxpayerRecord stored = Person(QStringLiteral("NOWAK"), QStringLiteral("ANNA"));
+    stored.p11Box(34) = "5000,00";
+    rig.workspace.taxpayers.Add(stored);
+    rig.edit->show();
+    rig.edit->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.edit.get()));
+    rig.find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    QLineEdit* box = rig.find("e34");
+    const auto undoUntilStored = [&] {
+        QStringList undone;
+        for (int step = 0; step < 6 && box->text() != QLatin1String("5000,00"); ++step) {
+            QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+            undone << box->text();
+        }
+        return undone;
+    };
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("7000"));
+    QVERIFY(!undoUntilStored().isEmpty());
+    QCOMPARE(box->text(), QStringLiteral("5000,00"));
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("7000"));
+    rig.find("e35")->setFocus();  // leaving cleans it up and recomputes
+    QCOMPARE(box->text(), QStringLiteral("7000,00"));
+    QCOMPARE(rig.text("e36"), QStringLiteral("7000,00"));
+    box->setFocus();
+    const QStringList undone = undoUntilStored();
+    QVERIFY(!undone.isEmpty());
+    QCOMPARE(undone.front(), QStringLiteral("7000"));  // first the clean-up, then the typing
+    QCOMPARE(box->text(), QStringLiteral("5000,00"));
+    QCOMPARE(programUndos, 0);
 }
 
 QTEST_MAIN(TFEditTest)

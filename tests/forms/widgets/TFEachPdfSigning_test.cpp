@@ -121,9 +121,9 @@ private slots:
         QVERIFY2(done.startsWith(QStringLiteral("Zapisano 3 pliki PDF podpisane certyfikatem „Karta Testowa” w katalogu „%1”.")
                                      .arg(QDir::toNativeSeparators(rig.folder))),
                  qPrintable(rig.ui.transcript()));
-        const QStringList files{"1_ŻAK_EWA.pdf", "4_MAZUR_ZOFIA.pdf", "5_KOWALCZYK_PIOTR.pdf"};
+        const QStringList files{"KOWALCZYK_PIOTR.pdf", "MAZUR_ZOFIA.pdf", "ŻAK_EWA.pdf"};
         QCOMPARE(rig.files(), files);
-        const QStringList pesels{"85031212367", "92071504819", "78110239579"};
+        const QStringList pesels{"78110239579", "92071504819", "85031212367"};
         for (int n = 0; n < files.size(); ++n) {
             const QString report = verify(pki_.path(), QDir(rig.folder).filePath(files[n]), pesels[n]);
             for (const char* expected : {"Signature is Valid", "Total document signed", "Karta Testowa"})

@@ -252,7 +252,7 @@ private slots:
         QCOMPARE(rows[0].state, DeliveryState::Sent);
         QCOMPARE(rows[1].state, DeliveryState::Refused);
         QCOMPARE(rows[2].state, DeliveryState::Sent);
-        QCOMPARE(rows[2].file, QStringLiteral("4_KOWALCZYK_PIOTR.pdf"));
+        QCOMPARE(rows[2].file, QStringLiteral("KOWALCZYK_PIOTR.pdf"));
 
         // Started again on the same record: resumed when the user says so, only the refused one tried.
         rig.ui.clearCalls();
