@@ -20,7 +20,7 @@ QString FindingKindDescription(FindingKind kind) {
     case FindingKind::BirthDateAgainstPesel: return QStringLiteral("data urodzenia niezgodna z numerem PESEL");
     case FindingKind::SharedNip: return QStringLiteral("ten sam NIP u innego podatnika");
     case FindingKind::SharedPesel: return QStringLiteral("ten sam numer PESEL u innego podatnika");
-    case FindingKind::StruckPit11Wages: return QStringLiteral("skreślono PIT-11, a formularz wykazuje wynagrodzenie ze stosunku pracy");
+    case FindingKind::StruckPit11Wages: return QStringLiteral("skreślono PIT-11 przy wynagrodzeniu ze stosunku pracy");
     case FindingKind::Unfit: return QStringLiteral("wartość nie mieści się w polu formularza");
     }
     return {};

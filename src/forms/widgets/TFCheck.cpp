@@ -92,6 +92,7 @@ void TFCheck::buildControls() {
     // The kinds of findings and the taxpayer: which findings the list shows.
     lvKinds_ = new QListWidget(this);
     lvKinds_->setObjectName(QStringLiteral("lvKinds"));
+    lvKinds_->setWordWrap(true);  // a long kind on two lines rather than cut off
     auto* lblKinds = new QLabel(QStringLiteral("Rodzaje &uwag:"), this);
     lblKinds->setBuddy(lvKinds_);
     connect(lvKinds_, &QListWidget::currentRowChanged, this, [this] { lvKindsChange(); });
@@ -138,8 +139,8 @@ void TFCheck::buildControls() {
     listColumn->addLayout(taxpayerRow);
     listColumn->addWidget(lvFindings_, 1);
     auto* lists = new QHBoxLayout;
-    lists->addLayout(kindColumn, 2);
-    lists->addLayout(listColumn, 5);
+    lists->addLayout(kindColumn, 1);
+    lists->addLayout(listColumn, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(lists, 1);
@@ -221,6 +222,11 @@ void TFCheck::btnFixSelectedClick() {
     std::vector<const RegisterFinding*> findings;
     for (const QModelIndex& index : lvFindings_->selectionModel()->selectedRows())
         if (index.row() < model_->rowCount()) findings.push_back(&model_->row(index.row()).finding);
+    if (findings.empty()) {
+        ui_.message(QStringLiteral("Informacja"), QStringLiteral("Zaznacz na liście uwagi podatników, których dane poprawić."),
+                    MessageIcon::Information);
+        return;
+    }
     fix(findings);
 }
 

@@ -168,10 +168,13 @@ private slots:
         QCOMPARE(rig.check->findings().row(0).finding.position, 4);
 
         // The selected findings' taxpayer only, asked with the count, answered No: nothing changes.
+        auto* fixSelected = rig.check->findChild<QPushButton*>(QStringLiteral("btnFixSelected"));
+        fixSelected->click();  // nothing selected yet: said so, nothing asked
+        QCOMPARE(rig.ui.last().kind, UiCall::Message);
         auto* table = rig.check->findChild<QTableView*>(QStringLiteral("lvFindings"));
         table->selectAll();
         rig.ui.answers.push_back(false);
-        rig.check->findChild<QPushButton*>(QStringLiteral("btnFixSelected"))->click();
+        fixSelected->click();
         QCOMPARE(rig.ui.last().text, QStringLiteral("Zamienić na wielkie litery imiona, nazwiska i adresy 1 podatnika?"));
         QCOMPARE(rig.workspace.taxpayers.at(3).nazwisko.str(), std::string("Lis"));
 
