@@ -174,6 +174,7 @@ void TFCheck::btnCheckClick() {
     QApplication::restoreOverrideCursor();
     checkedKind_ = request.choices.kind;
     checkedLayout_ = RequestedFormLayout(request);
+    checkedRevision_ = taxpayers.revision();
     lblSummary_->setText(FindingsCount(rows.size()));
     model_->setRows(std::move(rows));
     const QHeaderView* header = lvFindings_->horizontalHeader();
@@ -231,6 +232,14 @@ void TFCheck::btnFixSelectedClick() {
 }
 
 void TFCheck::fix(const std::vector<const RegisterFinding*>& findings) {
+    if (workspace_.taxpayers.revision() != checkedRevision_) {
+        // The list no longer tells who is where: it is made again and the user looks at it first.
+        btnCheckClick();
+        ui_.message(QStringLiteral("Informacja"),
+                    QStringLiteral("Dane podatników zmieniły się od sprawdzenia – lista uwag została sprawdzona ponownie."),
+                    MessageIcon::Information);
+        return;
+    }
     const FindingFix fix = chosenFix();
     const std::vector<int> positions = TaxpayersToFix(fix, findings);
     if (positions.empty()) return;

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -79,6 +80,7 @@ private:
     std::vector<const TaxpayerRecord*> chosen_;  // empty: the whole register
     FormKind checkedKind_ = FormKind::None;      // the form the list was made for
     const FormLayout* checkedLayout_ = nullptr;  // and its edition
+    std::uint64_t checkedRevision_ = 0;          // the register as it was checked
 
     std::unique_ptr<CheckChoices> choices_;
     QTableView* lvFindings_ = nullptr;

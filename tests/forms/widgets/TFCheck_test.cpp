@@ -180,10 +180,20 @@ private slots:
 
         // For all: the three taxpayers in capitals, the rest of their records as it was, the
         // main window shown again and the list checked again, the capitals gone from it.
+        // A taxpayer added since the check: the list is made again before anything is changed.
         taxpayer->clear();
+        TaxpayerRecord added = Person(QStringLiteral("Nowy"), QStringLiteral("Adam"));
+        added.nip = "526-104-27-96";
+        added.us = "US ZABRZE";
+        rig.workspace.taxpayers.Add(added);
+        fixAll->click();
+        QCOMPARE(rig.ui.last().kind, UiCall::Message);
+        QCOMPARE(kinds->currentItem()->text(), QStringLiteral("formularz wypełnia się dużymi literami — 10"));
+
         rig.ui.answers.push_back(true);
         fixAll->click();
-        QCOMPARE(rig.ui.last().text, QStringLiteral("Zamienić na wielkie litery imiona, nazwiska i adresy 3 podatników?"));
+        QCOMPARE(rig.ui.last().text, QStringLiteral("Zamienić na wielkie litery imiona, nazwiska i adresy 4 podatników?"));
+        QCOMPARE(rig.workspace.taxpayers.at(5).imie1.str(), std::string("ADAM"));
         QCOMPARE(rig.workspace.taxpayers.at(2).nazwisko.str(), std::string("KOWALSKA"));
         QCOMPARE(rig.workspace.taxpayers.at(4).ulica.str(), Cp(QStringLiteral("ŹRÓDLANA")));
         QCOMPARE(rig.workspace.taxpayers.at(3).email.str(), std::string("Jan.Lis@Example.pl"));
