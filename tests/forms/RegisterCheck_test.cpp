@@ -89,6 +89,7 @@ struct Case {
     int position;
     const char* text;
     const char* control;  // where a double click leads: the control's name
+    FindingKind findingKind = FindingKind::Required;  // what the window counts it under
     std::size_t count = 1;  // findings in all, the expected one first
 };
 
@@ -100,36 +101,39 @@ const Case kCases[] = {
     {"clean PIT-11/8B", FormKind::Pit11, none, 0, "", ""},
     {"clean PIT-40", FormKind::Pit40, none, 0, "", ""},
     {"NIP of ten zeros", FormKind::Pit11, [](auto& a, auto&, auto&, auto&) { a.nip = "000-000-00-00"; }, 1,
-     "Poz. 19: NIP nie może składać się z samych zer.", "eNIP"},
+     "Poz. 19: NIP nie może składać się z samych zer.", "eNIP", FindingKind::Nip},
     {"period starts before the edition's year", FormKind::Pit11,
      [](auto& a, auto&, auto&, auto&) { a.pit11_od = "01-12-2005"; }, 1,
-     "Poz. 4: data spoza roku 2006, za który jest ten formularz.", "eOd", 2},  // and one year no more
+     "Poz. 4: data spoza roku 2006, za który jest ten formularz.", "eOd",
+     FindingKind::Period, 2},  // and one year no more
     {"whole period after the edition's year (2005)", FormKind::Pit11,
-     [](auto&, auto&, auto&, auto& r) { r.yearIndex = 0; }, 1, "Poz. 4: data spoza roku 2005", "eOd", 2},
+     [](auto&, auto&, auto&, auto& r) { r.yearIndex = 0; }, 1, "Poz. 4: data spoza roku 2005", "eOd",
+     FindingKind::Period, 2},
     {"tax year not the edition's, once", FormKind::Pit40, [](auto&, auto&, auto&, auto& r) { r.choices.taxYear = "2005"; },
-     0, "Poz. 4: rok podatkowy 2005 nie jest rokiem 2006", "eRok"},
+     0, "Poz. 4: rok podatkowy 2005 nie jest rokiem 2006", "eRok", FindingKind::TaxYear},
     {"health contribution deducted above the one paid", FormKind::Pit40,
      [](auto& a, auto&, auto&, auto&) {
          a.p40Box(73) = "2700,01";
          RecomputeRecord(a);
      }, 1,
-     "Poz. 73: odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72).", "f73"},
+     "Poz. 73: odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72).", "f73",
+     FindingKind::HealthContribution},
     {"health contribution deducted above the tax", FormKind::Pit40,
      [](auto& a, auto&, auto&, auto&) {
          a.p40Box(35) = "3000,00";  // an income on which no tax falls
          a.p40Box(36) = "1000,00";
          RecomputeRecord(a);
      }, 1,
-     "Poz. 73: odliczona składka zdrowotna jest wyższa niż podatek (poz. 71).", "f73"},
+     "Poz. 73: odliczona składka zdrowotna jest wyższa niż podatek (poz. 71).", "f73", FindingKind::HealthContribution},
     {"surname in small letters, data unchanged", FormKind::Pit11,
      [](auto& a, auto&, auto&, auto&) { a.nazwisko = cp1250::fromUnicode(u"Żółtowski"); }, 1,
-     "Poz. 20: formularz wypełnia się dużymi literami.", "eNazwisko"},
+     "Poz. 20: formularz wypełnia się dużymi literami.", "eNazwisko", FindingKind::Capitals},
     {"taxpayer's locality in small letters, PIT-40", FormKind::Pit40,
      [](auto& a, auto&, auto&, auto&) { a.miejsc = "Stanica"; }, 1,
-     "Poz. 29: formularz wypełnia się dużymi literami.", "eMiejscowosc"},
+     "Poz. 29: formularz wypełnia się dużymi literami.", "eMiejscowosc", FindingKind::Capitals},
     {"payer's name in small letters, once", FormKind::Pit40,
      [](auto&, auto&, auto& p, auto&) { p.nazwa = "Wawelski sp. z o.o."; }, 0,
-     "Poz. 7: formularz wypełnia się dużymi literami.", "eNazwa"},
+     "Poz. 7: formularz wypełnia się dużymi literami.", "eNazwa", FindingKind::Capitals},
     {"the tax office keeps its own letters", FormKind::Pit11,
      [](auto& a, auto&, auto&, auto&) { a.us = cp1250::fromUnicode(u"Urząd Skarbowy w Gliwicach"); }, 0, "", ""},
     {"amounts not in Fiskon's form that agree go the form's way and pass", FormKind::Pit40,
@@ -139,12 +143,13 @@ const Case kCases[] = {
      }, 0, "", ""},
     {"computed box not in Fiskon's form found by the form's calculation", FormKind::Pit40,
      [](auto& a, auto&, auto&, auto&) { a.p40Box(37) = "34331,3"; }, 1,
-     "Poz. 37: kwota niezgodna z wyliczeniem – powinno być 34 331,28", "f37"},
+     "Poz. 37: kwota niezgodna z wyliczeniem – powinno być 34 331,28", "f37", FindingKind::Calculation},
     {"amount contradicting its sum", FormKind::Pit11, [](auto& a, auto&, auto&, auto&) { a.p11Box(36) = "46000,00"; }, 1,
-     "Poz. 36: kwota niezgodna z wyliczeniem – powinno być 46 665,00", "e36"},
+     "Poz. 36: kwota niezgodna z wyliczeniem – powinno być 46 665,00", "e36", FindingKind::Calculation},
     {"PIT-11 struck out while box 34 shows wages", FormKind::Pit11,
      [](auto&, auto&, auto&, auto& r) { r.choices.strikePit11 = true; }, 1,
-     "Poz. 34: na formularzu skreślono PIT-11, a poz. 34 wykazuje wynagrodzenie ze stosunku pracy.", "e34"},
+     "Poz. 34: na formularzu skreślono PIT-11, a poz. 34 wykazuje wynagrodzenie ze stosunku pracy.", "e34",
+     FindingKind::StruckPit11Wages},
     {"PIT-11 struck out, box 34 at 0", FormKind::Pit11,
      [](auto& a, auto&, auto&, auto& r) {
          a.p11Box(34) = "0,00";
@@ -152,31 +157,33 @@ const Case kCases[] = {
          RecomputeRecord(a);
      }, 0, "", ""},
     {"PESEL check digit", FormKind::Pit11, [](auto& a, auto&, auto&, auto&) { a.pesel = "80051712346"; }, 1,
-     "PESEL: nieprawidłowy numer PESEL – cyfra kontrolna się nie zgadza.", "ePESEL"},
+     "PESEL: nieprawidłowy numer PESEL – cyfra kontrolna się nie zgadza.", "ePESEL", FindingKind::Pesel},
     {"PESEL too short", FormKind::Pit40, [](auto& a, auto&, auto&, auto&) { a.pesel = "8005171234"; }, 1,
-     "PESEL: numer PESEL „8005171234” musi składać się z 11 cyfr", "ePESEL"},
+     "PESEL: numer PESEL „8005171234” musi składać się z 11 cyfr", "ePESEL", FindingKind::Pesel},
     {"birth date against PESEL, PIT-11/8B", FormKind::Pit11, [](auto& a, auto&, auto&, auto&) { a.dataUr = "1980-05-18"; },
-     1, "Poz. 22: data urodzenia niezgodna z numerem PESEL (według niego 17-05-1980).", "eDataUr"},
+     1, "Poz. 22: data urodzenia niezgodna z numerem PESEL (według niego 17-05-1980).", "eDataUr",
+     FindingKind::BirthDateAgainstPesel},
     {"birth date against PESEL, PIT-40, 2000s", FormKind::Pit40,
      [](auto& a, auto& b, auto&, auto&) {
          a.pesel = b.pesel;
          b.pesel.clear();
      },
-     1, "Poz. 21: data urodzenia niezgodna z numerem PESEL (według niego 08-07-2002).", "eDataUr"},
+     1, "Poz. 21: data urodzenia niezgodna z numerem PESEL (według niego 08-07-2002).", "eDataUr",
+     FindingKind::BirthDateAgainstPesel},
     {"NIP of an unchecked taxpayer", FormKind::Pit11, [](auto&, auto& b, auto&, auto&) { b.nip = "6762345189"; }, 1,
-     "Poz. 19: ten sam NIP ma też podatnik nr 2 (NOWAK ANNA).", "eNIP"},
+     "Poz. 19: ten sam NIP ma też podatnik nr 2 (NOWAK ANNA).", "eNIP", FindingKind::SharedNip},
     {"the same PESEL", FormKind::Pit40, [](auto&, auto& b, auto&, auto&) { b.pesel = "80051712345"; }, 1,
-     "PESEL: ten sam numer PESEL ma też podatnik nr 2 (NOWAK ANNA).", "ePESEL"},
+     "PESEL: ten sam numer PESEL ma też podatnik nr 2 (NOWAK ANNA).", "ePESEL", FindingKind::SharedPesel},
     {"payer's NIP wrong, once for two taxpayers", FormKind::Pit11,
      [](auto&, auto&, auto& p, auto& r) {
          p.NIP = "677-120-03-48";
          r.indices = {0, 1};
      },
-     0, "Poz. 1: nieprawidłowy NIP – cyfra kontrolna się nie zgadza.", "eNIP"},
+     0, "Poz. 1: nieprawidłowy NIP – cyfra kontrolna się nie zgadza.", "eNIP", FindingKind::Nip},
     {"payer's NIP missing", FormKind::Pit40, [](auto&, auto&, auto& p, auto&) { p.NIP.clear(); }, 0,
-     "Poz. 1: nie wypełniono wymaganego pola", "eNIP"},
+     "Poz. 1: nie wypełniono wymaganego pola", "eNIP", FindingKind::Required},
     {"payer's postal code, PIT-40 address", FormKind::Pit40, [](auto&, auto&, auto& p, auto&) { p.kodPoczt = "31010"; }, 0,
-     "Poz. 16: kod pocztowy musi mieć postać 00-000.", "eKodPocztowy"},
+     "Poz. 16: kod pocztowy musi mieć postać 00-000.", "eKodPocztowy", FindingKind::PostalCode},
     {"a taxpayer left out is not checked", FormKind::Pit11,
      [](auto& a, auto&, auto&, auto& r) {
          a.kodPoczt = "1";
@@ -211,6 +218,7 @@ TEST_P(RegisterCheckTest, GivesTheOneFinding) {
     EXPECT_EQ(finding.position, c.position);
     EXPECT_TRUE(finding.text().startsWith(QString::fromUtf8(c.text))) << finding.text().toStdString();
     EXPECT_EQ(ControlForFinding(c.kind, finding).name, QString::fromLatin1(c.control));
+    EXPECT_EQ(finding.kind, c.findingKind);
 }
 
 INSTANTIATE_TEST_SUITE_P(Mistakes, RegisterCheckTest, ::testing::ValuesIn(kCases),
