@@ -473,68 +473,86 @@ std::multiset<FindingKey> keysOf(const std::vector<RegisterFinding>& findings) {
     return keys;
 }
 
-// A generated register with findings of many kinds: each fix for all, in turn, takes its kind's
-// findings away, every one, and no other finding comes or goes; the changes go through the
-// workspace's one step.
+// A generated register with findings of many kinds, checked for each form: each fix for all, in
+// turn, takes its kind's findings away, every one, and no other finding comes or goes; the changes
+// go through the workspace's one step. A record the recomputation cannot read is named and kept.
 TEST(FindingFixes, EachFixForAllTakesItsKindAwayAndNothingElse) {
-    Workspace workspace;
-    workspace.payer = samplePayer();
-    workspace.payer.nazwa = "Wawelski sp. z o.o.";  // the payer's capitals: no taxpayer's fix
-    for (int i = 0; i < 240; ++i) {
-        TaxpayerRecord r = firstTaxpayer();
-        r.nazwisko = cp1250::fromUnicode(QString::fromUtf8(i % 3 == 0 ? "Kowalczyk-Łęcka%1" : "KOWALCZYK%1").arg(i));
-        r.imie1 = cp1250::fromUnicode(i % 4 == 0 ? u"Łucja" : u"ŁUCJA");
-        r.ulica = i % 5 == 0 ? "Lipowa" : "LIPOWA";
-        r.nip = nipOf(i);
-        r.pesel = withCheckDigit("8005" + std::to_string(10 + i % 18) + std::to_string(1000 + i));
-        r.dataUr = i % 13 == 0 ? "1980-06-01" : "1980-05-" + std::to_string(10 + i % 18);
-        r.kodPoczt = i % 11 == 0 ? "44145" : "44-145";
-        r.p11Box(34) = std::to_string(40000 + i) + ",00";
-        if (i % 4 == 1) r.p11Box(34) = "";  // no wages: no finding for PIT-11 struck out
-        RecomputeRecord(r);
-        if (i % 7 == 0) r.p11Box(36) = "1,00";
-        if (i % 6 == 0) r.pit11_od = "01-01-2005";
-        if (i % 8 == 0) r.pit11_do = "31-02-2006";
-        if (i % 9 == 0) r.p11Box(37) = "-5,00";
-        ASSERT_TRUE(workspace.taxpayers.Add(r));
-    }
-    RegisterCheckRequest request;
-    request.choices.kind = FormKind::Pit11;
-    for (int i = 0; i < workspace.taxpayers.count(); ++i) request.indices.push_back(i);
-    const FormLayout& layout = *RequestedFormLayout(request);
-
-    std::vector<RegisterFinding> findings = CheckRegister(workspace.taxpayers, workspace.payer, request);
-    for (const FindingKind kind : {FindingKind::StruckPit11Wages, FindingKind::PostalCode,
-                                   FindingKind::BirthDateAgainstPesel, FindingKind::NegativeAmount})
-        EXPECT_TRUE(std::any_of(findings.begin(), findings.end(), [kind](const auto& f) { return f.kind == kind; }))
-            << "the register lacks findings of kind " << static_cast<int>(kind);
-    for (const auto& [fix, kind] : {std::pair{FindingFix::Capitals, FindingKind::Capitals},
-                                    std::pair{FindingFix::Period, FindingKind::Period},
-                                    std::pair{FindingFix::Recompute, FindingKind::Calculation}}) {
-        std::vector<const RegisterFinding*> all;
-        std::multiset<FindingKey> others;
-        for (const RegisterFinding& f : findings) {
-            all.push_back(&f);
-            if (f.kind != kind || f.position == 0) others.insert({f.position, f.kind, f.box, f.key});
+    for (const FormKind form : {FormKind::Pit11, FormKind::Pit40}) {
+        SCOPED_TRACE(form == FormKind::Pit11 ? "PIT-11/8B" : "PIT-40");
+        Workspace workspace;
+        workspace.payer = samplePayer();
+        workspace.payer.nazwa = "Wawelski sp. z o.o.";  // the payer's capitals: no taxpayer's fix
+        for (int i = 0; i < 240; ++i) {
+            TaxpayerRecord r = firstTaxpayer();
+            r.nazwisko = cp1250::fromUnicode(QString::fromUtf8(i % 3 == 0 ? "Kowalczyk-Łęcka%1" : "KOWALCZYK%1").arg(i));
+            r.imie1 = cp1250::fromUnicode(i % 4 == 0 ? u"Łucja" : u"ŁUCJA");
+            r.ulica = i % 5 == 0 ? "Lipowa" : "LIPOWA";
+            r.nip = nipOf(i);
+            r.pesel = withCheckDigit("8005" + std::to_string(10 + i % 18) + std::to_string(1000 + i));
+            r.dataUr = i % 13 == 0 ? "1980-06-01" : "1980-05-" + std::to_string(10 + i % 18);
+            r.kodPoczt = i % 11 == 0 ? "44145" : "44-145";
+            r.p11Box(34) = std::to_string(40000 + i) + ",00";
+            if (i % 4 == 1) r.p11Box(34) = "";  // no wages: no finding for PIT-11 struck out
+            r.p40Box(35) = std::to_string(30000 + 7 * i) + ",00";
+            RecomputeRecord(r);
+            if (i % 7 == 0) r.p11Box(36) = "1,00";
+            if (i % 7 == 3) r.p40Box(69) = "1,00";
+            if (i % 6 == 0) r.pit11_od = "01-01-2005";
+            if (i % 8 == 0) r.pit11_do = "31-02-2006";
+            if (i % 9 == 0) r.p11Box(37) = "-5,00";
+            if (i == 100) r.p40Box(36) = "1 000 zł";  // cannot be read: no formula of either page runs
+            ASSERT_TRUE(workspace.taxpayers.Add(r));
         }
-        const std::vector<int> positions = TaxpayersToFix(fix, all);
-        ASSERT_FALSE(positions.empty()) << FixStepName(fix).toStdString();
-        EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-        const auto revision = workspace.revision.value();
-        const FixOutcome outcome = FixTaxpayers(workspace, fix, layout, positions);
-        EXPECT_EQ(outcome.changed, static_cast<int>(positions.size())) << FixStepName(fix).toStdString();
-        EXPECT_TRUE(outcome.refused.isEmpty());
-        EXPECT_FALSE(workspace.taxpayersSaved);
-        EXPECT_NE(workspace.revision.value(), revision);
+        RegisterCheckRequest request;
+        request.choices.kind = form;
+        request.choices.taxYear = "2006";
+        for (int i = 0; i < workspace.taxpayers.count(); ++i) request.indices.push_back(i);
+        const FormLayout& layout = *RequestedFormLayout(request);
 
-        findings = CheckRegister(workspace.taxpayers, workspace.payer, request);
-        const auto remaining = keysOf(findings);
-        EXPECT_EQ(remaining, others) << FixStepName(fix).toStdString();
+        std::vector<RegisterFinding> findings = CheckRegister(workspace.taxpayers, workspace.payer, request);
+        const auto kinds = form == FormKind::Pit11 ? std::vector{FindingKind::StruckPit11Wages, FindingKind::PostalCode,
+                                                                 FindingKind::BirthDateAgainstPesel, FindingKind::NegativeAmount}
+                                                   : std::vector{FindingKind::PostalCode, FindingKind::NotAmount,
+                                                                 FindingKind::BirthDateAgainstPesel};
+        for (const FindingKind kind : kinds)
+            EXPECT_TRUE(std::any_of(findings.begin(), findings.end(), [kind](const auto& f) { return f.kind == kind; }))
+                << "the register lacks findings of kind " << static_cast<int>(kind);
+        std::vector<std::pair<FindingFix, FindingKind>> fixes = {{FindingFix::Capitals, FindingKind::Capitals},
+                                                                 {FindingFix::Recompute, FindingKind::Calculation}};
+        if (form == FormKind::Pit11) fixes.insert(fixes.begin() + 1, {FindingFix::Period, FindingKind::Period});
+        for (const auto& [fix, kind] : fixes) {
+            std::vector<const RegisterFinding*> all;
+            std::multiset<FindingKey> others;
+            for (const RegisterFinding& f : findings) {
+                all.push_back(&f);
+                if (f.kind != kind || f.position == 0) others.insert({f.position, f.kind, f.box, f.key});
+            }
+            const std::vector<int> positions = TaxpayersToFix(fix, all);
+            ASSERT_FALSE(positions.empty()) << FixStepName(fix).toStdString();
+            EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+            const auto revision = workspace.revision.value();
+            const FixOutcome outcome = FixTaxpayers(workspace, fix, layout, positions);
+            EXPECT_EQ(outcome.changed, static_cast<int>(positions.size())) << FixStepName(fix).toStdString();
+            EXPECT_TRUE(outcome.refused.isEmpty());
+            EXPECT_FALSE(workspace.taxpayersSaved);
+            EXPECT_NE(workspace.revision.value(), revision);
+
+            findings = CheckRegister(workspace.taxpayers, workspace.payer, request);
+            EXPECT_EQ(keysOf(findings), others) << FixStepName(fix).toStdString();
+        }
+        // The payer's capitals are the payer form's to mend: still there, once.
+        EXPECT_EQ(std::count_if(findings.begin(), findings.end(),
+                                [](const RegisterFinding& f) { return f.kind == FindingKind::Capitals; }),
+                  1);
+        // The unreadable amount: named, the record as it was.
+        const auto before = fieldsOf(workspace.taxpayers.at(100));
+        const FixOutcome refused = FixTaxpayers(workspace, FindingFix::Recompute, layout, {99, 100});
+        EXPECT_EQ(refused.changed, 0);
+        ASSERT_EQ(refused.refused.size(), 1);
+        EXPECT_TRUE(refused.refused.front().startsWith(QStringLiteral("Podatnik nr 101 (KOWALCZYK100 ŁUCJA): ")))
+            << refused.refused.front().toStdString();
+        EXPECT_EQ(fieldsOf(workspace.taxpayers.at(100)), before);
     }
-    // The payer's capitals are the payer form's to mend: still there, once.
-    EXPECT_EQ(std::count_if(findings.begin(), findings.end(),
-                            [](const RegisterFinding& f) { return f.kind == FindingKind::Capitals; }),
-              1);
 }
 
 }  // namespace
