@@ -1,10 +1,13 @@
 // The check before printing at the size of a large employer: 100,000 taxpayers with full PIT-11/8B
 // and PIT-40 amounts, every tenth with a mistake (a wrong NIP, a missing postal code, an amount
 // that contradicts its sum). The load of the same file stands beside it; "fiskon-cli check" is
-// the two together, measured also as the real program.
+// the two together, measured also as the real program. The check window's list over about
+// 300,000 findings: choosing a kind or typing a taxpayer's name filters all of them.
 #include "BenchmarkMain.h"
 #include "edit/AmountCalculations.h"
+#include "forms/FindingsFilter.h"
 #include "forms/RegisterCheck.h"
+#include "forms/widgets/FindingsTableModel.h"
 #include "store/Cp1250.h"
 #include "store/PayerRecord.h"
 #include "store/TaxpayerDataFile.h"
@@ -48,6 +51,55 @@ void BM_CheckRegister(benchmark::State& state, FormKind kind) {
 }
 BENCHMARK_CAPTURE(BM_CheckRegister, pit11, FormKind::Pit11)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(BM_CheckRegister, pit40, FormKind::Pit40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// The findings of the large register with every taxpayer's surname, first name and street in mixed
+// case, as an import leaves them: about three a taxpayer.
+const std::vector<FindingRow>& importedFindings() {
+    static const std::vector<FindingRow> rows = [] {
+        TaxpayerRegister reg;
+        LoadFromFile(reg, files().taxpayers);
+        for (int i = 0; i < reg.count(); ++i) {
+            TaxpayerRecord& record = reg.at(i);
+            record.nazwisko = cp1250::fromUnicode(QStringLiteral("Kowalski%1").arg(i));
+            record.imie1 = cp1250::fromUnicode(u"Łukasz");
+            record.ulica = "Piotrkowska";
+        }
+        PayerRecord payer;
+        LoadFromFile(payer, files().payer);
+        return MakeFindingRows(CheckRegister(reg, payer, request(FormKind::Pit11, reg.count())), reg, payer);
+    }();
+    return rows;
+}
+
+// The window's list takes the findings, counts their kinds, then shows one kind, or the findings
+// of the taxpayers whose name holds a typed text, as each key press does.
+void BM_FindingsList(benchmark::State& state, bool byName) {
+    const std::vector<FindingRow>& rows = importedFindings();
+    FindingsTableModel model;
+    model.setRows(rows);
+    benchmark::DoNotOptimize(CountFindingKinds(model.rows()));
+    int shown = 0;
+    for (auto _ : state) {
+        FindingsFilter filter;
+        if (byName)
+            filter.taxpayer = QStringLiteral("kowalski123");
+        else
+            filter.kind = FindingKind::Capitals;
+        model.setFilter(filter);
+        shown = model.rowCount();
+    }
+    state.counters["findings"] = static_cast<double>(rows.size());
+    state.counters["shown"] = shown;
+}
+BENCHMARK_CAPTURE(BM_FindingsList, kind, false)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK_CAPTURE(BM_FindingsList, taxpayer, true)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+void BM_CountFindingKinds(benchmark::State& state) {
+    const std::vector<FindingRow>& rows = importedFindings();
+    for (auto _ : state) benchmark::DoNotOptimize(CountFindingKinds(rows));
+    state.counters["findings"] = static_cast<double>(rows.size());
+}
+BENCHMARK(BM_CountFindingKinds)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 double childCpuSeconds() {
     rusage usage{};

@@ -48,16 +48,46 @@ void addPayerAddress(Lines& lines, int nameBox, const PayerRecord& payer) {
     for (std::size_t i = 0; i < values.size(); ++i) lines.add(nameBox + static_cast<int>(i), values[i]);
 }
 
-// The taxpayer: the tax office in its own box, then nip, nazwisko, imie1, the birth date, kraj,
-// wojewodztwo, powiat, gmina, ulica, nrDomu, nrLok, miejsc, kodPoczt, poczta in consecutive boxes.
-void addTaxpayer(Lines& lines, int officeBox, int nipBox, const TaxpayerRecord& taxpayer) {
-    lines.add(officeBox, taxpayer.us);
-    const QByteArray birthDate = FormatBirthDate(taxpayer.dataUr);
-    const std::array<std::string_view, 14> values = {
-        taxpayer.nip,    taxpayer.nazwisko, taxpayer.imie1,  std::string_view(birthDate.data(), birthDate.size()),
-        taxpayer.kraj,   taxpayer.wojewodztwo, taxpayer.powiat, taxpayer.gmina, taxpayer.ulica,
-        taxpayer.nrDomu, taxpayer.nrLok,    taxpayer.miejsc, taxpayer.kodPoczt, taxpayer.poczta};
-    for (std::size_t i = 0; i < values.size(); ++i) lines.add(nipBox + static_cast<int>(i), values[i]);
+// Where a form's taxpayer boxes begin: the tax office's box, and the NIP's, from which the
+// taxpayer's identity and address follow in consecutive boxes.
+struct TaxpayerBoxes {
+    int office;
+    int nip;
+};
+constexpr TaxpayerBoxes kPit11Taxpayer = {6, 19};
+constexpr TaxpayerBoxes kPit40Taxpayer = {5, 18};
+
+// The taxpayer's fields with their boxes in the field list's order: the tax office in its own box,
+// then nip, nazwisko, imie1, the birth date, kraj, wojewodztwo, powiat, gmina, ulica, nrDomu, nrLok,
+// miejsc, kodPoczt, poczta in consecutive boxes. The birth date, which the form shows rearranged,
+// goes to `birthDate(box)`, every other field to `each(box, field)`.
+template <typename Record, typename Each, typename BirthDate>
+void forEachTaxpayerBox(Record& taxpayer, TaxpayerBoxes boxes, Each&& each, BirthDate&& birthDate) {
+    each(boxes.office, taxpayer.us);
+    const int nip = boxes.nip;
+    each(nip, taxpayer.nip);
+    each(nip + 1, taxpayer.nazwisko);
+    each(nip + 2, taxpayer.imie1);
+    birthDate(nip + 3);
+    each(nip + 4, taxpayer.kraj);
+    each(nip + 5, taxpayer.wojewodztwo);
+    each(nip + 6, taxpayer.powiat);
+    each(nip + 7, taxpayer.gmina);
+    each(nip + 8, taxpayer.ulica);
+    each(nip + 9, taxpayer.nrDomu);
+    each(nip + 10, taxpayer.nrLok);
+    each(nip + 11, taxpayer.miejsc);
+    each(nip + 12, taxpayer.kodPoczt);
+    each(nip + 13, taxpayer.poczta);
+}
+
+void addTaxpayer(Lines& lines, TaxpayerBoxes boxes, const TaxpayerRecord& taxpayer) {
+    forEachTaxpayerBox(
+        taxpayer, boxes, [&lines](int box, std::string_view value) { lines.add(box, value); },
+        [&lines, &taxpayer](int box) {
+            const QByteArray birthDate = FormatBirthDate(taxpayer.dataUr);
+            lines.add(box, std::string_view(birthDate.data(), static_cast<std::size_t>(birthDate.size())));
+        });
 }
 
 // A period date: no line when the text begins with a blank (the field's empty mask).
@@ -74,7 +104,7 @@ void addPit11(Lines& lines, const FieldListChoices& choices, const TaxpayerRecor
     addPayerAddress(lines, 8, payer);
     addPeriodDate(lines, "p4", taxpayer.pit11_od);
     addPeriodDate(lines, "p5", taxpayer.pit11_do);
-    addTaxpayer(lines, 6, 19, taxpayer);
+    addTaxpayer(lines, kPit11Taxpayer, taxpayer);
     // Costs of earning income: 2 is the fourth box and 3 the third, as the form orders them.
     lines.add(std::string_view("p33"), code<4>(taxpayer.pit11_33, {"01000", "00010", "00100", "00001"}).value_or(std::string_view()));
     lines.add(std::string_view("p79"), code<2>(taxpayer.pit11_PITR, {"010", "001"}).value_or(std::string_view()));
@@ -91,7 +121,7 @@ void addPit40(Lines& lines, const FieldListChoices& choices, const TaxpayerRecor
     addPayerKind(lines, "p6", payer);
     addPayerAddress(lines, 7, payer);
     lines.add("p4", choices.taxYear);
-    addTaxpayer(lines, 5, 18, taxpayer);
+    addTaxpayer(lines, kPit40Taxpayer, taxpayer);
     if (taxpayer.pit40_NIP3 == 1) lines.add("p32", "01");
     if (taxpayer.pit40_PITR == 1) lines.add("p33", "01");
     lines.add(std::string_view("p34"), code<5>(taxpayer.pit40_34, {"010000", "001000", "000100", "000010", "000001"})
@@ -147,6 +177,23 @@ void VisitFieldList(FieldListVisitor& visitor, const FieldListChoices& choices, 
     if (!taxpayer) return;
     if (choices.kind == FormKind::Pit11) addPit11(visitor, choices, *taxpayer, payer);
     if (choices.kind == FormKind::Pit40) addPit40(visitor, choices, *taxpayer, payer);
+}
+
+bool ChangeTaxpayerTextBoxes(FormKind kind, TaxpayerRecord& taxpayer,
+                             const std::function<std::optional<std::string>(int box, std::string_view text)>& change) {
+    if (kind == FormKind::None) return false;
+    bool changed = false;
+    forEachTaxpayerBox(
+        taxpayer, kind == FormKind::Pit11 ? kPit11Taxpayer : kPit40Taxpayer,
+        [&](int box, auto& field) {
+            const std::string_view before = field;
+            std::optional<std::string> after = change(box, before);
+            if (!after || *after == before) return;
+            field.assign(*after);
+            changed = true;
+        },
+        [](int) {});
+    return changed;
 }
 
 std::optional<QByteArray> BuildFieldList(QByteArrayList& target, const FieldListChoices& choices,

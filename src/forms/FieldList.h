@@ -8,7 +8,9 @@
 #include <QByteArrayList>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // The field list of one PIT form: one line per box, "p" + box number + "=" + value, in the
@@ -59,6 +61,13 @@ public:
 // none).
 void VisitFieldList(FieldListVisitor& visitor, const FieldListChoices& choices, const TaxpayerRecord* taxpayer,
                     const PayerRecord& payer);
+
+// Changes the taxpayer's fields that fill the chosen form's boxes as they stand (the tax office,
+// NIP, surname, first name and address; not the birth date, which the form shows rearranged, nor
+// the amounts): `change` gets each one's box and text and gives its new text (cut to the field's
+// width), or nothing to leave it. True when a field changed.
+bool ChangeTaxpayerTextBoxes(FormKind kind, TaxpayerRecord& taxpayer,
+                             const std::function<std::optional<std::string>(int box, std::string_view text)>& change);
 
 // Empties `target` and fills it with the lines of the chosen form for `taxpayer` (none: no
 // lines) and `payer`. Returns the edition symbol of the form; nothing for FormKind::None.

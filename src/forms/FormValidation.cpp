@@ -18,8 +18,8 @@ QString BoxName(const FormBox& box) {
     return QStringLiteral("Tytuł formularza");
 }
 
-void Add(std::vector<FormFinding>& findings, int index, const FormBox& box, const QString& text) {
-    findings.push_back({index, BoxName(box) + QStringLiteral(": ") + text});
+void Add(std::vector<FormFinding>& findings, FindingKind kind, int index, const FormBox& box, const QString& text) {
+    findings.push_back({index, BoxName(box) + QStringLiteral(": ") + text, kind});
 }
 
 // The number written by `count` ASCII digits from `from`; -1 when one of them is not a digit.
@@ -78,49 +78,49 @@ void CheckValue(std::vector<FormFinding>& findings, int index, const FormBox& bo
     switch (box.kind) {
     case BoxKind::Nip:
         switch (NipFaultOf(value)) {
-        case NipFault::NotTenDigits: Add(findings, index, box, QStringLiteral("NIP musi składać się z 10 cyfr.")); break;
-        case NipFault::Zeros: Add(findings, index, box, QStringLiteral("NIP nie może składać się z samych zer.")); break;
+        case NipFault::NotTenDigits: Add(findings, FindingKind::Nip, index, box, QStringLiteral("NIP musi składać się z 10 cyfr.")); break;
+        case NipFault::Zeros: Add(findings, FindingKind::Nip, index, box, QStringLiteral("NIP nie może składać się z samych zer.")); break;
         case NipFault::CheckDigit:
-            Add(findings, index, box, QStringLiteral("nieprawidłowy NIP – cyfra kontrolna się nie zgadza."));
+            Add(findings, FindingKind::Nip, index, box, QStringLiteral("nieprawidłowy NIP – cyfra kontrolna się nie zgadza."));
             break;
         case NipFault::None: break;
         }
         break;
     case BoxKind::PostalCode:
         if (!IsPostalCode(trimmed))
-            Add(findings, index, box, QStringLiteral("kod pocztowy musi mieć postać 00-000."));
+            Add(findings, FindingKind::PostalCode, index, box, QStringLiteral("kod pocztowy musi mieć postać 00-000."));
         break;
     case BoxKind::BirthDate:
         if (!ReadDate(value, true))
-            Add(findings, index, box, QStringLiteral("nieprawidłowa data urodzenia (oczekiwano DD-MM RRRR)."));
+            Add(findings, FindingKind::BirthDate, index, box, QStringLiteral("nieprawidłowa data urodzenia (oczekiwano DD-MM RRRR)."));
         break;
     case BoxKind::Date:
         if (!ReadDate(value, false))
-            Add(findings, index, box, QStringLiteral("nieprawidłowa data (oczekiwano DD-MM-RRRR)."));
+            Add(findings, FindingKind::Period, index, box, QStringLiteral("nieprawidłowa data (oczekiwano DD-MM-RRRR)."));
         break;
     case BoxKind::TaxYear:
         if (trimmed.size() != 4 || DigitsAt(trimmed, 0, 4) < 0)
-            Add(findings, index, box, QStringLiteral("rok podatkowy musi składać się z czterech cyfr."));
+            Add(findings, FindingKind::TaxYear, index, box, QStringLiteral("rok podatkowy musi składać się z czterech cyfr."));
         break;
     case BoxKind::Amount:
     case BoxKind::WholeAmount: {
         if (IsPlainAmount(trimmed)) break;  // readable and not negative
         const auto amount = ReadShownAmount(value);
         if (!amount)
-            Add(findings, index, box, QStringLiteral("wpisana wartość nie jest kwotą."));
+            Add(findings, FindingKind::NotAmount, index, box, QStringLiteral("wpisana wartość nie jest kwotą."));
         else if (*amount < 0)
-            Add(findings, index, box, QStringLiteral("kwota nie może być ujemna."));
+            Add(findings, FindingKind::NegativeAmount, index, box, QStringLiteral("kwota nie może być ujemna."));
         break;
     }
     case BoxKind::Choice:
     case BoxKind::Tick:
     case BoxKind::TitleStrike:
         if (!IsValidCode(box, value))
-            Add(findings, index, box, QStringLiteral("nieprawidłowe oznaczenie wyboru „%1”.").arg(value));
+            Add(findings, FindingKind::Choice, index, box, QStringLiteral("nieprawidłowe oznaczenie wyboru „%1”.").arg(value));
         break;
     case BoxKind::Text:
         if (box.capitals && std::any_of(value.begin(), value.end(), [](QChar ch) { return ch.isLower(); }))
-            Add(findings, index, box, QStringLiteral("formularz wypełnia się dużymi literami."));
+            Add(findings, FindingKind::Capitals, index, box, QStringLiteral("formularz wypełnia się dużymi literami."));
         break;
     }
 }
@@ -133,15 +133,15 @@ void CheckPeriod(std::vector<FormFinding>& findings, const FormLayout& layout, c
     const auto to = ReadDate(values.at(toIndex), false);
     for (const auto& [index, date] : {std::pair{fromIndex, from}, std::pair{toIndex, to}}) {
         if (date && layout.editionYear != 0 && date->year() != layout.editionYear)
-            Add(findings, index, layout.boxes[static_cast<std::size_t>(index)],
+            Add(findings, FindingKind::Period, index, layout.boxes[static_cast<std::size_t>(index)],
                 QStringLiteral("data spoza roku %1, za który jest ten formularz.").arg(layout.editionYear));
     }
     if (!from || !to) return;
     const FormBox& toBox = layout.boxes[static_cast<std::size_t>(toIndex)];
     if (*from > *to)
-        Add(findings, toIndex, toBox, QStringLiteral("koniec okresu jest wcześniejszy niż jego początek."));
+        Add(findings, FindingKind::Period, toIndex, toBox, QStringLiteral("koniec okresu jest wcześniejszy niż jego początek."));
     else if (from->year() != to->year())
-        Add(findings, toIndex, toBox, QStringLiteral("okres musi mieścić się w jednym roku podatkowym."));
+        Add(findings, FindingKind::Period, toIndex, toBox, QStringLiteral("okres musi mieścić się w jednym roku podatkowym."));
 }
 
 void CheckTitles(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
@@ -156,14 +156,31 @@ void CheckTitles(std::vector<FormFinding>& findings, const FormLayout& layout, c
         }
     }
     if (struck > 1)
-        Add(findings, last, layout.boxes[static_cast<std::size_t>(last)],
+        Add(findings, FindingKind::Titles, last, layout.boxes[static_cast<std::size_t>(last)],
             QStringLiteral("skreślono oba tytuły – należy skreślić tylko niewłaściwy."));
     if (struck == 0 && layout.titles.size() > 1) {
         const int first = layout.indexOf(layout.titles.front().strikeKey);
         if (first >= 0 && values.present[static_cast<std::size_t>(first)])
-            Add(findings, first, layout.boxes[static_cast<std::size_t>(first)],
+            Add(findings, FindingKind::Titles, first, layout.boxes[static_cast<std::size_t>(first)],
                 QStringLiteral("nie skreślono żadnego tytułu – należy skreślić niewłaściwy."));
     }
+}
+
+// PIT-11 struck out makes the form a PIT-8B, which does not report wages from employment: the
+// first row of the amount table (its revenue box) must then be empty or 0.
+void CheckStruckPit11(std::vector<FormFinding>& findings, const FormLayout& layout, const FormValues& values) {
+    if (layout.isPit40 || layout.titles.size() < 2 || layout.amountRows.empty()) return;
+    const int strike = layout.indexOf(layout.titles.front().strikeKey);
+    if (strike < 0 || values.at(strike) != QLatin1String("01")) return;
+    const int wagesBox = layout.amountRows.front().revenue;
+    const int wages = layout.indexOfNumber(wagesBox);
+    if (wages < 0) return;
+    const auto amount = ReadShownAmount(values.at(wages));
+    if (!amount || *amount == 0) return;  // nothing, or not an amount (reported as such)
+    Add(findings, FindingKind::StruckPit11Wages, wages, layout.boxes[static_cast<std::size_t>(wages)],
+        QStringLiteral("na formularzu skreślono %1, a poz. %2 wykazuje wynagrodzenie ze stosunku pracy.")
+            .arg(layout.titles.front().shortName)
+            .arg(wagesBox));
 }
 
 // The tax year (PIT-40) belongs to the edition's year.
@@ -174,7 +191,7 @@ void CheckTaxYear(std::vector<FormFinding>& findings, const FormLayout& layout, 
         bool ok = false;
         const int year = values.text[i].trimmed().toInt(&ok);
         if (ok && year != layout.editionYear)
-            Add(findings, static_cast<int>(i), box,
+            Add(findings, FindingKind::TaxYear, static_cast<int>(i), box,
                 QStringLiteral("rok podatkowy %1 nie jest rokiem %2, za który jest ten formularz.")
                     .arg(year)
                     .arg(layout.editionYear));
@@ -200,13 +217,15 @@ void CheckHealthContribution(std::vector<FormFinding>& findings, const FormLayou
     const FormBox& box = layout.boxes[static_cast<std::size_t>(deductedIndex)];
     const auto paid = AmountOf(layout, values, "p72");
     if (paid && *deducted - *paid >= 0.005)
-        Add(findings, deductedIndex, box, QStringLiteral("odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72)."));
+        Add(findings, FindingKind::HealthContribution, deductedIndex, box, QStringLiteral("odliczona składka zdrowotna jest wyższa niż zapłacona (poz. 72)."));
     const auto tax = AmountOf(layout, values, "p71");
     if (tax && *deducted - *tax >= 0.005)
-        Add(findings, deductedIndex, box, QStringLiteral("odliczona składka zdrowotna jest wyższa niż podatek (poz. 71)."));
+        Add(findings, FindingKind::HealthContribution, deductedIndex, box, QStringLiteral("odliczona składka zdrowotna jest wyższa niż podatek (poz. 71)."));
 }
 
 }  // namespace
+
+std::optional<QDate> ReadFormDate(const QString& text) { return ReadDate(text, false); }
 
 bool IsValidNip(const QString& nip) {
     static const int weights[9] = {6, 5, 7, 2, 3, 4, 5, 6, 7};
@@ -248,13 +267,14 @@ std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues
         const QString& value = values.at(index);
         const bool empty = QStringView(value).trimmed().isEmpty() || (!box.isCoded() && !box.isAmount() && IsBlankValue(value));
         if (empty) {
-            if (box.required) Add(findings, index, box, QStringLiteral("nie wypełniono wymaganego pola („%1”).").arg(box.caption));
+            if (box.required) Add(findings, FindingKind::Required, index, box, QStringLiteral("nie wypełniono wymaganego pola („%1”).").arg(box.caption));
             continue;
         }
         CheckValue(findings, index, box, value);
     }
     CheckPeriod(findings, layout, values);
     CheckTitles(findings, layout, values);
+    CheckStruckPit11(findings, layout, values);
     CheckTaxYear(findings, layout, values);
     CheckHealthContribution(findings, layout, values);
     return findings;
@@ -273,7 +293,7 @@ std::vector<FormFinding> CrossCheckForm(const FormLayout& layout, const FormValu
                                                                        : ReadShownAmount(calculated.at(index));
         if (!shown || !expected) continue;  // not an amount: reported by the checks above
         if (std::fabs(*shown - *expected) >= 0.005)
-            Add(findings, index, box,
+            Add(findings, FindingKind::Calculation, index, box,
                 QStringLiteral("kwota niezgodna z wyliczeniem – powinno być %1.")
                     .arg(ShowAmount(*expected, box.kind == BoxKind::WholeAmount)));
     }
@@ -286,7 +306,7 @@ std::vector<FormFinding> FitForm(const FormLayout& layout, const FormValues& val
     for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
         const int index = static_cast<int>(i);
         if (layout.boxes[i].isCoded() || values.at(index).isEmpty() || fits(index, values.at(index))) continue;
-        Add(findings, index, layout.boxes[i],
+        Add(findings, FindingKind::Unfit, index, layout.boxes[i],
             QStringLiteral("wartość nie mieści się w polu formularza nawet najmniejszym pismem – na wydruku "
                            "nie byłaby widoczna w całości; należy ją skrócić."));
     }
@@ -314,7 +334,8 @@ std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& v
         const QString where = error.box >= 0
                                   ? QStringLiteral("Poz. %1").arg(layout.boxes[static_cast<std::size_t>(error.box)].number)
                                   : QStringLiteral("Obliczenia");
-        findings.push_back({error.box, where + QStringLiteral(": nie można wyliczyć kwoty – ") + error.message});
+        findings.push_back({error.box, where + QStringLiteral(": nie można wyliczyć kwoty – ") + error.message,
+                            FindingKind::CalculationFailed});
         if (failure) *failure = std::move(error);
     } else if (arithmetic) {
         const auto more = CrossCheckForm(layout, values, calculated);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "forms/FindingKind.h"
 #include "forms/FormCalculation.h"
 #include "forms/FormLayout.h"
 #include "forms/FormTaxScale.h"
 #include "forms/FormValues.h"
 
+#include <QDate>
 #include <QString>
 
 #include <functional>
@@ -16,11 +18,12 @@
 struct FormFinding {
     int box = -1;
     QString text;
+    FindingKind kind = FindingKind::Required;
 };
 
 // The checks every form gets: NIP check digits, postal codes, the birth date, the period (valid
 // dates, start not after end, within one year), the tax year, required boxes, amounts that are not
-// amounts or are negative, coded choices.
+// amounts or are negative, coded choices, the title struck out against the amounts.
 std::vector<FormFinding> ValidateForm(const FormLayout& layout, const FormValues& values);
 
 // The arithmetic checks: every computed box compared with what the calculation gives from the
@@ -43,6 +46,10 @@ void SortFindingsByBox(const FormLayout& layout, std::vector<FormFinding>& findi
 std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& values,
                                    const std::optional<FormTaxScale>& scale, bool calculate, bool arithmetic,
                                    std::optional<CalculationError>* failure = nullptr);
+
+// A date as the form's date boxes take it, dd-mm-yyyy (blanks around it allowed); none for any
+// other text or a day that does not exist.
+std::optional<QDate> ReadFormDate(const QString& text);
 
 // True for a NIP of ten digits (hyphens and blanks between them allowed) whose check digit fits.
 bool IsValidNip(const QString& nip);

@@ -200,11 +200,13 @@ public:
         const qsizetype colon = finding.text.indexOf(QStringLiteral(": "));
         result.label = finding.text.left(colon);
         result.description = finding.text.mid(colon + 2);
+        result.kind = finding.kind;
         return result;
     }
 
-    RegisterFinding onBox(int position, const FormBox* box, const QString& description) const {
+    RegisterFinding onBox(int position, FindingKind kind, const FormBox* box, const QString& description) const {
         RegisterFinding result;
+        result.kind = kind;
         result.position = position;
         result.box = box->number;
         result.key = box->key;
@@ -317,6 +319,7 @@ void CheckPesel(const FormChecker& checker, const TaxpayerRecord& record, int po
     finding.position = position;
     finding.key = QByteArrayLiteral("pesel");
     finding.label = QStringLiteral("PESEL");
+    finding.kind = FindingKind::Pesel;
     switch (PeselFaultOf(pesel)) {
     case PeselFault::NoBirthDate:
         finding.description = QStringLiteral("numer PESEL „%1” musi składać się z 11 cyfr, z datą urodzenia na początku.")
@@ -332,7 +335,7 @@ void CheckPesel(const FormChecker& checker, const TaxpayerRecord& record, int po
     const QDate fromPesel = PeselBirthDate(pesel);
     const QDate stored = StoredBirthDate(record.dataUr.view());
     if (stored.isValid() && stored != fromPesel && checker.birthDateBox())
-        out.push_back(checker.onBox(position, checker.birthDateBox(),
+        out.push_back(checker.onBox(position, FindingKind::BirthDateAgainstPesel, checker.birthDateBox(),
                                     QStringLiteral("data urodzenia niezgodna z numerem PESEL (według niego %1).")
                                         .arg(fromPesel.toString(QStringLiteral("dd-MM-yyyy")))));
 }
@@ -377,13 +380,14 @@ std::vector<RegisterFinding> CheckRegister(const TaxpayerRegister& taxpayers, co
         checker.check(request.choices, record, payer, position, out);
         CheckPesel(checker, record, position, out);
         if (const int other = nips.other(NipDigits(record.nip.view()), index); other >= 0 && checker.nipBox())
-            out.push_back(checker.onBox(position, checker.nipBox(),
+            out.push_back(checker.onBox(position, FindingKind::SharedNip, checker.nipBox(),
                                         QStringLiteral("ten sam NIP ma też podatnik %1.").arg(Who(taxpayers.at(other), other))));
         if (const int other = pesels.other(Trimmed(record.pesel.view()), index); other >= 0) {
             RegisterFinding finding;
             finding.position = position;
             finding.key = QByteArrayLiteral("pesel");
             finding.label = QStringLiteral("PESEL");
+            finding.kind = FindingKind::SharedPesel;
             finding.description = QStringLiteral("ten sam numer PESEL ma też podatnik %1.").arg(Who(taxpayers.at(other), other));
             out.push_back(finding);
         }

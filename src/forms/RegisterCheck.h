@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/FieldList.h"
+#include "forms/FindingKind.h"
 #include "forms/FormLayout.h"
 #include "store/PayerRecord.h"
 #include "store/TaxpayerRegister.h"
@@ -22,6 +23,7 @@ struct RegisterFinding {
     QByteArray key;     // what the finding is about: a box ("p19", "pSKR.01") or "pesel"
     QString label;      // "Poz. 19", "PESEL", "Tytuł formularza"
     QString description;
+    FindingKind kind = FindingKind::Required;
 
     QString text() const { return label + QStringLiteral(": ") + description; }
     // True for the payer's boxes (as opposed to the dialog's own choices) among position 0.

@@ -81,4 +81,12 @@ std::string fromUnicode(QStringView text, char replacement, bool* lossless) {
 
 bool canEncode(QChar ch) { return encodeUnit(ch.unicode()) >= 0; }
 
+QString toCapitals(QString text) {
+    for (QChar& ch : text) {
+        const QChar upper = ch.toUpper();
+        if (upper != ch && canEncode(upper)) ch = upper;
+    }
+    return text;
+}
+
 }  // namespace cp1250

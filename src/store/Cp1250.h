@@ -20,4 +20,9 @@ std::string fromUnicode(QStringView text, char replacement = '?', bool* lossless
 // True when code page 1250 can hold the character.
 bool canEncode(QChar ch);
 
+// The text in capitals as far as code page 1250 has them: letter by letter, so that the text keeps
+// its length ("ß" stays one character); a letter whose capital the code page lacks ("µ", capital
+// "Μ") stays as it is. The one rule of the fields the forms fill in capitals.
+QString toCapitals(QString text);
+
 }  // namespace cp1250

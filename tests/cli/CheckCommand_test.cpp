@@ -89,3 +89,30 @@ TEST(CheckCommand, OneTaxpayerCleanOrWithQuotedFields) {
         EXPECT_EQ(run.out.toStdString(), output);
     }
 }
+
+// PIT-11 struck out (the dialog's default) while box 34 shows wages: a finding, on each edition
+// by the number of its wages box; with PIT-8B struck out, none.
+TEST(CheckCommand, Pit11StruckOutWithWagesInBox34) {
+    QTemporaryDir dir;
+    const QString taxpayers = dir.filePath(QStringLiteral("podatnicy.txt"));
+    writeCp1250(taxpayers, QStringLiteral("[s1]\r\nnazwisko=DUDA\r\nimie1=OLGA\r\nnip=526-025-09-95\r\nus=US GLIWICE\r\n"
+                                          "p11_34=4200,00\r\np11_36=4200,00\r\n[Parametry]\r\nLiczbaRekordow=1\r\n"));
+    const QString payer = dir.filePath(QStringLiteral("platnik.txt"));
+    writeCp1250(payer, QStringLiteral("[Platnik]\r\nNIP=677-120-03-49\r\nnazwa=FIRMA\r\n"));
+    const std::string finding =
+        "1;DUDA;OLGA;Poz. 34: na formularzu skreślono PIT-11, a poz. 34 wykazuje wynagrodzenie ze stosunku pracy.\n";
+    const std::pair<QStringList, std::string> cases[] = {
+        {{QStringLiteral("--strike"), QStringLiteral("pit11")}, finding},
+        {{QStringLiteral("--strike"), QStringLiteral("pit11"), QStringLiteral("--edition"), QStringLiteral("2005")}, finding},
+        {{}, finding},
+        {{QStringLiteral("--strike"), QStringLiteral("pit8b")}, ""},
+        {{QStringLiteral("--strike"), QStringLiteral("pit8b"), QStringLiteral("--edition"), QStringLiteral("2005")}, ""},
+    };
+    for (const auto& [options, output] : cases) {
+        const CliRun run = RunCli(QStringList{QStringLiteral("check"), taxpayers, QStringLiteral("--form"),
+                                              QStringLiteral("pit11"), QStringLiteral("--payer"), payer} +
+                                  options);
+        EXPECT_EQ(run.exitCode, output.empty() ? 0 : 3) << options.join(u' ').toStdString() << run.err.toStdString();
+        EXPECT_EQ(run.out.toStdString(), output) << options.join(u' ').toStdString();
+    }
+}

@@ -10,14 +10,7 @@ QValidator::State Cp1250Validator::validate(QString& input, int& /*pos*/) const 
         if (!cp1250::canEncode(ch))
             return Invalid;
     }
-    if (upperCase_) {
-        // Letter by letter, so the text keeps its length ("ß" stays one character). A letter
-        // whose capital the code page lacks ("µ", capital "Μ") stays as typed.
-        for (QChar& ch : input) {
-            const QChar upper = ch.toUpper();
-            if (cp1250::canEncode(upper))
-                ch = upper;
-        }
-    }
+    if (upperCase_)
+        input = cp1250::toCapitals(input);
     return Acceptable;
 }

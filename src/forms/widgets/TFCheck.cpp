@@ -3,6 +3,7 @@
 #include "edit/widgets/TFEdit.h"
 #include "edit/widgets/TFPlatnik.h"
 #include "forms/FindingControls.h"
+#include "forms/FindingsFilter.h"
 #include "forms/FindingsList.h"
 #include "forms/RegisterCheck.h"
 #include "forms/widgets/FindingsTableModel.h"
@@ -21,11 +22,14 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -70,7 +74,7 @@ void TFCheck::buildControls() {
     lvFindings_->setObjectName(QStringLiteral("lvFindings"));
     lvFindings_->setModel(model_);
     lvFindings_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvFindings_->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvFindings_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvFindings_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvFindings_->setSortingEnabled(true);
     lvFindings_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);  // the checks' order until a click
@@ -84,6 +88,27 @@ void TFCheck::buildControls() {
     // A double click, or Enter on the current finding (one signal for both, so a double click
     // opens the form once).
     connect(lvFindings_, &QTableView::activated, this, &TFCheck::lvFindingsDblClick);
+
+    // The kinds of findings and the taxpayer: which findings the list shows.
+    lvKinds_ = new QListWidget(this);
+    lvKinds_->setObjectName(QStringLiteral("lvKinds"));
+    lvKinds_->setWordWrap(true);  // a long kind on two lines rather than cut off
+    auto* lblKinds = new QLabel(QStringLiteral("Rodzaje &uwag:"), this);
+    lblKinds->setBuddy(lvKinds_);
+    connect(lvKinds_, &QListWidget::currentRowChanged, this, [this] { lvKindsChange(); });
+    eTaxpayer_ = new QLineEdit(this);
+    eTaxpayer_->setObjectName(QStringLiteral("eTaxpayer"));
+    eTaxpayer_->setPlaceholderText(QStringLiteral("nazwisko lub imię"));
+    eTaxpayer_->setClearButtonEnabled(true);
+    auto* lblTaxpayer = new QLabel(QStringLiteral("&Podatnik:"), this);
+    lblTaxpayer->setBuddy(eTaxpayer_);
+    connect(eTaxpayer_, &QLineEdit::textChanged, this, [this] { lvKindsChange(); });
+    btnFixAll_ = new QPushButton(QStringLiteral("Popraw u &wszystkich..."), this);
+    btnFixAll_->setObjectName(QStringLiteral("btnFixAll"));
+    connect(btnFixAll_, &QPushButton::clicked, this, &TFCheck::btnFixAllClick);
+    btnFixSelected_ = new QPushButton(QStringLiteral("Popraw u z&aznaczonych..."), this);
+    btnFixSelected_->setObjectName(QStringLiteral("btnFixSelected"));
+    connect(btnFixSelected_, &QPushButton::clicked, this, &TFCheck::btnFixSelectedClick);
 
     lblSummary_ = new QLabel(this);
     lblSummary_->setObjectName(QStringLiteral("lblSummary"));
@@ -102,11 +127,25 @@ void TFCheck::buildControls() {
     bottom->addWidget(lblSummary_, 1);
     bottom->addWidget(btnSave);
     bottom->addWidget(btnClose);
+    auto* kindColumn = new QVBoxLayout;
+    kindColumn->addWidget(lblKinds);
+    kindColumn->addWidget(lvKinds_, 1);
+    kindColumn->addWidget(btnFixAll_);
+    kindColumn->addWidget(btnFixSelected_);
+    auto* taxpayerRow = new QHBoxLayout;
+    taxpayerRow->addWidget(lblTaxpayer);
+    taxpayerRow->addWidget(eTaxpayer_, 1);
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addLayout(taxpayerRow);
+    listColumn->addWidget(lvFindings_, 1);
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(kindColumn, 1);
+    lists->addLayout(listColumn, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
-    layout->addWidget(lvFindings_, 1);
+    layout->addLayout(lists, 1);
     layout->addLayout(bottom);
-    FitToScreen(*this, QSize(900, 560));
+    FitToScreen(*this, QSize(1100, 600));
 }
 
 void TFCheck::showEvent(QShowEvent* event) {
@@ -134,15 +173,97 @@ void TFCheck::btnCheckClick() {
                                                    workspace_.payer);
     QApplication::restoreOverrideCursor();
     checkedKind_ = request.choices.kind;
+    checkedLayout_ = RequestedFormLayout(request);
+    checkedRevision_ = taxpayers.revision();
     lblSummary_->setText(FindingsCount(rows.size()));
     model_->setRows(std::move(rows));
     const QHeaderView* header = lvFindings_->horizontalHeader();
     if (header->sortIndicatorSection() >= 0) model_->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+    fillKinds();
+}
+
+// "Wszystkie" and each kind the findings are of, with its count; the kind chosen before stays
+// chosen while the list still has findings of it.
+void TFCheck::fillKinds() {
+    const QVariant chosen = lvKinds_->currentItem() ? lvKinds_->currentItem()->data(Qt::UserRole) : QVariant();
+    const QSignalBlocker blocker(lvKinds_);
+    lvKinds_->clear();
+    auto* all = new QListWidgetItem(KindCountText(std::nullopt, static_cast<int>(model_->rows().size())), lvKinds_);
+    all->setData(Qt::UserRole, 0);
+    int current = 0;
+    for (const KindCount& kind : CountFindingKinds(model_->rows())) {
+        auto* item = new QListWidgetItem(KindCountText(kind.kind, kind.count), lvKinds_);
+        item->setData(Qt::UserRole, static_cast<int>(kind.kind));
+        item->setToolTip(item->text());
+        if (chosen == item->data(Qt::UserRole)) current = lvKinds_->count() - 1;
+    }
+    lvKinds_->setCurrentRow(current);
+    lvKindsChange();
+}
+
+void TFCheck::lvKindsChange() {
+    FindingsFilter filter;
+    const int kind = lvKinds_->currentItem() ? lvKinds_->currentItem()->data(Qt::UserRole).toInt() : 0;
+    if (kind != 0) filter.kind = static_cast<FindingKind>(kind);
+    filter.taxpayer = eTaxpayer_->text();
+    model_->setFilter(std::move(filter));
+    const bool fixable = chosenFix() != FindingFix::None && model_->rowCount() > 0;
+    btnFixAll_->setEnabled(fixable);
+    btnFixSelected_->setEnabled(fixable);
+}
+
+FindingFix TFCheck::chosenFix() const {
+    const std::optional<FindingKind> kind = model_->filter().kind;
+    return kind && checkedLayout_ ? FixFor(*kind) : FindingFix::None;
+}
+
+void TFCheck::btnFixAllClick() { fix(model_->shownFindings()); }
+
+void TFCheck::btnFixSelectedClick() {
+    std::vector<const RegisterFinding*> findings;
+    for (const QModelIndex& index : lvFindings_->selectionModel()->selectedRows())
+        if (index.row() < model_->rowCount()) findings.push_back(&model_->row(index.row()).finding);
+    if (findings.empty()) {
+        ui_.message(QStringLiteral("Informacja"), QStringLiteral("Zaznacz na liście uwagi podatników, których dane poprawić."),
+                    MessageIcon::Information);
+        return;
+    }
+    fix(findings);
+}
+
+void TFCheck::fix(const std::vector<const RegisterFinding*>& findings) {
+    if (workspace_.taxpayers.revision() != checkedRevision_) {
+        // The list no longer tells who is where: it is made again and the user looks at it first.
+        btnCheckClick();
+        ui_.message(QStringLiteral("Informacja"),
+                    QStringLiteral("Dane podatników zmieniły się od sprawdzenia – lista uwag została sprawdzona ponownie."),
+                    MessageIcon::Information);
+        return;
+    }
+    const FindingFix fix = chosenFix();
+    const std::vector<int> positions = TaxpayersToFix(fix, findings);
+    if (positions.empty()) return;
+    if (!ui_.ask(QStringLiteral("Pytanie"), FixQuestion(fix, *checkedLayout_, static_cast<int>(positions.size())),
+                 MessageIcon::Question))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const FixOutcome outcome = FixTaxpayers(workspace_, fix, *checkedLayout_, positions);
+    QApplication::restoreOverrideCursor();
+    if (outcome.changed > 0) mainView_.RefreshView(mainView_.viewMode());
+    if (!outcome.refused.isEmpty()) {
+        constexpr qsizetype kShown = 10;
+        QString text = QStringLiteral("Nie można było poprawić danych tych podatników – ich dane pozostały bez zmian:\n") +
+                       outcome.refused.mid(0, kShown).join(u'\n');
+        if (outcome.refused.size() > kShown)
+            text += QStringLiteral("\n… i %1 innych.").arg(outcome.refused.size() - kShown);
+        ui_.message(QStringLiteral("Uwaga!"), text, MessageIcon::Warning);
+    }
+    btnCheckClick();
 }
 
 void TFCheck::lvFindingsDblClick(const QModelIndex& index) {
     if (!index.isValid() || index.row() >= model_->rowCount()) return;
-    const RegisterFinding finding = model_->rows()[static_cast<std::size_t>(index.row())].finding;
+    const RegisterFinding finding = model_->row(index.row()).finding;
     const FindingControl control = ControlForFinding(checkedKind_, finding);
     int result = QDialog::Rejected;
     switch (control.window) {
@@ -174,7 +295,7 @@ void TFCheck::btnSaveClick() {
     const std::optional<QString> fileName = ui_.saveFile(request);
     if (!fileName) return;
     try {
-        WriteFileAtomically(*fileName, FindingsListText(model_->rows()));
+        WriteFileAtomically(*fileName, FindingsListText(model_->shownRows()));
     } catch (const FileError& error) {
         ui_.message(QStringLiteral("Błąd"), error.message(), MessageIcon::Error);
     }

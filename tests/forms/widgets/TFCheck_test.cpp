@@ -1,13 +1,17 @@
 // The check before printing in the main window's dialog: a double click on a finding opens the
-// taxpayer's (or the payer's) form on the page and control of its box; the list sorts and saves.
+// taxpayer's (or the payer's) form on the page and control of its box; the list sorts and saves;
+// the kinds of findings with their counts and the taxpayer filter choose what it shows, and a kind
+// is mended for all its taxpayers in one step.
 
 #include "edit/widgets/EditRig.h"
 #include "edit/widgets/TFPlatnik.h"
 #include "forms/widgets/FindingsTableModel.h"
 #include "forms/widgets/TFCheck.h"
+#include "support/Mnemonics.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -122,6 +126,84 @@ private slots:
         QVERIFY2(lines.at(1).startsWith(QStringLiteral("2;NOWAK;ANNA;")), qPrintable(lines.at(1)));
         QVERIFY2(lines.last().isEmpty() && lines.at(lines.size() - 2).startsWith(QStringLiteral("0;FIRMA;;1;")),
                  qPrintable(lines.join(u'|')));
+    }
+
+    void kindsFilterAndFixForAll() {
+        Rig rig;
+        const char* const imported[][4] = {{"Kowalska", "Maria", "Lipowa", "852-104-55-06"},
+                                           {"Lis", "Jan", "LIPOWA", "774-000-14-54"},
+                                           {"Wróbel", "Zofia", "Źródlana", "948-221-71-38"}};
+        for (const auto& [surname, name, street, nip] : imported) {
+            TaxpayerRecord record = Person(QString::fromUtf8(surname), QString::fromUtf8(name));
+            record.ulica = Cp(QString::fromUtf8(street));
+            record.nip = nip;
+            record.us = "US ZABRZE";
+            record.email = "Jan.Lis@Example.pl";
+            rig.workspace.taxpayers.Add(record);
+        }
+        rig.check->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.check.get()));
+        QVERIFY2(DoubledMnemonics(*rig.check).isEmpty(), qPrintable(DoubledMnemonics(*rig.check).join(u'\n')));
+        auto* kinds = rig.check->findChild<QListWidget*>(QStringLiteral("lvKinds"));
+        auto* fixAll = rig.check->findChild<QPushButton*>(QStringLiteral("btnFixAll"));
+        const auto kindRow = [kinds](const QString& text) {
+            for (int row = 0; row < kinds->count(); ++row)
+                if (kinds->item(row)->text().startsWith(text)) return row;
+            return -1;
+        };
+        const int all = rig.check->findings().rowCount();
+        QCOMPARE(kinds->currentRow(), 0);
+        QCOMPARE(kinds->item(0)->text(), QStringLiteral("Wszystkie — %1").arg(all));
+        // Kowalska: surname, first name, street; Lis: both names; Wróbel: all three.
+        QCOMPARE(kinds->item(1)->text(), QStringLiteral("formularz wypełnia się dużymi literami — 8"));
+        QVERIFY(!fixAll->isEnabled());
+
+        kinds->setCurrentRow(1);
+        QCOMPARE(rig.check->findings().rowCount(), 8);
+        auto* taxpayer = rig.check->findChild<QLineEdit*>(QStringLiteral("eTaxpayer"));
+        taxpayer->setText(QStringLiteral("WRÓB"));  // letter case aside
+        QCOMPARE(rig.check->findings().rowCount(), 3);
+        taxpayer->setText(QStringLiteral("lis jan"));
+        QCOMPARE(rig.check->findings().rowCount(), 2);
+        QCOMPARE(rig.check->findings().row(0).finding.position, 4);
+
+        // The selected findings' taxpayer only, asked with the count, answered No: nothing changes.
+        auto* fixSelected = rig.check->findChild<QPushButton*>(QStringLiteral("btnFixSelected"));
+        fixSelected->click();  // nothing selected yet: said so, nothing asked
+        QCOMPARE(rig.ui.last().kind, UiCall::Message);
+        auto* table = rig.check->findChild<QTableView*>(QStringLiteral("lvFindings"));
+        table->selectAll();
+        rig.ui.answers.push_back(false);
+        fixSelected->click();
+        QCOMPARE(rig.ui.last().text, QStringLiteral("Zamienić na wielkie litery imiona, nazwiska i adresy 1 podatnika?"));
+        QCOMPARE(rig.workspace.taxpayers.at(3).nazwisko.str(), std::string("Lis"));
+
+        // For all: the three taxpayers in capitals, the rest of their records as it was, the
+        // main window shown again and the list checked again, the capitals gone from it.
+        // A taxpayer added since the check: the list is made again before anything is changed.
+        taxpayer->clear();
+        TaxpayerRecord added = Person(QStringLiteral("Nowy"), QStringLiteral("Adam"));
+        added.nip = "526-104-27-96";
+        added.us = "US ZABRZE";
+        rig.workspace.taxpayers.Add(added);
+        fixAll->click();
+        QCOMPARE(rig.ui.last().kind, UiCall::Message);
+        QCOMPARE(kinds->currentItem()->text(), QStringLiteral("formularz wypełnia się dużymi literami — 10"));
+
+        rig.ui.answers.push_back(true);
+        fixAll->click();
+        QCOMPARE(rig.ui.last().text, QStringLiteral("Zamienić na wielkie litery imiona, nazwiska i adresy 4 podatników?"));
+        QCOMPARE(rig.workspace.taxpayers.at(5).imie1.str(), std::string("ADAM"));
+        QCOMPARE(rig.workspace.taxpayers.at(2).nazwisko.str(), std::string("KOWALSKA"));
+        QCOMPARE(rig.workspace.taxpayers.at(4).ulica.str(), Cp(QStringLiteral("ŹRÓDLANA")));
+        QCOMPARE(rig.workspace.taxpayers.at(3).email.str(), std::string("Jan.Lis@Example.pl"));
+        QVERIFY(!rig.workspace.taxpayersSaved);
+        QVERIFY(!rig.view.refreshes.empty());
+        QCOMPARE(kindRow(QStringLiteral("formularz wypełnia się dużymi literami")), -1);
+        QCOMPARE(kinds->currentRow(), 0);
+        QCOMPARE(rig.check->findings().rowCount(), all - 8);
+        QCOMPARE(kinds->item(0)->text(), QStringLiteral("Wszystkie — %1").arg(all - 8));
+        QVERIFY(rig.ui.allAnswersUsed());
     }
 };
 
