@@ -21,6 +21,9 @@ class QToolBar;
 class QToolButton;
 class OrphanedRecoveryCopy;
 class RecoveryKeeper;
+class StatusBarInfo;
+class TaxpayerRecord;
+class TaxpayerSearchLine;
 class TaxpayerTableModel;
 
 // The main window: the taxpayer table, the menus, the toolbar and every command of the program.
@@ -126,7 +129,16 @@ private:
     bool OpenStartupFile(const QString& fileName, bool recovered);
     bool OpenStartupPayerFile(const QString& fileName);
     void showWindow(QDialog* window);
-    void selectRow(int row);
+    // Selects the row of a register position (nothing when the search hides it).
+    void selectRow(int position);
+    // Selects the rows of these records, scrolled to the first; the others and hidden ones are
+    // not selected.
+    void selectRecords(const std::vector<const TaxpayerRecord*>& records);
+    std::vector<const TaxpayerRecord*> selectedRecords() const;
+    // The search line's text changed: the table shows what it finds, the selection kept where
+    // it is still shown.
+    void searchChanged();
+    void updateCount();
     bool askBeforeDelete() const;
     QString settingsFile() const;
     void rememberRecentFile(const QString& fileName);
@@ -162,6 +174,8 @@ private:
 
     TaxpayerTableModel* model_ = nullptr;
     QTableView* listView_ = nullptr;
+    TaxpayerSearchLine* search_ = nullptr;
+    std::unique_ptr<StatusBarInfo> statusInfo_;
     QTimer* timer1_ = nullptr;
     QMenu* mnuPlik_ = nullptr;
     QMenu* mnuEdycja_ = nullptr;

@@ -12,8 +12,11 @@
 #include "support/TestFiles.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QStyleOptionMenuItem>
@@ -87,6 +90,19 @@ private:
         config_ = std::make_unique<TFConfig>(dbPath_, *ui_);
         config_->Wczytaj();
         main_->windows().config = config_.get();
+    }
+    QLineEdit* searchLine() { return main_->findChild<QLineEdit*>("eSzukaj"); }
+    QString statusText(const char* name) { return main_->findChild<QLabel*>(name)->text(); }
+    // Taxpayers of distinct names, PESELs and NIPs; a few of them are found by "lodz".
+    void fillForSearch(int count) {
+        std::vector<TaxpayerRecord> records;
+        for (int i = 0; i < count; ++i) {
+            const QString surname = i % 7 == 3 ? QStringLiteral("ŁÓDZKI%1").arg(i) : QStringLiteral("OSOBA%1").arg(i);
+            records.push_back(person(surname.toUtf8().constData(), QStringLiteral("IMIĘ%1").arg(i).toUtf8().constData(),
+                                     QByteArray::number(70000000000LL + i * 11).constData(),
+                                     QStringLiteral("%1-000-00-00").arg(100 + i).toLatin1().constData()));
+        }
+        fill(records);
     }
     void clickHeader(int column) {
         QHeaderView* header = table()->horizontalHeader();
@@ -664,6 +680,101 @@ private slots:
         QTest::keyClick(main_.get(), Qt::Key_F5);
         QCOMPARE(vel.shown, 1);
         QCOMPARE(seen, &main_->taxpayers().at(2));
+    }
+
+    // The search line narrows the table; every command then works on the taxpayers shown and
+    // selected, by their places in the register.
+    void searchShowsWhatItFindsAndCommandsActOnIt() {
+        fillForSearch(40);  // "lodz" finds positions 3, 10, 17, 24, 31, 38
+        ScriptedDialog edit, multi;
+        main_->windows().edit = &edit;
+        main_->windows().multiEdit = &multi;
+        QLineEdit* line = searchLine();
+        QCOMPARE(line->accessibleName(), QStringLiteral("Szukaj"));
+        QCOMPARE(line->placeholderText(), QStringLiteral("Szukaj: nazwisko, imię, PESEL lub NIP"));
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 40"));
+        main_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), table());
+
+        QTest::keyClicks(line, QStringLiteral("lodz"));
+        QCOMPARE(surnames(), (QStringList{"ŁÓDZKI3", "ŁÓDZKI10", "ŁÓDZKI17", "ŁÓDZKI24", "ŁÓDZKI31", "ŁÓDZKI38"}));
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 6 z 40"));
+        select({1, 4});
+        QCOMPARE(main_->selectedRows(), (std::vector<int>{10, 31}));
+        // Typing on keeps the selected taxpayers the search still finds.
+        QTest::keyClick(line, Qt::Key_K);
+        QCOMPARE(main_->selectedRows(), (std::vector<int>{10, 31}));
+        QTest::keyClick(line, Qt::Key_Backspace);
+
+        // Enter and keypad Enter open the edit form of the one selected, the multi-edit of several.
+        table()->setFocus();
+        select({2});
+        TaxpayerRecord* edited = nullptr;
+        edit.whileShown = [&] { edited = main_->taxpayers().current(); };
+        QTest::keyClick(table(), Qt::Key_Return);
+        QCOMPARE(edit.shown, 1);
+        QCOMPARE(edited, &main_->taxpayers().at(17));
+        QCOMPARE(main_->selectedRows(), std::vector<int>{17});
+        select({0, 5});
+        QTest::keyClick(table(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(multi.shown, 1);
+        QCOMPARE(edit.shown, 1);
+
+        // Delete in the line is the line's; in the table it takes exactly the record selected.
+        line->setFocus();
+        line->setCursorPosition(0);
+        QTest::keyClick(line, Qt::Key_Delete);
+        QCOMPARE(line->text(), QStringLiteral("odz"));
+        QCOMPARE(main_->taxpayers().count(), 40);
+        line->setText(QStringLiteral("lodz"));
+        table()->setFocus();
+        select({3});
+        const TaxpayerRecord* doomed = &main_->taxpayers().at(24);
+        ui_->answers.push_back(true);
+        QTest::keyClick(table(), Qt::Key_Delete);
+        QCOMPARE(main_->taxpayers().count(), 39);
+        for (int position = 0; position < 39; ++position) QVERIFY(&main_->taxpayers().at(position) != doomed);
+        QCOMPARE(surnames(), (QStringList{"ŁÓDZKI3", "ŁÓDZKI10", "ŁÓDZKI17", "ŁÓDZKI31", "ŁÓDZKI38"}));
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 5 z 39"));
+
+        // A NIP is found without its dashes; Esc shows everybody again.
+        line->setText(QStringLiteral("1150"));
+        QCOMPARE(surnames(), QStringList{"OSOBA15"});
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_Escape);
+        QVERIFY(line->text().isEmpty());
+        QCOMPARE(table()->model()->rowCount(), 39);
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 39"));
+
+        // A taxpayer added while the search would hide them is shown and selected.
+        line->setText(QStringLiteral("lodz"));
+        edit.whileShown = [&] {
+            QVERIFY(main_->taxpayers().Add(person("ZIELIŃSKI", "ADAM", "99010100000", "999-000-00-00")));
+            main_->RefreshView(ViewMode::vmTabela);
+        };
+        QTest::keyClick(main_.get(), Qt::Key_Insert);
+        QVERIFY(line->text().isEmpty());
+        QCOMPARE(main_->selectedRows(), std::vector<int>{39});
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 40"));
+    }
+
+    // After a sort the selected taxpayer stays selected wherever the order takes them, in view.
+    void headerClickKeepsTheSelectedTaxpayerInView() {
+        std::vector<TaxpayerRecord> records;
+        for (int i = 0; i < 200; ++i)
+            records.push_back(person(QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')).toLatin1().constData(),
+                                     QStringLiteral("I%1").arg(199 - i, 3, 10, QLatin1Char('0')).toLatin1().constData(),
+                                     QByteArray::number(70000000000LL + i).constData()));
+        fill(records);
+        select({0, 2});
+        clickHeader(1);  // by first name: the order turns round
+        QCOMPARE(main_->selectedRows(), (std::vector<int>{197, 199}));
+        QCOMPARE(cellText(197, 0), QStringLiteral("N002"));
+        const QRect shown = table()->visualRect(table()->model()->index(197, 0));
+        QVERIFY(table()->viewport()->rect().contains(shown.center()));
     }
 
     void importWizardWalksItsSteps() {
