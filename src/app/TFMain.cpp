@@ -1,5 +1,6 @@
 #include "app/TFMain.h"
 
+#include "app/PayerFollowsRegister.h"
 #include "app/StatusBarInfo.h"
 #include "app/TaxpayerSearchLine.h"
 #include "app/TaxpayerTableModel.h"
@@ -88,6 +89,9 @@ TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui
     createTable();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusInfo_ = std::make_unique<StatusBarInfo>(*statusBar());
+    payerFollows_ = std::make_unique<PayerFollowsRegister>(
+        workspace_, windows_, ui_, [this] { return settingsFile(); },
+        [this](const QString& text) { statusBar()->showMessage(text); });
 
     // The table stays hidden until there is something to show; it starts in its standard colours.
     applyTableColors(tableColor_, tableTextColor_);
@@ -649,6 +653,8 @@ bool TFMain::OpenFile(const QString& fileName) {
         workspace_.dataFileStamp = opened.stamp;
         markDataFileOpen(workspace_.dataFileName);
         rememberRecentFile(fileName);
+        // The payer used with this file last comes back with it.
+        payerFollows_->dataFileOpened(quitQuery());
     }
     // An empty register is shown empty too, so the table never lists records that are gone.
     RefreshView(workspace_.taxpayers.empty() ? viewMode_ : ViewMode::vmTabela);
@@ -693,9 +699,13 @@ void TFMain::Save() {
 }
 
 void TFMain::SaveAs() {
+    if (saveTaxpayers()) payerFollows_->dataFileSaved();
+}
+
+bool TFMain::saveTaxpayers() {
     if (!CanSaveTaxpayers(workspace_)) {
         ui_.message(QStringLiteral("Błąd"), kNothingToSaveMessage, MessageIcon::Information);
-        return;
+        return false;
     }
     FileDialogRequest request;
     request.title = QStringLiteral("Zapisywanie danych podatników...");
@@ -705,16 +715,17 @@ void TFMain::SaveAs() {
     // The file this Fiskon opened may have been changed (or deleted) by another program since.
     const std::optional<QString> chosen = ChooseSaveTarget(
         ui_, request, [this](const QString& name) { return DataFileChangeBeforeSave(workspace_, name); });
-    if (!chosen) return;
+    if (!chosen) return false;
     const QString& target = *chosen;
     try {
         SaveTaxpayersFile(workspace_, target);
     } catch (const std::exception& error) {
         ShowErrorMessage(ui_, error);
-        return;
+        return false;
     }
     markDataFileOpen(target);
     rememberRecentFile(target);
+    return true;
 }
 
 void TFMain::ImportWizard() {
@@ -884,6 +895,7 @@ QString TFMain::settingsFile() const {
 
 void TFMain::workspaceChanged() {
     updateTitle();
+    payerFollows_->workspaceChanged();
     statusInfo_->showPayerFile(workspace_.payerFileName);
     updateCount();
     if (recovery_) recovery_->changed();
@@ -912,7 +924,7 @@ bool TFMain::askToSaveTaxpayers() {
     if (!ui_.ask(QStringLiteral("Uwaga!"), QStringLiteral("Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"),
                  MessageIcon::Warning))
         return false;
-    Save();
+    saveTaxpayers();  // the payer has a question of its own where it matters
     return true;
 }
 

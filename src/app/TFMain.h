@@ -20,6 +20,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class OrphanedRecoveryCopy;
+class PayerFollowsRegister;
 class RecoveryKeeper;
 class StatusBarInfo;
 class TaxpayerRecord;
@@ -139,6 +140,9 @@ private:
     // it is still shown.
     void searchChanged();
     void updateCount();
+    // Saves the register as "Zapisz jako" does, without the question about the payer. True when
+    // the file was written.
+    bool saveTaxpayers();
     bool askBeforeDelete() const;
     QString settingsFile() const;
     void rememberRecentFile(const QString& fileName);
@@ -176,6 +180,7 @@ private:
     QTableView* listView_ = nullptr;
     TaxpayerSearchLine* search_ = nullptr;
     std::unique_ptr<StatusBarInfo> statusInfo_;
+    std::unique_ptr<PayerFollowsRegister> payerFollows_;
     QTimer* timer1_ = nullptr;
     QMenu* mnuPlik_ = nullptr;
     QMenu* mnuEdycja_ = nullptr;

@@ -1,9 +1,11 @@
 // The main window driven through its controls, with the scripted user interface answering.
 
 #include "app/TFMain.h"
+#include "edit/widgets/TFPlatnik.h"
 #include "settings/DatabasePathHolder.h"
 #include "settings/widgets/TFConfig.h"
 #include "store/Cp1250.h"
+#include "store/PayerRecord.h"
 #include "store/TaxpayerDataFile.h"
 #include "support/FaultyFileWriteCalls.h"
 #include "support/Mnemonics.h"
@@ -775,6 +777,69 @@ private slots:
         QCOMPARE(cellText(197, 0), QStringLiteral("N002"));
         const QRect shown = table()->visualRect(table()->model()->index(197, 0));
         QVERIFY(table()->viewport()->rect().contains(shown.center()));
+    }
+
+    // The payer file used with a data file comes back when that file is opened again; one that
+    // is gone is said once, and the payer in force stays.
+    void payerFileComesBackWithItsDataFileFromTheRecentList() {
+        TFPlatnik platnik(main_->workspace(), *ui_, main_.get());
+        main_->windows().loadPayer = [&](const QString& file, QString* failure) { return platnik.OpenPayer(file, failure); };
+        main_->windows().savePayerToItsFile = [&] { platnik.SaveToPayerFile(); };
+        auto writeFiles = [&](const char* data, const char* surname, const char* payerFile, const char* payerName) {
+            TaxpayerRegister source;
+            source.Add(person(surname, "JAN"));
+            SaveToFile(source, dir_.filePath(data));
+            PayerRecord payer;
+            payer.nazwa = payerName;
+            payer.NIP = "111-222-33-44";
+            SaveToFile(payer, dir_.filePath(payerFile));
+        };
+        writeFiles("dane-a.txt", "ADAMSKI", "firma-a.txt", "FIRMA A");
+        writeFiles("dane-b.txt", "BORECKI", "firma-b.txt", "FIRMA B");
+        QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: brak"));
+
+        QVERIFY(main_->OpenFile(dir_.filePath("dane-a.txt")));
+        QVERIFY(platnik.OpenPayer(dir_.filePath("firma-a.txt")));  // "Wczytaj" in the payer form
+        QVERIFY(main_->OpenFile(dir_.filePath("dane-b.txt")));
+        QCOMPARE(main_->payer().nazwa, std::string_view("FIRMA A"));  // nothing remembered for it yet
+        QVERIFY(platnik.OpenPayer(dir_.filePath("firma-b.txt")));
+        QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: firma-b.txt"));
+
+        action("MMnuRecent2")->trigger();  // dane-a.txt
+        QCOMPARE(main_->taxpayers().at(0).nazwisko, std::string_view("ADAMSKI"));
+        QCOMPARE(main_->payer().nazwa, std::string_view("FIRMA A"));
+        QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: firma-a.txt"));
+        QCOMPARE(ui_->count(UiCall::Message), 0);
+
+        // A changed payer is offered for saving with the register, into its own file.
+        platnik.show();
+        platnik.findChild<QLineEdit*>("eNazwa")->setText(QStringLiteral("FIRMA A SP. Z O.O."));
+        platnik.btnOKClick();
+        QVERIFY(!main_->workspace().payerSaved);
+        ui_->fileNames.push_back(dir_.filePath("dane-a.txt"));
+        ui_->answers.push_back(true);
+        action("MMnu_Save")->trigger();
+        QCOMPARE(ui_->count(UiCall::Ask, "Dane płatnika również zostały zmienione. Czy zapisać je teraz?"), 1);
+        QCOMPARE(ui_->callsOf(UiCall::Ask).back().title, QStringLiteral("Pytanie"));
+        QCOMPARE(ui_->count(UiCall::SaveFile), 1);  // the register's dialog only
+        QVERIFY(main_->workspace().payerSaved);
+        PayerRecord saved;
+        LoadFromFile(saved, dir_.filePath("firma-a.txt"));
+        QCOMPARE(saved.nazwa, std::string_view("FIRMA A SP. Z O.O."));
+
+        // The file gone: one message, and the payer in force stays.
+        QVERIFY(QFile::remove(dir_.filePath("firma-b.txt")));
+        ui_->clearCalls();
+        action("MMnuRecent2")->trigger();  // dane-b.txt
+        QCOMPARE(main_->taxpayers().at(0).nazwisko, std::string_view("BORECKI"));
+        QCOMPARE(ui_->count(UiCall::Message), 1);
+        QVERIFY2(ui_->last().text.startsWith(
+                     QStringLiteral("Nie wczytano danych płatnika używanych ostatnio z plikiem „dane-b.txt”.")),
+                 qPrintable(ui_->last().text));
+        QCOMPARE(main_->payer().nazwa, std::string_view("FIRMA A SP. Z O.O."));
+        QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: firma-a.txt"));
+        main_->windows().loadPayer = nullptr;
+        main_->windows().savePayerToItsFile = nullptr;
     }
 
     void importWizardWalksItsSteps() {
