@@ -375,13 +375,13 @@ void TFMain::RefreshView(ViewMode mode) {
     // The search in force is applied to the register as it is now.
     model_->rebuild();
     search_->show();
-    updateCount();
     QHeaderView* header = listView_->horizontalHeader();
     for (int column = 0; column < TaxpayerTableModel::ColumnCount; ++column)
         header->resizeSection(column, kColumnWidth);
     header->resizeSection(TaxpayerTableModel::ColumnCount - 1, kLastColumnWidth);
     listView_->show();
     viewMode_ = ViewMode::vmTabela;
+    updateCount();
 }
 
 std::vector<int> TFMain::selectedRows() const {
@@ -653,6 +653,7 @@ bool TFMain::OpenFile(const QString& fileName) {
         workspace_.dataFileStamp = opened.stamp;
         markDataFileOpen(workspace_.dataFileName);
         rememberRecentFile(fileName);
+        search_->clear();  // another register: what was searched for in the last one goes
         // The payer used with this file last comes back with it.
         payerFollows_->dataFileOpened(quitQuery());
     }

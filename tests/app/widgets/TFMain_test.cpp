@@ -805,8 +805,11 @@ private slots:
         QVERIFY(platnik.OpenPayer(dir_.filePath("firma-b.txt")));
         QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: firma-b.txt"));
 
+        searchLine()->setText(QStringLiteral("borecki"));
         action("MMnuRecent2")->trigger();  // dane-a.txt
         QCOMPARE(main_->taxpayers().at(0).nazwisko, std::string_view("ADAMSKI"));
+        QVERIFY(searchLine()->text().isEmpty());  // another register is searched afresh
+        QCOMPARE(surnames(), QStringList{"ADAMSKI"});
         QCOMPARE(main_->payer().nazwa, std::string_view("FIRMA A"));
         QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: firma-a.txt"));
         QCOMPARE(ui_->count(UiCall::Message), 0);
