@@ -33,7 +33,13 @@ struct AppWindows {
     // The payer form's save (asks for a file and writes the payer file); run by the close
     // procedure when the payer data were not saved.
     std::function<void()> savePayer;
+    // The payer form's save to the payer file in use, when there is one (else as savePayer); run
+    // after a save of the register when the payer data were changed too.
+    std::function<void()> savePayerToItsFile;
     // The payer form's load of a given payer file (a payer file given to `fiskon` at start); true
     // when it was loaded.
     std::function<bool(const QString&)> openPayer;
+    // The same load of the payer file that goes with a data file just opened: a file that cannot
+    // be read puts its reason in the text given instead of a message of its own.
+    std::function<bool(const QString&, QString*)> loadPayer;
 };

@@ -96,7 +96,11 @@ int RunFiskon(const ProgramStart& start) {
         TFPlatnik FPlatnik(FMain.workspace(), ui, &FMain);
         windows.platnik = &FPlatnik;
         windows.savePayer = [&FPlatnik] { FPlatnik.btnZapiszClick(); };
+        windows.savePayerToItsFile = [&FPlatnik] { FPlatnik.SaveToPayerFile(); };
         windows.openPayer = [&FPlatnik](const QString& fileName) { return FPlatnik.OpenPayer(fileName); };
+        windows.loadPayer = [&FPlatnik](const QString& fileName, QString* failure) {
+            return FPlatnik.OpenPayer(fileName, failure);
+        };
         TFOpen FOpen(FMain.workspace(), FDataAccess, FImporting, importSettings, ui, &FMain);
         windows.open = &FOpen;
         TFPrint FPrint(FMain.workspace(), FMain, FVEL, ui, FCalendar, &FMain);

@@ -1,5 +1,8 @@
 #include "app/TFMain.h"
 
+#include "app/PayerFollowsRegister.h"
+#include "app/StatusBarInfo.h"
+#include "app/TaxpayerSearchLine.h"
 #include "app/TaxpayerTableModel.h"
 #include "app/ToolbarIcons.h"
 #include "app/UndoHistory.h"
@@ -22,6 +25,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -32,6 +36,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -89,6 +94,10 @@ TFMain::TFMain(UserInterface& ui, QWidget* parent) : QMainWindow(parent), ui_(ui
     createTable();
     updateUndoActions();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusInfo_ = std::make_unique<StatusBarInfo>(*statusBar());
+    payerFollows_ = std::make_unique<PayerFollowsRegister>(
+        workspace_, windows_, ui_, [this] { return settingsFile(); },
+        [this](const QString& text) { statusBar()->showMessage(text); });
 
     // The table stays hidden until there is something to show; it starts in its standard colours.
     applyTableColors(tableColor_, tableTextColor_);
@@ -317,6 +326,8 @@ void TFMain::createTable() {
     layout->setContentsMargins(0, 0, 0, 0);
 
     model_ = new TaxpayerTableModel(workspace_.taxpayers, this);
+    search_ = new TaxpayerSearchLine(area);
+    connect(search_, &TaxpayerSearchLine::textChanged, this, &TFMain::searchChanged);
     listView_ = new QTableView;
     listView_->setObjectName(QStringLiteral("ListView"));
     listView_->setAccessibleName(QStringLiteral("Podatnicy"));
@@ -345,12 +356,21 @@ void TFMain::createTable() {
     listView_->setPalette(palette);
 
     connect(listView_, &QTableView::doubleClicked, this, [this] { Edit(); });
+    // Enter opens the selected taxpayers as a double click does (Alt+Enter is the menu's).
+    auto* editByEnter = new QAction(listView_);
+    editByEnter->setObjectName(QStringLiteral("ListViewEnter"));
+    editByEnter->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    editByEnter->setShortcutContext(Qt::WidgetShortcut);
+    listView_->addAction(editByEnter);
+    connect(editByEnter, &QAction::triggered, this, &TFMain::Edit);
     connect(listView_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TFMain::ListViewColumnClick);
     connect(listView_, &QTableView::customContextMenuRequested, this, [this](const QPoint& pos) {
         tabelaMenu_->popup(listView_->viewport()->mapToGlobal(pos));
     });
 
+    layout->addWidget(search_);
     layout->addWidget(listView_);
+    setTabOrder(search_->edit(), listView_);
     setCentralWidget(area);
 }
 
@@ -362,15 +382,20 @@ void TFMain::RefreshView(ViewMode mode) {
     if (mode == ViewMode::vmNone) {
         model_->clear();
         viewMode_ = ViewMode::vmNone;
+        search_->hide();
+        updateCount();
         return;
     }
+    // The search in force is applied to the register as it is now.
     model_->rebuild();
+    search_->show();
     QHeaderView* header = listView_->horizontalHeader();
     for (int column = 0; column < TaxpayerTableModel::ColumnCount; ++column)
         header->resizeSection(column, kColumnWidth);
     header->resizeSection(TaxpayerTableModel::ColumnCount - 1, kLastColumnWidth);
     listView_->show();
     viewMode_ = ViewMode::vmTabela;
+    updateCount();
 }
 
 std::vector<int> TFMain::selectedRows() const {
@@ -378,16 +403,62 @@ std::vector<int> TFMain::selectedRows() const {
     if (viewMode_ == ViewMode::vmNone) return rows;
     const QModelIndexList selected = listView_->selectionModel()->selectedRows();
     rows.reserve(static_cast<std::size_t>(selected.size()));
-    for (const QModelIndex& index : selected)
-        if (index.row() < workspace_.taxpayers.count()) rows.push_back(index.row());
+    for (const QModelIndex& index : selected) {
+        const int position = model_->positionAt(index.row());
+        if (position >= 0 && position < workspace_.taxpayers.count()) rows.push_back(position);
+    }
     std::sort(rows.begin(), rows.end());
     return rows;
 }
 
-void TFMain::selectRow(int row) {
+void TFMain::selectRow(int position) {
+    const int row = model_->rowOf(position);
     if (viewMode_ == ViewMode::vmNone || row < 0 || row >= model_->rowCount()) return;
     listView_->clearSelection();
     listView_->selectRow(row);
+}
+
+std::vector<const TaxpayerRecord*> TFMain::selectedRecords() const {
+    std::vector<const TaxpayerRecord*> records;
+    for (const int position : selectedRows()) records.push_back(&workspace_.taxpayers.at(position));
+    return records;
+}
+
+void TFMain::selectRecords(const std::vector<const TaxpayerRecord*>& records) {
+    if (viewMode_ == ViewMode::vmNone || records.empty()) return;
+    const std::unordered_set<const TaxpayerRecord*> wanted(records.begin(), records.end());
+    std::vector<int> rows;
+    for (int position = 0; position < workspace_.taxpayers.count() && rows.size() < wanted.size(); ++position)
+        if (wanted.count(&workspace_.taxpayers.at(position)) > 0)
+            if (const int row = model_->rowOf(position); row >= 0) rows.push_back(row);
+    // Rows next to each other make one range: a selection of thousands stays quick.
+    QItemSelection selection;
+    for (std::size_t first = 0; first < rows.size();) {
+        std::size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+        selection.select(model_->index(rows[first], 0), model_->index(rows[last], model_->columnCount() - 1));
+        first = last + 1;
+    }
+    QItemSelectionModel* selectionModel = listView_->selectionModel();
+    selectionModel->clearSelection();
+    if (rows.empty()) return;
+    const QModelIndex firstRow = model_->index(rows.front(), 0);
+    selectionModel->setCurrentIndex(firstRow, QItemSelectionModel::NoUpdate);
+    selectionModel->select(selection, QItemSelectionModel::Select);
+    listView_->scrollTo(firstRow);
+}
+
+void TFMain::searchChanged() {
+    const std::vector<const TaxpayerRecord*> selected = selectedRecords();
+    model_->setFilterText(search_->text());
+    selectRecords(selected);
+    updateCount();
+}
+
+void TFMain::updateCount() {
+    const int total = workspace_.taxpayers.count();
+    const bool shown = viewMode_ != ViewMode::vmNone;
+    statusInfo_->showCount(shown ? model_->rowCount() : 0, total, shown && model_->filtered());
 }
 
 void TFMain::setTableColors(const QColor& background, const QColor& text) {
@@ -458,6 +529,11 @@ void TFMain::Add() {
     workspace_.taxpayers.ClearCurrent();
     // TFEdit adds the new record and refreshes the table itself.
     showWindow(windows_.edit);
+    const TaxpayerRecord* added = workspace_.taxpayers.current();
+    if (!added || viewMode_ == ViewMode::vmNone) return;
+    // The new taxpayer is shown, though the search would hide them.
+    if (model_->rowOf(workspace_.taxpayers.currentIndex()) < 0) search_->clear();
+    selectRecords({added});
 }
 
 void TFMain::Edit() {
@@ -465,9 +541,13 @@ void TFMain::Edit() {
     if (rows.size() == 1) {
         const int row = rows.front();
         workspace_.taxpayers.SelectByIndex(row);
-        // TFEdit changes `current` and refreshes the table.
+        // TFEdit changes `current` and refreshes the table; the register's order may put the
+        // record elsewhere, and a search it no longer answers hides it.
         showWindow(windows_.edit);
-        selectRow(row);
+        if (const TaxpayerRecord* edited = workspace_.taxpayers.current())
+            selectRecords({edited});
+        else
+            selectRow(row);
     } else if (rows.size() >= 2) {
         // TFMultiEdit reads the selection itself.
         showWindow(windows_.multiEdit);
@@ -626,11 +706,16 @@ bool TFMain::OpenFile(const QString& fileName) {
         workspace_.dataFileStamp = opened.stamp;
         markDataFileOpen(workspace_.dataFileName);
         rememberRecentFile(fileName);
+        search_->clear();  // another register: what was searched for in the last one goes
+        // The payer used with this file last comes back with it.
+        payerFollows_->dataFileOpened(quitQuery());
     }
     // An empty register is shown empty too, so the table never lists records that are gone.
     RefreshView(workspace_.taxpayers.empty() ? viewMode_ : ViewMode::vmTabela);
     // The register now holds other data: the recovery copy follows.
     if (opened.usable || workspace_.taxpayers.count() != countBefore) workspace_.notifyChanged();
+    // Another register (and the payer that came with it): nothing before can be undone in it.
+    if (opened.usable) history_->clear();
     return opened.usable;
 }
 
@@ -670,9 +755,13 @@ void TFMain::Save() {
 }
 
 void TFMain::SaveAs() {
+    if (saveTaxpayers()) payerFollows_->dataFileSaved();
+}
+
+bool TFMain::saveTaxpayers() {
     if (!CanSaveTaxpayers(workspace_)) {
         ui_.message(QStringLiteral("Błąd"), kNothingToSaveMessage, MessageIcon::Information);
-        return;
+        return false;
     }
     FileDialogRequest request;
     request.title = QStringLiteral("Zapisywanie danych podatników...");
@@ -682,16 +771,17 @@ void TFMain::SaveAs() {
     // The file this Fiskon opened may have been changed (or deleted) by another program since.
     const std::optional<QString> chosen = ChooseSaveTarget(
         ui_, request, [this](const QString& name) { return DataFileChangeBeforeSave(workspace_, name); });
-    if (!chosen) return;
+    if (!chosen) return false;
     const QString& target = *chosen;
     try {
         SaveTaxpayersFile(workspace_, target);
     } catch (const std::exception& error) {
         ShowErrorMessage(ui_, error);
-        return;
+        return false;
     }
     markDataFileOpen(target);
     rememberRecentFile(target);
+    return true;
 }
 
 void TFMain::ImportWizard() {
@@ -727,6 +817,8 @@ void TFMain::Help() { ui_.showHelp(QString()); }
 void TFMain::About() { showWindow(windows_.about); }                 // TFAbout
 
 void TFMain::ListViewColumnClick(int column) {
+    // The selected taxpayers stay selected wherever the order puts them.
+    const std::vector<const TaxpayerRecord*> selected = selectedRecords();
     if (!workspace_.taxpayers.empty()) {
         switch (column) {
         case TaxpayerTableModel::ColNazwisko: workspace_.taxpayers.Sort(TaxpayerSortKey::SortByNazwisko); break;
@@ -737,6 +829,7 @@ void TFMain::ListViewColumnClick(int column) {
         }
     }
     RefreshView(viewMode_);
+    selectRecords(selected);
     // The saved flags stay, but the recovery copy keeps the order the table shows.
     if (!workspace_.taxpayers.empty()) workspace_.notifyChanged();
 }
@@ -859,6 +952,9 @@ QString TFMain::settingsFile() const {
 void TFMain::workspaceChanged() {
     if (history_) history_->noteSavedFlags();
     updateTitle();
+    payerFollows_->workspaceChanged();
+    statusInfo_->showPayerFile(workspace_.payerFileName);
+    updateCount();
     if (recovery_) recovery_->changed();
     if (workspace_.taxpayersSaved && workspace_.payerSaved) forgetRecoveredCopy();
 }
@@ -885,7 +981,7 @@ bool TFMain::askToSaveTaxpayers() {
     if (!ui_.ask(QStringLiteral("Uwaga!"), QStringLiteral("Dane podatników nie zostały zapisane. Czy chcesz je zapisać?"),
                  MessageIcon::Warning))
         return false;
-    Save();
+    saveTaxpayers();  // the payer has a question of its own where it matters
     return true;
 }
 

@@ -20,7 +20,11 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class OrphanedRecoveryCopy;
+class PayerFollowsRegister;
 class RecoveryKeeper;
+class StatusBarInfo;
+class TaxpayerRecord;
+class TaxpayerSearchLine;
 class TaxpayerTableModel;
 class UndoHistory;
 
@@ -135,7 +139,19 @@ private:
     bool OpenStartupFile(const QString& fileName, bool recovered);
     bool OpenStartupPayerFile(const QString& fileName);
     void showWindow(QDialog* window);
-    void selectRow(int row);
+    // Selects the row of a register position (nothing when the search hides it).
+    void selectRow(int position);
+    // Selects the rows of these records, scrolled to the first; the others and hidden ones are
+    // not selected.
+    void selectRecords(const std::vector<const TaxpayerRecord*>& records);
+    std::vector<const TaxpayerRecord*> selectedRecords() const;
+    // The search line's text changed: the table shows what it finds, the selection kept where
+    // it is still shown.
+    void searchChanged();
+    void updateCount();
+    // Saves the register as "Zapisz jako" does, without the question about the payer. True when
+    // the file was written.
+    bool saveTaxpayers();
     bool askBeforeDelete() const;
     QString settingsFile() const;
     void rememberRecentFile(const QString& fileName);
@@ -172,6 +188,9 @@ private:
     UndoHistory* history_ = nullptr;
     TaxpayerTableModel* model_ = nullptr;
     QTableView* listView_ = nullptr;
+    TaxpayerSearchLine* search_ = nullptr;
+    std::unique_ptr<StatusBarInfo> statusInfo_;
+    std::unique_ptr<PayerFollowsRegister> payerFollows_;
     QTimer* timer1_ = nullptr;
     QMenu* mnuPlik_ = nullptr;
     QMenu* mnuEdycja_ = nullptr;

@@ -276,6 +276,21 @@ bool TFPlatnik::btnZapiszClick() {
     return true;
 }
 
+bool TFPlatnik::SaveToPayerFile() {
+    const QString file = workspace_.payerFileName;
+    if (file.isEmpty() || PayerFileChangeBeforeSave(workspace_, file) != ChangeSinceStamp::None) return btnZapiszClick();
+    if (isVisible()) StorePayer();
+    if (modified_) workspace_.markPayerChanged();
+    try {
+        SavePayerFile(workspace_, file);
+    } catch (const FileError& error) {
+        ShowErrorMessage(ui_, error);
+        return false;
+    }
+    modified_ = false;
+    return true;
+}
+
 void TFPlatnik::btnWczytajClick() {
     FileDialogRequest request;
     request.filter = kOpenFilter;
@@ -284,13 +299,17 @@ void TFPlatnik::btnWczytajClick() {
     if (fileName) OpenPayer(*fileName);
 }
 
-bool TFPlatnik::OpenPayer(const QString& fileName) {
+bool TFPlatnik::OpenPayer(const QString& fileName, QString* failure) {
     PayerChangeRecording recording(workspace_, QStringLiteral("Wczytanie danych płatnika z pliku"));
     try {
         OpenPayerFile(workspace_, QFileInfo(fileName).absoluteFilePath());
         recording.finish();
     } catch (const std::exception& error) {  // FileError (also no payer data), or ConversionError for a bad "Rodzaj"
-        ShowErrorMessage(ui_, error);         // the record is unchanged
+        // The record is unchanged.
+        if (failure)
+            *failure = QString::fromUtf8(error.what());
+        else
+            ShowErrorMessage(ui_, error);
         return false;
     }
     // Filling the controls with what was just read is not an edit: the data are in that file.

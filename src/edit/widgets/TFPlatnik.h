@@ -33,10 +33,15 @@ public:
     // payer data were not saved (the dialog closed: the record is saved as it stands). True when
     // the file was written.
     bool btnZapiszClick();
+    // The same save without the dialog, to the payer file read or written last, when there is one
+    // and no other program changed or deleted it since; otherwise btnZapiszClick. True when the
+    // file was written.
+    bool SaveToPayerFile();
     void btnWczytajClick();
     // Loads the payer from a file (as "Wczytaj" does after its dialog); a file that cannot be read
-    // is said in a message and the record stays. True when the record was loaded.
-    bool OpenPayer(const QString& fileName);
+    // is said in a message (or, given `failure`, in the sentence put there for the caller's own
+    // message) and the record stays. True when the record was loaded.
+    bool OpenPayer(const QString& fileName, QString* failure = nullptr);
 
     // Record to controls, controls to record.
     void ShowPayer();

@@ -1,9 +1,11 @@
 // The main window driven through its controls, with the scripted user interface answering.
 
 #include "app/TFMain.h"
+#include "edit/widgets/TFPlatnik.h"
 #include "settings/DatabasePathHolder.h"
 #include "settings/widgets/TFConfig.h"
 #include "store/Cp1250.h"
+#include "store/PayerRecord.h"
 #include "store/TaxpayerDataFile.h"
 #include "support/FaultyFileWriteCalls.h"
 #include "support/Mnemonics.h"
@@ -12,8 +14,11 @@
 #include "support/TestFiles.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QStyleOptionMenuItem>
@@ -87,6 +92,19 @@ private:
         config_ = std::make_unique<TFConfig>(dbPath_, *ui_);
         config_->Wczytaj();
         main_->windows().config = config_.get();
+    }
+    QLineEdit* searchLine() { return main_->findChild<QLineEdit*>("eSzukaj"); }
+    QString statusText(const char* name) { return main_->findChild<QLabel*>(name)->text(); }
+    // Taxpayers of distinct names, PESELs and NIPs; a few of them are found by "lodz".
+    void fillForSearch(int count) {
+        std::vector<TaxpayerRecord> records;
+        for (int i = 0; i < count; ++i) {
+            const QString surname = i % 7 == 3 ? QStringLiteral("ŁÓDZKI%1").arg(i) : QStringLiteral("OSOBA%1").arg(i);
+            records.push_back(person(surname.toUtf8().constData(), QStringLiteral("IMIĘ%1").arg(i).toUtf8().constData(),
+                                     QByteArray::number(70000000000LL + i * 11).constData(),
+                                     QStringLiteral("%1-000-00-00").arg(100 + i).toLatin1().constData()));
+        }
+        fill(records);
     }
     void clickHeader(int column) {
         QHeaderView* header = table()->horizontalHeader();
@@ -664,6 +682,167 @@ private slots:
         QTest::keyClick(main_.get(), Qt::Key_F5);
         QCOMPARE(vel.shown, 1);
         QCOMPARE(seen, &main_->taxpayers().at(2));
+    }
+
+    // The search line narrows the table; every command then works on the taxpayers shown and
+    // selected, by their places in the register.
+    void searchShowsWhatItFindsAndCommandsActOnIt() {
+        fillForSearch(40);  // "lodz" finds positions 3, 10, 17, 24, 31, 38
+        ScriptedDialog edit, multi;
+        main_->windows().edit = &edit;
+        main_->windows().multiEdit = &multi;
+        QLineEdit* line = searchLine();
+        QCOMPARE(line->accessibleName(), QStringLiteral("Szukaj"));
+        QCOMPARE(line->placeholderText(), QStringLiteral("Szukaj: nazwisko, imię, PESEL lub NIP"));
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 40"));
+        main_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), table());
+
+        QTest::keyClicks(line, QStringLiteral("lodz"));
+        QCOMPARE(surnames(), (QStringList{"ŁÓDZKI3", "ŁÓDZKI10", "ŁÓDZKI17", "ŁÓDZKI24", "ŁÓDZKI31", "ŁÓDZKI38"}));
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 6 z 40"));
+        select({1, 4});
+        QCOMPARE(main_->selectedRows(), (std::vector<int>{10, 31}));
+        // Typing on keeps the selected taxpayers the search still finds.
+        QTest::keyClick(line, Qt::Key_K);
+        QCOMPARE(main_->selectedRows(), (std::vector<int>{10, 31}));
+        QTest::keyClick(line, Qt::Key_Backspace);
+
+        // Enter and keypad Enter open the edit form of the one selected, the multi-edit of several.
+        table()->setFocus();
+        select({2});
+        TaxpayerRecord* edited = nullptr;
+        edit.whileShown = [&] { edited = main_->taxpayers().current(); };
+        QTest::keyClick(table(), Qt::Key_Return);
+        QCOMPARE(edit.shown, 1);
+        QCOMPARE(edited, &main_->taxpayers().at(17));
+        QCOMPARE(main_->selectedRows(), std::vector<int>{17});
+        select({0, 5});
+        QTest::keyClick(table(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(multi.shown, 1);
+        QCOMPARE(edit.shown, 1);
+
+        // Delete in the line is the line's; in the table it takes exactly the record selected.
+        line->setFocus();
+        line->setCursorPosition(0);
+        QTest::keyClick(line, Qt::Key_Delete);
+        QCOMPARE(line->text(), QStringLiteral("odz"));
+        QCOMPARE(main_->taxpayers().count(), 40);
+        line->setText(QStringLiteral("lodz"));
+        table()->setFocus();
+        select({3});
+        const TaxpayerRecord* doomed = &main_->taxpayers().at(24);
+        ui_->answers.push_back(true);
+        QTest::keyClick(table(), Qt::Key_Delete);
+        QCOMPARE(main_->taxpayers().count(), 39);
+        for (int position = 0; position < 39; ++position) QVERIFY(&main_->taxpayers().at(position) != doomed);
+        QCOMPARE(surnames(), (QStringList{"ŁÓDZKI3", "ŁÓDZKI10", "ŁÓDZKI17", "ŁÓDZKI31", "ŁÓDZKI38"}));
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 5 z 39"));
+
+        // A NIP is found without its dashes; Esc shows everybody again.
+        line->setText(QStringLiteral("1150"));
+        QCOMPARE(surnames(), QStringList{"OSOBA15"});
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_Escape);
+        QVERIFY(line->text().isEmpty());
+        QCOMPARE(table()->model()->rowCount(), 39);
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 39"));
+
+        // A taxpayer added while the search would hide them is shown and selected.
+        line->setText(QStringLiteral("lodz"));
+        edit.whileShown = [&] {
+            QVERIFY(main_->taxpayers().Add(person("ZIELIŃSKI", "ADAM", "99010100000", "999-000-00-00")));
+            main_->RefreshView(ViewMode::vmTabela);
+        };
+        QTest::keyClick(main_.get(), Qt::Key_Insert);
+        QVERIFY(line->text().isEmpty());
+        QCOMPARE(main_->selectedRows(), std::vector<int>{39});
+        QCOMPARE(statusText("StatusCount"), QStringLiteral("Podatników: 40"));
+    }
+
+    // After a sort the selected taxpayer stays selected wherever the order takes them, in view.
+    void headerClickKeepsTheSelectedTaxpayerInView() {
+        std::vector<TaxpayerRecord> records;
+        for (int i = 0; i < 200; ++i)
+            records.push_back(person(QStringLiteral("N%1").arg(i, 3, 10, QLatin1Char('0')).toLatin1().constData(),
+                                     QStringLiteral("I%1").arg(199 - i, 3, 10, QLatin1Char('0')).toLatin1().constData(),
+                                     QByteArray::number(70000000000LL + i).constData()));
+        fill(records);
+        select({0, 2});
+        clickHeader(1);  // by first name: the order turns round
+        QCOMPARE(main_->selectedRows(), (std::vector<int>{197, 199}));
+        QCOMPARE(cellText(197, 0), QStringLiteral("N002"));
+        const QRect shown = table()->visualRect(table()->model()->index(197, 0));
+        QVERIFY(table()->viewport()->rect().contains(shown.center()));
+    }
+
+    // The payer file used with a data file comes back when that file is opened again; one that
+    // is gone is said once, and the payer in force stays.
+    void payerFileComesBackWithItsDataFileFromTheRecentList() {
+        TFPlatnik platnik(main_->workspace(), *ui_, main_.get());
+        main_->windows().loadPayer = [&](const QString& file, QString* failure) { return platnik.OpenPayer(file, failure); };
+        main_->windows().savePayerToItsFile = [&] { platnik.SaveToPayerFile(); };
+        auto writeFiles = [&](const char* data, const char* surname, const char* payerFile, const char* payerName) {
+            TaxpayerRegister source;
+            source.Add(person(surname, "JAN"));
+            SaveToFile(source, dir_.filePath(data));
+            PayerRecord payer;
+            payer.nazwa = payerName;
+            payer.NIP = "111-222-33-44";
+            SaveToFile(payer, dir_.filePath(payerFile));
+        };
+        writeFiles("dane-a.txt", "ADAMSKI", "firma-a.txt", "FIRMA A");
+        writeFiles("dane-b.txt", "BORECKI", "firma-b.txt", "FIRMA B");
+        QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: brak"));
+
+        QVERIFY(main_->OpenFile(dir_.filePath("dane-a.txt")));
+        QVERIFY(platnik.OpenPayer(dir_.filePath("firma-a.txt")));  // "Wczytaj" in the payer form
+        QVERIFY(main_->OpenFile(dir_.filePath("dane-b.txt")));
+        QCOMPARE(main_->payer().nazwa, std::string_view("FIRMA A"));  // nothing remembered for it yet
+        QVERIFY(platnik.OpenPayer(dir_.filePath("firma-b.txt")));
+        QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: firma-b.txt"));
+
+        searchLine()->setText(QStringLiteral("borecki"));
+        action("MMnuRecent2")->trigger();  // dane-a.txt
+        QCOMPARE(main_->taxpayers().at(0).nazwisko, std::string_view("ADAMSKI"));
+        QVERIFY(searchLine()->text().isEmpty());  // another register is searched afresh
+        QCOMPARE(surnames(), QStringList{"ADAMSKI"});
+        QCOMPARE(main_->payer().nazwa, std::string_view("FIRMA A"));
+        QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: firma-a.txt"));
+        QCOMPARE(ui_->count(UiCall::Message), 0);
+
+        // A changed payer is offered for saving with the register, into its own file.
+        platnik.show();
+        platnik.findChild<QLineEdit*>("eNazwa")->setText(QStringLiteral("FIRMA A SP. Z O.O."));
+        platnik.btnOKClick();
+        QVERIFY(!main_->workspace().payerSaved);
+        ui_->fileNames.push_back(dir_.filePath("dane-a.txt"));
+        ui_->answers.push_back(true);
+        action("MMnu_Save")->trigger();
+        QCOMPARE(ui_->count(UiCall::Ask, "Dane płatnika również zostały zmienione. Czy zapisać je teraz?"), 1);
+        QCOMPARE(ui_->callsOf(UiCall::Ask).back().title, QStringLiteral("Pytanie"));
+        QCOMPARE(ui_->count(UiCall::SaveFile), 1);  // the register's dialog only
+        QVERIFY(main_->workspace().payerSaved);
+        PayerRecord saved;
+        LoadFromFile(saved, dir_.filePath("firma-a.txt"));
+        QCOMPARE(saved.nazwa, std::string_view("FIRMA A SP. Z O.O."));
+
+        // The file gone: one message, and the payer in force stays.
+        QVERIFY(QFile::remove(dir_.filePath("firma-b.txt")));
+        ui_->clearCalls();
+        action("MMnuRecent2")->trigger();  // dane-b.txt
+        QCOMPARE(main_->taxpayers().at(0).nazwisko, std::string_view("BORECKI"));
+        QCOMPARE(ui_->count(UiCall::Message), 1);
+        QVERIFY2(ui_->last().text.startsWith(
+                     QStringLiteral("Nie wczytano danych płatnika używanych ostatnio z plikiem „dane-b.txt”.")),
+                 qPrintable(ui_->last().text));
+        QCOMPARE(main_->payer().nazwa, std::string_view("FIRMA A SP. Z O.O."));
+        QCOMPARE(statusText("StatusPlatnik"), QStringLiteral("Płatnik: firma-a.txt"));
+        main_->windows().loadPayer = nullptr;
+        main_->windows().savePayerToItsFile = nullptr;
     }
 
     void importWizardWalksItsSteps() {
