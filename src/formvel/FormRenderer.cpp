@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -97,34 +98,61 @@ const QFont& ValueFont(int step) {
     return fonts[static_cast<std::size_t>(step)];
 }
 
+// The pieces of a word a line may end after: each ends with its hyphen ("ŁĄCZNA-", "WOLA").
+QStringList HyphenPieces(const QString& word) {
+    QStringList pieces;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i + 1 < word.size(); ++i) {
+        if (word[i] != u'-') continue;
+        pieces << word.mid(start, i + 1 - start);
+        start = i + 1;
+    }
+    pieces << word.mid(start);
+    return pieces;
+}
+
 // Breaks a value into lines no wider than `width`: between words, and a word wider than a line
-// between its letters, its first letters on the line begun. Nothing is dropped but blanks: those at
-// the breaks, and runs of blanks become one.
-QStringList WrapValue(const QString& text, const QFontMetricsF& fm, double width) {
+// after its hyphens, its first pieces on the line begun. A piece still wider than a line is broken
+// between its letters when `splitWords` allows it; otherwise there is no wrapping (nullopt).
+// Nothing is dropped but blanks: those at the breaks, and runs of blanks become one.
+std::optional<QStringList> WrapValue(const QString& text, const QFontMetricsF& fm, double width, bool splitWords) {
+    const auto fits = [&](const QString& candidate) { return fm.horizontalAdvance(candidate) <= width; };
     QStringList lines;
     QString line;
     for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
         const QString candidate = line.isEmpty() ? word : line + u' ' + word;
-        if (fm.horizontalAdvance(candidate) <= width) {
+        if (fits(candidate)) {
             line = candidate;
             continue;
         }
-        if (fm.horizontalAdvance(word) <= width) {
+        if (fits(word)) {
             lines << line;
             line = word;
             continue;
         }
-        QString rest = word;
-        QString begun = line.isEmpty() ? QString() : line + u' ';
-        while (fm.horizontalAdvance(begun + rest) > width) {
-            qsizetype n = rest.size();
-            while (n > 0 && fm.horizontalAdvance(begun + rest.left(n)) > width) --n;
-            if (n == 0 && begun.isEmpty()) n = 1;  // not even one letter fits: it stands alone
-            lines << (n == 0 ? begun.trimmed() : begun + rest.left(n));
-            rest = rest.mid(n);
-            begun.clear();
+        QString current = line.isEmpty() ? QString() : line + u' ';
+        for (QString piece : HyphenPieces(word)) {
+            if (fits(current + piece)) {
+                current += piece;
+                continue;
+            }
+            if (fits(piece)) {
+                if (!current.trimmed().isEmpty()) lines << current.trimmed();
+                current = piece;
+                continue;
+            }
+            if (!splitWords) return std::nullopt;
+            while (!fits(current + piece)) {
+                qsizetype n = piece.size();
+                while (n > 0 && !fits(current + piece.left(n))) --n;
+                if (n == 0 && current.isEmpty()) n = 1;  // not even one letter fits: it stands alone
+                lines << (n == 0 ? current.trimmed() : current + piece.left(n));
+                piece = piece.mid(n);
+                current.clear();
+            }
+            current += piece;
         }
-        line = begun + rest;
+        line = current;
     }
     if (!line.isEmpty()) lines << line;
     return lines;
@@ -137,14 +165,19 @@ struct FittedValue {
     bool whole = true;  // false: even the smallest type in lines overflows the area
 };
 
+// The largest type the value fits in on one line, else in lines broken between words and after
+// hyphens, and only when no type allows that, in lines that break words between letters.
 FittedValue FitValue(const QString& value, const QRectF& area) {
     for (int step = 0; step < kValueSizeCount; ++step)
         if (ValueMetrics(step).horizontalAdvance(value) <= area.width()) return {step, {value}, true};
-    for (int step = 0; step < kValueSizeCount; ++step) {
-        const QFontMetricsF& fm = ValueMetrics(step);
-        QStringList lines = WrapValue(value, fm, area.width());
-        if (static_cast<double>(lines.size()) * fm.lineSpacing() + 4 <= area.height()) return {step, lines, true};
-        if (step == kValueSizeCount - 1) return {step, lines, false};
+    for (const bool splitWords : {false, true}) {
+        for (int step = 0; step < kValueSizeCount; ++step) {
+            const QFontMetricsF& fm = ValueMetrics(step);
+            const std::optional<QStringList> lines = WrapValue(value, fm, area.width(), splitWords);
+            if (!lines) continue;
+            if (static_cast<double>(lines->size()) * fm.lineSpacing() + 4 <= area.height()) return {step, *lines, true};
+            if (splitWords && step == kValueSizeCount - 1) return {step, *lines, false};
+        }
     }
     return {};
 }
@@ -694,6 +727,12 @@ QRectF FormFrame() { return QRectF(kMargin, kMargin, kContentWidth, kFrameBottom
 bool ValueFitsBox(const FormLayout& layout, int boxIndex, const QString& value) {
     const ValueSlot* slot = SlotOf(layout, boxIndex);
     return !slot || slot->valueArea.isEmpty() || FitValue(value, slot->valueArea).whole;
+}
+
+QStringList ValueLines(const FormLayout& layout, int boxIndex, const QString& value) {
+    const ValueSlot* slot = SlotOf(layout, boxIndex);
+    if (!slot || slot->valueArea.isEmpty()) return {};
+    return FitValue(value, slot->valueArea).lines;
 }
 
 const ValueSlot* SlotOf(const FormLayout& layout, int boxIndex) {

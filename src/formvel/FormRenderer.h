@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -83,5 +84,9 @@ QRectF FormFrame();
 // True when the value can be written whole into the box (smaller type and lines if need be); also
 // true for boxes that show no text (coded boxes, boxes not drawn).
 bool ValueFitsBox(const FormLayout& layout, int boxIndex, const QString& value);
+// The lines the value is written in (one for a value that fits a line; none for a box that shows
+// no text): a line ends between words or after a hyphen, inside a word only when no type allows
+// otherwise.
+QStringList ValueLines(const FormLayout& layout, int boxIndex, const QString& value);
 // The slot of a box; nullptr when the box is not drawn.
 const ValueSlot* SlotOf(const FormLayout& layout, int boxIndex);

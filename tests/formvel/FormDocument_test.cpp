@@ -312,3 +312,33 @@ TEST(FormRenderer, CodedBoxesTickTheirChoiceAndStrikeTheTitle) {
     EXPECT_FALSE(dark(kind->squares[0].center()));
     EXPECT_EQ(layout.box("p33")->choices.value(1), "od więcej niż jednego zakładu pracy");
 }
+
+// A long place name in a narrow box: lines end between words or after a hyphen, never inside a
+// word, on the gmina boxes of every edition, and nothing of the text is lost.
+TEST(FormRenderer, LongValuesBreakBetweenWordsOrAfterHyphens) {
+    const QString values[] = {
+        QStringLiteral("ŁĄCZNA-ŚWIĘTOKRZYSKA-ŻELAZNA-WOLA-PODGÓRNA-KOLONIA"),
+        QStringLiteral("GMINA ŁĄCZNA-ŚWIĘTOKRZYSKA-ŻELAZNA-WOLA KOLONIA PIERWSZA"),
+        QStringLiteral("KONSTANTYNÓW ŁÓDZKI WIEŚ KOŚCIELNA GÓRNA DOLNA ŚRODKOWA ZACHODNIA"),
+    };
+    for (const QByteArray& symbol : KnownFormSymbols()) {
+        const FormLayout& layout = *FindFormLayout(symbol);
+        const QByteArray gmina = symbol.startsWith("PIT40") ? "p25" : "p26";
+        const int box = layout.indexOf(gmina);
+        ASSERT_GE(box, 0) << symbol.constData();
+        for (const QString& value : values) {
+            const QStringList lines = ValueLines(layout, box, value);
+            ASSERT_FALSE(lines.isEmpty()) << symbol.constData();
+            if (&value == &values[0]) EXPECT_TRUE(ValueFitsBox(layout, box, value)) << symbol.constData();
+            QString joined;
+            for (int k = 0; k < lines.size(); ++k) {
+                if (k > 0 && !joined.endsWith(u'-')) joined += u' ';
+                joined += lines[k];
+                if (k + 1 < lines.size())
+                    EXPECT_TRUE(lines[k].endsWith(u'-') || value.contains(lines[k] + u' ' + lines[k + 1].section(u' ', 0, 0)))
+                        << symbol.constData() << " " << qPrintable(lines[k]) << " | " << qPrintable(lines[k + 1]);
+            }
+            EXPECT_EQ(joined, value) << symbol.constData();
+        }
+    }
+}
