@@ -337,9 +337,19 @@ std::vector<FormFinding> CheckForm(const FormLayout& layout, const FormValues& v
         findings.push_back({error.box, where + QStringLiteral(": nie można wyliczyć kwoty – ") + error.message,
                             FindingKind::CalculationFailed});
         if (failure) *failure = std::move(error);
-    } else if (arithmetic) {
-        const auto more = CrossCheckForm(layout, values, calculated);
-        findings.insert(findings.end(), more.begin(), more.end());
+    } else {
+        // A form printed calculated shows the calculated tax: the deducted health contribution is
+        // judged against that one, not against what the register may hold in its place.
+        if (calculate) {
+            findings.erase(std::remove_if(findings.begin(), findings.end(),
+                                          [](const FormFinding& f) { return f.kind == FindingKind::HealthContribution; }),
+                           findings.end());
+            CheckHealthContribution(findings, layout, calculated);
+        }
+        if (arithmetic) {
+            const auto more = CrossCheckForm(layout, values, calculated);
+            findings.insert(findings.end(), more.begin(), more.end());
+        }
     }
     SortFindingsByBox(layout, findings);
     return findings;

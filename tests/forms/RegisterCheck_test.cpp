@@ -125,6 +125,11 @@ const Case kCases[] = {
          RecomputeRecord(a);
      }, 1,
      "Poz. 73: odliczona składka zdrowotna jest wyższa niż podatek (poz. 71).", "f73", FindingKind::HealthContribution},
+    // The form prints the calculated tax in box 71: the deduction is judged against that one, and
+    // the register's empty box 71 is a finding of its own.
+    {"health contribution judged against the tax the form prints", FormKind::Pit40,
+     [](auto& a, auto&, auto&, auto&) { a.p40Box(71) = ""; }, 1, "Poz. 71: kwota niezgodna z wyliczeniem", "f71",
+     FindingKind::Calculation},
     {"surname in small letters, data unchanged", FormKind::Pit11,
      [](auto& a, auto&, auto&, auto&) { a.nazwisko = cp1250::fromUnicode(u"Żółtowski"); }, 1,
      "Poz. 20: formularz wypełnia się dużymi literami.", "eNazwisko", FindingKind::Capitals},
