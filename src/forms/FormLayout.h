@@ -108,3 +108,6 @@ struct FormLayout {
 const FormLayout* FindFormLayout(const QByteArray& symbol);
 // The symbols of every known edition.
 QList<QByteArray> KnownFormSymbols();
+// The year a user knows an edition by ("2006" for "PIT40_14"); the symbol itself when the program
+// does not know it.
+QString EditionYearText(const QByteArray& symbol);

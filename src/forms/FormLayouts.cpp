@@ -399,3 +399,8 @@ QList<QByteArray> KnownFormSymbols() {
     for (const auto& [symbol, layout] : Layouts()) symbols << symbol;
     return symbols;
 }
+
+QString EditionYearText(const QByteArray& symbol) {
+    const FormLayout* layout = FindFormLayout(symbol);
+    return layout && layout->editionYear > 0 ? QString::number(layout->editionYear) : QString::fromLatin1(symbol);
+}

@@ -1,5 +1,7 @@
 #include "forms/widgets/TFSummary.h"
 
+#include "forms/FormLayout.h"
+
 #include "forms/widgets/TotalsReport.h"
 #include "store/AtomicFileWriter.h"
 #include "store/Cp1250.h"
@@ -21,6 +23,8 @@
 #include <QComboBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -145,7 +149,7 @@ void TFSummary::showTotals() {
         return;
     }
     lblCount_->setText(QStringLiteral("%1, wydanie %2. Liczba podatników: %3")
-                           .arg(totals_->formName, QString::fromLatin1(totals_->symbol))
+                           .arg(totals_->formName, EditionYearText(totals_->symbol))
                            .arg(totals_->taxpayers));
     lblFindings_->setText(QStringLiteral("Podatnicy, których formularz pokaże uwagi: %1%2")
                               .arg(findings_.taxpayersWithFindings)
@@ -165,6 +169,9 @@ void TFSummary::showTotals() {
         lvTotals_->setItem(row, 2, sum);
         ++row;
     }
+    // Sums of any size are shown whole.
+    lvTotals_->resizeColumnToContents(2);
+    lvTotals_->setColumnWidth(2, std::max(150, lvTotals_->columnWidth(2)));
 }
 
 TotalsReport TFSummary::report() const {

@@ -1,5 +1,7 @@
 #include "forms/widgets/TotalsReport.h"
 
+#include "forms/FormLayout.h"
+
 #include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
@@ -40,7 +42,7 @@ QFont Font(double pt, bool bold = false) {
 }
 
 QString FormLine(const RegisterTotals& totals) {
-    return QStringLiteral("Zestawienie kwot – %1 (wydanie %2)").arg(totals.formName, QString::fromLatin1(totals.symbol));
+    return QStringLiteral("Zestawienie kwot – %1 (wydanie %2)").arg(totals.formName, EditionYearText(totals.symbol));
 }
 
 // The head of every page: the payer on the left, the NIP on the right, a rule below. Returns the
@@ -50,7 +52,7 @@ double PaintHead(QPainter& painter, const Geometry& g, const TotalsReport& repor
     const QFontMetricsF metrics(painter.font(), painter.device());
     const double line = metrics.height();
     const QString name = report.payerName.isEmpty() ? QStringLiteral("(płatnik bez nazwy)") : report.payerName;
-    const QRectF nameRect(0, 0, g.width * 0.7, line * 3);
+    const QRectF nameRect(0, 0, g.width * 0.7, g.height);  // the whole name, however many lines it takes
     QRectF used;
     painter.drawText(nameRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, name, &used);
     painter.setFont(Font(kBodyPt));
@@ -90,18 +92,21 @@ int PaintTotalsReport(QPagedPaintDevice& device, const TotalsReport& report) {
     g.width = device.width();
     g.height = device.height();
     g.number = g.points(40);
-    g.sum = g.points(110);
     g.gap = g.points(8);
     g.foot = g.points(22);
 
-    // The rows and their heights, for the page breaks and the page count.
+    // The rows and their heights, for the page breaks and the page count. The "Suma" column is as
+    // wide as its widest sum (at least 110 points), so no sum loses a digit.
     const QFontMetricsF body(Font(kBodyPt), &device);
     std::vector<Row> rows;
+    g.sum = g.points(110);
     for (const BoxTotal& total : report.totals.boxes) {
         Row row{QString::number(total.box), total.caption, GroszeText(total.grosze, true)};
-        row.height = body.boundingRect(QRectF(0, 0, g.caption(), 1e6), Qt::TextWordWrap, row.caption).height() + g.points(4);
+        g.sum = std::max(g.sum, body.horizontalAdvance(row.sum) + g.points(2));
         rows.push_back(row);
     }
+    for (Row& row : rows)
+        row.height = body.boundingRect(QRectF(0, 0, g.caption(), 1e6), Qt::TextWordWrap, row.caption).height() + g.points(4);
     const double headHeight = [&] {  // measured on a page of its own, never painted
         const QFontMetricsF bold(Font(kBodyPt, true), &device);
         const QRectF name = bold.boundingRect(QRectF(0, 0, g.width * 0.7, 1e6), Qt::TextWordWrap,

@@ -9,7 +9,10 @@
 #include "support/ScriptedUserInterface.h"
 #include "ui/MainView.h"
 
+#include "forms/widgets/TotalsReport.h"
+
 #include <QFile>
+#include <QProcess>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,7 +82,7 @@ private slots:
         rig.dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.dialog));
         QVERIFY(rig.dialog.totals().has_value());
-        QCOMPARE(rig.control<QLabel>("lblCount")->text(), QStringLiteral("PIT-11/8B, wydanie PIT118B_14. Liczba podatników: 3"));
+        QCOMPARE(rig.control<QLabel>("lblCount")->text(), QStringLiteral("PIT-11/8B, wydanie 2006. Liczba podatników: 3"));
         QCOMPARE(rig.cell(0, 0), QStringLiteral("34"));
         QCOMPARE(rig.cell(0, 2), QStringLiteral("288\u00A0000,00"));
         QCOMPARE(rig.cell(2, 0), QStringLiteral("36"));
@@ -110,9 +113,42 @@ private slots:
         rig.view.rows = {0, 2};
         rig.dialog.FormShow();
         rig.control<QRadioButton>("rbPIT40")->setChecked(true);
-        QCOMPARE(rig.control<QLabel>("lblCount")->text(), QStringLiteral("PIT-40, wydanie PIT40_14. Liczba podatników: 2"));
+        QCOMPARE(rig.control<QLabel>("lblCount")->text(), QStringLiteral("PIT-40, wydanie 2006. Liczba podatników: 2"));
         QCOMPARE(rig.cell(0, 0), QStringLiteral("35"));
         QCOMPARE(rig.cell(0, 2), QStringLiteral("188\u00A0000,00"));
+    }
+
+    // Sums of a trillion złoty and more, and a payer's name of 255 characters, are printed whole;
+    // the form is named by its edition's year.
+    void hugeSumsAndALongPayerNameArePrintedWhole() {
+        TotalsReport report;
+        QString name;
+        while (name.size() < 255) name += QStringLiteral("PRZEDSIĘBIORSTWO ");
+        name = name.left(254) + u'Z';
+        report.payerName = name;
+        report.payerNip = QStringLiteral("677-120-03-49");
+        report.date = QDate(2026, 12, 11);
+        report.totals.formName = QStringLiteral("PIT-40");
+        report.totals.symbol = "PIT40_14";
+        report.totals.taxpayers = 2;
+        report.totals.boxes.push_back({35, QStringLiteral("Przychód – wynagrodzenie ze stosunku pracy"), 123456789012345678});
+        report.totals.boxes.push_back({36, QStringLiteral("Koszty uzyskania przychodu"), 99999999999999});
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("zestawienie.pdf"));
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(TotalsReportPdf(report));
+        file.close();
+        QProcess process;
+        // In drawing order: the name is drawn whole before the NIP beside it.
+        process.start(QStringLiteral("pdftotext"),
+                      {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput()).simplified();  // NBSP too
+        QVERIFY2(text.contains(QStringLiteral("1 234 567 890 123 456,78")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("999 999 999 999,99")), qPrintable(text));
+        QVERIFY2(text.contains(name.simplified()), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("PIT-40 (wydanie 2006)")), qPrintable(text));
     }
 
     void anUnreadableAmountNamesTheTaxpayerAndLeavesNothingToPrint() {
