@@ -1,6 +1,7 @@
 #include "forms/RegisterTotals.h"
 
 #include "edit/AmountCalculations.h"
+#include "edit/UnreadableAmounts.h"
 #include "forms/AmountDisplay.h"
 #include "forms/FormValues.h"
 #include "forms/SemicolonList.h"
@@ -141,7 +142,14 @@ void SumRange(const TaxpayerRegister& taxpayers, const PayerRecord& payer, const
             else
                 RecomputePit11Page(amounts);
         } catch (const ConversionError& error) {
-            sums.problems.push_back({index + 1, 0, QStringLiteral("kwot formularza nie da się obliczyć (%1).").arg(error.message())});
+            // Each amount of the form that cannot be read, by its box; the calculation's own
+            // refusal when none of them is one.
+            const std::vector<UnreadableAmount> unreadable =
+                UnreadableAmounts(taxpayers.at(index), layout.isPit40 ? AmountForms::Pit40 : AmountForms::Pit11);
+            for (const UnreadableAmount& amount : unreadable) sums.problems.push_back({index + 1, amount.box, amount.reason});
+            if (unreadable.empty())
+                sums.problems.push_back(
+                    {index + 1, 0, QStringLiteral("kwot formularza nie da się obliczyć (%1).").arg(error.message())});
             continue;
         }
         for (const FormBox* box : amounts.amountBoxes()) {
@@ -151,6 +159,12 @@ void SumRange(const TaxpayerRegister& taxpayers, const PayerRecord& payer, const
             if (!grosze) {
                 sums.problems.push_back({index + 1, box->number,
                                          QStringLiteral("„%1” nie jest kwotą.").arg(cp1250::toUnicode(text))});
+                continue;
+            }
+            if (*grosze < 0) {  // as the form's check refuses it
+                sums.problems.push_back({index + 1, box->number,
+                                         QStringLiteral("kwota %1 jest ujemna – sprawdzenie formularza jej nie przyjmie.")
+                                             .arg(cp1250::toUnicode(text))});
                 continue;
             }
             const auto slot = static_cast<std::size_t>(box->number);

@@ -100,6 +100,22 @@ TEST_F(RecomputeCommand, PositionIsTheRegisterPositionAfterOpening) {
     EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
 }
 
+// Every amount that stops the recomputation is named, with its taxpayer, form and box, before the
+// command gives up; the records in between are no reason to stop early.
+TEST_F(RecomputeCommand, ListsEveryUnreadableAmountWithItsTaxpayerAndBox) {
+    write("in.txt", section(1, "Abel", "p40_35=12,3x\r\np40_39=1 000\r\n") + section(2, "Cyran", "p40_35=10,00\r\n") +
+                        section(3, "Nowak", "p11_52=1.234,56\r\n") + parameters(3));
+    const CliRun run = RunCli({QStringLiteral("recompute"), path("in.txt"), path("out.txt")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 1: „12,3x” nie jest prawidłową wartością liczbową. (Abel Jan, PIT-40 poz. 35)\n")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Rekord nr 3: „1.234,56” nie jest prawidłową wartością liczbową. (Nowak Jan, PIT-11/8B poz. 52)\n")))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QStringLiteral("Rekord nr 2"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.endsWith(QStringLiteral("Nie zapisano pliku.\n"))) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
+}
+
 // The edit form's calculation and the forms program's refuse the same record alike: no file, the
 // record and the conversion error named, never an empty total.
 TEST_F(RecomputeCommand, ResultBeyondTheRangeIsRefusedAlsoOnTheForm) {

@@ -69,6 +69,15 @@ TEST(SummaryCommand, PrintsTheCountAndEachFilledBoxInBoxOrder) {
     EXPECT_TRUE(problem.err.startsWith(QStringLiteral("Podatnik nr 1 (BŁAŻEJ ŁUCJA), poz. 72: „10 zł” nie jest kwotą.\n")))
         << problem.err.toStdString();
 
+    // A negative amount is refused with its box, as the form's check refuses it; no totals.
+    WriteCp1250(taxpayers, QString(kRegister).replace(QStringLiteral("p11_72=10,50"), QStringLiteral("p11_72=-10,50")));
+    const CliRun negative = RunCli({QStringLiteral("summary"), taxpayers, QStringLiteral("--form"), QStringLiteral("pit11")});
+    EXPECT_EQ(negative.exitCode, 1);
+    EXPECT_TRUE(negative.out.isEmpty());
+    EXPECT_TRUE(negative.err.startsWith(QStringLiteral(
+        "Podatnik nr 1 (BŁAŻEJ ŁUCJA), poz. 72: kwota -10,50 jest ujemna – sprawdzenie formularza jej nie przyjmie.\n")))
+        << negative.err.toStdString();
+
     for (const QStringList& bad : {QStringList{QStringLiteral("summary"), taxpayers},
                                    QStringList{QStringLiteral("summary"), taxpayers, QStringLiteral("--form"),
                                                QStringLiteral("pit11"), QStringLiteral("--records"), QStringLiteral("x")}}) {
