@@ -197,7 +197,8 @@ def main():
                FISKON_SETTINGS=os.path.join(folder, 'fiskon.ini'),
                FISKON_NSS_DB=os.path.join(folder, 'brak-bazy'),
                XDG_CONFIG_HOME=os.path.join(folder, 'config'), XDG_DATA_HOME=os.path.join(folder, 'data'),
-               XDG_CACHE_HOME=os.path.join(folder, 'cache'), LANG='pl_PL.UTF-8')
+               XDG_CACHE_HOME=os.path.join(folder, 'cache'), XDG_STATE_HOME=os.path.join(folder, 'state'),
+               LANG='pl_PL.UTF-8')
     with open(env['FISKON_SETTINGS'], 'w', encoding='cp1250', newline='') as settings:
         settings.write('[MainSettings]\r\nShowInitialScreen=1\r\nQuitQuery=0\r\n')
     shutil.copy(register, os.path.join(folder, 'podatnicy.txt'))
