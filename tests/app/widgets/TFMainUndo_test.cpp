@@ -7,6 +7,8 @@
 #include "edit/widgets/TFEdit.h"
 #include "edit/widgets/TFMultiEdit.h"
 #include "edit/widgets/TFPlatnik.h"
+#include "forms/widgets/FindingsTableModel.h"
+#include "forms/widgets/TFCheck.h"
 #include "import/widgets/TFImportSep.h"
 #include "store/Cp1250.h"
 #include "store/TaxpayerDataFile.h"
@@ -15,6 +17,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -226,6 +229,36 @@ private slots:
         trigger("MMnuRedo");
         QCOMPARE(main_->payer().nazwa.view(), "FIRMA NOWA");
         QVERIFY(starred());
+    }
+
+    // The check's capitals for every taxpayer listed: one step, undone from the main window.
+    void capitalsFixedForAllAreOneStep() {
+        TaxpayerRegister imported;
+        for (int i = 0; i < 4; ++i) {
+            TaxpayerRecord record = taxpayer(i);
+            record.nazwisko = cp1250::fromUnicode(QStringLiteral("Wróblewska%1").arg(QChar(u'a' + i)));
+            record.ulica = cp1250::fromUnicode(QStringLiteral("Źródlana %1").arg(i));
+            imported.Add(record);
+        }
+        const QString file = dir_.filePath("zaimportowani.txt");
+        SaveToFile(imported, file);
+        QVERIFY(main_->OpenFile(file));
+        const auto before = contents(main_->taxpayers());
+
+        TFCheck check(main_->workspace(), *main_, *ui_, *edit_, *platnik_, nullptr, main_.get());
+        check.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&check));
+        auto* kinds = check.findChild<QListWidget*>(QStringLiteral("lvKinds"));
+        for (int row = 0; row < kinds->count(); ++row)
+            if (kinds->item(row)->text().startsWith(QStringLiteral("formularz wypełnia się dużymi literami")))
+                kinds->setCurrentRow(row);
+        QVERIFY(kinds->currentRow() > 0);
+        ui_->answers.push_back(true);
+        check.findChild<QPushButton*>(QStringLiteral("btnFixAll"))->click();
+        QCOMPARE(ui_->last().text, QStringLiteral("Zamienić na wielkie litery imiona, nazwiska i adresy 4 podatników?"));
+        check.close();
+        QCOMPARE(main_->taxpayers().at(0).nazwisko.view(), cp1250::fromUnicode(QStringLiteral("WRÓBLEWSKAA")));
+        checkUndoRedo(before, contents(main_->taxpayers()), true);
     }
 
     // Opening a file ends the history: nothing of the register before can be undone.
